@@ -1,0 +1,2 @@
+// Entry point of the presentation.
+int main(int, char**) { return 0; }

@@ -1,0 +1,18 @@
+// Shared helpers for the test programs.
+#pragma once
+#include <string>
+
+// Folder of the third-party sample files ("" when absent).
+std::string qvCorpusDir();
+// Skips the current test with a clear note when the corpus folder is missing.
+#define QV_REQUIRE_CORPUS()                                                         \
+  do {                                                                             \
+    if (qvCorpusDir().empty()) GTEST_SKIP() << "test corpus not found: " QV_CORPUS_DIR; \
+  } while (0)
+
+// SHA-256 of a byte block, lower-case hex.
+std::string qvSha256(const void* data, size_t size);
+// Whole file into a string (empty when unreadable).
+std::string qvReadFile(const std::string& path);
+// True when a command-line tool is on PATH.
+bool qvHaveTool(const char* name);
