@@ -11,3 +11,14 @@ int platMessageBox(const char* text, const char* caption, uint32_t style) {
 }
 
 int platShowCursor(int show) { return platCursorCount += show ? 1 : -1; }
+
+#include <cstdlib>
+bool platCpuHasSSE2() {
+  const char* force = std::getenv("QV_SCALAR");
+  if (force && *force && *force != '0') return false;
+#if defined(__x86_64__) || defined(__i386__)
+  return __builtin_cpu_supports("sse2");
+#else
+  return false;
+#endif
+}

@@ -18,3 +18,7 @@ int platMessageBox(const char* text, const char* caption, uint32_t style);
 // ShowCursor semantics: adds +1 (show) or -1 (hide) to the display count and returns it;
 // the cursor is visible while the count is 0 or more. The count starts at 0.
 int platShowCursor(int show);
+
+// Processor features, queried once. QV_SCALAR=1 in the environment reports no SIMD,
+// so the plain classes can be compared with the SIMD ones.
+bool platCpuHasSSE2();
