@@ -1,8 +1,9 @@
 // Pixel-format conversion by channel masks.
 //
 // Channel values change width like this: a narrower channel is first widened to
-// 8 bits with rounding, v8 = (v * 255 + max / 2) / max (so 5-bit 31 -> 255 and 5-bit 16 -> 132),
-// then cut to the destination width by dropping low bits. Equal widths copy the value.
+// 8 bits by exact scaling rounded down, v8 = v * 255 / max (5-bit 31 -> 255, 16 -> 131,
+// as ImageMagick widens), then cut to the destination width by dropping low bits.
+// Equal widths copy the value; a 5- or 6-bit value survives the trip to 8 bits and back.
 #include <cstdlib>
 #include <cstring>
 
@@ -84,7 +85,7 @@ static bool hermesSameFormat(const HermesFormat* a, const HermesFormat* b) {
 static uint32_t hermesRescale(uint32_t v, int32_t n, int32_t m) {
   if (n == m) return v;
   uint32_t max = (1u << n) - 1;
-  uint32_t v8 = n >= 8 ? v : (v * 255 + max / 2) / max;
+  uint32_t v8 = n >= 8 ? v : v * 255 / max;
   return m >= 8 ? v8 : v8 >> (8 - m);
 }
 

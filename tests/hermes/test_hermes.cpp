@@ -47,7 +47,7 @@ int bitCount(uint32_t m) {
   return n;
 }
 
-// Straightforward model: widen each channel to 8 bits with rounding, cut to the
+// Straightforward model: widen each channel to 8 bits (exact scale, rounded down), cut to the
 // destination width; a destination alpha without a source alpha is opaque.
 uint32_t referencePixel(uint32_t p, const HermesFormat& s, const HermesFormat& d, const uint32_t* palette) {
   HermesFormat src = s;
@@ -69,7 +69,7 @@ uint32_t referencePixel(uint32_t p, const HermesFormat& s, const HermesFormat& d
     if (n == m) {
       o = v;
     } else {
-      uint32_t v8 = n >= 8 ? v : (uint32_t)std::lround(v * 255.0 / ((1 << n) - 1));
+      uint32_t v8 = n >= 8 ? v : (uint32_t)std::floor(v * 255.0 / ((1 << n) - 1) + 1e-9);
       o = v8 >> (8 - m);
     }
     out |= o << lowBit(dm[c]);
@@ -171,8 +171,9 @@ TEST_F(HermesPairs, ChannelWidthChanges) {
   } rows[] = {
       {0x7FFF, 0xFFFFFF},  // 5-bit 31 -> 255 in every channel
       {0x0000, 0x000000},
-      {0x4000, 0x840000},  // red 16 -> 132 (rounded 16 * 255 / 31)
-      {0x0C00, 0x190000},  // red 3 -> 25, where plain bit copying would give 24
+      {0x4000, 0x830000},  // red 16 -> 131 (16 * 255 / 31 = 131.6, rounded down)
+      {0x5400, 0xAC0000},  // red 21 -> 172, where repeating the top bits would give 173
+      {0x0020, 0x000800},  // green 1 -> 8
       {0x0001, 0x000008},  // blue 1 -> 8
   };
   HermesFormat s = kFormats[1].f, d = kFormats[7].f;
