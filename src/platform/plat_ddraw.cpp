@@ -41,7 +41,9 @@ static int32_t platFailRestores = 0;
 void platFormatForBits(int32_t bits, DDPixelFormat* f) {
   std::memset(f, 0, sizeof *f);
   f->flags = DDPF_RGB;
-  if (bits == 15) {
+  if (bits == 8) {
+    f->bitCount = 8;  // palette indices: no channel masks
+  } else if (bits == 15) {
     f->bitCount = 16;
     f->rBitMask = 0x7C00, f->gBitMask = 0x03E0, f->bBitMask = 0x001F;
   } else if (bits == 16) {
