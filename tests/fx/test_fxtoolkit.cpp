@@ -122,8 +122,8 @@ TEST(FxRotozoom, HalfTurnUsesArithmeticShiftsAndTruncatingDivision) {
   // A = -256 * 100 / 256 = -100, B = 0. u0 = -10000 >> 8 = -40 -> column 255;
   // v0 = (-16000 >> 8) << 8 = -16128 -> row 193.
   const uint32_t expect[8] = {
-      texel(193, 255), texel(193, 255), texel(193, 254), texel(193, 254),  // u -40, -140, -240, -340
-      texel(193, 255), texel(193, 255), texel(193, 254), texel(193, 254),  // v += A + 256 = 156: same row
+      texel(193, 255), texel(193, 255), texel(193, 255), texel(193, 254),  // u -40, -140, -240, -340
+      texel(193, 255), texel(193, 255), texel(193, 255), texel(193, 254),  // v += A + 256 = 156: same row
   };
   for (int i = 0; i < 8; i++) EXPECT_EQ(out[i], expect[i]) << i;
 }
