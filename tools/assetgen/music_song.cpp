@@ -50,7 +50,7 @@ const Section kPlan[] = {
     {O(4), kProgB, kDrFull, kBsGroove, 34, kArEighth, kLdThemeB, 24, false, false},
     {O(4, 31), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},
     {O(5), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},
-    {O(5, 55), kProgA, kDrNone, kBsNone, 34, kArNone, kLdNone, 0, false, false},    // break, riser
+    {O(5, 55), kProgA, kDrNone, kBsNone, 34, kArNone, kLdNone, 0, true, false},     // break, riser
     {O(6), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},   // twin tunnels
     {O(7), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdThemeB, 56, false, false},
     {O(8), kProgC, kDrHats, kBsHold, 44, kArStab, kLdThemeC, 0, true, false},        // picture strip
