@@ -180,6 +180,68 @@ static void hermesRow32to24(HermesConverter* c, const uint8_t* s, uint8_t* d, in
   }
 }
 
+// 24/32-bit to 24/32-bit with whole-byte channels: each channel is one byte moved.
+template <int SB, int DB>
+static void hermesRowBytes(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width) {
+  const int32_t o0 = c->fs[0], o1 = c->fs[1], o2 = c->fs[2];
+  const int32_t d0 = c->fd[0], d1 = c->fd[1], d2 = c->fd[2];
+  for (int32_t x = 0; x < width; x++, s += SB, d += DB) {
+    uint32_t o = (uint32_t)s[o0] << d0 | (uint32_t)s[o1] << d1 | (uint32_t)s[o2] << d2;
+    if (DB == 4) {
+      std::memcpy(d, &o, 4);
+    } else {
+      d[0] = (uint8_t)o;
+      d[1] = (uint8_t)(o >> 8);
+      d[2] = (uint8_t)(o >> 16);
+    }
+  }
+}
+
+// The same move with the channels in the three low bytes of both pixels, kept in
+// order (ORDER 0) or reversed (ORDER 1, red and blue exchanged): constant shifts.
+template <int SB, int DB, int ORDER>
+static void hermesRowBytesFixed(HermesConverter*, const uint8_t* s, uint8_t* d, int32_t width) {
+  for (int32_t x = 0; x < width; x++, s += SB, d += DB) {
+    uint32_t o = ORDER == 0 ? (s[0] | (uint32_t)s[1] << 8 | (uint32_t)s[2] << 16)
+                            : (s[2] | (uint32_t)s[1] << 8 | (uint32_t)s[0] << 16);
+    if (DB == 4) {
+      std::memcpy(d, &o, 4);
+    } else {
+      d[0] = (uint8_t)o;
+      d[1] = (uint8_t)(o >> 8);
+      d[2] = (uint8_t)(o >> 16);
+    }
+  }
+}
+
+template <int SB, int DB>
+static HermesRowFn hermesBytesFor(const HermesConverter* c) {
+  bool same = true, reversed = true;
+  for (int i = 0; i < 3; i++) {
+    same = same && c->fs[i] * 8 == c->fd[i] && c->fs[i] < 3;
+    reversed = reversed && (2 - c->fs[i]) * 8 == c->fd[i] && c->fs[i] < 3;
+  }
+  if (same) return hermesRowBytesFixed<SB, DB, 0>;
+  if (reversed) return hermesRowBytesFixed<SB, DB, 1>;
+  return hermesRowBytes<SB, DB>;
+}
+
+static bool hermesByteChannel(uint32_t m) { return hermesBitCount(m) == 8 && hermesLowBit(m) % 8 == 0; }
+
+static HermesRowFn hermesPlanBytes(HermesConverter* c) {
+  const HermesFormat& s = c->source;
+  const HermesFormat& d = c->dest;
+  if (s.indexed || d.indexed || d.a || s.bits < 24 || d.bits < 24) return nullptr;
+  uint32_t sm[3] = {s.r, s.g, s.b}, dm[3] = {d.r, d.g, d.b};
+  for (int i = 0; i < 3; i++) {
+    if (!hermesByteChannel(sm[i]) || !hermesByteChannel(dm[i])) return nullptr;
+    c->fs[i] = hermesLowBit(sm[i]) / 8;  // byte of the source pixel
+    c->fd[i] = hermesLowBit(dm[i]);      // bit position in the destination
+  }
+  if (s.bits == 24) return d.bits == 24 ? hermesBytesFor<3, 3>(c) : hermesBytesFor<3, 4>(c);
+  return d.bits == 24 ? hermesBytesFor<4, 3>(c) : hermesBytesFor<4, 4>(c);
+}
+
 template <int SB>
 static HermesRowFn hermesGenericFor(int32_t db) {
   switch (db) {
@@ -267,6 +329,8 @@ int32_t Hermes_ConverterRequest(HermesHandle handle, HermesFormat* source, Herme
       case 3: c->row = hermesRowIndexed<3>; break;
       default: c->row = hermesRowIndexed<4>; break;
     }
+  } else if (HermesRowFn bytes = hermesPlanBytes(c)) {
+    c->row = bytes;
   } else if (hermesPlanFast32(c)) {
     c->row = dest->bits == 24 ? hermesRow32to24 : (hermesUseSimd() ? hermesRow32to16Sse2 : hermesRow32to16);
   } else {

@@ -43,13 +43,15 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
   std::strcpy(buf, script);
   char* save = nullptr;
   for (char* item = strtok_r(buf, ",;", &save); item; item = strtok_r(nullptr, ",;", &save)) {
+    char whole[256];
+    std::snprintf(whole, sizeof whole, "%s", item);
     char* parts[4] = {nullptr, nullptr, nullptr, nullptr};
     int32_t np = 0;
     char* psave = nullptr;
     for (char* p = strtok_r(item, ":", &psave); p && np < 4; p = strtok_r(nullptr, ":", &psave)) parts[np++] = p;
     int32_t t;
     if (np < 2 || !platScriptNumber(parts[0], &t, false)) {
-      std::snprintf(err, errSize, "bad script item '%s' (expected TIME:ACTION[:ARG])", item);
+      std::snprintf(err, errSize, "bad script item '%s' (expected TIME:ACTION[:ARG])", whole);
       return false;
     }
     if (n + 2 > PLAT_SCRIPT_MAX - platScriptCount) {

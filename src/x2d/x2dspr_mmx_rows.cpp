@@ -114,10 +114,9 @@ inline __m128i levelAlpha(__m128i A, __m128i level, __m128i is255) {
 
 void sCopy(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {
   int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m128i v0 = ld(px(s) + i), v1 = ld(px(s) + i + 4);
-    st(d + i, v0);
-    st(d + i + 4, v1);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v0 = ld(px(s) + i), v1 = ld(px(s) + i + 4), v2 = ld(px(s) + i + 8), v3 = ld(px(s) + i + 12);
+    st(d + i, v0), st(d + i + 4, v1), st(d + i + 8, v2), st(d + i + 12, v3);
   }
   for (; i + 4 <= n; i += 4) st(d + i, ld(px(s) + i));
   pCopy(d + i, px(s) + i, n - i, c, a);
@@ -125,7 +124,7 @@ void sCopy(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {
 void sFill(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {
   const __m128i v = _mm_set1_epi32(static_cast<int32_t>(c));
   int32_t i = 0;
-  for (; i + 8 <= n; i += 8) st(d + i, v), st(d + i + 4, v);
+  for (; i + 16 <= n; i += 16) st(d + i, v), st(d + i + 4, v), st(d + i + 8, v), st(d + i + 12, v);
   for (; i + 4 <= n; i += 4) st(d + i, v);
   pFill(d + i, s, n - i, c, a);
 }

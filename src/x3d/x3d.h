@@ -88,6 +88,13 @@ struct x3dMaterial {
   uint32_t color;        // 0x00RRGGBB
 };
 
+// Lens flare of a light (zeroed when created by the scene script).
+struct x3dLensFlare {
+  int32_t width, height;  // texture size, from the texture list
+  x3dMap map;             // its image gives the pixels
+  float scale;
+};
+
 struct x3dObject {
   char* name;
   int32_t id;

@@ -152,6 +152,14 @@ int32_t x3dGrow(void** array, int32_t* count, size_t recordSize) {
   return (*count)++;
 }
 
+void x3dObjectRestPose(x3dObject* o) {
+  o->scale[0] = o->scale[1] = o->scale[2] = 1.0f;
+  o->rotation[0] = 1.0f;
+  o->rotation[1] = o->rotation[2] = o->rotation[3] = 0.0f;
+  std::memset(o->matrix, 0, sizeof o->matrix);
+  o->matrix[0][0] = o->matrix[1][1] = o->matrix[2][2] = 1.0f;
+}
+
 static const x3dChunk* FindChunk(uint32_t id) {
   for (const x3dChunk& c : x3dChunkTable)
     if (c.id == id) return &c;

@@ -117,6 +117,7 @@ int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
     o->id = L->counter + 1024;
     o->parentId = -1;
     o->flags = X3D_OBJ_DUMMY;
+    x3dObjectRestPose(o);
     L->faceMaterial.resize(s->objectCount);
   } else if (std::strcmp(L->name, "$AMBIENT$") == 0) {
     int32_t a = x3dGrow(reinterpret_cast<void**>(&s->ambients), &s->ambientCount, sizeof(x3dAmbient));

@@ -39,6 +39,9 @@ void x3dReadName(x3dLoad* L, int64_t end);
 
 // Owned copy of a text (fatal when out of memory).
 char* x3dStrDup(const char* s);
+// Unit scale, identity rotation and matrix: an object without keyframer tracks
+// stays where its vertices put it instead of collapsing to a point.
+void x3dObjectRestPose(x3dObject* o);
 // Grows a scene array by one zeroed record; returns the new index.
 int32_t x3dGrow(void** array, int32_t* count, size_t recordSize);
 

@@ -24,6 +24,7 @@ int32_t x3dChunkTriMesh(x3dLoad* L, int64_t) {
   o->name = x3dStrDup(L->name);
   o->id = L->counter++;
   o->parentId = -1;
+  x3dObjectRestPose(o);
   L->object = i;
   if (static_cast<int32_t>(L->faceMaterial.size()) < s->objectCount) L->faceMaterial.resize(s->objectCount);
   return 0;

@@ -254,3 +254,31 @@ TEST(FxScale, SimdTwinMatchesPlain) {
 }
 
 }  // namespace
+
+#include "x2d/x2d.h"
+
+namespace {
+
+TEST(FxGrid, LinePositionsAndClipping) {
+  x2dInit(320, 240);
+  x2dSetClipWindow(0, 0, 320, 200);
+  std::vector<uint32_t> view(320 * 200, 0);
+  fxGrid(15, 15, 8, 8, view.data());
+  auto onLine = [](int p) { return p >= 15 && p <= 71 && (p - 15) % 8 == 0; };
+  int white = 0;
+  for (int y = 0; y < 200; y++)
+    for (int x = 0; x < 320; x++) {
+      const bool inBox = x >= 15 && x <= 71 && y >= 15 && y <= 71;
+      const bool expect = inBox && (onLine(x) || onLine(y));
+      white += view[y * 320 + x] != 0;
+      ASSERT_EQ(view[y * 320 + x], expect ? 0xffffffu : 0u) << x << "," << y;
+    }
+  EXPECT_EQ(white, 8 * 57 + 8 * 57 - 64);  // 8 + 8 lines of 57 pixels, 64 crossings
+  // A grid running off the view is clipped by the clip window.
+  std::vector<uint32_t> edge(320 * 200, 0);
+  fxGrid(300, 190, 8, 8, edge.data());
+  EXPECT_EQ(edge[199 * 320 + 300], 0xffffffu);
+  EXPECT_EQ(edge[190 * 320 + 319], 0xffffffu);
+}
+
+}  // namespace

@@ -14,18 +14,23 @@ static AgGray creditFrame(const char* name, const char* role, int32_t frame) {
   AgGray g(w, h);
   agMaxMask(g, small, 10, 0, 200);
   agMaxMask(g, big, 4, small.h - 2, 255);
-  // Glint: a diagonal band that brightens the halo and dims the letter cores a little
-  // beside it, so the shape shimmers as the four frames play back and forth.
-  float centre = -20.0f + float(frame) * (float(w) + 40) / 3.0f;
-  for (int32_t y = 0; y < h; y++)
-    for (int32_t x = 0; x < w; x++) {
-      float d = std::fabs(float(x) + float(y) * 0.6f - centre);
-      int32_t v = g.at(x, y);
-      if (!v) continue;
-      if (d < 12) v = std::min(255, v + int32_t((12 - d) * 12));
-      else v = v * (230 + (int32_t(x * 7 + y * 13 + frame * 5) % 25)) / 255;
-      g.at(x, y) = uint8_t(v);
+  // Shimmer: the halo breathes with the frame and four-pointed glints sit on the
+  // letters at places that change from frame to frame.
+  for (uint8_t& v : g.px)
+    if (v && v < 250) v = uint8_t(std::min(255, v * (220 + frame * 12) / 255));
+  AgRng rng(uint32_t(name[0]) * 131u + uint32_t(frame) * 7919u + 1u);
+  for (int32_t k = 0; k < 3; k++) {
+    int32_t x = 0, y = 0;
+    for (int32_t tries = 0; tries < 200; tries++) {  // a point on a letter core
+      x = rng.range(4, w - 5); y = rng.range(small.h, h - 5);
+      if (g.at(x, y) >= 250) break;
     }
+    int32_t len = 4 + rng.range(0, 4);
+    agLineG(g, float(x - len), float(y), float(x + len), float(y), 255);
+    agLineG(g, float(x), float(y - len), float(x), float(y + len), 255);
+    agLineG(g, float(x - 2), float(y - 2), float(x + 2), float(y + 2), 200);
+    agLineG(g, float(x - 2), float(y + 2), float(x + 2), float(y - 2), 200);
+  }
   return g;
 }
 

@@ -73,8 +73,8 @@ static AgImage background(bool second) {
 
 // Group logo: "KELVO" as faceted crystal letters; the mask picture holds its opacity.
 static void groupLogo(AgImage& logo, AgGray& alpha) {
-  const int32_t W = 240, H = 100;
-  AgGray fill = agTextMask("KELVO", AG_SERIF_BOLD, 72, 0, 4);
+  AgGray fill = agTextMask("KELVO", AG_SERIF_BOLD, 68, 0, 4);
+  const int32_t W = fill.w + 24, H = fill.h + 20;  // room for the glow ring and the subtitle
   AgGray shape(W, H);
   int32_t ox = (W - fill.w) / 2, oy = (H - fill.h) / 2 - 6;
   agMaxMask(shape, fill, ox, oy, 255);
@@ -104,6 +104,7 @@ static AgImage title() {
   AgImage im(288, 96);
   AgTextStyle t = style(AG_SERIF_BOLD, 52, 0xfff8e0, 0xf09018);
   t.outlineR = 2; t.outline = 0x103a60; t.glow = 0x1a5a80; t.shadow = 0; t.tracking = 1;
+  while (agTextWidth("QUORVANE", t.face, t.px, t.tracking) > 288 - 16) t.px--;  // keep the glow inside
   agDrawTextCentered(im, 144, 10, "QUORVANE", t);
   agLine(im, 20, 80, 268, 80, 0x2a88a8);
   agAddGlow(im, 144, 80, 30, 0x40a0c0);

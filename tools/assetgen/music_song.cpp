@@ -50,7 +50,7 @@ const Section kPlan[] = {
     {O(4), kProgB, kDrFull, kBsGroove, 34, kArEighth, kLdThemeB, 24, false, false},
     {O(4, 31), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},
     {O(5), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},
-    {O(5, 55), kProgA, kDrNone, kBsNone, 34, kArNone, kLdNone, 0, false, false},    // break, riser
+    {O(5, 55), kProgA, kDrNone, kBsNone, 34, kArNone, kLdNone, 0, true, false},     // break, riser
     {O(6), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},   // twin tunnels
     {O(7), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdThemeB, 56, false, false},
     {O(8), kProgC, kDrHats, kBsHold, 44, kArStab, kLdThemeC, 0, true, false},        // picture strip
@@ -173,18 +173,18 @@ void writeDrums(Score& s, int g, const Section& sec, bool first) {
       break;
     case kDrFull:
       if (r % 4 == 0 || (r == 10 && bar % 2 == 1)) s.note(g, kChKick, kInsKick, 60, r == 10 ? 40 : 56);
-      if ((r == 4 || r == 12) && !filling) s.note(g, kChSnare, kInsSnare, 60, 48);
+      if ((r == 4 || r == 12) && !filling) s.note(g, kChSnare, kInsSnare, 60, 58);
       if (r == 14 && bar == 3) s.note(g, kChHat, kInsOpenHat, 60, 30);
       else if (r % 2 == 0) s.note(g, kChHat, kInsClosedHat, 60, r % 4 == 2 ? 36 : 22);
       break;
     case kDrHalf:
       if (r == 0 || r == 10) s.note(g, kChKick, kInsKick, 60, r ? 44 : 58);
-      if (r == 8 && !filling) s.note(g, kChSnare, kInsSnare, 60, 50);
+      if (r == 8 && !filling) s.note(g, kChSnare, kInsSnare, 60, 60);
       if (r % 2 == 0) s.note(g, kChHat, kInsClosedHat, 60, r % 4 == 2 ? 30 : 22);
       break;
     case kDrDrive:
       if (r % 4 == 0) s.note(g, kChKick, kInsKick, 60, 58);
-      if ((r == 4 || r == 12) && !filling) s.note(g, kChSnare, kInsSnare, 60, 50);
+      if ((r == 4 || r == 12) && !filling) s.note(g, kChSnare, kInsSnare, 60, 60);
       if (r == 15 && bar % 2 == 1 && !filling) s.note(g, kChSnare, kInsSnare, 60, 18);
       if (r % 4 == 2) s.note(g, kChHat, kInsOpenHat, 60, 26);
       else s.note(g, kChHat, kInsClosedHat, 60, r % 2 ? 16 : 24);
@@ -197,7 +197,7 @@ void writeDrums(Score& s, int g, const Section& sec, bool first) {
     // Eighths, then sixteenths over the last half, growing louder to the downbeat.
     int left = kMusRowsPerOrder - row, span = kMusRowsPerOrder - sec.fill;
     if (left <= span / 2 || left <= 4 || row % 2 == 0)
-      s.note(g, kChSnare, kInsSnare, 60, 22 + 34 * (span - left + 1) / span);
+      s.note(g, kChSnare, kInsSnare, 60, 24 + 38 * (span - left + 1) / span);
   }
 }
 
@@ -273,10 +273,10 @@ void writeMelody(Score& s, int g0, const Tone* tones, int count, const Section& 
     int g = g0 + t.row;
     if (g < from || g >= to) continue;
     if (t.slide) {
-      s.note(g, kChLead, kInsLead, t.midi, 46, kS3mFxTonePorta, 0x28);
+      s.note(g, kChLead, kInsLead, t.midi, 54, kS3mFxTonePorta, 0x28);
       s.at(g, kChLead).ins = 0;  // slide without restarting the sample
     } else {
-      s.note(g, kChLead, kInsLead, t.midi, 46);
+      s.note(g, kChLead, kInsLead, t.midi, 54);
     }
     for (int k = 4; k < t.len; k++)  // a little vibrato on held notes
       if (t.len >= 8 && g + k < to) {
@@ -289,7 +289,7 @@ void writeMelody(Score& s, int g0, const Tone* tones, int count, const Section& 
       int deg = 0;
       while (deg < 7 && scale[deg] != t.midi % 12) deg++;
       int below = t.midi - ((scale[deg % 7] - scale[(deg + 5) % 7] + 12) % 12);
-      s.note(g, kChHarmony, kInsLead, below, 30);
+      s.note(g, kChHarmony, kInsLead, below, 34);
       if (t.row + t.len < next && g + t.len < to) s.cut(g + t.len, kChHarmony);
     }
   }
@@ -301,7 +301,7 @@ void writeRiff(Score& s, int g, const Section&) {
   int n = chordTones(chordAt(g), 67, 86, t, 12);
   for (int i = 0; i < 6; i++)
     if (rows[i] == r) {
-      s.note(g, kChLead, kInsLead, t[pick[i] % n], 40);
+      s.note(g, kChLead, kInsLead, t[pick[i] % n], 46);
       s.cut(g + 2, kChLead);
     }
 }
@@ -354,7 +354,7 @@ S3mSong musComposeSong() {
       writeDrums(s, g, sec, first);
       if (sec.bass) writeBass(s, g, sec, first && (!prev || !prev->bass || prev->bass != sec.bass));
       if (sec.pad) writePad(s, g, sec, first && (!prev || !prev->pad || hold), hold);
-      if (sec.arp) writeArp(s, g, sec, si == 0 ? 18 : 26);
+      if (sec.arp) writeArp(s, g, sec, si == 0 ? 20 : 32);
       if (sec.lead == kLdRiff) writeRiff(s, g, sec);
     }
     if (sec.lead >= kLdThemeA && sec.lead <= kLdThemeC) {
