@@ -1,0 +1,237 @@
+// x3dTransformScene: lights into view space, bounding-sphere culling, object-space
+// back-face rejection, morphing, transform of used vertices only, the polygon
+// list and (painter mode) its radix sort by depth.
+#include <cmath>
+#include <cstring>
+
+#include "system/xerror.h"
+#include "x3d/raster/x3dfill.h"
+#include "x3d/x3drender.h"
+#include "x3d/x3dscene.h"
+
+namespace {
+
+using Mat = float[3][4];
+
+inline void apply(const Mat m, const float p[3], float out[3]) {
+  float x = p[0], y = p[1], z = p[2];
+  for (int r = 0; r < 3; r++) out[r] = m[r][0] * x + m[r][1] * y + m[r][2] * z + m[r][3];
+}
+inline void apply3(const Mat m, const float p[3], float out[3]) {
+  float x = p[0], y = p[1], z = p[2];
+  for (int r = 0; r < 3; r++) out[r] = m[r][0] * x + m[r][1] * y + m[r][2] * z;
+}
+// out = a x b with the implied fourth row 0 0 0 1.
+inline void compose(const Mat a, const Mat b, Mat out) {
+  for (int r = 0; r < 3; r++) {
+    for (int c = 0; c < 4; c++)
+      out[r][c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c] + (c == 3 ? a[r][3] : 0.0f);
+  }
+}
+
+// Last object with this id, or null.
+x3dObject* objectById(x3dScene* s, int32_t id) {
+  for (int32_t i = s->objectCount - 1; i >= 0; i--)
+    if (s->objects[i].id == id) return &s->objects[i];
+  return nullptr;
+}
+
+inline float lerp(float a, float b, float t) { return a + t * (b - a); }
+
+void transformLights(x3dScene* s, const x3dCamera* cam, bool painter) {
+  for (int32_t i = 0; i < s->lightCount; i++) {
+    x3dLight* l = &s->lights[i];
+    float t[3];
+    if (cam) {
+      apply(cam->view, l->position, t);
+      apply(cam->projection, t, l->viewPosition);
+    } else {
+      std::memcpy(l->viewPosition, l->position, sizeof(t));
+    }
+    if (l->kind & X3D_LIGHT_SPOT) {
+      if (cam) {
+        apply(cam->view, l->target, t);
+        apply(cam->projection, t, l->viewTarget);
+      } else {
+        std::memcpy(l->viewTarget, l->target, sizeof(t));
+      }
+      float d[3] = {l->viewTarget[0] - l->viewPosition[0], l->viewTarget[1] - l->viewPosition[1],
+                    l->viewTarget[2] - l->viewPosition[2]};
+      float sq = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+      float len = sq > 0.0f ? x3dFastSqrt(sq) : 0.0f;
+      for (int k = 0; k < 3; k++) l->viewDirection[k] = len > 0.0f ? d[k] / len : 0.0f;
+    }
+    if (painter && l->flare) {
+      x3dSceneList& e = s->listA[s->listCount++];
+      e.item = l;
+      e.depth = l->viewPosition[2];
+      e.kind = X3D_LIST_FLARE;
+    }
+    s->visibleLights[s->visibleLightCount++] = l;
+  }
+}
+
+void transformObject(x3dScene* s, x3dObject* o, const x3dCamera* cam, bool painter) {
+  Mat C;
+  if (cam) {
+    compose(cam->view, o->matrix, C);
+    for (int c = 0; c < 4; c++) {
+      C[0][c] *= cam->projection[0][0];
+      C[1][c] *= cam->projection[1][1];
+    }
+  } else {
+    std::memcpy(C, o->matrix, sizeof(C));
+  }
+  const float D = x3dFarDistance;
+  float c[3];
+  apply(C, o->centre, c);
+  if (c[2] + o->radius < 3.0f || c[2] - o->radius > D) return;
+  const float k = cam ? cam->sideSine : 0.70710678f;
+  o->clipCode = x3dSphereOutcode(k, c, o->radius);
+  if (o->clipCode & X3D_CLIP_OUTSIDE) return;
+
+  uint32_t f = 0;
+  if (c[2] + o->radius > 0.75f * D) f = X3D_VTX_FADE;
+  if (x3dFogOn && c[2] + o->radius > 0.5f * D) f |= X3D_VTX_FOG;
+  const uint16_t g = (o->flags & X3D_OBJ_NOLIGHT) ? 0x08 : 0;
+
+  // Inverse of rotation with uniform scale: transpose / s, s the squared scale.
+  const float(*M)[4] = o->matrix;
+  Mat inv;
+  float sq = M[0][0] * M[0][0] + M[0][1] * M[0][1] + M[0][2] * M[0][2];
+  if (sq == 0.0f) {
+    std::memset(inv, 0, sizeof(inv));
+    inv[0][0] = inv[1][1] = inv[2][2] = 1.0f;
+  } else {
+    for (int r = 0; r < 3; r++)
+      for (int cc = 0; cc < 3; cc++) inv[r][cc] = M[cc][r] / sq;
+    for (int r = 0; r < 3; r++) inv[r][3] = -(inv[r][0] * M[0][3] + inv[r][1] * M[1][3] + inv[r][2] * M[2][3]);
+  }
+
+  // Morph sources must match this mesh; otherwise the object shows its own mesh.
+  bool morph = false;
+  x3dObject *src = nullptr, *dst = nullptr;
+  if (o->flags & X3D_OBJ_MORPH) {
+    src = objectById(s, o->morphSource);
+    dst = objectById(s, o->morphTarget);
+    morph = src && dst && src->vertexCount == o->vertexCount && dst->vertexCount == o->vertexCount &&
+            src->faceCount == o->faceCount && dst->faceCount == o->faceCount && src->vertices && dst->vertices &&
+            src->faces && dst->faces;
+  }
+
+  Mat N;
+  if (morph && painter) {
+    std::memcpy(N, M, sizeof(N));
+    for (int r = 0; r < 3; r++) {
+      float len = std::sqrt(N[r][0] * N[r][0] + N[r][1] * N[r][1] + N[r][2] * N[r][2]);
+      if (len > 0.0f)
+        for (int cc = 0; cc < 3; cc++) N[r][cc] /= len;
+    }
+  } else {
+    std::memcpy(N, C, sizeof(N));
+  }
+
+  if (morph) {
+    const float t = o->morphFactor;
+    for (int32_t i = 0; i < o->vertexCount; i++) {
+      x3dVertex& v = o->vertices[i];
+      const x3dVertex &a = src->vertices[i], &b = dst->vertices[i];
+      for (int kk = 0; kk < 3; kk++) {
+        v.view[kk] = lerp(a.pos[kk], b.pos[kk], t);
+        v.viewNormal[kk] = lerp(a.normal[kk], b.normal[kk], t);
+      }
+    }
+    for (int32_t j = 0; j < o->faceCount; j++)
+      for (int kk = 0; kk < 3; kk++)
+        o->faces[j].morphNormal[kk] = lerp(src->faces[j].normal[kk], dst->faces[j].normal[kk], t);
+  }
+
+  float eye[3];
+  const float origin[3] = {0, 0, 0};
+  apply(inv, cam ? cam->position : origin, eye);
+
+  for (int32_t j = 0; j < o->faceCount; j++) {
+    x3dFace& fc = o->faces[j];
+    fc.clipCode = 0;
+    const float* pa = morph ? fc.va->view : fc.va->pos;
+    const float* n = morph ? fc.morphNormal : fc.normal;
+    float d = (pa[0] - eye[0]) * n[0] + (pa[1] - eye[1]) * n[1] + (pa[2] - eye[2]) * n[2];
+    if (morph ? !(d >= 0.0f) : !(d > 0.0f)) {
+      fc.clipCode = X3D_CLIP_BACKFACE;
+      continue;
+    }
+    fc.clipCode = static_cast<uint16_t>(o->clipCode);
+    fc.frameFlags = static_cast<uint16_t>(g | 0x04);
+    fc.va->flags |= X3D_VTX_USED;
+    fc.vb->flags |= X3D_VTX_USED;
+    fc.vc->flags |= X3D_VTX_USED;
+  }
+
+  for (int32_t i = 0; i < o->vertexCount; i++) {
+    x3dVertex& v = o->vertices[i];
+    if (!morph && !(v.flags & X3D_VTX_USED)) continue;
+    v.flags = X3D_VTX_USED | f;
+    float p[3], n[3];
+    std::memcpy(p, morph ? v.view : v.pos, sizeof(p));
+    std::memcpy(n, morph ? v.viewNormal : v.normal, sizeof(n));
+    apply(C, p, v.view);
+    apply3(N, n, v.viewNormal);
+  }
+
+  for (int32_t j = 0; j < o->faceCount; j++) {
+    x3dFace& fc = o->faces[j];
+    if (fc.clipCode & X3D_CLIP_BACKFACE) continue;
+    x3dSceneList& e = s->listA[s->listCount++];
+    e.item = &fc;
+    e.kind = X3D_LIST_FACE;
+    e.depth = painter ? (fc.va->view[2] + fc.vb->view[2] + fc.vc->view[2]) * 0.33333334f : 0.0f;
+  }
+}
+
+}  // namespace
+
+void x3dSortList(x3dSceneList* a, x3dSceneList* b, int32_t count) {
+  x3dSceneList* from = a;
+  x3dSceneList* to = b;
+  for (int shift = 0; shift < 32; shift += 8) {
+    int32_t counts[256] = {};
+    for (int32_t i = 0; i < count; i++) {
+      uint32_t bits;
+      std::memcpy(&bits, &from[i].depth, 4);
+      counts[(bits >> shift) & 255]++;
+    }
+    int32_t sum = 0;
+    for (int32_t& c : counts) {
+      int32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (int32_t i = 0; i < count; i++) {
+      uint32_t bits;
+      std::memcpy(&bits, &from[i].depth, 4);
+      to[counts[(bits >> shift) & 255]++] = from[i];
+    }
+    x3dSceneList* t = from;
+    from = to;
+    to = t;
+  }
+  // Four passes: A->B, B->A, A->B, B->A; the result is back in a.
+}
+
+void x3dTransformScene() {
+  x3dScene* s = x3dActiveScene;
+  if (!s) return;
+  if (!s->listA || !s->listB || !s->visibleLights) x3dAllocFrameLists(s);
+  s->listCount = 0;
+  s->visibleLightCount = 0;
+  const x3dCamera* cam = x3dActiveCamera;
+  const bool painter = !s->zbuffer;
+  transformLights(s, cam, painter);
+  for (int32_t i = 0; i < s->objectCount; i++) {
+    x3dObject* o = &s->objects[i];
+    if (o->flags & (X3D_OBJ_HIDDEN_TRACK | X3D_OBJ_HIDDEN)) continue;
+    if (o->faceCount <= 0 || !o->faces || !o->vertices) continue;  // dummies carry no geometry
+    transformObject(s, o, cam, painter);
+  }
+  if (painter) x3dSortList(s->listA, s->listB, s->listCount);
+}
