@@ -1,2 +1,4 @@
 // Entry point of the presentation.
-int main(int, char**) { return 0; }
+#include "demo/qvoptions.h"
+
+int main(int argc, char** argv) { return qvMain(argc, argv); }

@@ -21,6 +21,9 @@ struct xFileData {
 class xFile {
  public:
   explicit xFile(int32_t mode);  // non-zero: archive mode; 0: disk mode
+  ~xFile();                      // closes the archive
+  xFile(const xFile&) = delete;
+  xFile& operator=(const xFile&) = delete;
   int32_t Open(const char* archiveName);
   int32_t Read(const char* name, xFileData* out);
   int32_t Free(xFileData* fd);

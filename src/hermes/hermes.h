@@ -32,3 +32,7 @@ HermesHandle Hermes_PaletteInstance();
 void Hermes_PaletteReturn(HermesHandle handle);
 // 256 entries of 0x00RRGGBB.
 void Hermes_PaletteSet(HermesHandle handle, int32* palette);
+
+// Chooses the SSE2 rows (when the processor has them) or their scalar twins; both give
+// the same bits. Decided once at start-up (QV_SCALAR=1 forces scalar); tests switch it.
+void Hermes_SetSimd(int32_t enable);

@@ -1,6 +1,9 @@
 // Narrow platform contract used by the engine in place of Win32 calls.
 // Only the backend files include SDL; everything above sees these functions.
+// Two backends, chosen at run time by platInit: "sdl" (a real window) and
+// "headless" (no devices, virtual clock, scripted events, frames kept in memory).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // MessageBox styles and answers (Win32 values).
@@ -11,14 +14,134 @@ enum : uint32_t {
 };
 enum : int { IDOK = 1, IDYES = 6, IDNO = 7 };
 
-// Shows a message box (always also written to stderr) and returns the answer.
-// Headless answers are scripted (default IDOK/IDYES).
-int platMessageBox(const char* text, const char* caption, uint32_t style);
+// ---- Backend ---------------------------------------------------------------
+enum PlatBackendKind : int32_t { PLAT_BACKEND_HEADLESS = 0, PLAT_BACKEND_SDL = 1 };
+
+// Picks and starts a backend. Returns false (with a one-line reason in err) when the
+// backend cannot start, e.g. the sdl backend without a display. Calling it again after
+// platShutdown starts afresh (tests do this).
+bool platInit(PlatBackendKind kind, char* err, size_t errSize);
+void platShutdown();
+bool platIsInitialised();
+PlatBackendKind platBackend();
+// The backend named by QV_BACKEND ("sdl" or "headless"); sdl when unset or unknown.
+PlatBackendKind platBackendFromEnv();
+// Window-scale for the sdl backend (0 = automatic: the largest scale whose window
+// fits within about half the desktop). Set before platInit.
+void platSetWindowScale(int32_t scale);
+
+// ---- Time ------------------------------------------------------------------
+// Milliseconds since an arbitrary start (GetTickCount). Headless: every call advances
+// a virtual clock by 1 ms, so busy-waits end and runs repeat exactly.
+uint32_t platGetTickCount();
+// Current time without advancing the headless clock (for audio replay and timestamps).
+uint32_t platPeekTickCount();
+void platSleep(uint32_t ms);
+
+// ---- Messages (Win32 values) -------------------------------------------------
+enum : uint32_t {
+  WM_NULL = 0x0000, WM_DESTROY = 0x0002, WM_MOVE = 0x0003, WM_SIZE = 0x0005, WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012, WM_ERASEBKGND = 0x0014, WM_ACTIVATEAPP = 0x001C, WM_GETMINMAXINFO = 0x0024,
+  WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_EXITSIZEMOVE = 0x0232,
+};
+enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1 };
+
+typedef struct PlatWindowRec* PlatHwnd;
+typedef intptr_t (*PlatWndProc)(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+struct PlatRect { int32_t left, top, right, bottom; };
+struct PlatPoint { int32_t x, y; };
+struct PlatMinMaxInfo { PlatPoint ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize; };
+
+struct PlatMsg {
+  PlatHwnd window;  // null for thread messages such as WM_QUIT
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+  uint32_t time;
+};
+
+// PeekMessage with PM_REMOVE semantics when remove is true: true when a message was taken.
+// Gathers backend and scripted events first.
+bool platPeekMessage(PlatMsg* msg, bool remove);
+// Calls the window procedure of msg->window; WM_QUIT and thread messages return 0.
+intptr_t platDispatchMessage(const PlatMsg* msg);
+// Blocks until a message is queued (headless: advances the clock to the next scripted event;
+// with nothing left that could ever arrive it posts WM_CLOSE, so a run cannot hang).
+void platWaitMessage();
+void platPostQuitMessage(int32_t exitCode);
+bool platPostMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Calls the window procedure at once (SendMessage).
+intptr_t platSendMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t platDefWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// ---- Window -------------------------------------------------------------------
+enum : uint32_t {
+  WS_CAPTION = 0x00C00000, WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000, WS_MINIMIZEBOX = 0x00020000,
+  CS_BYTEALIGNWINDOW = 0x2000,
+  SWP_SHOWWINDOW = 0x0040, SW_SHOWNORMAL = 1,
+};
+enum : int32_t { CW_USEDEFAULT = (int32_t)0x80000000 };
+// SetWindowPos insertion values.
+enum : intptr_t { HWND_NOTOPMOST = -2 };
+// GetSystemMetrics indices.
+enum : int32_t { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXFRAME = 32, SM_CYFRAME = 33 };
+
+// 0xAARRGGBB pixels, rows top to bottom.
+struct PlatIcon { int32_t width, height; const uint32_t* pixels; };
+
+struct PlatWndClass {
+  uint32_t style;
+  PlatWndProc wndProc;
+  const PlatIcon* icon;
+  const char* className;
+};
+// Non-zero on success. One class name may be registered once.
+uint32_t platRegisterClass(const PlatWndClass* wc);
+// One engine window at a time; null on failure (unknown class, window already exists).
+PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y,
+                          int32_t width, int32_t height);
+// Sends WM_DESTROY, then forgets the window.
+void platDestroyWindow(PlatHwnd window);
+bool platIsWindow(PlatHwnd window);
+PlatHwnd platMainWindow();
+// The first show makes the application the active one (sends WM_ACTIVATEAPP 1).
+void platShowWindow(PlatHwnd window, int32_t cmd);
+// Sends WM_ERASEBKGND.
+void platUpdateWindow(PlatHwnd window);
+// Moves and sizes the window rectangle (sends WM_GETMINMAXINFO, then WM_MOVE and WM_SIZE when they change).
+bool platSetWindowPos(PlatHwnd window, intptr_t insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
+                      uint32_t flags);
+bool platGetWindowRect(PlatHwnd window, PlatRect* rect);
+// Client rectangle in client coordinates: (0, 0, width, height).
+bool platGetClientRect(PlatHwnd window, PlatRect* rect);
+bool platClientToScreen(PlatHwnd window, PlatPoint* point);
+bool platScreenToClient(PlatHwnd window, PlatPoint* point);
+int32_t platGetSystemMetrics(int32_t index);
+bool platGetCursorPos(PlatPoint* point);
+const char* platWindowTitle(PlatHwnd window);
 
 // ShowCursor semantics: adds +1 (show) or -1 (hide) to the display count and returns it;
 // the cursor is visible while the count is 0 or more. The count starts at 0.
 int platShowCursor(int show);
 
+// Shows a message box (always also written to stderr as "CAPTION TEXT") and returns the answer.
+// Headless answers are scripted (default IDOK/IDYES).
+int platMessageBox(const char* text, const char* caption, uint32_t style);
+
+// Opens a text file in the desktop's viewer (xdg-open); the result is not reported.
+// Headless only records the request.
+void platOpenViewer(const char* fileName);
+
 // Processor features, queried once. QV_SCALAR=1 in the environment reports no SIMD,
 // so the plain classes can be compared with the SIMD ones.
 bool platCpuHasSSE2();
+
+// ---- Audio (room for the replay) --------------------------------------------
+// The fill callback writes frames of interleaved signed 16-bit stereo at the opened rate.
+typedef void (*PlatAudioFill)(void* user, int16_t* frames, int32_t frameCount);
+// False when there is no sound device (always so in the headless backend): the caller then
+// drives a silent replay from platPeekTickCount instead.
+bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user);
+void platAudioPause(bool pause);
+void platAudioClose();

@@ -1,0 +1,124 @@
+// Whole-file reads from the resource archive (minizip) or from the disk.
+#include "file/xfile.h"
+
+#include <unzip.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static char* xFileCopyName(const char* name) {
+  size_t n = std::strlen(name) + 1;
+  char* copy = (char*)std::malloc(n);
+  if (copy) std::memcpy(copy, name, n);
+  return copy;
+}
+
+xFile::xFile(int32_t m) : mode(m), archive(nullptr) {}
+
+xFile::~xFile() {
+  if (archive) unzClose((unzFile)archive);
+}
+
+int32_t xFile::Open(const char* archiveName) {
+  if (!mode) return 0;
+  if (archive) {
+    unzClose((unzFile)archive);
+    archive = nullptr;
+  }
+  if (!archiveName) return 0;
+  archive = unzOpen(archiveName);
+  // The open archive is reported with -103 (the start-up tests for exactly that).
+  return archive ? XFILE_OPEN_ERROR : 0;
+}
+
+// Archive mode: the record is filled only when the data is there (success or CRC
+// mismatch); every other failure leaves it untouched and frees what was taken.
+static int32_t xFileReadArchive(unzFile zip, const char* name, xFileData* out) {
+  if (!zip || !name) return XFILE_BAD_PARAM;
+  int32_t r = unzLocateFile(zip, name, 2);  // 2: letter case is ignored
+  if (r != UNZ_OK) return r;
+  unz_file_info info;
+  char stored[256];
+  std::memset(stored, 0, sizeof stored);
+  r = unzGetCurrentFileInfo(zip, &info, stored, sizeof stored - 1, nullptr, 0, nullptr, 0);
+  if (r != UNZ_OK) return r;
+  if (info.uncompressed_size > (uLong)INT32_MAX) return XFILE_READ_ERROR;
+  int32_t size = (int32_t)info.uncompressed_size;
+  uint8_t* data = (uint8_t*)std::malloc(size ? size : 1);
+  char* copy = xFileCopyName(stored);
+  if (!data || !copy) {
+    std::free(data);
+    std::free(copy);
+    return XFILE_READ_ERROR;
+  }
+  r = unzOpenCurrentFile(zip);
+  if (r != UNZ_OK) {
+    std::free(data);
+    std::free(copy);
+    return r;
+  }
+  int32_t got = size ? unzReadCurrentFile(zip, data, (unsigned)size) : 0;
+  if (got != size) {
+    unzCloseCurrentFile(zip);
+    std::free(data);
+    std::free(copy);
+    return XFILE_READ_ERROR;
+  }
+  // 0, or -105 when the CRC-32 of the data disagrees with the archive's (data kept).
+  r = unzCloseCurrentFile(zip);
+  if (r != UNZ_OK && r != UNZ_CRCERROR) {
+    std::free(data);
+    std::free(copy);
+    return r;
+  }
+  out->name = copy;
+  out->size = size;
+  out->data = data;
+  return r;
+}
+
+static int32_t xFileReadDisk(const char* path, xFileData* out) {
+  if (!path) return XFILE_BAD_PARAM;
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return XFILE_OPEN_ERROR;
+  long length = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+  if (length < 0 || length > INT32_MAX || std::fseek(f, 0, SEEK_SET) != 0) {
+    std::fclose(f);
+    return XFILE_READ_ERROR;
+  }
+  int32_t size = (int32_t)length;
+  uint8_t* data = (uint8_t*)std::malloc(size ? size : 1);
+  char* copy = xFileCopyName(path);
+  // A short read (a directory, a file cut while reading) is a failure, not a success.
+  if (!data || !copy || std::fread(data, 1, size, f) != (size_t)size) {
+    std::fclose(f);
+    std::free(data);
+    std::free(copy);
+    return XFILE_READ_ERROR;
+  }
+  std::fclose(f);
+  out->name = copy;
+  out->size = size;
+  out->data = data;
+  return XFILE_OK;
+}
+
+int32_t xFile::Read(const char* name, xFileData* out) {
+  if (!out) return XFILE_BAD_PARAM;
+  if (mode) return xFileReadArchive((unzFile)archive, name, out);
+  return xFileReadDisk(name, out);
+}
+
+int32_t xFile::Free(xFileData* fd) {
+  if (!fd) return 0;
+  std::free(fd->data);
+  std::free(fd->name);
+  // Cleared so that a second Free of the same record is harmless.
+  fd->data = nullptr;
+  fd->name = nullptr;
+  fd->size = 0;
+  return 0;
+}

@@ -1,0 +1,187 @@
+// The headless backend: no devices, a virtual clock advanced by every tick query, a
+// configurable desktop and mode list, scripted message-box answers, frames kept in memory.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/plat_headless.h"
+#include "platform/plat_internal.h"
+
+static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr};
+static PlatMode hlModes[1024];
+static int32_t hlModeCount = 0;
+static int32_t hlAnswers[64];
+static int32_t hlAnswerCount = 0, hlAnswerNext = 0;
+static uint32_t hlClock = 0;
+static std::vector<uint8_t> hlFrame;
+static PlatFrame hlFrameInfo;
+static bool hlHaveFrame = false;
+static int32_t hlBoxes = 0;
+static char hlBoxText[256], hlBoxCaption[256], hlViewer[256];
+static PlatPoint hlCursor = {0, 0};
+
+void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr}; }
+
+static bool hlParseModes(const char* s, char* err, size_t errSize) {
+  if (!s || !*s) {
+    platStandardModes(hlModes, &hlModeCount);
+    return true;
+  }
+  if (!std::strncmp(s, "count:", 6)) {
+    char* end;
+    long n = std::strtol(s + 6, &end, 10);
+    if (*end || n < 1 || n > 1024) {
+      std::snprintf(err, errSize, "bad mode count '%s' (1..1024)", s + 6);
+      return false;
+    }
+    hlModes[0] = {320, 240, 32};
+    for (long i = 1; i < n; i++) hlModes[i] = {640 + 8 * (int32_t)i, 480, 16};
+    hlModeCount = (int32_t)n;
+    return true;
+  }
+  int32_t n = 0;
+  const char* p = s;
+  while (*p) {
+    int w, h, b, used = 0;
+    if (std::sscanf(p, "%dx%dx%d%n", &w, &h, &b, &used) != 3 || w < 1 || h < 1 || w > 8192 || h > 8192 ||
+        (b != 16 && b != 24 && b != 32 && b != 8) || n == 1024) {
+      std::snprintf(err, errSize, "bad mode list '%s' (expected WxHxBITS,...)", s);
+      return false;
+    }
+    hlModes[n++] = {w, h, b};
+    p += used;
+    if (*p == ',') p++;
+    else if (*p) {
+      std::snprintf(err, errSize, "bad mode list '%s' (expected WxHxBITS,...)", s);
+      return false;
+    }
+  }
+  hlModeCount = n;
+  return true;
+}
+
+static bool hlParseAnswers(const char* s, char* err, size_t errSize) {
+  hlAnswerCount = hlAnswerNext = 0;
+  if (!s) return true;
+  char buf[512];
+  std::snprintf(buf, sizeof buf, "%s", s);
+  char* save = nullptr;
+  for (char* a = strtok_r(buf, ",", &save); a; a = strtok_r(nullptr, ",", &save)) {
+    if (hlAnswerCount == 64) break;
+    if (!std::strcmp(a, "yes")) hlAnswers[hlAnswerCount++] = IDYES;
+    else if (!std::strcmp(a, "no")) hlAnswers[hlAnswerCount++] = IDNO;
+    else if (!std::strcmp(a, "ok")) hlAnswers[hlAnswerCount++] = IDOK;
+    else {
+      std::snprintf(err, errSize, "bad message-box answer '%s' (yes, no or ok)", a);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool platHeadlessConfigure(const PlatHeadlessConfig* c, char* err, size_t errSize) {
+  if (c->desktopBits != 15 && c->desktopBits != 16 && c->desktopBits != 24 && c->desktopBits != 32) {
+    std::snprintf(err, errSize, "bad desktop depth %d (15, 16, 24 or 32)", c->desktopBits);
+    return false;
+  }
+  if (c->desktopWidth < 320 || c->desktopHeight < 200 || c->desktopWidth > 8192 || c->desktopHeight > 8192) {
+    std::snprintf(err, errSize, "bad desktop size %dx%d", c->desktopWidth, c->desktopHeight);
+    return false;
+  }
+  if (!hlParseModes(c->modes, err, errSize) || !hlParseAnswers(c->answers, err, errSize)) return false;
+  hlConfig = *c;
+  return true;
+}
+
+static bool hlInit(char*, size_t) {
+  if (hlModeCount == 0) platStandardModes(hlModes, &hlModeCount);
+  hlAnswerNext = 0;
+  hlClock = 0;
+  hlHaveFrame = false;
+  hlBoxes = 0;
+  hlBoxText[0] = hlBoxCaption[0] = hlViewer[0] = 0;
+  return true;
+}
+
+static void hlShutdown() {
+  hlFrame.clear();
+  hlFrame.shrink_to_fit();
+  hlHaveFrame = false;
+  // The next run starts from the defaults unless configured again.
+  platHeadlessDefaults(&hlConfig);
+  hlModeCount = 0;
+  hlAnswerCount = hlAnswerNext = 0;
+}
+
+static uint32_t hlTicks(bool advance) { return advance ? hlClock++ : hlClock; }
+static void hlSleep(uint32_t ms) { hlClock += ms; }
+void platHeadlessAdvance(uint32_t ms) { hlClock += ms; }
+static void hlPump() {}
+
+static bool hlWait(int64_t nextScript) {
+  if (nextScript < 0) return false;
+  int64_t now = platScriptNow();
+  if (nextScript > now) hlClock += (uint32_t)(nextScript - now);
+  return true;
+}
+
+static void hlDesktop(int32_t* w, int32_t* h, DDPixelFormat* f) {
+  *w = hlConfig.desktopWidth;
+  *h = hlConfig.desktopHeight;
+  platFormatForBits(hlConfig.desktopBits, f);
+}
+
+static int32_t hlModesOp(PlatMode* out, int32_t max) {
+  int32_t n = hlModeCount < max ? hlModeCount : max;
+  std::memcpy(out, hlModes, sizeof(PlatMode) * (size_t)n);
+  return n;
+}
+
+static void hlWindowChanged(PlatWindowRec*) {}
+static void hlSetFullscreen(bool) {}
+
+static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f,
+                      bool fullscreen) {
+  int32_t bytes = (int32_t)(f->bitCount + 7) / 8;
+  int32_t row = w * bytes;
+  hlFrame.resize((size_t)row * (size_t)h);
+  for (int32_t y = 0; y < h; y++) std::memcpy(hlFrame.data() + (size_t)y * row, pixels + (size_t)y * pitch, (size_t)row);
+  hlFrameInfo = {hlFrame.data(), w, h, row, *f, fullscreen};
+  hlHaveFrame = true;
+}
+
+bool platHeadlessLastFrame(PlatFrame* frame) {
+  if (!hlHaveFrame) return false;
+  *frame = hlFrameInfo;
+  return true;
+}
+
+static int hlMessageBox(const char* text, const char* caption, uint32_t style) {
+  hlBoxes++;
+  std::snprintf(hlBoxText, sizeof hlBoxText, "%s", text);
+  std::snprintf(hlBoxCaption, sizeof hlBoxCaption, "%s", caption);
+  int answer = hlAnswerNext < hlAnswerCount ? hlAnswers[hlAnswerNext++] : IDYES;
+  if (!(style & MB_YESNO)) return IDOK;
+  return answer == IDNO ? IDNO : IDYES;
+}
+
+int32_t platHeadlessBoxCount() { return hlBoxes; }
+const char* platHeadlessLastBoxText() { return hlBoxText; }
+const char* platHeadlessLastBoxCaption() { return hlBoxCaption; }
+const char* platHeadlessLastViewer() { return hlViewer; }
+
+void platHeadlessSetCursor(int32_t x, int32_t y) { hlCursor = {x, y}; }
+static void hlCursorVisible(bool) {}
+static void hlCursorPos(PlatPoint* p) { *p = hlCursor; }
+static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
+static bool hlAudioOpen(int32_t, PlatAudioFill, void*) { return false; }
+static void hlAudioPause(bool) {}
+static void hlAudioClose() {}
+
+const PlatBackendOps platHeadlessOps = {
+    "headless",      hlInit,      hlShutdown,    hlTicks,       hlSleep,        hlPump,
+    hlWait,          hlDesktop,   hlModesOp,     hlWindowChanged, hlSetFullscreen, hlPresent,
+    hlMessageBox,    hlCursorVisible, hlCursorPos, hlOpenViewer, hlAudioOpen,    hlAudioPause,
+    hlAudioClose,
+};

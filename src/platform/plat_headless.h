@@ -1,0 +1,51 @@
+// Controls of the headless backend (tests and --headless runs) and the event script that
+// both backends replay.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/plat_ddraw.h"
+
+struct PlatHeadlessConfig {
+  int32_t desktopWidth, desktopHeight;  // screen size in pixels (default 1024x768)
+  int32_t desktopBits;                  // 15 (5-5-5), 16 (5-6-5), 24 or 32 (default 32)
+  // Display modes offered, "WxHxB,WxHxB,..." in enumeration order; "count:N" lists N distinct
+  // modes (N >= 1, the first being 320x240x32); null or "" gives the standard low-resolution list.
+  const char* modes;
+  // Message-box answers in order, "yes,no,..."; once used up every box answers yes (or OK).
+  const char* answers;
+};
+// Defaults: 1024x768, 32 bits, standard modes, all answers yes.
+void platHeadlessDefaults(PlatHeadlessConfig* config);
+// Applies to the next platInit of the headless backend. False (with a reason) on a bad string.
+bool platHeadlessConfigure(const PlatHeadlessConfig* config, char* err, size_t errSize);
+
+// The picture last shown (after Flip or a blit into the primary), in the display's format.
+struct PlatFrame {
+  const uint8_t* pixels;
+  int32_t width, height, pitch;
+  DDPixelFormat format;
+  bool fullscreen;
+};
+bool platHeadlessLastFrame(PlatFrame* frame);
+uint32_t platPresentCount();
+int32_t platHeadlessBoxCount();
+const char* platHeadlessLastBoxText();
+const char* platHeadlessLastBoxCaption();
+const char* platHeadlessLastViewer();
+// The next n Restore calls fail with DDERR_WRONGMODE (display still taken by another program).
+void platHeadlessFailRestores(int32_t n);
+// Where the mouse cursor is, in screen coordinates.
+void platHeadlessSetCursor(int32_t x, int32_t y);
+// Moves the virtual clock forward.
+void platHeadlessAdvance(uint32_t ms);
+
+// Event script, replayed by both backends at times in ms from platInit:
+//   ITEM[,ITEM...] with ITEM = TIME:ACTION[:ARG]
+//   key:NAME (press and release), down:NAME, up:NAME, deactivate, activate, close,
+//   lose (surfaces lost), move:X:Y (the user drags the window to X,Y)
+// NAME is a key name (ESC, ENTER, LALT, RALT, SPACE, A..Z, 0..9, F1..F12, UP, ...) or a scan code.
+// False with a one-line reason when the text is malformed; nothing is added then.
+bool platScriptAdd(const char* script, char* err, size_t errSize);
+void platScriptClear();
+int32_t platScriptPending();

@@ -1,0 +1,369 @@
+// The sdl backend: one SDL2 window showing the display at an integer scale (windowed) or
+// scaled to the desktop with its aspect kept (full screen). All engine coordinates are
+// logical: physical pixels divided by the window scale.
+#include <SDL.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/plat_dinput.h"
+#include "platform/plat_internal.h"
+
+static int32_t sdlScaleWanted = 0;
+static int32_t sdlScale = 1;
+static SDL_Window* sdlWindow = nullptr;
+static SDL_Renderer* sdlRenderer = nullptr;
+static SDL_Texture* sdlTexture = nullptr;
+static int32_t sdlTexW = 0, sdlTexH = 0;
+static uint32_t sdlTexFormat = 0;
+static bool sdlFull = false;
+static SDL_AudioDeviceID sdlAudio = 0;
+static PlatAudioFill sdlAudioFill = nullptr;
+static void* sdlAudioUser = nullptr;
+
+void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
+
+static bool sdlInit(char* err, size_t errSize) {
+  const char* drv = std::getenv("SDL_VIDEODRIVER");
+  bool forced = drv && *drv;
+  const char* x = std::getenv("DISPLAY");
+  const char* wl = std::getenv("WAYLAND_DISPLAY");
+  if (!forced && !(x && *x) && !(wl && *wl)) {
+    std::snprintf(err, errSize, "no display found (DISPLAY is not set); use --headless to run without one");
+    return false;
+  }
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::snprintf(err, errSize, "cannot open the display (%s); use --headless to run without one", SDL_GetError());
+    return false;
+  }
+  SDL_DisplayMode dm;
+  int32_t dw = 1024, dh = 768;
+  if (SDL_GetDesktopDisplayMode(0, &dm) == 0) dw = dm.w, dh = dm.h;
+  sdlScale = sdlScaleWanted;
+  if (sdlScale <= 0) {
+    // The largest scale whose 320x240 client covers at most about half the desktop.
+    sdlScale = 1;
+    for (int32_t s = 2; s <= 16; s++)
+      if ((int64_t)s * s * 320 * 240 * 2 <= (int64_t)dw * dh && s * 320 <= dw * 9 / 10 && s * 240 <= dh * 9 / 10)
+        sdlScale = s;
+  }
+  return true;
+}
+
+static void sdlShutdown() {
+  if (sdlAudio) SDL_CloseAudioDevice(sdlAudio);
+  sdlAudio = 0;
+  if (sdlTexture) SDL_DestroyTexture(sdlTexture);
+  if (sdlRenderer) SDL_DestroyRenderer(sdlRenderer);
+  if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+  sdlTexture = nullptr;
+  sdlRenderer = nullptr;
+  sdlWindow = nullptr;
+  sdlTexW = sdlTexH = 0;
+  sdlFull = false;
+  SDL_Quit();
+}
+
+static uint32_t sdlTicks(bool) { return SDL_GetTicks(); }
+static void sdlSleep(uint32_t ms) { SDL_Delay(ms); }
+
+static uint32_t sdlDik(SDL_Scancode s) {
+  if (s >= SDL_SCANCODE_A && s <= SDL_SCANCODE_Z) {
+    static const uint8_t letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+                                        0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    return letters[s - SDL_SCANCODE_A];
+  }
+  if (s >= SDL_SCANCODE_1 && s <= SDL_SCANCODE_0) return 0x02 + (uint32_t)(s - SDL_SCANCODE_1);
+  if (s >= SDL_SCANCODE_F1 && s <= SDL_SCANCODE_F10) return 0x3B + (uint32_t)(s - SDL_SCANCODE_F1);
+  switch (s) {
+    case SDL_SCANCODE_RETURN: return 0x1C;
+    case SDL_SCANCODE_ESCAPE: return 0x01;
+    case SDL_SCANCODE_BACKSPACE: return 0x0E;
+    case SDL_SCANCODE_TAB: return 0x0F;
+    case SDL_SCANCODE_SPACE: return 0x39;
+    case SDL_SCANCODE_MINUS: return 0x0C;
+    case SDL_SCANCODE_EQUALS: return 0x0D;
+    case SDL_SCANCODE_LEFTBRACKET: return 0x1A;
+    case SDL_SCANCODE_RIGHTBRACKET: return 0x1B;
+    case SDL_SCANCODE_BACKSLASH: return 0x2B;
+    case SDL_SCANCODE_SEMICOLON: return 0x27;
+    case SDL_SCANCODE_APOSTROPHE: return 0x28;
+    case SDL_SCANCODE_GRAVE: return 0x29;
+    case SDL_SCANCODE_COMMA: return 0x33;
+    case SDL_SCANCODE_PERIOD: return 0x34;
+    case SDL_SCANCODE_SLASH: return 0x35;
+    case SDL_SCANCODE_CAPSLOCK: return 0x3A;
+    case SDL_SCANCODE_F11: return 0x57;
+    case SDL_SCANCODE_F12: return 0x58;
+    case SDL_SCANCODE_SCROLLLOCK: return 0x46;
+    case SDL_SCANCODE_PAUSE: return 0xC5;
+    case SDL_SCANCODE_INSERT: return 0xD2;
+    case SDL_SCANCODE_HOME: return 0xC7;
+    case SDL_SCANCODE_PAGEUP: return 0xC9;
+    case SDL_SCANCODE_DELETE: return 0xD3;
+    case SDL_SCANCODE_END: return 0xCF;
+    case SDL_SCANCODE_PAGEDOWN: return 0xD1;
+    case SDL_SCANCODE_RIGHT: return 0xCD;
+    case SDL_SCANCODE_LEFT: return 0xCB;
+    case SDL_SCANCODE_DOWN: return 0xD0;
+    case SDL_SCANCODE_UP: return 0xC8;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return 0x45;
+    case SDL_SCANCODE_KP_DIVIDE: return 0xB5;
+    case SDL_SCANCODE_KP_MULTIPLY: return 0x37;
+    case SDL_SCANCODE_KP_MINUS: return 0x4A;
+    case SDL_SCANCODE_KP_PLUS: return 0x4E;
+    case SDL_SCANCODE_KP_ENTER: return 0x9C;
+    case SDL_SCANCODE_KP_1: return 0x4F;
+    case SDL_SCANCODE_KP_2: return 0x50;
+    case SDL_SCANCODE_KP_3: return 0x51;
+    case SDL_SCANCODE_KP_4: return 0x4B;
+    case SDL_SCANCODE_KP_5: return 0x4C;
+    case SDL_SCANCODE_KP_6: return 0x4D;
+    case SDL_SCANCODE_KP_7: return 0x47;
+    case SDL_SCANCODE_KP_8: return 0x48;
+    case SDL_SCANCODE_KP_9: return 0x49;
+    case SDL_SCANCODE_KP_0: return 0x52;
+    case SDL_SCANCODE_KP_PERIOD: return 0x53;
+    case SDL_SCANCODE_LCTRL: return 0x1D;
+    case SDL_SCANCODE_LSHIFT: return 0x2A;
+    case SDL_SCANCODE_LALT: return 0x38;
+    case SDL_SCANCODE_LGUI: return 0xDB;
+    case SDL_SCANCODE_RCTRL: return 0x9D;
+    case SDL_SCANCODE_RSHIFT: return 0x36;
+    case SDL_SCANCODE_RALT: return 0xB8;
+    case SDL_SCANCODE_RGUI: return 0xDC;
+    case SDL_SCANCODE_APPLICATION: return 0xDD;
+    case SDL_SCANCODE_NONUSBACKSLASH: return 0x56;
+    default: return 0;
+  }
+}
+
+static void sdlPump() {
+  SDL_Event e;
+  PlatWindowRec* w = platWindowRec();
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_QUIT:
+        if (w) platPostMessage(w, WM_CLOSE, 0, 0);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        if (e.key.repeat) break;
+        bool down = e.type == SDL_KEYDOWN;
+        platDIKeyEvent(sdlDik(e.key.keysym.scancode), down);
+        // Keys with Alt held arrive as system keys, which the window procedure swallows.
+        if (w && (e.key.keysym.mod & KMOD_ALT)) platPostMessage(w, down ? WM_SYSKEYDOWN : WM_SYSKEYUP, 0, 0);
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        if (!w) break;
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE: platPostMessage(w, WM_CLOSE, 0, 0); break;
+          case SDL_WINDOWEVENT_FOCUS_GAINED: platSetForeground(true); break;
+          case SDL_WINDOWEVENT_FOCUS_LOST: platSetForeground(false); break;
+          case SDL_WINDOWEVENT_EXPOSED: platPostMessage(w, WM_ERASEBKGND, 0, 0); break;
+          case SDL_WINDOWEVENT_MINIMIZED: platPostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
+          case SDL_WINDOWEVENT_RESTORED: platPostMessage(w, WM_SIZE, SIZE_RESTORED, 0); break;
+          case SDL_WINDOWEVENT_MOVED:
+            if (!sdlFull) {
+              int32_t ww = w->rect.right - w->rect.left, wh = w->rect.bottom - w->rect.top;
+              int32_t x = e.window.data1 / sdlScale - PLAT_FRAME, y = e.window.data2 / sdlScale - PLAT_CAPTION - PLAT_FRAME;
+              if (x != w->rect.left || y != w->rect.top) {
+                w->rect = {x, y, x + ww, y + wh};
+                platPostMessage(w, WM_MOVE, 0, 0);
+                platPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
+              }
+            }
+            break;
+          default: break;
+        }
+        break;
+      default: break;
+    }
+  }
+}
+
+static bool sdlWait(int64_t nextScript) {
+  int32_t timeout = 100;
+  if (nextScript >= 0) {
+    int64_t d = nextScript - platScriptNow();
+    timeout = d < 0 ? 0 : (d < 100 ? (int32_t)d : 100);
+  }
+  SDL_WaitEventTimeout(nullptr, timeout);
+  return true;
+}
+
+static void sdlDesktop(int32_t* w, int32_t* h, DDPixelFormat* f) {
+  SDL_DisplayMode dm;
+  int32_t bits = 32;
+  *w = 1024, *h = 768;
+  if (SDL_GetDesktopDisplayMode(0, &dm) == 0) {
+    *w = dm.w, *h = dm.h;
+    if (SDL_BITSPERPIXEL(dm.format) == 16) bits = 16;
+    if (SDL_BITSPERPIXEL(dm.format) == 15) bits = 15;
+  }
+  *w /= sdlScale, *h /= sdlScale;
+  platFormatForBits(bits, f);
+}
+
+static int32_t sdlModes(PlatMode* out, int32_t max) {
+  PlatMode m[16];
+  int32_t n;
+  platStandardModes(m, &n);
+  if (n > max) n = max;
+  std::memcpy(out, m, sizeof(PlatMode) * (size_t)n);
+  return n;
+}
+
+static void sdlPlace(PlatWindowRec* w) {
+  if (!sdlWindow || sdlFull) return;
+  PlatPoint o;
+  int32_t cw, ch;
+  platClientOrigin(&o);
+  platClientSize(&cw, &ch);
+  if (cw < 1) cw = 1;
+  if (ch < 1) ch = 1;
+  SDL_SetWindowMinimumSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  SDL_SetWindowMaximumSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  SDL_SetWindowSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  SDL_SetWindowPosition(sdlWindow, o.x * sdlScale, o.y * sdlScale);
+  (void)w;
+}
+
+static void sdlWindowChanged(PlatWindowRec* w) {
+  if (!w->used) {
+    if (sdlTexture) SDL_DestroyTexture(sdlTexture);
+    if (sdlRenderer) SDL_DestroyRenderer(sdlRenderer);
+    if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+    sdlTexture = nullptr, sdlRenderer = nullptr, sdlWindow = nullptr;
+    sdlTexW = sdlTexH = 0;
+    return;
+  }
+  if (!sdlWindow) {
+    int32_t cw, ch;
+    platClientSize(&cw, &ch);
+    sdlWindow = SDL_CreateWindow(w->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, cw * sdlScale,
+                                 ch * sdlScale, SDL_WINDOW_HIDDEN);
+    if (!sdlWindow) return;
+    sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!sdlRenderer) sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (w->icon && w->icon->pixels) {
+      SDL_Surface* icon = SDL_CreateRGBSurfaceFrom((void*)w->icon->pixels, w->icon->width, w->icon->height, 32,
+                                                   w->icon->width * 4, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+      if (icon) {
+        SDL_SetWindowIcon(sdlWindow, icon);
+        SDL_FreeSurface(icon);
+      }
+    }
+  }
+  SDL_SetWindowTitle(sdlWindow, w->title);
+  sdlPlace(w);
+  if (w->shown) SDL_ShowWindow(sdlWindow);
+}
+
+static void sdlSetFullscreen(bool on) {
+  if (!sdlWindow || on == sdlFull) return;
+  sdlFull = on;
+  SDL_SetWindowFullscreen(sdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!on) {
+    PlatWindowRec* w = platWindowRec();
+    if (w) sdlPlace(w);
+  }
+}
+
+static void sdlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f, bool) {
+  if (!sdlRenderer || w <= 0 || h <= 0) return;
+  uint32_t fmt = SDL_MasksToPixelFormatEnum((int)f->bitCount, f->rBitMask, f->gBitMask, f->bBitMask, 0);
+  if (fmt == SDL_PIXELFORMAT_UNKNOWN) return;
+  if (!sdlTexture || sdlTexW != w || sdlTexH != h || sdlTexFormat != fmt) {
+    if (sdlTexture) SDL_DestroyTexture(sdlTexture);
+    sdlTexture = SDL_CreateTexture(sdlRenderer, fmt, SDL_TEXTUREACCESS_STREAMING, w, h);
+    sdlTexW = w, sdlTexH = h, sdlTexFormat = fmt;
+    if (!sdlTexture) return;
+  }
+  SDL_UpdateTexture(sdlTexture, nullptr, pixels, pitch);
+  SDL_RenderSetLogicalSize(sdlRenderer, w, h);  // full screen: scaled to fit, aspect kept
+  SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255);
+  SDL_RenderClear(sdlRenderer);
+  SDL_RenderCopy(sdlRenderer, sdlTexture, nullptr, nullptr);
+  SDL_RenderPresent(sdlRenderer);
+}
+
+static int sdlMessageBox(const char* text, const char* caption, uint32_t style) {
+  bool yesNo = (style & MB_YESNO) != 0;
+  SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+                                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};
+  SDL_MessageBoxButtonData ok[1] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                                     IDOK, "OK"}};
+  uint32_t flags = (style & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR
+                   : (style & MB_ICONQUESTION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+  // A full-screen window would hide the box.
+  if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, 0);
+  SDL_MessageBoxData d = {flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
+  int answer = 0;
+  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer <= 0) answer = yesNo ? IDYES : IDOK;
+  if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  return answer;
+}
+
+static void sdlCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+static void sdlCursorPos(PlatPoint* p) {
+  int x = 0, y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  p->x = x / sdlScale;
+  p->y = y / sdlScale;
+}
+
+static void sdlOpenViewer(const char* fileName) {
+  // Detached: the intermediate child exits at once, so no zombie is left behind.
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (fork() == 0) {
+      execlp("xdg-open", "xdg-open", fileName, (char*)nullptr);
+      _exit(127);
+    }
+    _exit(0);
+  }
+  if (pid > 0) waitpid(pid, nullptr, 0);
+}
+
+static void sdlAudioCallback(void*, Uint8* stream, int len) {
+  if (sdlAudioFill) sdlAudioFill(sdlAudioUser, (int16_t*)stream, len / 4);
+  else std::memset(stream, 0, (size_t)len);
+}
+
+static bool sdlAudioOpen(int32_t rate, PlatAudioFill fill, void* user) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec want, have;
+  SDL_zero(want);
+  want.freq = rate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  want.callback = sdlAudioCallback;
+  sdlAudioFill = fill;
+  sdlAudioUser = user;
+  sdlAudio = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  return sdlAudio != 0;
+}
+static void sdlAudioPause(bool pause) {
+  if (sdlAudio) SDL_PauseAudioDevice(sdlAudio, pause ? 1 : 0);
+}
+static void sdlAudioClose() {
+  if (sdlAudio) SDL_CloseAudioDevice(sdlAudio);
+  sdlAudio = 0;
+}
+
+const PlatBackendOps platSdlOps = {
+    "sdl",          sdlInit,      sdlShutdown,  sdlTicks,        sdlSleep,         sdlPump,
+    sdlWait,        sdlDesktop,   sdlModes,     sdlWindowChanged, sdlSetFullscreen, sdlPresent,
+    sdlMessageBox,  sdlCursorVisible, sdlCursorPos, sdlOpenViewer, sdlAudioOpen,   sdlAudioPause,
+    sdlAudioClose,
+};

@@ -1,0 +1,122 @@
+// The engine window's procedure, the release of the display objects and the switch
+// between windowed and full-screen display.
+#include <cstring>
+
+#include "system/xerror.h"
+#include "system/xlog.h"
+#include "system/xsystem.h"
+#include "video/xvideo.h"
+
+static bool xVideoSurfacesPresent() { return xVideoBuffer && lpDDS_Primary && lpDDS_Shadow; }
+
+static void xVideoClientRects() {
+  platGetClientRect(xVideoWindow, &xVideoSrcRect);
+  xVideoDstRect = xVideoSrcRect;
+  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.left);
+  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.right);
+}
+
+intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case WM_DESTROY:
+    case WM_QUIT:
+      xVideoReleaseObjects(window);
+      if (DDrawI) platDDRelease(DDrawI);
+      DDrawI = DDraw = nullptr;
+      xSysDone();
+      xSysQuit();
+      return platDefWindowProc(window, message, wParam, lParam);
+    case WM_MOVE:
+      if (xSysActive && !xVideoFullScreen) {
+        platGetClientRect(window, &xVideoWindowRect);
+        xVideoClientRects();
+      }
+      return 1;
+    case WM_SIZE:
+      xLog.Print("WM_SIZE");
+      if (wParam == SIZE_RESTORED && xSysActive && xVideoSurfacesPresent()) xVideoPresent();
+      return 1;
+    case WM_CLOSE:
+      xSysDispatch(XSYS_CLOSE, nullptr);
+      return 1;
+    case WM_ERASEBKGND:
+      xLog.Print("WM_ERASEBACKGROUND");
+      if (xVideoSurfacesPresent()) xVideoPresent();
+      return 1;
+    case WM_ACTIVATEAPP:
+      if (wParam) {
+        xLog.Print("WM_ACTIVATEAPP -> activating...");
+        xMouseHideAllowed = 1;
+        xSysSetActive(1);
+        if (xVideoSurfacesPresent()) {
+          xVideoPresent();
+          xMousePoll();
+        }
+      } else {
+        while (platShowCursor(1) < 0) {
+        }
+        xSysSetActive(0);
+        xLog.Print("WM_ACTIVATEAPP -> deactivating...");
+      }
+      return 1;
+    case WM_GETMINMAXINFO: {
+      PlatMinMaxInfo* info = (PlatMinMaxInfo*)lParam;
+      int32_t w = xVideoSelected.width + 2 * platGetSystemMetrics(SM_CXFRAME);
+      int32_t h = xVideoSelected.height + platGetSystemMetrics(SM_CYCAPTION) + 2 * platGetSystemMetrics(SM_CYFRAME);
+      // Before a mode is chosen there is no size to hold the window to.
+      if (info && xVideoSelected.width > 0) info->ptMinTrackSize = info->ptMaxTrackSize = {w, h};
+      return 1;
+    }
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      return 1;
+    case WM_EXITSIZEMOVE:
+      xLog.Print("WM_EXITSIZEMOVE");
+      if (xVideoSurfacesPresent() && xSysActive) xVideoPresent();
+      return 1;
+    default:
+      return platDefWindowProc(window, message, wParam, lParam);
+  }
+}
+
+void xVideoReleaseObjects(PlatHwnd window) {
+  if (!DDrawI) return;
+  int32_t r = platDDSetCooperativeLevel(DDrawI, window, DDSCL_NORMAL);
+  if (r < 0) xErrMsg(xFormat("%s: %s", "xVideoReleaseObjects::DDrawI->SetCooperativeLevel", xDDErrorName(r)));
+  if (lpDDS_Shadow) platSurfRelease(lpDDS_Shadow);
+  lpDDS_Shadow = nullptr;
+  if (lpDDS_Primary) platSurfRelease(lpDDS_Primary);
+  lpDDS_Primary = lpDDS_Back = nullptr;
+  if (xVideoFullScreen == 1) platDDRestoreDisplayMode(DDrawI);
+}
+
+void xVideoChangeCoopLevel(PlatHwnd window, int32_t fullScreen) {
+  if (fullScreen == xVideoFullScreen) return;
+  xSysActive = 0;
+  xVideoReleaseObjects(window);
+  xVideoFullScreen = fullScreen;
+  if (!fullScreen) {
+    while (platShowCursor(1) < 0) {
+    }
+    PlatRect r;
+    platGetWindowRect(window, &r);
+    platSetWindowPos(window, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW);
+  } else {
+    while (platShowCursor(0) >= 0) {
+    }
+  }
+  xVideoInitSurfaces();
+  if (!fullScreen) {
+    xVideoPlaceWindow();
+    xVideoClientRects();
+  }
+  uint32_t record = (uint32_t)xVideoFullScreen;
+  xSysDispatch(XSYS_MODE_SET, &record);
+  xLog.Print(xFormat("change coop level: %s", fullScreen == 1 ? "fullscreen" : "windowed"));
+  xLog.Print(xFormat("new mask         : r = 0x%X , g = 0x%X, b = 0x%X, alpha = 0x%X", xVideoScreenFormat.r,
+                     xVideoScreenFormat.g, xVideoScreenFormat.b, xVideoScreenFormat.a));
+  if (!Hermes_ConverterRequest(xVideoConverter, &xVideoBufferFormat, &xVideoScreenFormat))
+    xErrMsg("xVideoChangeCoopLevel::Hermes_ConverterRequest() fault");
+  xSysActive = 1;
+  xVideoPresent();
+}

@@ -1,0 +1,333 @@
+// 3DS loader: chunk table, tree walk, entry points, post-load fix-ups.
+#include "x3d/x3d3ds.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "file/xfile.h"
+#include "system/xerror.h"
+#include "system/xlog.h"
+#include "x3d/x3d3dsload.h"
+
+static const char* const kModule = "File3ds";
+
+const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
+    {0xC23D, 1, nullptr},
+    {0x3DAA, 1, nullptr},
+    {0x4D4D, 1, nullptr},  // main
+    {0x3D3D, 1, nullptr},  // editor
+    {0x1200, 1, nullptr},  // background colour: its colours are ignored
+    {0x2100, 1, nullptr},  // ambient light: its colours are ignored
+    {0x0011, 0, x3dChunkColorBytes},
+    {0x0010, 0, x3dChunkColorFloats},
+    {0x0030, 0, x3dChunkPercent},
+    {0x4000, 1, x3dChunkObjectBlock},
+    {0x4100, 1, x3dChunkTriMesh},
+    {0x4110, 0, x3dChunkVertices},
+    {0x4111, 0, nullptr},
+    {0x4120, 1, x3dChunkFaces},
+    {0x4165, 0, nullptr},
+    {0x4130, 0, x3dChunkFaceMaterial},
+    {0x4140, 0, x3dChunkTexCoords},
+    {0x4170, 0, nullptr},
+    {0x4150, 0, nullptr},  // smoothing groups
+    {0x4160, 0, x3dChunkMeshMatrix},
+    {0x4600, 1, x3dChunkLight},
+    {0x4610, 0, x3dChunkSpot},
+    {0x4700, 0, x3dChunkCamera},
+    {0x4F00, 1, nullptr},
+    {0x7001, 0, nullptr},
+    {0xAFFF, 1, x3dChunkMaterial},
+    {0xA000, 0, x3dChunkMaterialName},
+    {0xA010, 1, nullptr},  // ambient colour
+    {0xA020, 1, nullptr},  // diffuse colour
+    {0xA030, 1, nullptr},  // specular colour
+    {0xA200, 1, nullptr},  // texture map
+    {0xA230, 1, nullptr},  // bump map
+    {0xA220, 1, nullptr},  // reflection map
+    {0xA300, 0, x3dChunkMapName},
+    {0xA351, 0, x3dChunkMapTiling},
+    {0xA354, 0, x3dChunkMapUScale},
+    {0xA356, 0, x3dChunkMapVScale},
+    {0xA358, 0, x3dChunkMapUOffset},
+    {0xA35A, 0, x3dChunkMapVOffset},
+    {0xA35C, 0, x3dChunkMapRotation},
+    {0xA040, 1, nullptr},  // shininess
+    {0xA041, 1, nullptr},  // shininess strength
+    {0xA050, 1, nullptr},  // transparency
+    {0xA052, 1, nullptr},  // transparency falloff
+    {0xA053, 1, nullptr},  // reflection blur
+    {0xA084, 1, nullptr},  // self-illumination
+    {0xA081, 0, x3dChunkMatOption01},
+    {0xA083, 0, x3dChunkMatOption08},
+    {0xA085, 0, x3dChunkMatOption04},
+    {0xA08C, 0, x3dChunkMatOption02},
+    {0xA100, 0, x3dChunkShading},
+    {0x4659, 0, x3dChunkInnerRange},
+    {0x465A, 0, x3dChunkOuterRange},
+    {0x4625, 0, x3dChunkAttenuation},
+    {0x4017, 0, x3dChunkNoLight},
+    {0xB000, 1, x3dChunkKeyframer},
+    {0xB001, 1, nullptr},  // ambient node
+    {0xB002, 1, nullptr},  // object node
+    {0xB008, 0, x3dChunkSegment},
+    {0xB030, 0, x3dChunkNodeId},
+    {0xB003, 1, nullptr},  // camera node
+    {0xB004, 1, nullptr},  // camera target node
+    {0xB005, 1, nullptr},  // omni light node
+    {0xB006, 1, nullptr},  // spot target node
+    {0xB007, 1, nullptr},  // spot light node
+    {0xB011, 0, x3dChunkInstanceName},
+    {0xB010, 0, x3dChunkNodeHeader},
+    {0xB013, 0, x3dChunkPivot},
+    {0xB020, 0, x3dChunkTrack},  // position
+    {0xB025, 0, x3dChunkTrack},  // colour
+    {0xB029, 0, x3dChunkTrack},  // hide
+    {0xB024, 0, x3dChunkTrack},  // roll
+    {0xB023, 0, x3dChunkTrack},  // field of view
+    {0xB022, 0, x3dChunkTrack},  // scale
+    {0xB026, 0, x3dChunkTrack},  // morph
+    {0xB021, 0, x3dChunkTrack},  // rotation
+};
+
+void x3dLoadFail(int line, int32_t code) { xErrCode(kModule, line, code, nullptr); }
+
+void x3dRead(x3dLoad* L, int64_t end, void* out, int64_t bytes, int line) {
+  if (end > L->size) end = L->size;
+  if (bytes < 0 || L->pos + bytes > end) x3dLoadFail(line, 2);
+  std::memcpy(out, L->data + L->pos, static_cast<size_t>(bytes));
+  L->pos += bytes;
+}
+
+uint16_t x3dReadU16(x3dLoad* L, int64_t end) {
+  uint8_t b[2];
+  x3dRead(L, end, b, 2, __LINE__);
+  return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+
+uint32_t x3dReadU32(x3dLoad* L, int64_t end) {
+  uint8_t b[4];
+  x3dRead(L, end, b, 4, __LINE__);
+  return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+         static_cast<uint32_t>(b[3]) << 24;
+}
+
+float x3dReadF32(x3dLoad* L, int64_t end) {
+  uint32_t u = x3dReadU32(L, end);
+  float f;
+  std::memcpy(&f, &u, 4);
+  return f;
+}
+
+void x3dReadPoint(x3dLoad* L, int64_t end, float out[3]) {
+  out[0] = x3dReadF32(L, end);
+  out[2] = x3dReadF32(L, end);
+  out[1] = x3dReadF32(L, end);
+}
+
+void x3dReadName(x3dLoad* L, int64_t end) {
+  if (end > L->size) end = L->size;
+  int32_t n = 0;
+  while (L->pos < end) {
+    char c = static_cast<char>(L->data[L->pos++]);
+    if (c == 0) break;
+    if (n < X3D_NAME_SIZE - 1) L->name[n++] = c;
+  }
+  L->name[n] = 0;
+}
+
+char* x3dStrDup(const char* s) {
+  char* copy = strdup(s ? s : "");
+  if (!copy) x3dLoadFail(__LINE__, 1);
+  return copy;
+}
+
+int32_t x3dGrow(void** array, int32_t* count, size_t recordSize) {
+  void* grown = std::realloc(*array, recordSize * (static_cast<size_t>(*count) + 1));
+  if (!grown) return -1;
+  *array = grown;
+  std::memset(static_cast<uint8_t*>(grown) + recordSize * *count, 0, recordSize);
+  return (*count)++;
+}
+
+void x3dObjectRestPose(x3dObject* o) {
+  o->scale[0] = o->scale[1] = o->scale[2] = 1.0f;
+  o->rotation[0] = 1.0f;
+  o->rotation[1] = o->rotation[2] = o->rotation[3] = 0.0f;
+  std::memset(o->matrix, 0, sizeof o->matrix);
+  o->matrix[0][0] = o->matrix[1][1] = o->matrix[2][2] = 1.0f;
+}
+
+static const x3dChunk* FindChunk(uint32_t id) {
+  for (const x3dChunk& c : x3dChunkTable)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+static void Walk(x3dLoad* L, int64_t end, uint32_t parent, int depth) {
+  // A file nesting deeper than any real scene is broken, not a reason to exhaust the stack.
+  if (depth > 64) x3dLoadFail(__LINE__, 2);
+  while (L->pos < end) {
+    int64_t start = L->pos;
+    uint16_t id = x3dReadU16(L, L->size);
+    uint32_t length = x3dReadU32(L, L->size);
+    int64_t chunkEnd = start + static_cast<int64_t>(length);
+    // A chunk shorter than its header would never advance; one past the data is truncated.
+    if (length < 6 || chunkEnd > L->size) x3dLoadFail(__LINE__, 2);
+    const x3dChunk* c = FindChunk(id);
+    if (c) {
+      L->parent = parent;
+      L->chunk = id;
+      if (c->handler) {
+        int32_t rc = c->handler(L, chunkEnd);
+        if (rc) x3dLoadFail(__LINE__, rc);
+      }
+      if (c->descend) Walk(L, chunkEnd, id, depth + 1);
+      L->lastChunk = id;
+    }
+    L->pos = chunkEnd;
+  }
+}
+
+// Pointers into arrays that may have moved while loading are set once at the end.
+static void Finish(x3dLoad* L) {
+  x3dScene* s = L->scene;
+  for (int32_t o = 0; o < s->objectCount; o++) {
+    x3dObject* obj = &s->objects[o];
+    for (int32_t f = 0; f < obj->faceCount; f++) {
+      x3dFace* face = &obj->faces[f];
+      if (face->a >= obj->vertexCount || face->b >= obj->vertexCount || face->c >= obj->vertexCount)
+        x3dLoadFail(__LINE__, 7);  // a face naming a vertex the object does not have
+      face->va = &obj->vertices[face->a];
+      face->vb = &obj->vertices[face->b];
+      face->vc = &obj->vertices[face->c];
+      int32_t m = o < static_cast<int32_t>(L->faceMaterial.size()) &&
+                          f < static_cast<int32_t>(L->faceMaterial[o].size())
+                      ? L->faceMaterial[o][f]
+                      : -1;
+      face->material = m >= 0 && m < s->materialCount ? &s->materials[m] : nullptr;
+    }
+  }
+  for (int32_t n = 0; n < s->nodeCount; n++) {
+    x3dNode* node = &s->nodes[n];
+    int32_t i = L->nodeOwner[n];
+    switch (node->kind) {
+      case X3D_NODE_OBJECT: node->owner = &s->objects[i]; break;
+      case X3D_NODE_CAMERA:
+      case X3D_NODE_TARGET: node->owner = &s->cameras[i]; break;
+      case X3D_NODE_AMBIENT: node->owner = &s->ambients[i]; break;
+      default: node->owner = &s->lights[i]; break;
+    }
+    node->prev = n > 0 ? &s->nodes[n - 1] : nullptr;
+    node->next = n + 1 < s->nodeCount ? &s->nodes[n + 1] : nullptr;
+  }
+}
+
+static void LoadData(const char* name, const uint8_t* data, int64_t size, x3dScene* scene) {
+  x3dLog.Print(xFormat("Load 3DS : %s", name ? name : ""));
+  scene->objectCount = scene->lightCount = scene->cameraCount = 0;
+  scene->materialCount = scene->ambientCount = scene->nodeCount = 0;
+  scene->texturePath = nullptr;
+  x3dLoad* L = new x3dLoad();
+  L->scene = scene;
+  L->data = data;
+  L->size = size;
+  L->object = L->light = L->camera = L->material = L->ambient = -1;
+  // Not even one chunk header: nothing a 3DS writer produces.
+  if (size < 6) x3dLoadFail(__LINE__, 2);
+  Walk(L, size, 0, 0);
+  Finish(L);
+  delete L;
+  x3dLog.Print("Loaded..Ok");
+  x3dLog.Print(xFormat("Objects: %d Cameras: %d Lights: %d Materials: %d", scene->objectCount, scene->cameraCount,
+                       scene->lightCount, scene->materialCount));
+  for (int32_t i = 0; i < scene->objectCount; i++) {
+    x3dComputeNormals(&scene->objects[i]);
+    x3dComputeBounds(&scene->objects[i]);
+  }
+}
+
+void x3dLoad3ds(const char* fileName, x3dScene* scene) {
+  xAssert(scene != nullptr, kModule, __LINE__);
+  xAssert(fileName != nullptr, kModule, __LINE__);
+  FILE* f = std::fopen(fileName, "rb");
+  if (!f) x3dLoadFail(__LINE__, 5);
+  std::fseek(f, 0, SEEK_END);
+  long size = std::ftell(f);
+  std::fseek(f, 0, SEEK_SET);
+  if (size < 0) {
+    std::fclose(f);
+    x3dLoadFail(__LINE__, 2);
+  }
+  uint8_t* data = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+  if (!data) x3dLoadFail(__LINE__, 1);
+  size_t got = std::fread(data, 1, size, f);
+  std::fclose(f);
+  if (got != static_cast<size_t>(size)) x3dLoadFail(__LINE__, 2);
+  LoadData(fileName, data, size, scene);
+  std::free(data);
+}
+
+void x3dLoad3dsMemory(const xFileData* buffer, x3dScene* scene) {
+  xAssert(scene != nullptr, kModule, __LINE__);
+  xAssert(buffer != nullptr && (buffer->data != nullptr || buffer->size == 0), kModule, __LINE__);
+  int64_t size = buffer->size > 0 ? buffer->size : 0;
+  uint8_t* copy = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+  if (!copy) x3dLoadFail(__LINE__, 1);
+  if (size) std::memcpy(copy, buffer->data, size);
+  LoadData(buffer->name, copy, size, scene);
+  std::free(copy);
+}
+
+void x3dComputeNormals(x3dObject* obj) {
+  for (int32_t i = 0; i < obj->vertexCount; i++)
+    obj->vertices[i].normal[0] = obj->vertices[i].normal[1] = obj->vertices[i].normal[2] = 0.0f;
+  for (int32_t f = 0; f < obj->faceCount; f++) {
+    x3dFace* face = &obj->faces[f];
+    if (face->a >= obj->vertexCount || face->b >= obj->vertexCount || face->c >= obj->vertexCount) continue;
+    const float* a = obj->vertices[face->a].pos;
+    const float* b = obj->vertices[face->b].pos;
+    const float* c = obj->vertices[face->c].pos;
+    float u[3] = {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+    float v[3] = {b[0] - c[0], b[1] - c[1], b[2] - c[2]};
+    float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (len == 0.0f) len = 1.0f;
+    for (int k = 0; k < 3; k++) {
+      face->normal[k] = n[k] / len;
+      obj->vertices[face->a].normal[k] += face->normal[k];
+      obj->vertices[face->b].normal[k] += face->normal[k];
+      obj->vertices[face->c].normal[k] += face->normal[k];
+    }
+  }
+  for (int32_t i = 0; i < obj->vertexCount; i++) {
+    float* n = obj->vertices[i].normal;
+    float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (len == 0.0f) len = 1.0f;
+    n[0] /= len;
+    n[1] /= len;
+    n[2] /= len;
+  }
+}
+
+void x3dComputeBounds(x3dObject* obj) {
+  if (obj->vertexCount <= 0) return;
+  for (int k = 0; k < 3; k++) obj->boxMin[k] = obj->boxMax[k] = obj->vertices[0].pos[k];
+  for (int32_t i = 1; i < obj->vertexCount; i++)
+    for (int k = 0; k < 3; k++) {
+      obj->boxMin[k] = std::fmin(obj->boxMin[k], obj->vertices[i].pos[k]);
+      obj->boxMax[k] = std::fmax(obj->boxMax[k], obj->vertices[i].pos[k]);
+    }
+  for (int k = 0; k < 3; k++) obj->centre[k] = (obj->boxMin[k] + obj->boxMax[k]) / 2;
+  float r = 0.0f;
+  for (int32_t i = 0; i < obj->vertexCount; i++) {
+    const float* p = obj->vertices[i].pos;
+    float d = std::sqrt((p[0] - obj->centre[0]) * (p[0] - obj->centre[0]) + (p[1] - obj->centre[1]) * (p[1] - obj->centre[1]) +
+                        (p[2] - obj->centre[2]) * (p[2] - obj->centre[2]));
+    if (d == 0.0f) d = 1.0f;
+    r = std::fmax(r, d);
+  }
+  obj->radius = r;
+}
