@@ -9,6 +9,8 @@
 #include "system/xkeyboard.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
+#include "x2d/x2d.h"
+#include "x3d/x3d.h"
 
 int32_t qvTempSwitches = 0;
 uint32_t qvTempFrames = 0;
@@ -90,6 +92,10 @@ int32_t qvMain(int32_t argc, char** argv) {
   xSysInit("Quorvane Win32 final - Kelvo", &qvIcon, o.logName);
   xVideoInit();
   xKeyboardInit(xVideoWindow);
+  // The engines the presentation draws with: 2D over the whole buffer, 3D over the 320x200 view.
+  x2dInit(320, 240);
+  x3dInit(320, 200, qvX3dLogName);
+  x2dSetClipWindow(0, 0, 320, 200);
   xVideoSetMode(320, 240, o.fullScreen, 32, 0xff0000, 0xff00, 0xff);
   xVideoPresent();
   xSysAddResponder(qvKeyResponder, XSYS_KEY_PRESSED, 1);

@@ -24,6 +24,7 @@ void x2dSprite::InitFromImage(xImage& image) {
   color = 0;
   pixels = reinterpret_cast<uint32_t*>(image.pixels);
   image.pixels = nullptr;  // the sprite owns the buffer now
+  ownsMemory = 1;
   std::free(image.palette);
   image.palette = nullptr;
 }

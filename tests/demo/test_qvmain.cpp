@@ -107,6 +107,14 @@ TEST(QvMainDeath, LogOption) {
   EXPECT_NE(log.find("XLOG: Initializing system driver for Quorvane Win32 final - Kelvo\n"), std::string::npos);
   EXPECT_NE(log.find("XLOG: Initializing keyboard driver\n"), std::string::npos);
   EXPECT_NE(log.find("XLOG: videomode: converted\n"), std::string::npos);
+
+  // The 3D engine's log is opened only when named.
+  std::string path3 = ::testing::TempDir() + "qv_main_x3d.log";
+  std::remove(path3.c_str());
+  EXPECT_EXIT(std::exit(qvRun({"--headless", "--x3d-log", path3.c_str(), "--script", "200:key:ESC"})),
+              ::testing::ExitedWithCode(0), "");
+  std::string log3 = qvReadFile(path3);
+  EXPECT_EQ(log3.rfind("X3D: Initializing X3D Engine..\nX3D: SizeX = 320 SizeY = 200\n", 0), 0u) << log3;
 }
 
 // The built program itself, when it has been linked.

@@ -156,8 +156,9 @@ TEST(AssetsReadback, ContactSheetShowsEveryPicture) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot open archive"), std::string::npos);
 }
 
-#if __has_include("x3d/x3dscr.h")
-#include "x3d/x3dscr.h"
+#if __has_include("x3d/x3dscene.h")
+#include "x3d/x3dmaterial.h"
+#include "x3d/x3dscene.h"
 TEST(AssetsReadback, SceneScriptsLoadThroughTheEngine) {
   REQUIRE_ARCHIVE();
   x3dInit(320, 200, nullptr);

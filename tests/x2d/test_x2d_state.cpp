@@ -346,3 +346,23 @@ TEST_F(X2d, ExtremePositionsDrawNothing) {
 }
 
 }  // namespace
+
+namespace {
+// Re-sizing a view lets go of the borrowed buffer instead of freeing it; the sprite then
+// owns its new pixels.
+TEST(X2dView, InitOnAViewDoesNotFreeTheOwnersBuffer) {
+  x2dInit(320, 240);
+  x2dSprite* owner = x2dSpriteCreate(4, 4);
+  owner->Fill(0x11223344);
+  x2dSprite* view = x2dSpriteCreate();
+  view->width = 4, view->height = 2, view->pitch = 16, view->skip = 316;
+  view->pixels = owner->pixels + 8;
+  view->ownsMemory = 0;
+  view->Init(3, 3);
+  EXPECT_EQ(view->ownsMemory, 1);
+  EXPECT_NE(view->pixels, owner->pixels + 8);
+  EXPECT_EQ(owner->pixels[8], 0x11223344u);
+  delete view;
+  delete owner;
+}
+}  // namespace

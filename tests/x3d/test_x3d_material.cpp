@@ -19,7 +19,8 @@ class X3dMaterial : public ::testing::Test {
  protected:
   void SetUp() override {
     x3dInit(320, 200, nullptr);
-    dir = tfiles::Dir("material");
+    // One folder per test: CTest runs tests of this program in parallel.
+    dir = tfiles::Dir(std::string("material_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     tfiles::Write(dir + "sub/TEX.TGA", tfiles::Tga(256, 256, Gradient));
     tfiles::Write(dir + "SMALL.TGA", tfiles::Tga(4, 2, [](int x, int y) { return uint32_t(x * 10 + y); }));
     tfiles::Write(dir + "BAD.TGA", std::string(40, 'z'));

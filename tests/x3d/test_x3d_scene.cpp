@@ -16,7 +16,8 @@ class X3dScene : public ::testing::Test {
  protected:
   void SetUp() override {
     x3dInit(320, 200, nullptr);
-    dir = tfiles::Dir("scene");
+    // One folder per test: CTest runs tests of this program in parallel.
+    dir = tfiles::Dir(std::string("scene_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     tfiles::Write(dir + "TEX.TGA", tfiles::Tga(256, 256, [](int x, int y) { return uint32_t(x ^ y); }));
     tfiles::Write(dir + "FLARE.TGA", tfiles::Tga(32, 32, [](int x, int) { return uint32_t(x * 8); }));
     std::string editor =

@@ -59,7 +59,7 @@ struct MusToneSpec {
   double length;      // seconds before the loop (or the whole tone when not looped)
   bool loop;
 };
-MusInstrument musTone(const char* name, const char* file, const MusToneSpec& spec);
+MusInstrument musTone(const char* name, const char* file, const MusToneSpec& tone);
 
 MusInstrument musKick();
 MusInstrument musSnare();
