@@ -171,6 +171,11 @@ struct x3dNode {
   int32_t nextSibling;   // array index, 0 none
   x3dNode* next;
   x3dNode* prev;
+  // The point a camera, target or light node had before its first update. The hierarchy
+  // pass moves that point in place, so every update starts again from it; otherwise a
+  // child without a position track would drift by its parent's transform each frame.
+  float rest[3];
+  int32_t restSaved;
 };
 
 enum : int32_t { X3D_LIST_FACE = 1, X3D_LIST_FLARE = 2 };

@@ -96,10 +96,21 @@ static void Hide(x3dObject* o, x3dTrack* t, float frame) {
   if (time >= k->frame && k->ivalue[0]) o->flags |= X3D_OBJ_HIDDEN_TRACK;
 }
 
+// Puts a node's point back where the file (or the first update) left it.
+static void RestorePoint(x3dNode* n, float p[3]) {
+  if (!n->restSaved) {
+    std::memcpy(n->rest, p, sizeof n->rest);
+    n->restSaved = 1;
+  } else {
+    std::memcpy(p, n->rest, sizeof n->rest);
+  }
+}
+
 static void Pass1(x3dNode* n, float frame) {
   switch (n->kind) {
     case X3D_NODE_CAMERA: {
       x3dCamera* c = static_cast<x3dCamera*>(n->owner);
+      RestorePoint(n, c->position);
       EvalVector(Slot(n, 0), frame, c->position);
       EvalScalar(Slot(n, 2), frame, &c->roll);
       // Without a field-of-view track the lens of the file stands.
@@ -108,16 +119,28 @@ static void Pass1(x3dNode* n, float frame) {
       if (fov != c->fov && fov > 0.0f && fov < 180.0f) x3dCameraProjection(c, fov);
       break;
     }
-    case X3D_NODE_TARGET: EvalVector(Slot(n, 0), frame, static_cast<x3dCamera*>(n->owner)->target); break;
-    case X3D_NODE_SPOT_TARGET: EvalVector(Slot(n, 0), frame, static_cast<x3dLight*>(n->owner)->target); break;
+    case X3D_NODE_TARGET: {
+      float* t = static_cast<x3dCamera*>(n->owner)->target;
+      RestorePoint(n, t);
+      EvalVector(Slot(n, 0), frame, t);
+      break;
+    }
+    case X3D_NODE_SPOT_TARGET: {
+      float* t = static_cast<x3dLight*>(n->owner)->target;
+      RestorePoint(n, t);
+      EvalVector(Slot(n, 0), frame, t);
+      break;
+    }
     case X3D_NODE_OMNI: {
       x3dLight* l = static_cast<x3dLight*>(n->owner);
+      RestorePoint(n, l->position);
       EvalVector(Slot(n, 0), frame, l->position);
       EvalColor(Slot(n, 1), frame, l->color);
       break;
     }
     case X3D_NODE_SPOT: {
       x3dLight* l = static_cast<x3dLight*>(n->owner);
+      RestorePoint(n, l->position);
       EvalVector(Slot(n, 0), frame, l->position);
       EvalColor(Slot(n, 2), frame, l->color);
       EvalScalar(Slot(n, 1), frame, &l->roll);

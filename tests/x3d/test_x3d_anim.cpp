@@ -152,6 +152,27 @@ TEST(X3dAnim, LightParentedToCameraFollowsPositionOnly) {
   EXPECT_NEAR(z, std::sqrt(50.f * 50 + 25), 1e-3);
 }
 
+// Children without a position track start every update from their file position,
+// so repeated updates do not drift by the parent's transform.
+TEST(X3dAnim, TracklessChildrenDoNotDrift) {
+  Posed p(Chunk(0xB002, NodeId(0) + NodeHeader("Box", 0, 0xFFFF) + Track(0xB020, 0, {{0, Floats({10, 0, 0})}})) +
+          Chunk(0xB005, NodeId(1) + NodeHeader("Omni01", 0, 0)));
+  const float file[3] = {p.s.lights[0].position[0], p.s.lights[0].position[1], p.s.lights[0].position[2]};
+  for (int frame = 0; frame < 5; frame++) {
+    p.At(static_cast<float>(frame));
+    EXPECT_NEAR(p.s.lights[0].position[0], file[0] + 10.0f, 1e-4) << "update " << frame;
+    EXPECT_NEAR(p.s.lights[0].position[1], file[1], 1e-4);
+    EXPECT_NEAR(p.s.lights[0].position[2], file[2], 1e-4);
+  }
+  Posed q(Chunk(0xB003, NodeId(0) + NodeHeader("Camera01", 0, 0xFFFF) +
+                            Track(0xB020, 0, {{0, Floats({0, 0, 0})}, {10, Floats({10, 0, 0})}})) +
+          Chunk(0xB005, NodeId(1) + NodeHeader("Omni01", 0, 0)));
+  const float lx = q.s.lights[0].position[0];
+  q.At(5);
+  q.At(5);
+  EXPECT_NEAR(q.s.lights[0].position[0], lx + 5.0f, 1e-4);  // camera x 5 added once
+}
+
 TEST(X3dAnim, CameraProjectionRebuiltOnlyWhenFovChanges) {
   Posed p(Chunk(0xB003, NodeHeader("Camera01", 0, 0xFFFF) + Track(0xB023, 0, {{0, F32(90)}})));
   x3dCamera* cam = &p.s.cameras[0];
