@@ -65,7 +65,7 @@ TEST(AssetsReadback, PicturesDecodeWithTheirSizesAndAlphaRules) {
     xImage img = loadPicture(r.name, &fmt);
     ASSERT_TRUE(img.pixels) << r.name;
     if (r.w) { EXPECT_EQ(img.width, r.w) << r.name; EXPECT_EQ(img.height, r.h) << r.name; }
-    if (r.alpha) EXPECT_EQ(fmt, XIMAGE_INDEXED8) << r.name << ": alpha pictures must be 8-bit";
+    if (r.alpha) { EXPECT_EQ(fmt, XIMAGE_INDEXED8) << r.name << ": alpha pictures must be 8-bit"; }
     EXPECT_EQ(img.format, XIMAGE_XRGB32);
     std::free(img.pixels);
     std::free(img.palette);
@@ -121,7 +121,7 @@ TEST(AssetsReadback, SceneFilesLoadWithCamerasMaterialsAndTextureNames) {
     EXPECT_GT(s->objectCount, 0) << file;
     EXPECT_GT(s->nodeCount, 0) << file;
     EXPECT_GT(s->endFrame, 100.0f) << file;
-    if (n == 6) EXPECT_TRUE(x3dFindMaterial("JUPITER", s));
+    if (n == 6) { EXPECT_TRUE(x3dFindMaterial("JUPITER", s)); }
     for (int32_t m = 0; m < s->materialCount; m++)
       for (const x3dMap* map : {&s->materials[m].texture, &s->materials[m].reflection}) {
         if (!map->name) continue;

@@ -147,4 +147,63 @@ TEST(QvtoolFx, UsesTheGivenTexture) {
   EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-t", (dir / "small.png").string(), "-o", out}), 1);
 }
 
+// Uncompressed 24-bit TGA of RGB24 pixels, stored bottom row first as the engine reads it.
+void writeTga(const fs::path& path, const std::vector<uint8_t>& rgb, int w, int h) {
+  uint8_t head[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (uint8_t)w, (uint8_t)(w >> 8), (uint8_t)h, (uint8_t)(h >> 8), 24, 0};
+  std::vector<uint8_t> bytes(head, head + 18);
+  for (int y = h - 1; y >= 0; y--)
+    for (int x = 0; x < w; x++) {
+      const uint8_t* p = &rgb[((size_t)y * w + x) * 3];
+      bytes.insert(bytes.end(), {p[2], p[1], p[0]});
+    }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+TEST(QvtoolFx, TakesAnyPictureTheEngineReadsAsTexture) {
+  const fs::path dir = scratchDir("tga");
+  // Every texel differs from its neighbours, so a misplaced or swapped channel shows.
+  std::vector<uint8_t> tex(256 * 256 * 3);
+  for (int i = 0; i < 65536; i++) tex[i * 3] = (uint8_t)(i >> 8), tex[i * 3 + 1] = (uint8_t)(i * 7), tex[i * 3 + 2] = (uint8_t)(i >> 3);
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = img.height = 256;
+  img.format = PNG_FORMAT_RGB;
+  ASSERT_TRUE(png_image_write_to_file(&img, (dir / "tex.png").c_str(), 0, tex.data(), 0, nullptr));
+  writeTga(dir / "tex.tga", tex, 256, 256);
+  writeTga(dir / "tex.bin", tex, 256, 256);  // recognised by content, whatever the name
+  for (const char* effect : {"rotozoom", "tunnel", "warp"}) {
+    const std::string fromPng = (dir / (std::string(effect) + "_png.png")).string();
+    ASSERT_EQ(run(qvCmdFx, {"fx", effect, "-t", (dir / "tex.png").string(), "-o", fromPng}), 0) << effect;
+    int w = 0, h = 0;
+    const std::vector<uint8_t> want = readPng(fromPng, w, h);
+    ASSERT_FALSE(want.empty()) << effect;
+    for (const char* name : {"tex.tga", "tex.bin"}) {
+      const std::string out = (dir / (std::string(effect) + "_" + name + ".png")).string();
+      ASSERT_EQ(run(qvCmdFx, {"fx", effect, "-t", (dir / name).string(), "-o", out}), 0) << effect << " " << name;
+      EXPECT_EQ(readPng(out, w, h), want) << effect << " " << name;
+    }
+  }
+  // Another size is refused with the size named; a missing file is a failure too.
+  writeTga(dir / "small.tga", std::vector<uint8_t>(64 * 32 * 3, 9), 64, 32);
+  const std::string out = (dir / "x.png").string();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-t", (dir / "small.tga").string(), "-o", out}), 1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("is 64x32, not 256x256"), std::string::npos);
+  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-t", (dir / "missing.tga").string(), "-o", out}), 1);
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST(QvtoolFxDeathTest, TextureOfNoKnownKindEndsWithTheEnginesMessage) {
+  const fs::path dir = scratchDir("junk");
+  FILE* f = std::fopen((dir / "junk.dat").c_str(), "wb");
+  std::fputs("plain text, nothing a picture starts with", f);
+  std::fclose(f);
+  const std::string out = (dir / "x.png").string();
+  EXPECT_EXIT(run(qvCmdFx, {"fx", "tunnel", "-t", (dir / "junk.dat").string(), "-o", out}), testing::ExitedWithCode(1),
+              "XERR: Error: xImageLoad\\( xFile \\*, xImage &\\): unrecognized file type");
+}
+
 }  // namespace

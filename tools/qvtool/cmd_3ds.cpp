@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 #include "x3d/x3d3ds.h"
 #include "x3d/x3danim.h"
 #include "x3d/x3dspline.h"
@@ -201,9 +203,7 @@ bool qvX3dOptions(int argc, char** argv, const char** positional, int maxPositio
     if (!std::strcmp(argv[i], "--json")) {
       *json = true;
     } else if (!std::strcmp(argv[i], "--at") && i + 1 < argc) {
-      char* end = nullptr;
-      *frame = std::strtof(argv[++i], &end);
-      if (!end || *end || *frame < 0) return false;
+      if (!qvParseFloats(argv[++i], frame, 1) || *frame < 0) return false;
       *posed = true;
     } else if (archive && !std::strcmp(argv[i], "--archive") && i + 1 < argc) {
       *archive = argv[++i];

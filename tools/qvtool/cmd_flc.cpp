@@ -1,7 +1,5 @@
 // qvtool flc FILE [-o DIR]: prints an FLC file's header facts and the blocks it holds;
 // with -o, writes every decoded frame through its palette as DIR/frameNNNN.png.
-#include <png.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,44 +8,9 @@
 #include <vector>
 
 #include "image/xflc.h"
+#include "qvtool/qvpng.h"
 #include "qvtool/qvtool.h"
-
-// RGB24 rows top to bottom into a PNG file; 0 on success. Shared with cmd_fx.cpp.
-int qvFxWritePng(const char* path, const uint8_t* rgb, int32_t width, int32_t height) {
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return 1;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return 1;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int32_t y = 0; y < height; y++) png_write_row(png, (png_const_bytep)(rgb + (size_t)y * width * 3));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0 ? 0 : 1;
-}
-
-// Whole file into memory; false when unreadable.
-bool qvFxReadFile(const char* path, std::vector<uint8_t>& out) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  out.clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    if (out.size() + n > 0x7fffffff) break;
-    out.insert(out.end(), buf, buf + n);
-  }
-  const bool ok = !std::ferror(f) && out.size() <= 0x7fffffff;
-  std::fclose(f);
-  return ok;
-}
+#include "qvtool/qvutil.h"
 
 static const char* qvFlcError(int32_t code) {
   switch (code) {
@@ -77,7 +40,7 @@ int qvCmdFlc(int argc, char** argv) {
     return 2;
   }
   std::vector<uint8_t> data;
-  if (!qvFxReadFile(path, data)) {
+  if (!qvReadWholeFile(path, &data, 0x7fffffff)) {
     std::fprintf(stderr, "qvtool flc: can't read %s: %s\n", path, std::strerror(errno));
     return 1;
   }
@@ -113,7 +76,7 @@ int qvCmdFlc(int argc, char** argv) {
       char name[32];
       std::snprintf(name, sizeof name, "/frame%04d.png", frames);
       const std::string out = std::string(outDir) + name;
-      if (qvFxWritePng(out.c_str(), rgb.data(), w, ht)) {
+      if (!qvPngWrite(out.c_str(), rgb.data(), w, ht, 3)) {
         std::fprintf(stderr, "qvtool flc: can't write %s\n", out.c_str());
         failed = 1;
         break;

@@ -1,7 +1,5 @@
 // qvtool fx EFFECT [options] -o OUT.png: renders one frame of an effect with given
 // parameters, for asset authors tuning a segment.
-#include <png.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,17 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "file/xfile.h"
 #include "fx/fxtables.h"
 #include "fx/fxtoolkit.h"
 #include "fx/xfdefcts.h"
+#include "image/ximage.h"
+#include "qvtool/qvpng.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 #include "x3d/x3d.h"
-
-int qvFxWritePng(const char* path, const uint8_t* rgb, int32_t width, int32_t height);  // cmd_flc.cpp
 
 static const char* qvFxUsage =
     "usage: qvtool fx tunnel|planes|sphere|rotozoom|warp [options] -o OUT.png\n"
-    "  -t TEXTURE.png   256x256 texture (default: a built-in checker board)\n"
+    "  -t TEXTURE       256x256 texture: PNG by its .png name, else TGA, PCX, GIF or JPEG\n"
+    "                   recognised by content (default: a built-in checker board)\n"
     "  -s WxH           picture size, 8..2048 (default 320x200; warp: always 320x200)\n"
     "  -r N             tunnel/sphere radius, planes distance (default 400, 256, 600)\n"
     "  -p X,Y,Z         camera position (default 0,0,0)\n"
@@ -34,58 +35,42 @@ static int qvFxBad(const char* what) {
   return 2;
 }
 
-// Comma-separated numbers; false unless exactly n finite values are given.
-static bool qvFxFloats(const char* s, float* out, int n) {
-  for (int i = 0; i < n; i++) {
-    char* end;
-    const double v = std::strtod(s, &end);
-    if (end == s || !std::isfinite(v) || std::fabs(v) > 1e9) return false;
-    out[i] = (float)v;
-    if (i + 1 < n) {
-      if (*end != ',') return false;
-      s = end + 1;
-    } else if (*end) {
-      return false;
-    }
-  }
-  return true;
-}
-
-static bool qvFxInts(const char* s, int32_t* out, int n, char sep = ',') {
-  for (int i = 0; i < n; i++) {
-    char* end;
-    const long long v = std::strtoll(s, &end, 10);
-    if (end == s || v < -2000000000LL || v > 2000000000LL) return false;
-    out[i] = (int32_t)v;
-    if (i + 1 < n) {
-      if (*end != sep) return false;
-      s = end + 1;
-    } else if (*end) {
-      return false;
-    }
-  }
-  return true;
-}
-
+// A PNG by its name, any other picture through the engine's own readers (TGA, PCX, GIF,
+// JPEG by content; a file that is none of them ends with the engine's message). Only
+// 256x256 is accepted: the effects index the texture with 8-bit u and v.
 static bool qvFxLoadTexture(const char* path, std::vector<uint32_t>& tex) {
-  png_image img{};
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, path)) {
-    std::fprintf(stderr, "qvtool fx: can't read texture %s: %s\n", path, img.message);
+  int32_t w = 0, h = 0;
+  std::vector<uint32_t> pixels;
+  if (qvEndsWith(path, ".png")) {
+    const char* why = "";
+    if (!qvPngReadXrgb(path, &pixels, &w, &h, &why)) {
+      std::fprintf(stderr, "qvtool fx: can't read texture %s: %s\n", path, why);
+      return false;
+    }
+  } else {
+    xFile disk(0);
+    xFileData fd = {nullptr, 0, nullptr};
+    if (disk.Read(path, &fd) != 0) {
+      std::fprintf(stderr, "qvtool fx: can't read texture %s\n", path);
+      return false;
+    }
+    xImage img = {0, 0, 0, nullptr, nullptr};
+    xImageLoad(&fd, img);
+    disk.Free(&fd);
+    w = img.width, h = img.height;
+    if (w == 256 && h == 256) {
+      xImageConvert(&img, XIMAGE_XRGB32);
+      const uint32_t* p = reinterpret_cast<const uint32_t*>(img.pixels);
+      pixels.assign(p, p + 65536);
+    }
+    std::free(img.pixels);
+    std::free(img.palette);
+  }
+  if (w != 256 || h != 256) {
+    std::fprintf(stderr, "qvtool fx: texture %s is %dx%d, not 256x256\n", path, w, h);
     return false;
   }
-  if (img.width != 256 || img.height != 256) {
-    std::fprintf(stderr, "qvtool fx: texture %s is %ux%u, not 256x256\n", path, img.width, img.height);
-    png_image_free(&img);
-    return false;
-  }
-  img.format = PNG_FORMAT_RGB;
-  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
-  if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr)) {
-    std::fprintf(stderr, "qvtool fx: can't decode texture %s: %s\n", path, img.message);
-    return false;
-  }
-  for (int i = 0; i < 65536; i++) tex[i] = (uint32_t)rgb[i * 3] << 16 | (uint32_t)rgb[i * 3 + 1] << 8 | rgb[i * 3 + 2];
+  for (int i = 0; i < 65536; i++) tex[i] = pixels[i] & 0xffffff;
   return true;
 }
 
@@ -105,14 +90,14 @@ int qvCmdFx(int argc, char** argv) {
     bool ok = true;
     if (opt == "-o") outPath = v;
     else if (opt == "-t") texPath = v;
-    else if (opt == "-s") ok = qvFxInts(v, size, 2, 'x') && size[0] >= 8 && size[0] <= 2048 && size[1] >= 8 && size[1] <= 2048;
-    else if (opt == "-r") ok = qvFxInts(v, &radius, 1) && radius > 0 && radius <= 1000000;
-    else if (opt == "-p") ok = qvFxFloats(v, pos, 3);
-    else if (opt == "-a") ok = qvFxFloats(v, angles, 3);
-    else if (opt == "-z") ok = qvFxInts(v, &zoom, 1) && zoom >= -65536 && zoom <= 65536;
-    else if (opt == "-A") ok = qvFxInts(v, &angle, 1);
-    else if (opt == "-w") ok = qvFxInts(v, steps, 4);
-    else if (opt == "-R") ok = qvFxInts(v, rect, 4);
+    else if (opt == "-s") ok = qvParseInts(v, size, 2, 'x') && size[0] >= 8 && size[0] <= 2048 && size[1] >= 8 && size[1] <= 2048;
+    else if (opt == "-r") ok = qvParseInts(v, &radius, 1) && radius > 0 && radius <= 1000000;
+    else if (opt == "-p") ok = qvParseFloats(v, pos, 3);
+    else if (opt == "-a") ok = qvParseFloats(v, angles, 3);
+    else if (opt == "-z") ok = qvParseInts(v, &zoom, 1) && zoom >= -65536 && zoom <= 65536;
+    else if (opt == "-A") ok = qvParseInts(v, &angle, 1);
+    else if (opt == "-w") ok = qvParseInts(v, steps, 4);
+    else if (opt == "-R") ok = qvParseInts(v, rect, 4);
     else return qvFxBad(("unknown option " + opt).c_str());
     if (!ok) return qvFxBad(("bad value for " + opt + ": " + v).c_str());
   }
@@ -152,11 +137,7 @@ int qvCmdFx(int argc, char** argv) {
   } else {
     fxWarp(rect[0], rect[1], rect[2], rect[3], steps[0], steps[1], steps[2], steps[3], tex.data(), pic.data());
   }
-  std::vector<uint8_t> rgb((size_t)w * h * 3);
-  for (size_t i = 0; i < pic.size(); i++) {
-    rgb[i * 3] = (uint8_t)(pic[i] >> 16), rgb[i * 3 + 1] = (uint8_t)(pic[i] >> 8), rgb[i * 3 + 2] = (uint8_t)pic[i];
-  }
-  if (qvFxWritePng(outPath, rgb.data(), w, h)) {
+  if (!qvPngWriteXrgb(outPath, pic.data(), w, h, w)) {
     std::fprintf(stderr, "qvtool fx: can't write %s\n", outPath);
     return 1;
   }

@@ -1,7 +1,5 @@
 // qvtool image FILE [-o OUT.png|OUT.ppm] [--indices]: decodes a picture by content as the
 // engine does, converts it to 32 bits, prints its size and format, writes it out.
-#include <png.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +8,9 @@
 
 #include "file/xfile.h"
 #include "image/ximage.h"
+#include "qvtool/qvpng.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 
 static const char* qvImageUsage = "usage: qvtool image FILE [-o OUT.png|OUT.ppm] [--indices]\n";
 
@@ -24,36 +24,6 @@ static const char* qvFormatName(int32_t format) {
     case XIMAGE_XRGB32: return "32-bit XRGB";
   }
   return "unknown";
-}
-
-static bool qvEndsWith(const std::string& s, const char* tail) {
-  size_t n = std::strlen(tail);
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; i++)
-    if (std::tolower((unsigned char)s[s.size() - n + i]) != tail[i]) return false;
-  return true;
-}
-
-// Writes rows of 1 (grey) or 3 (RGB) bytes per pixel as PNG.
-static bool qvWritePng(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels) {
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8,
-               channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int32_t y = 0; y < height; y++) png_write_row(png, (png_const_bytep)(pixels + (size_t)y * width * channels));
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
 }
 
 // Binary PPM (RGB) or PGM (grey).
@@ -126,7 +96,7 @@ int qvCmdImage(int argc, char** argv) {
   }
   int status = 0;
   if (output) {
-    bool ok = qvEndsWith(out, ".png") ? qvWritePng(output, rows, img.width, img.height, channels)
+    bool ok = qvEndsWith(out, ".png") ? qvPngWrite(output, rows, img.width, img.height, channels)
                                       : qvWritePnm(output, rows, img.width, img.height, channels);
     if (!ok) {
       std::fprintf(stderr, "qvtool image: cannot write %s\n", output);

@@ -1,22 +1,20 @@
 // qvtool render SCRIPT [--archive quorvane.kvo] [--frame T] -o OUT.png: loads a
 // scene script, poses it at keyframe T and draws one frame into a 320x200 view
 // exactly as a segment does (update, transform, light, render), for asset authors.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "file/xfile.h"
+#include "qvtool/qvpng.h"
+#include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 #include "x2d/x2d.h"
 #include "x3d/x3danim.h"
 #include "x3d/x3drender.h"
 #include "x3d/x3dscene.h"
-
-int qvFxWritePng(const char* path, const uint8_t* rgb, int32_t width, int32_t height);
 
 namespace {
 
@@ -41,9 +39,7 @@ int qvCmdRender(int argc, char** argv) {
       if (a == "--archive") archive = v;
       else if (a == "-o") out = v;
       else {
-        char* end = nullptr;
-        frame = std::strtof(v, &end);
-        if (!end || *end || end == v) return usage();
+        if (!qvParseFloats(v, &frame, 1)) return usage();
         haveFrame = true;
       }
     } else if (!a.empty() && a[0] == '-') {
@@ -61,26 +57,7 @@ int qvCmdRender(int argc, char** argv) {
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));
   if (!scene) return 1;
-  if (archive) {
-    static xFile zip(1);
-    if (zip.Open(archive) != XFILE_OPEN_ERROR) {
-      std::fprintf(stderr, "qvtool render: cannot open archive %s\n", archive);
-      return 1;
-    }
-    x3dLoadSceneScript(script, scene, &zip);
-  } else {
-    // On disk the script names its scene and textures relative to its own folder.
-    std::string path = script;
-    size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos) {
-      if (chdir(path.substr(0, slash + 1).c_str()) != 0) {
-        std::fprintf(stderr, "qvtool render: cannot enter the folder of %s\n", script);
-        return 1;
-      }
-      path = path.substr(slash + 1);
-    }
-    x3dLoadSceneScriptFile(path.c_str(), scene);
-  }
+  if (!qvLoadScene("render", script, archive, scene)) return 1;
   x3dSetScene(scene);
   if (!x3dActiveCamera) {
     std::fprintf(stderr, "qvtool render: %s has no camera\n", script);
@@ -100,13 +77,7 @@ int qvCmdRender(int argc, char** argv) {
   uint32_t* view = fb.data() + 320 * 20;
   x3dRenderScene(view);
 
-  std::vector<uint8_t> rgb(320 * 200 * 3);
-  for (int i = 0; i < 320 * 200; i++) {
-    rgb[i * 3] = static_cast<uint8_t>(view[i] >> 16);
-    rgb[i * 3 + 1] = static_cast<uint8_t>(view[i] >> 8);
-    rgb[i * 3 + 2] = static_cast<uint8_t>(view[i]);
-  }
-  if (qvFxWritePng(out, rgb.data(), 320, 200) != 0) {
+  if (!qvPngWriteXrgb(out, view, 320, 200, 320)) {
     std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
     return 1;
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 
 namespace {
 
@@ -26,21 +27,6 @@ struct S3mFacts {
   int patterns = 0, instruments = 0, speed = 0, tempo = 0, channels = 0;
   std::vector<int> orderList;  // pattern per order slot (254 marker, 255 end)
 };
-
-bool readWhole(const char* path, std::vector<uint8_t>* out) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  out->clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    out->insert(out->end(), buf, buf + n);
-    if (out->size() > kMaxFile) break;
-  }
-  bool ok = !std::ferror(f) && out->size() <= kMaxFile;
-  std::fclose(f);
-  return ok;
-}
 
 // The fixed header and the order list; false when the bytes are not an S3M module.
 bool parseHeader(const std::vector<uint8_t>& b, S3mFacts* h, std::string* why) {
@@ -171,21 +157,16 @@ int qvCmdS3m(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     if (!std::strcmp(argv[i], "--wav") && i + 1 < argc) wav = argv[++i];
     else if (!std::strcmp(argv[i], "--orders") && i + 1 < argc) {
-      char* end = nullptr;
-      const char* a = argv[++i];
-      long x = std::strtol(a, &end, 10);
-      if (end == a || *end != '-') return usage();
-      const char* bpos = end + 1;
-      long y = std::strtol(bpos, &end, 10);
-      if (end == bpos || *end || x < 0 || y < x || y > 255) return usage();
-      first = (int)x, last = (int)y, haveRange = true;
+      int32_t r[2];
+      if (!qvParseInts(argv[++i], r, 2, '-') || r[0] < 0 || r[1] < r[0] || r[1] > 255) return usage();
+      first = r[0], last = r[1], haveRange = true;
     } else if (argv[i][0] == '-' || file) return usage();
     else file = argv[i];
   }
   if (!file || (haveRange && !wav)) return usage();
 
   std::vector<uint8_t> bytes;
-  if (!readWhole(file, &bytes)) {
+  if (!qvReadWholeFile(file, &bytes, kMaxFile)) {
     std::fprintf(stderr, "qvtool s3m: cannot read %s\n", file);
     return 1;
   }

@@ -6,12 +6,33 @@
 #include <string>
 
 #include "file/xfile.h"
+#include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
-#include "x3d/x3dscene.h"
 
-void qvX3dPrint(x3dScene* scene, bool json, bool posed, float frame);
-bool qvX3dOptions(int argc, char** argv, const char** positional, int maxPositional, int* count, bool* json,
-                  bool* posed, float* frame, const char** archive);
+bool qvLoadScene(const char* command, const char* script, const char* archive, x3dScene* scene) {
+  if (archive) {
+    // Kept open for the process: textures and meshes are read from it after the script.
+    static xFile zip(1);
+    if (zip.Open(archive) != XFILE_OPEN_ERROR) {
+      std::fprintf(stderr, "qvtool %s: cannot open archive %s\n", command, archive);
+      return false;
+    }
+    x3dLoadSceneScript(script, scene, &zip);
+    return true;
+  }
+  // On disk the script names its scene and textures relative to its own folder.
+  std::string path = script;
+  const size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos) {
+    if (chdir(path.substr(0, slash + 1).c_str()) != 0) {
+      std::fprintf(stderr, "qvtool %s: cannot enter the folder of %s\n", command, script);
+      return false;
+    }
+    path = path.substr(slash + 1);
+  }
+  x3dLoadSceneScriptFile(path.c_str(), scene);
+  return true;
+}
 
 int qvCmdScene(int argc, char** argv) {
   const char* script = nullptr;
@@ -25,27 +46,8 @@ int qvCmdScene(int argc, char** argv) {
   }
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));
-  if (archive) {
-    xFile zip(1);
-    if (zip.Open(archive) != XFILE_OPEN_ERROR) {
-      std::fprintf(stderr, "qvtool scene: cannot open archive %s\n", archive);
-      return 1;
-    }
-    x3dLoadSceneScript(script, scene, &zip);
-    qvX3dPrint(scene, json, posed, frame);
-    return 0;
-  }
-  // On disk the script names its scene and textures relative to its own folder.
-  std::string path = script;
-  size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos) {
-    if (chdir(path.substr(0, slash + 1).c_str()) != 0) {
-      std::fprintf(stderr, "qvtool scene: cannot enter the folder of %s\n", script);
-      return 1;
-    }
-    path = path.substr(slash + 1);
-  }
-  x3dLoadSceneScriptFile(path.c_str(), scene);
+  if (!scene) return 1;
+  if (!qvLoadScene("scene", script, archive, scene)) return 1;
   qvX3dPrint(scene, json, posed, frame);
   return 0;
 }

@@ -1,8 +1,6 @@
 // qvtool sheet ARCHIVE -o OUT.png: a contact sheet of every picture in the
 // archive (TGA, PCX, GIF, JPEG), each decoded by the engine's own readers and
 // shown scaled into a cell with its name underneath.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +12,9 @@
 
 #include "file/xfile.h"
 #include "image/ximage.h"
+#include "qvtool/qvpng.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 
 namespace {
 const int32_t kCellW = 200, kCellH = 150, kLabelH = 14, kPad = 8, kCols = 6;
@@ -57,32 +57,10 @@ void label(Canvas& cv, int32_t x, int32_t y, const std::string& text) {
     }
 }
 
-bool writePng(const char* path, const Canvas& cv) {
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) { png_destroy_write_struct(&png, &info); std::fclose(f); return false; }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(cv.w), png_uint_32(cv.h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(size_t(cv.w) * 3);
-  for (int32_t y = 0; y < cv.h; y++) {
-    for (int32_t x = 0; x < cv.w; x++) {
-      uint32_t c = cv.px[size_t(y) * cv.w + x];
-      row[size_t(x) * 3] = uint8_t(c >> 16); row[size_t(x) * 3 + 1] = uint8_t(c >> 8); row[size_t(x) * 3 + 2] = uint8_t(c);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
-}
-
 bool isPicture(const std::string& n) {
-  std::string e = n.size() > 4 ? n.substr(n.size() - 4) : "";
-  for (char& c : e) c = char(std::tolower((unsigned char)c));
-  return e == ".tga" || e == ".gif" || e == ".jpg" || e == ".pcx";
+  // A bare ".tga" is no picture name.
+  if (n.size() <= 4) return false;
+  return qvEndsWith(n, ".tga") || qvEndsWith(n, ".gif") || qvEndsWith(n, ".jpg") || qvEndsWith(n, ".pcx");
 }
 }  // namespace
 
@@ -133,7 +111,7 @@ int qvCmdSheet(int argc, char** argv) {
     std::free(img.pixels);
     std::free(img.palette);
   }
-  if (!writePng(out, cv)) { std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out); return 1; }
+  if (!qvPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) { std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out); return 1; }
   std::printf("%zu pictures -> %s (%dx%d)\n", names.size(), out, cv.w, cv.h);
   return 0;
 }

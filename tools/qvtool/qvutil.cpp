@@ -1,0 +1,63 @@
+// Helpers shared by the qvtool commands.
+#include "qvtool/qvutil.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  out->clear();
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    out->insert(out->end(), buf, buf + n);
+    if (out->size() > maxBytes) break;
+  }
+  const bool ok = !std::ferror(f) && out->size() <= maxBytes;
+  std::fclose(f);
+  return ok;
+}
+
+bool qvEndsWith(const std::string& s, const char* tail) {
+  const size_t n = std::strlen(tail);
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; i++)
+    if (std::tolower((unsigned char)s[s.size() - n + i]) != tail[i]) return false;
+  return true;
+}
+
+bool qvParseInts(const char* s, int32_t* out, int n, char sep) {
+  for (int i = 0; i < n; i++) {
+    char* end;
+    const long long v = std::strtoll(s, &end, 10);
+    if (end == s || v < -2000000000LL || v > 2000000000LL) return false;
+    out[i] = (int32_t)v;
+    if (i + 1 < n) {
+      if (*end != sep) return false;
+      s = end + 1;
+    } else if (*end) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool qvParseFloats(const char* s, float* out, int n) {
+  for (int i = 0; i < n; i++) {
+    char* end;
+    const double v = std::strtod(s, &end);
+    if (end == s || !std::isfinite(v) || std::fabs(v) > 1e9) return false;
+    out[i] = (float)v;
+    if (i + 1 < n) {
+      if (*end != ',') return false;
+      s = end + 1;
+    } else if (*end) {
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,18 @@
+// Small helpers shared by the qvtool commands: whole files, file-name tails, number lists.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Whole file into memory; false when unreadable or longer than maxBytes.
+bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes);
+
+// True when s ends with tail, ignoring ASCII case (tail given in lower case).
+bool qvEndsWith(const std::string& s, const char* tail);
+
+// Exactly n integers in -2e9..2e9 separated by sep ("320x200", "1,2,3", "4-7").
+bool qvParseInts(const char* s, int32_t* out, int n, char sep = ',');
+
+// Exactly n finite numbers of magnitude up to 1e9 separated by commas.
+bool qvParseFloats(const char* s, float* out, int n);
