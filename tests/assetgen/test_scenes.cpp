@@ -157,9 +157,15 @@ TEST(AgScenes, ScriptsNameTheirOwnSceneAndKeepTheKeywordOrder) {
     ASSERT_GT(sceneAt, 0u) << n;
     for (size_t i = 0; i < ls.size(); i++) {
       const std::string& k = ls[i].first;
-      if (k == "TEXTURE_PATH" || k == "DISTANCE" || k == "FOG" || k == "FOG_COLOR") EXPECT_LT(i, sceneAt) << n << " " << k;
-      if (k == "CAMERA" || k == "MATERIAL" || k == "LENSFLARE" || k == "OBJECT" || k == "ZBUFFER") EXPECT_GT(i, sceneAt) << n << " " << k;
-      if (k == "TEXTURE_PATH") EXPECT_EQ(ls[i].second, "TEXTURES/");
+      if (k == "TEXTURE_PATH" || k == "DISTANCE" || k == "FOG" || k == "FOG_COLOR") {
+        EXPECT_LT(i, sceneAt) << n << " " << k;
+      }
+      if (k == "CAMERA" || k == "MATERIAL" || k == "LENSFLARE" || k == "OBJECT" || k == "ZBUFFER") {
+        EXPECT_GT(i, sceneAt) << n << " " << k;
+      }
+      if (k == "TEXTURE_PATH") {
+        EXPECT_EQ(ls[i].second, "TEXTURES/");
+      }
     }
   }
 }
@@ -177,9 +183,13 @@ TEST(AgScenes, TogetherTheyUseEveryRenderTypeAndMode) {
       if (k == "FOG" && a == "YES") fog++;
       if (k == "ZBUFFER") (a == "YES" ? zbuf : painter)++;
       if (k == "LENSFLARE") flares++;
-      if (k == "LENS_TEXTURE") EXPECT_FALSE(entry("TEXTURES/" + a).empty()) << a;
+      if (k == "LENS_TEXTURE") {
+        EXPECT_FALSE(entry("TEXTURES/" + a).empty()) << a;
+      }
       if (k == "OBJ_NOLIGHT") unlit++;
-      if (k == "OBJECT") EXPECT_TRUE(f.objects.count(a)) << name << " has no object " << a;
+      if (k == "OBJECT") {
+        EXPECT_TRUE(f.objects.count(a)) << name << " has no object " << a;
+      }
     }
   }
   for (int32_t t = 0; t <= 18; t++) EXPECT_TRUE(types.count(t)) << "render type " << t << " unused";
@@ -207,7 +217,9 @@ TEST(AgScenes, ThreeDsFilesCarryCamerasLightsTracksAndTheTextureNames) {
     morph += int32_t(f.ids.count(0xB026)); hide += int32_t(f.ids.count(0xB029));
     fov += int32_t(f.ids.count(0xB023)); roll += int32_t(f.ids.count(0xB024)); colour += int32_t(f.ids.count(0xB025));
     parented += f.parented; spots += f.spot; omnis += f.omni;
-    if (n == 6) EXPECT_TRUE(f.materials.count("JUPITER"));
+    if (n == 6) {
+      EXPECT_TRUE(f.materials.count("JUPITER"));
+    }
   }
   EXPECT_EQ(textures, (std::set<std::string>{"TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA"}));
   EXPECT_GT(morph, 0); EXPECT_GT(hide, 0); EXPECT_GT(parented, 0); EXPECT_GT(spots, 0); EXPECT_GT(omnis, 0);

@@ -57,9 +57,8 @@ AgBytes agGifLzw(const uint8_t* px, size_t n) {
 static void put16(AgBytes& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
 
 AgBytes agGif(const AgIndexed& im, bool gif89a, const char* comment) {
-  AgBytes b;
   const char* sig = gif89a ? "GIF89a" : "GIF87a";
-  b.insert(b.end(), sig, sig + 6);
+  AgBytes b(sig, sig + 6);
   put16(b, uint32_t(im.idx.w)); put16(b, uint32_t(im.idx.h));
   b.push_back(0xF7);  // global colour table of 256 entries, 8 bits of colour resolution
   b.push_back(0);     // background index
