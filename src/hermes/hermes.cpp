@@ -180,6 +180,18 @@ static void hermesRow32to24(HermesConverter* c, const uint8_t* s, uint8_t* d, in
   }
 }
 
+// Stores the low 3 (DB = 3) or all 4 (DB = 4) bytes of a pixel, little-endian.
+template <int DB>
+static inline void hermesStoreBytes(uint8_t* d, uint32_t o) {
+  if (DB == 4) {
+    std::memcpy(d, &o, 4);
+  } else {
+    d[0] = (uint8_t)o;
+    d[1] = (uint8_t)(o >> 8);
+    d[2] = (uint8_t)(o >> 16);
+  }
+}
+
 // 24/32-bit to 24/32-bit with whole-byte channels: each channel is one byte moved.
 template <int SB, int DB>
 static void hermesRowBytes(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width) {
@@ -187,13 +199,7 @@ static void hermesRowBytes(HermesConverter* c, const uint8_t* s, uint8_t* d, int
   const int32_t d0 = c->fd[0], d1 = c->fd[1], d2 = c->fd[2];
   for (int32_t x = 0; x < width; x++, s += SB, d += DB) {
     uint32_t o = (uint32_t)s[o0] << d0 | (uint32_t)s[o1] << d1 | (uint32_t)s[o2] << d2;
-    if (DB == 4) {
-      std::memcpy(d, &o, 4);
-    } else {
-      d[0] = (uint8_t)o;
-      d[1] = (uint8_t)(o >> 8);
-      d[2] = (uint8_t)(o >> 16);
-    }
+    hermesStoreBytes<DB>(d, o);
   }
 }
 
@@ -204,13 +210,7 @@ static void hermesRowBytesFixed(HermesConverter*, const uint8_t* s, uint8_t* d, 
   for (int32_t x = 0; x < width; x++, s += SB, d += DB) {
     uint32_t o = ORDER == 0 ? (s[0] | (uint32_t)s[1] << 8 | (uint32_t)s[2] << 16)
                             : (s[2] | (uint32_t)s[1] << 8 | (uint32_t)s[0] << 16);
-    if (DB == 4) {
-      std::memcpy(d, &o, 4);
-    } else {
-      d[0] = (uint8_t)o;
-      d[1] = (uint8_t)(o >> 8);
-      d[2] = (uint8_t)(o >> 16);
-    }
+    hermesStoreBytes<DB>(d, o);
   }
 }
 

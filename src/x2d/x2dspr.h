@@ -10,34 +10,40 @@
 class xFile;
 struct xImage;
 
+// The 22 operations in table order: X(name, parameter list).
+#define X2D_SPRITE_OPERATIONS(X) \
+  X(Draw, (int32_t x, int32_t y, uint32_t* target)) \
+  X(Fill, (uint32_t colour)) \
+  X(Clear, ()) \
+  X(DrawNoClip, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawAddNoClip, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawBlendNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
+  X(DrawAlphaNoClip, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawAlphaLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
+  X(DrawKeyNoClip, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawLayerNoClip, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawLayerLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
+  X(DrawAdd, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawBlendScaled, (int32_t x, int32_t y, float scale, int32_t level, uint32_t* target)) \
+  X(DrawBlend, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
+  X(DrawAlphaScaled, (int32_t x, int32_t y, float scale, uint32_t* target)) \
+  X(DrawAlpha, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawAlphaLevelScaled, (int32_t x, int32_t y, float scale, int32_t level, uint32_t* target)) \
+  X(DrawAlphaLevel, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
+  X(DrawKey, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawLayerScaled, (int32_t x, int32_t y, float scale, uint32_t* target)) \
+  X(DrawLayer, (int32_t x, int32_t y, uint32_t* target)) \
+  X(DrawLayerLevel, (int32_t x, int32_t y, int32_t level, uint32_t* target))
+
 class x2dSprite {
  public:
   x2dSprite() = default;
   x2dSprite(const x2dSprite&) = delete;
   x2dSprite& operator=(const x2dSprite&) = delete;
 
-  virtual void Draw(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void Fill(uint32_t colour) = 0;
-  virtual void Clear() = 0;
-  virtual void DrawNoClip(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawAddNoClip(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawBlendNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
-  virtual void DrawAlphaNoClip(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawAlphaLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
-  virtual void DrawKeyNoClip(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawLayerNoClip(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawLayerLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
-  virtual void DrawAdd(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawBlendScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) = 0;
-  virtual void DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
-  virtual void DrawAlphaScaled(int32_t x, int32_t y, float scale, uint32_t* target) = 0;
-  virtual void DrawAlpha(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawAlphaLevelScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) = 0;
-  virtual void DrawAlphaLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
-  virtual void DrawKey(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawLayerScaled(int32_t x, int32_t y, float scale, uint32_t* target) = 0;
-  virtual void DrawLayer(int32_t x, int32_t y, uint32_t* target) = 0;
-  virtual void DrawLayerLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) = 0;
+#define X2D_PURE(name, params) virtual void name params = 0;
+  X2D_SPRITE_OPERATIONS(X2D_PURE)
+#undef X2D_PURE
   // Declared after the operations so that they keep the first 22 slots of the table.
   virtual ~x2dSprite();
 
@@ -60,54 +66,16 @@ class x2dSprite {
 
 class x2dSpriteX86 final : public x2dSprite {
  public:
-  void Draw(int32_t x, int32_t y, uint32_t* target) override;
-  void Fill(uint32_t colour) override;
-  void Clear() override;
-  void DrawNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAddNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawBlendNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAlphaNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAlphaLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawKeyNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAdd(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawBlendScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) override;
-  void DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAlphaScaled(int32_t x, int32_t y, float scale, uint32_t* target) override;
-  void DrawAlpha(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAlphaLevelScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) override;
-  void DrawAlphaLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawKey(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerScaled(int32_t x, int32_t y, float scale, uint32_t* target) override;
-  void DrawLayer(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
+#define X2D_OVERRIDE(name, params) void name params override;
+  X2D_SPRITE_OPERATIONS(X2D_OVERRIDE)
+#undef X2D_OVERRIDE
 };
 
 class x2dSpriteMMX final : public x2dSprite {
  public:
-  void Draw(int32_t x, int32_t y, uint32_t* target) override;
-  void Fill(uint32_t colour) override;
-  void Clear() override;
-  void DrawNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAddNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawBlendNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAlphaNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAlphaLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawKeyNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerNoClip(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerLevelNoClip(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAdd(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawBlendScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) override;
-  void DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawAlphaScaled(int32_t x, int32_t y, float scale, uint32_t* target) override;
-  void DrawAlpha(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawAlphaLevelScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) override;
-  void DrawAlphaLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
-  void DrawKey(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerScaled(int32_t x, int32_t y, float scale, uint32_t* target) override;
-  void DrawLayer(int32_t x, int32_t y, uint32_t* target) override;
-  void DrawLayerLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) override;
+#define X2D_OVERRIDE(name, params) void name params override;
+  X2D_SPRITE_OPERATIONS(X2D_OVERRIDE)
+#undef X2D_OVERRIDE
 };
 
 // An empty sprite (no pixels), or one of w x h zeroed pixels; class from x2dUseMMX.
