@@ -11,6 +11,18 @@ uint8_t* xImageAlloc(size_t bytes, const char* module, int line);
 // cannot be opened, -1 when it cannot be read completely.
 int32_t xImageReadDisk(const char* path, uint8_t** data, int32_t* size);
 
+struct xFileData;
+struct xImage;
+
+// A decoder over a whole file in memory; name is used in its messages.
+typedef void (*xImageDecodeFn)(const uint8_t* data, int32_t size, const char* name, xImage& img);
+
+// The two ways into a decoder: a record already read, or a disk path read here. Both end
+// with "<loader>::Can't access file -> name" when there is nothing to read, and the disk
+// form with "<loader>::Can't read file -> path" when the file cannot be read completely.
+void xImageDecodeRecord(xFileData* fd, const char* loader, xImageDecodeFn decode, xImage& img);
+void xImageDecodeDisk(const char* path, const char* loader, xImageDecodeFn decode, xImage& img);
+
 // Little-endian fields.
 inline uint32_t xImageU16(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8; }
 inline int32_t xImageS16(const uint8_t* p) { return (int16_t)(p[0] | p[1] << 8); }

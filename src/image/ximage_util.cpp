@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "file/xfile.h"
 #include "image/ximage_internal.h"
 #include "system/xerror.h"
 
@@ -31,4 +32,20 @@ int32_t xImageReadDisk(const char* path, uint8_t** data, int32_t* size) {
   *data = block;
   *size = (int32_t)length;
   return 1;
+}
+
+void xImageDecodeRecord(xFileData* fd, const char* loader, xImageDecodeFn decode, xImage& img) {
+  const char* name = fd->name ? fd->name : "";
+  if (!fd->data || fd->size <= 0) xErrMsg(xFormat("%s::Can't access file -> %s", loader, name));
+  decode(fd->data, fd->size, name, img);
+}
+
+void xImageDecodeDisk(const char* path, const char* loader, xImageDecodeFn decode, xImage& img) {
+  uint8_t* data = nullptr;
+  int32_t size = 0;
+  int32_t r = xImageReadDisk(path, &data, &size);
+  if (r == 0) xErrMsg(xFormat("%s::Can't access file -> %s", loader, path));
+  if (r < 0) xErrMsg(xFormat("%s::Can't read file -> %s", loader, path));
+  decode(data, size, path, img);
+  std::free(data);
 }

@@ -78,19 +78,12 @@ static void xPcxDecode(const uint8_t* d, int32_t size, const char* name, xImage&
 
 int32_t xPcxLoad(xFileData* fd, xImage& img) {
   xAssert(fd != nullptr, "Xpcx", __LINE__);
-  if (!fd->data || fd->size <= 0) xErrMsg(xFormat("xPcxLoad::Can't access file -> %s", fd->name ? fd->name : ""));
-  xPcxDecode(fd->data, fd->size, fd->name ? fd->name : "", img);
+  xImageDecodeRecord(fd, "xPcxLoad", xPcxDecode, img);
   return 0;
 }
 
 int32_t xPcxLoad(const char* path, xImage& img) {
   xAssert(path != nullptr, "Xpcx", __LINE__);
-  uint8_t* data = nullptr;
-  int32_t size = 0;
-  int32_t r = xImageReadDisk(path, &data, &size);
-  if (r == 0) xErrMsg(xFormat("xPcxLoad::Can't access file -> %s", path));
-  if (r < 0) xErrMsg(xFormat("xPcxLoad::Can't read file -> %s", path));
-  xPcxDecode(data, size, path, img);
-  std::free(data);
+  xImageDecodeDisk(path, "xPcxLoad", xPcxDecode, img);
   return 0;
 }

@@ -71,19 +71,12 @@ static void xTargaDecode(const uint8_t* d, int32_t size, const char* name, xImag
 
 int32_t xTargaLoad(xFileData* fd, xImage& img) {
   xAssert(fd != nullptr, "Xtarga", __LINE__);
-  if (!fd->data || fd->size <= 0) xErrMsg(xFormat("xTargaLoad::Can't access file -> %s", fd->name ? fd->name : ""));
-  xTargaDecode(fd->data, fd->size, fd->name ? fd->name : "", img);
+  xImageDecodeRecord(fd, "xTargaLoad", xTargaDecode, img);
   return 0;
 }
 
 int32_t xTargaLoad(const char* path, xImage& img) {
   xAssert(path != nullptr, "Xtarga", __LINE__);
-  uint8_t* data = nullptr;
-  int32_t size = 0;
-  int32_t r = xImageReadDisk(path, &data, &size);
-  if (r == 0) xErrMsg(xFormat("xTargaLoad::Can't access file -> %s", path));
-  if (r < 0) xErrMsg(xFormat("xTargaLoad::Can't read file -> %s", path));
-  xTargaDecode(data, size, path, img);
-  std::free(data);
+  xImageDecodeDisk(path, "xTargaLoad", xTargaDecode, img);
   return 0;
 }
