@@ -1,0 +1,201 @@
+// Tiny valid files of each kind, built here so the harnesses run without the corpus.
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <zlib.h>
+
+#include "qvfuzz.h"
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+void put16(Bytes& b, uint32_t v) {
+  b.push_back(v & 0xFF);
+  b.push_back((v >> 8) & 0xFF);
+}
+void put32(Bytes& b, uint32_t v) {
+  put16(b, v & 0xFFFF);
+  put16(b, v >> 16);
+}
+void set32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; i++) b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+void putf(Bytes& b, float f) {
+  uint32_t v;
+  std::memcpy(&v, &f, 4);
+  put32(b, v);
+}
+void putText(Bytes& b, const char* s, bool zero) {
+  b.insert(b.end(), s, s + std::strlen(s));
+  if (zero) b.push_back(0);
+}
+
+std::vector<Bytes> tga() {
+  // 2x2 true colour, top-left origin; and 2x2 colour-mapped with a 2-entry map.
+  Bytes t = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20};
+  for (int i = 0; i < 12; i++) t.push_back(static_cast<uint8_t>(i * 20));
+  Bytes m = {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 2, 0, 8, 0};
+  for (int i = 0; i < 6; i++) m.push_back(static_cast<uint8_t>(i * 40));
+  m.insert(m.end(), {0, 1, 1, 0});
+  return {t, m};
+}
+
+std::vector<Bytes> pcx() {
+  // 4x2, 8 bits, one plane, run-length coded, with the 256-colour palette after 0x0C.
+  Bytes h(128, 0);
+  h[0] = 0x0A, h[1] = 5, h[2] = 1, h[3] = 8;
+  h[8] = 3, h[10] = 1;  // xmax 3, ymax 1
+  h[65] = 1, h[66] = 4, h[68] = 1;
+  Bytes d = h;
+  d.insert(d.end(), {0xC4, 0x05, 0x01, 0x02, 0xC1, 0xC7, 0x04});
+  d.push_back(0x0C);
+  for (int i = 0; i < 768; i++) d.push_back(static_cast<uint8_t>(i));
+  return {d};
+}
+
+std::vector<Bytes> gif() {
+  // 1x1, two-colour global table, 2-bit minimum code size.
+  Bytes g;
+  putText(g, "GIF89a", false);
+  g.insert(g.end(), {1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF});
+  g.insert(g.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0});  // graphic control extension
+  g.insert(g.end(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B});
+  return {g};
+}
+
+std::vector<Bytes> jpeg() {
+  // 16x8 colour picture written by libjpeg (JFIF marker included).
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  jpeg_mem_dest(&c, &out, &outSize);
+  c.image_width = 16;
+  c.image_height = 8;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 75, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  uint8_t row[16 * 3];
+  for (int y = 0; y < 8; y++) {
+    for (int x = 0; x < 48; x++) row[x] = static_cast<uint8_t>(x * 5 + y * 30);
+    JSAMPROW p = row;
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  Bytes j(out, out + outSize);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return {j};
+}
+
+std::vector<Bytes> flc() {
+  // 4x2 FLC: frame 1 sets two colours and run-length fills; frame 2 clears to black.
+  Bytes f(128, 0);
+  f[4] = 0x12, f[5] = 0xAF, f[6] = 2, f[8] = 4, f[10] = 2, f[12] = 8;
+  size_t frame = f.size();
+  put32(f, 0), put16(f, 0xF1FA), put16(f, 2), f.insert(f.end(), 8, 0);
+  Bytes color = {1, 0, 0, 2, 10, 20, 30, 200, 210, 220};  // 1 packet: skip 0, 2 colours
+  put32(f, 6 + color.size()), put16(f, 4), f.insert(f.end(), color.begin(), color.end());
+  Bytes brun = {0, 4, 1, 0, 0xFC, 1, 0, 1, 0};  // line 1: run of 4; line 2: 4 literals
+  put32(f, 6 + brun.size()), put16(f, 15), f.insert(f.end(), brun.begin(), brun.end());
+  set32(f, frame, static_cast<uint32_t>(f.size() - frame));
+  size_t second = f.size();
+  put32(f, 16 + 6), put16(f, 0xF1FA), put16(f, 1), f.insert(f.end(), 8, 0);
+  put32(f, 6), put16(f, 13);
+  (void)second;
+  set32(f, 0, static_cast<uint32_t>(f.size()));
+  return {f};
+}
+
+// One chunk: id, 6 + payload length, payload.
+Bytes chunk(uint16_t id, const Bytes& payload) {
+  Bytes b;
+  put16(b, id);
+  put32(b, static_cast<uint32_t>(6 + payload.size()));
+  b.insert(b.end(), payload.begin(), payload.end());
+  return b;
+}
+Bytes cat(std::initializer_list<Bytes> parts) {
+  Bytes b;
+  for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+  return b;
+}
+
+std::vector<Bytes> threeDs() {
+  // One triangle object and one camera in the editor block, plus an empty keyframer.
+  Bytes verts;
+  put16(verts, 3);
+  for (float v : {0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f}) putf(verts, v);
+  Bytes faces;
+  put16(faces, 1), put16(faces, 0), put16(faces, 1), put16(faces, 2), put16(faces, 7);
+  Bytes mesh = chunk(0x4100, cat({chunk(0x4110, verts), chunk(0x4120, faces)}));
+  Bytes obj;
+  putText(obj, "Tri", true);
+  obj = cat({obj, mesh});
+  Bytes cam;
+  for (float v : {0.f, -50.f, 10.f, 0.f, 0.f, 0.f, 0.f, 35.f}) putf(cam, v);
+  Bytes camObj;
+  putText(camObj, "Camera01", true);
+  camObj = cat({camObj, chunk(0x4700, cam)});
+  Bytes version;
+  put32(version, 3);
+  Bytes editor = chunk(0x3D3D, cat({chunk(0x4000, obj), chunk(0x4000, camObj)}));
+  Bytes frames;
+  put32(frames, 0), put32(frames, 30);
+  Bytes keys = chunk(0xB000, chunk(0xB008, frames));
+  return {chunk(0x4D4D, cat({chunk(0x0002, version), editor, keys}))};
+}
+
+std::vector<Bytes> script() {
+  Bytes s;
+  putText(s, "/* scene */\nSCENE_NAME scene.3ds\r\nCAMERA Camera01 1.5 -2 3\n\nFOG_COLOR 10 20 30\n"
+             "MATERIAL Mat /* inline */ 7\nOBJECT Box01 0.5 1e9 -7\nEND", false);
+  return {s};
+}
+
+std::vector<Bytes> zip() {
+  // One stored entry "a.txt" with its central directory and end record.
+  const char* name = "a.txt";
+  const char* text = "hello, archive\n";
+  uint32_t n = static_cast<uint32_t>(std::strlen(name)), len = static_cast<uint32_t>(std::strlen(text));
+  uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text), len));
+  Bytes z;
+  put32(z, 0x04034b50), put16(z, 20), put16(z, 0), put16(z, 0), put32(z, 0);
+  put32(z, crc), put32(z, len), put32(z, len), put16(z, n), put16(z, 0);
+  putText(z, name, false), putText(z, text, false);
+  uint32_t dir = static_cast<uint32_t>(z.size());
+  put32(z, 0x02014b50), put16(z, 20), put16(z, 20), put16(z, 0), put16(z, 0), put32(z, 0);
+  put32(z, crc), put32(z, len), put32(z, len), put16(z, n), put16(z, 0), put16(z, 0);
+  put16(z, 0), put16(z, 0), put32(z, 0), put32(z, 0);
+  putText(z, name, false);
+  uint32_t dirSize = static_cast<uint32_t>(z.size()) - dir;
+  put32(z, 0x06054b50), put16(z, 0), put16(z, 0), put16(z, 1), put16(z, 1);
+  put32(z, dirSize), put32(z, dir), put16(z, 0);
+  return {z};
+}
+
+}  // namespace
+
+std::vector<std::vector<uint8_t>> qvFuzzBuiltinSeeds(const std::string& target) {
+  if (target == "tga") return tga();
+  if (target == "pcx") return pcx();
+  if (target == "gif") return gif();
+  if (target == "jpeg") return jpeg();
+  if (target == "flc") return flc();
+  if (target == "3ds") return threeDs();
+  if (target == "script") return script();
+  if (target == "zip") return zip();
+  if (target == "image") {
+    std::vector<Bytes> all;
+    for (auto* f : {tga, pcx, gif, jpeg})
+      for (Bytes& b : f()) all.push_back(b);
+    return all;
+  }
+  return {};
+}
