@@ -144,7 +144,7 @@ void Mutate(Bytes& b, Rng& r) {
   }
 }
 
-enum Outcome { kPass, kSignal, kHang, kSanitizer, kForkFailed };
+enum Outcome { kPass, kFatal, kSignal, kHang, kSanitizer, kForkFailed };
 
 // Runs one input in a child; its stderr goes to errPath (or stays on ours when null).
 Outcome RunChild(FuzzFn fn, const Bytes& input, const char* errPath, int* detail) {
@@ -182,7 +182,7 @@ Outcome RunChild(FuzzFn fn, const Bytes& input, const char* errPath, int* detail
     std::string s(text.begin(), text.end());
     if (s.find("Sanitizer") != std::string::npos || s.find("runtime error:") != std::string::npos) return kSanitizer;
   }
-  return kPass;
+  return *detail == 0 ? kPass : kFatal;
 }
 
 int Usage() {
@@ -236,6 +236,7 @@ int main(int argc, char** argv) {
 
   Rng rng{seed};
   int result = 0;
+  long returned = 0, fatal = 0;
   // The seeds themselves first, unchanged, then the mutations.
   for (long run = -static_cast<long>(seeds.size()); run < runs; run++) {
     Bytes input;
@@ -247,7 +248,10 @@ int main(int argc, char** argv) {
     }
     int detail = 0;
     Outcome o = RunChild(target->fn, input, errPath, &detail);
-    if (o == kPass) continue;
+    if (o == kPass || o == kFatal) {
+      (o == kPass ? returned : fatal)++;
+      continue;
+    }
     if (o == kForkFailed) {
       std::perror("qv_fuzz: fork");
       result = 1;
@@ -260,8 +264,9 @@ int main(int argc, char** argv) {
       std::fwrite(input.data(), 1, input.size(), f);
       std::fclose(f);
     }
-    std::printf("qv_fuzz %s: FAILURE at mutation %ld (%s %d), %zu bytes kept in %s\n", target->name, run, what,
-                detail, input.size(), keep.c_str());
+    // Negative numbers are the unchanged seeds, run before the mutations.
+    std::printf("qv_fuzz %s: FAILURE at mutation %ld%s (%s %d), %zu bytes kept in %s\n", target->name, run,
+                run < 0 ? " (unchanged seed)" : "", what, detail, input.size(), keep.c_str());
     Bytes text;
     ReadFile(errPath, &text);
     std::fwrite(text.data(), 1, std::min<size_t>(text.size(), 16384), stdout);
@@ -269,6 +274,8 @@ int main(int argc, char** argv) {
     break;
   }
   unlink(errPath);
-  if (!result) std::printf("qv_fuzz %s: %ld runs passed\n", target->name, runs);
+  if (!result)
+    std::printf("qv_fuzz %s: %ld inputs passed (%ld returned, %ld ended by the fatal error path)\n", target->name,
+                returned + fatal, returned, fatal);
   return result;
 }

@@ -56,12 +56,11 @@ std::vector<Bytes> pcx() {
 }
 
 std::vector<Bytes> gif() {
-  // 1x1, two-colour global table, 2-bit minimum code size.
-  Bytes g;
-  putText(g, "GIF89a", false);
-  g.insert(g.end(), {1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF});
-  g.insert(g.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0});  // graphic control extension
-  g.insert(g.end(), {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B});
+  // 2x2, two-colour global table, 8-bit minimum code size (the only one the decoder
+  // takes); codes clear, 0, 1, 2, 3, end in 9 bits each.
+  Bytes g = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF,
+             0x21, 0xF9, 4, 1, 0, 0, 0, 0,  // graphic control extension
+             0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 8, 7, 0x00, 0x01, 0x04, 0x10, 0x30, 0x20, 0x20, 0, 0x3B};
   return {g};
 }
 
