@@ -104,7 +104,13 @@ TEST_P(XVideoPresent, ShowsTheFrameBufferInTheScreenFormat) {
   EXPECT_EQ(f.fullscreen, c.fullScreen == 1);
   vStop();
 }
-INSTANTIATE_TEST_SUITE_P(Formats, XVideoPresent, ::testing::ValuesIn(kPresentCases));
+// Stable test names (window16, full24...) instead of the record's bytes, which hold pointers.
+static void PrintTo(const PresentCase& c, std::ostream* os) { *os << c.comment; }
+static std::string vCaseName(const ::testing::TestParamInfo<PresentCase>& info) {
+  return std::string(info.param.fullScreen ? "full" : "window") + std::to_string(info.param.screenBits) + "_" +
+         std::to_string(info.index);
+}
+INSTANTIATE_TEST_SUITE_P(Formats, XVideoPresent, ::testing::ValuesIn(kPresentCases), vCaseName);
 
 static std::string gVEvents;
 static void vEv(void* r) { gVEvents += r ? std::to_string(*(uint32_t*)r) : "."; }
