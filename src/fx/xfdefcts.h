@@ -33,40 +33,32 @@ struct xFdGrid {
   float offset;             // tunnel, sphere: constant term of the intersection
 };
 
+// The three effects share one interface; only the surface a ray meets differs.
+#define XFD_EFFECT_MEMBERS(Name)                        \
+  Name(int32_t width, int32_t height, int32_t size);   \
+  ~Name();                                              \
+  void SetTexture(const uint32_t* texture);             \
+  void SetAngles(float a1, float a2, float a3);         \
+  void SetPosition(float x, float y, float z);          \
+  void Render(uint32_t* target);                        \
+  xFdGrid fd;
+
 // The inside of an infinite cylinder of radius size around the z axis.
 class xFdTunnel {
  public:
-  xFdTunnel(int32_t width, int32_t height, int32_t size);
-  ~xFdTunnel();
-  void SetTexture(const uint32_t* texture);
-  void SetAngles(float a1, float a2, float a3);
-  void SetPosition(float x, float y, float z);
-  void Render(uint32_t* target);
-  xFdGrid fd;
+  XFD_EFFECT_MEMBERS(xFdTunnel)
 };
 
 // A floor and a ceiling at y = +size and y = -size.
 class xFdPlanes {
  public:
-  xFdPlanes(int32_t width, int32_t height, int32_t size);
-  ~xFdPlanes();
-  void SetTexture(const uint32_t* texture);
-  void SetAngles(float a1, float a2, float a3);
-  void SetPosition(float x, float y, float z);
-  void Render(uint32_t* target);
-  xFdGrid fd;
+  XFD_EFFECT_MEMBERS(xFdPlanes)
 };
 
 // The inside of a sphere of radius size around the origin.
 class xFdSphere {
  public:
-  xFdSphere(int32_t width, int32_t height, int32_t size);
-  ~xFdSphere();
-  void SetTexture(const uint32_t* texture);
-  void SetAngles(float a1, float a2, float a3);
-  void SetPosition(float x, float y, float z);
-  void Render(uint32_t* target);
-  xFdGrid fd;
+  XFD_EFFECT_MEMBERS(xFdSphere)
 };
 
 // Shared steps, also used by tests and tools.
