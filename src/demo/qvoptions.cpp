@@ -4,29 +4,73 @@
 #include <cstdlib>
 #include <cstring>
 
-const char* qvX3dLogName = nullptr;
+#define QV_FIELD(f) offsetof(qvOptions, f)
+
+// clang-format off
+const QvOptionDef qvOptionTable[] = {
+  {"--windowed", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the presentation in a window (no setup dialog)"},
+  {"--fullscreen", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show it full screen, scaled to fit (no setup dialog)"},
+  {"--scale", "N", QV_OPT_INT, QV_FIELD(scale), 1, 16,
+   "window scale 1..16 (default: the largest that fits in about half the desktop)"},
+  {"--start-order", "N", QV_OPT_INT, QV_FIELD(startOrder), 0, 26,
+   "start the music at order N (0..26) and the presentation at the part playing there"},
+  {"--loop", nullptr, QV_OPT_FLAG, QV_FIELD(loop), 0, 0, "start again at the end instead of quitting (party screens)"},
+  {"--mute", nullptr, QV_OPT_FLAG, QV_FIELD(mute), 0, 0, "no sound; the music still drives the timing"},
+  {"--no-music", nullptr, QV_OPT_FLAG, QV_FIELD(noMusic), 0, 0,
+   "do not load the module: the clock counts 64 rows an order by itself (tests)"},
+  {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
+   "write the presented view as PNG into DIR every MS ms of the presentation\n"
+   "(default 1000) and at each part's first and last frame; names give the time,\n"
+   "part, order and row (qvtool sheet DIR -o SHEET.png makes a contact sheet)"},
+  {"--log", "FILE", QV_OPT_TEXT, QV_FIELD(logName), 0, 0,
+   "write the engine log to FILE: start-up, one line per part with its music\n"
+   "position, time and frames, and the count and hash of the presented frames"},
+  {"--x3d-log", "FILE", QV_OPT_TEXT, QV_FIELD(x3dLogName), 0, 0, "write the 3D engine's log to FILE"},
+  {"--headless", nullptr, QV_OPT_FLAG, QV_FIELD(headless), 0, 0,
+   "run without display or sound (also QV_BACKEND=headless) on a virtual clock that\n"
+   "advances 1 ms per reading and 1/60 s per presented frame; prints the count and\n"
+   "hash of the presented frames at the end"},
+  {"--script", "EVENTS", QV_OPT_TEXT, QV_FIELD(script), 0, 0,
+   "replay events at times in ms from the start, comma-separated TIME:ACTION[:ARG]:\n"
+   "  key:NAME (press and release)  down:NAME  up:NAME\n"
+   "  deactivate  activate  close  lose (surfaces lost)  move:X:Y\n"
+   "NAME: ESC, ENTER, LALT, RALT, SPACE, A..Z, 0..9, F1..F12, UP, ... or a scan code\n"
+   "e.g. --script \"2000:key:ESC\" or \"1000:down:LALT,1010:key:ENTER,1020:up:LALT\""},
+  {"--headless-dialog", "LIST", QV_OPT_TEXT, QV_FIELD(dialog), 0, 0,
+   "headless: run the setup dialog with these answers, e.g. windowed,ok or cancel\n"
+   "(ok, cancel, close, escape, windowed, fullscreen, infofile, greetings)"},
+  {"--headless-desktop", "BITS", QV_OPT_SPECIAL, QV_FIELD(desktopBits), 0, 0,
+   "headless desktop depth: 15, 16, 24 or 32 (default 32)"},
+  {"--headless-modes", "LIST", QV_OPT_TEXT, QV_FIELD(modes), 0, 0,
+   "headless display modes, e.g. 320x240x16,640x480x32, or count:N"},
+  {"--headless-answers", "LIST", QV_OPT_TEXT, QV_FIELD(answers), 0, 0,
+   "headless message-box answers in order, e.g. no or yes,no"},
+  {"--version", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the version and exit"},
+  {"--help", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show this help and exit"},
+};
+// clang-format on
+const int32_t qvOptionCount = (int32_t)(sizeof qvOptionTable / sizeof qvOptionTable[0]);
+
+void qvPrintVersion() { std::printf("quorvane 1.0\n"); }
 
 void qvPrintHelp() {
+  std::printf("Usage: quorvane [OPTIONS]\nA software-rendered 320x240 audiovisual demo.\n\n");
+  for (int32_t i = 0; i < qvOptionCount; i++) {
+    const QvOptionDef& d = qvOptionTable[i];
+    char head[48];
+    std::snprintf(head, sizeof head, "%s%s%s", d.name, d.arg ? " " : "", d.arg ? d.arg : "");
+    std::printf("  %-22s", head);
+    for (const char* p = d.help; *p; p++) {
+      std::putchar(*p);
+      if (*p == '\n') std::printf("  %-22s", "");
+    }
+    std::putchar('\n');
+  }
   std::printf(
-      "Usage: quorvane [OPTIONS]\n"
-      "A software-rendered 320x240 audiovisual demo.\n\n"
-      "  --windowed            show the picture in a window\n"
-      "  --fullscreen          show it full screen, scaled to fit (the default)\n"
-      "  --scale N             window scale 1..16 (default: the largest that fits in about half the desktop)\n"
-      "  --headless            run without display or sound (also QV_BACKEND=headless): a virtual clock\n"
-      "                        that advances 1 ms per reading, frames kept in memory\n"
-      "  --log FILE            write the engine log to FILE\n"
-      "  --x3d-log FILE        write the 3D engine's log to FILE\n"
-      "  --script EVENTS       replay events at times in ms from the start, comma-separated TIME:ACTION[:ARG]:\n"
-      "                          key:NAME (press and release)  down:NAME  up:NAME\n"
-      "                          deactivate  activate  close  lose (surfaces lost)  move:X:Y\n"
-      "                        NAME: ESC, ENTER, LALT, RALT, SPACE, A..Z, 0..9, F1..F12, UP, ... or a scan code\n"
-      "                        e.g. --script \"2000:key:ESC\" or \"1000:down:LALT,1010:key:ENTER,1020:up:LALT\"\n"
-      "  --headless-desktop B  headless desktop depth: 15, 16, 24 or 32 (default 32)\n"
-      "  --headless-modes L    headless display modes, e.g. 320x240x16,640x480x32, or count:N\n"
-      "  --headless-answers L  headless message-box answers in order, e.g. no or yes,no\n"
-      "  --help                show this help\n\n"
-      "Keys: Escape quits, Alt+Enter switches between window and full screen.\n");
+      "\nWithout --windowed or --fullscreen a setup dialog asks.\n"
+      "Keys: Escape quits, Alt+Enter switches between window and full screen.\n"
+      "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
+      "2 for a bad command line.\n");
 }
 
 static int32_t qvUsage(const char* fmt, const char* arg) {
@@ -45,6 +89,13 @@ static bool qvInt(const char* s, int32_t lo, int32_t hi, int32_t* out) {
   return true;
 }
 
+static const QvOptionDef* qvFindOption(const char* name) {
+  if (!std::strcmp(name, "-h")) name = "--help";
+  for (int32_t i = 0; i < qvOptionCount; i++)
+    if (!std::strcmp(qvOptionTable[i].name, name)) return &qvOptionTable[i];
+  return nullptr;
+}
+
 int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
   std::memset(o, 0, sizeof *o);
   o->fullScreen = 1;
@@ -53,34 +104,40 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
   o->headless = env && std::strcmp(env, "headless") == 0;
   for (int32_t i = 1; i < argc; i++) {
     const char* a = argv[i];
-    auto value = [&](const char** out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
-      return true;
-    };
+    const QvOptionDef* d = qvFindOption(a);
+    if (!d) return qvUsage("unknown option '%s'", a);
     const char* v = nullptr;
-    if (!std::strcmp(a, "--windowed")) o->fullScreen = 0;
-    else if (!std::strcmp(a, "--fullscreen")) o->fullScreen = 1;
-    else if (!std::strcmp(a, "--headless")) o->headless = true;
-    else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
-      o->help = true;
-      return 1;
-    } else if (!std::strcmp(a, "--scale")) {
-      if (!value(&v) || !qvInt(v, 1, 16, &o->scale)) return qvUsage("--scale needs a whole number 1..16, not '%s'", v ? v : "");
-    } else if (!std::strcmp(a, "--headless-desktop")) {
-      if (!value(&v) || !qvInt(v, 15, 32, &o->desktopBits) ||
-          (o->desktopBits != 15 && o->desktopBits != 16 && o->desktopBits != 24 && o->desktopBits != 32))
-        return qvUsage("--headless-desktop needs 15, 16, 24 or 32, not '%s'", v ? v : "");
-    } else if (!std::strcmp(a, "--log") || !std::strcmp(a, "--x3d-log") || !std::strcmp(a, "--script") ||
-               !std::strcmp(a, "--headless-modes") || !std::strcmp(a, "--headless-answers")) {
-      if (!value(&v) || !*v) return qvUsage("%s needs a value", a);
-      if (!std::strcmp(a, "--log")) o->logName = v;
-      else if (!std::strcmp(a, "--x3d-log")) o->x3dLogName = v;
-      else if (!std::strcmp(a, "--script")) o->script = v;
-      else if (!std::strcmp(a, "--headless-modes")) o->modes = v;
-      else o->answers = v;
-    } else {
-      return qvUsage("unknown option '%s'", a);
+    if (d->arg) {
+      if (i + 1 >= argc) return d->kind == QV_OPT_INT ? qvUsage("%s needs a whole number", a) : qvUsage("%s needs a value", a);
+      v = argv[++i];
+    }
+    char* field = (char*)o + d->field;
+    switch (d->kind) {
+      case QV_OPT_FLAG: *(bool*)field = true; break;
+      case QV_OPT_INT:
+        if (!qvInt(v, d->lo, d->hi, (int32_t*)field)) {
+          std::fprintf(stderr, "quorvane: %s needs a whole number %d..%d, not '%s'\n", a, d->lo, d->hi, v);
+          std::fprintf(stderr, "Try 'quorvane --help' for the options.\n");
+          return 2;
+        }
+        break;
+      case QV_OPT_TEXT:
+        if (!*v) return qvUsage("%s needs a value", a);
+        *(const char**)field = v;
+        break;
+      case QV_OPT_SPECIAL:
+        if (!std::strcmp(a, "--windowed") || !std::strcmp(a, "--fullscreen")) {
+          o->fullScreen = a[2] == 'f';
+          o->displayGiven = true;
+        } else if (!std::strcmp(a, "--headless-desktop")) {
+          if (!qvInt(v, 15, 32, &o->desktopBits) ||
+              (o->desktopBits != 15 && o->desktopBits != 16 && o->desktopBits != 24 && o->desktopBits != 32))
+            return qvUsage("--headless-desktop needs 15, 16, 24 or 32, not '%s'", v);
+        } else {
+          (d->name[2] == 'h' ? o->help : o->version) = true;
+          return 1;
+        }
+        break;
     }
   }
   return 0;

@@ -1,26 +1,56 @@
-// The command line of the program: display choice, backend, logs and the event script.
+// The command line of the program, described once in a table that both the parser and
+// --help read.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
-// Log file of the 3D engine (--x3d-log), null when not asked for; read by the 3D engine's start-up.
-extern const char* qvX3dLogName;
-
 struct qvOptions {
-  int32_t fullScreen;     // 1 full screen (the default), 0 windowed
-  int32_t scale;          // window scale, 0 = automatic
-  bool headless;          // --headless or QV_BACKEND=headless
-  const char* logName;    // --log FILE: the engine log
-  const char* x3dLogName; // --x3d-log FILE
-  const char* script;     // --script EVENTS
-  const char* modes;      // --headless-modes LIST
-  const char* answers;    // --headless-answers LIST
-  int32_t desktopBits;    // --headless-desktop BITS
+  int32_t fullScreen;      // 1 full screen (the default), 0 windowed
+  bool displayGiven;       // --windowed or --fullscreen given: no setup dialog
+  int32_t scale;           // window scale, 0 = automatic
+  bool headless;           // --headless or QV_BACKEND=headless
+  const char* logName;     // --log FILE: the engine log
+  const char* x3dLogName;  // --x3d-log FILE
+  const char* script;      // --script EVENTS
+  const char* modes;       // --headless-modes LIST
+  const char* answers;     // --headless-answers LIST
+  const char* dialog;      // --headless-dialog LIST
+  int32_t desktopBits;     // --headless-desktop BITS
+  int32_t startOrder;      // --start-order N
+  bool mute;               // --mute
+  bool noMusic;            // --no-music
+  bool loop;               // --loop
+  const char* dumpFrames;  // --dump-frames DIR[:EVERY_MS]
   bool help;
+  bool version;
 };
 
+// What an option does with its value.
+enum QvOptionKind : int32_t {
+  QV_OPT_FLAG,   // sets a bool
+  QV_OPT_INT,    // whole number lo..hi into an int32_t
+  QV_OPT_TEXT,   // non-empty text
+  QV_OPT_SPECIAL // handled by name in the parser (display choice, help, version, depth)
+};
+struct QvOptionDef {
+  const char* name;   // "--log"
+  const char* arg;    // "FILE", or null for none
+  QvOptionKind kind;
+  size_t field;       // offsetof(qvOptions, ...)
+  int32_t lo, hi;     // QV_OPT_INT range
+  const char* help;   // one or more lines; "\n" starts a continuation line
+};
+extern const QvOptionDef qvOptionTable[];
+extern const int32_t qvOptionCount;
+
 // Parses argv into opts. Returns 0 when the program should run, 2 after a usage message
-// (unknown option or bad value, written to stderr), and 1 with opts->help set for --help.
+// (unknown option or bad value, written to stderr), and 1 for --help or --version.
 int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* opts);
 void qvPrintHelp();
+void qvPrintVersion();
 // The whole program: options, platform, then the presentation. Returns the exit status.
 int32_t qvMain(int32_t argc, char** argv);
+// Everything before the message loop: platform, system driver, setup dialog, engine, loaders,
+// music, timers and the fade. Returns 0, or the exit status when the platform cannot start
+// (fatal errors end the process themselves). Tools and benchmarks start the program with it.
+int32_t qvStartup(const qvOptions& opts);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/plat_dinput.h"
 #include "platform/plat_headless.h"
@@ -69,6 +70,10 @@ uint32_t platGetTickCount() { return platCurrent ? platCurrent->ticks(true) : 0;
 uint32_t platPeekTickCount() { return platCurrent ? platCurrent->ticks(false) : 0; }
 void platSleep(uint32_t ms) {
   if (platCurrent) platCurrent->sleep(ms);
+}
+int64_t platCalendarSeconds() {
+  if (platCurrent == &platHeadlessOps) return 0;
+  return (int64_t)std::time(nullptr);
 }
 int64_t platScriptNow() { return platCurrent ? (int64_t)(uint32_t)(platCurrent->ticks(false) - platStartTick) : 0; }
 

@@ -20,6 +20,7 @@ static bool hlHaveFrame = false;
 static int32_t hlBoxes = 0;
 static char hlBoxText[256], hlBoxCaption[256], hlViewer[256];
 static PlatPoint hlCursor = {0, 0};
+static uint64_t hlRefreshNum = 0, hlRefreshDen = 1, hlRefreshCarry = 0;
 
 void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr}; }
 
@@ -112,11 +113,19 @@ static void hlShutdown() {
   platHeadlessDefaults(&hlConfig);
   hlModeCount = 0;
   hlAnswerCount = hlAnswerNext = 0;
+  hlRefreshNum = 0;
+  hlRefreshCarry = 0;
 }
 
 static uint32_t hlTicks(bool advance) { return advance ? hlClock++ : hlClock; }
 static void hlSleep(uint32_t ms) { hlClock += ms; }
 void platHeadlessAdvance(uint32_t ms) { hlClock += ms; }
+
+void platHeadlessSetRefresh(uint32_t num, uint32_t den) {
+  hlRefreshNum = num;
+  hlRefreshDen = den ? den : 1;
+  hlRefreshCarry = 0;
+}
 static void hlPump() {}
 
 static bool hlWait(int64_t nextScript) {
@@ -149,6 +158,12 @@ static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch
   for (int32_t y = 0; y < h; y++) std::memcpy(hlFrame.data() + (size_t)y * row, pixels + (size_t)y * pitch, (size_t)row);
   hlFrameInfo = {hlFrame.data(), w, h, row, *f, fullscreen};
   hlHaveFrame = true;
+  if (hlRefreshNum) {
+    // Carry in units of 1/num ms: den x 1000 per period.
+    hlRefreshCarry += hlRefreshDen * 1000;
+    hlClock += (uint32_t)(hlRefreshCarry / hlRefreshNum);
+    hlRefreshCarry %= hlRefreshNum;
+  }
 }
 
 bool platHeadlessLastFrame(PlatFrame* frame) {

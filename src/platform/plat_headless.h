@@ -39,6 +39,11 @@ void platHeadlessFailRestores(int32_t n);
 void platHeadlessSetCursor(int32_t x, int32_t y);
 // Moves the virtual clock forward.
 void platHeadlessAdvance(uint32_t ms);
+// A simulated display refresh of num/den frames per second: every present then takes one
+// refresh period of virtual time (den x 1000 / num ms, the remainder carried to the next
+// present so that n presents take exactly n periods). num 0 (the default) makes presents
+// take no time. Each call starts the carry afresh.
+void platHeadlessSetRefresh(uint32_t num, uint32_t den);
 
 // Event script, replayed by both backends at times in ms from platInit:
 //   ITEM[,ITEM...] with ITEM = TIME:ACTION[:ARG]

@@ -37,6 +37,9 @@ uint32_t platGetTickCount();
 // Current time without advancing the headless clock (for audio replay and timestamps).
 uint32_t platPeekTickCount();
 void platSleep(uint32_t ms);
+// Seconds of the calendar clock (time()); the headless backend always answers 0, so that
+// whatever is seeded from it repeats exactly.
+int64_t platCalendarSeconds();
 
 // ---- Messages (Win32 values) -------------------------------------------------
 enum : uint32_t {

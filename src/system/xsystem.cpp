@@ -3,7 +3,6 @@
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "system/xerror.h"
 #include "system/xlog.h"
@@ -12,6 +11,7 @@ uint8_t xSysActive = 0;
 char* xSysTitle = nullptr;
 const PlatIcon* xSysIcon = nullptr;
 PlatHwnd xSysWindow = nullptr;
+uint32_t xSysRandSeed = 0;
 
 static uint32_t xSysPausedAt = 0;
 // One spare entry per list stands for the end marker.
@@ -23,7 +23,8 @@ static xSysTimer xSysTimers[XSYS_MAX_TIMERS + 1];
 static int32_t xSysTimerLen = 0;
 
 void xSysInit(const char* title, const PlatIcon* icon, const char* logFileName) {
-  std::srand((unsigned)(std::time(nullptr) % 60));
+  xSysRandSeed = (uint32_t)(platCalendarSeconds() % 60);
+  std::srand(xSysRandSeed);
   if (logFileName) {
     xLog.Open(logFileName);
     xLog.Print(xFormat("Initializing system driver for %s", title ? title : ""));

@@ -40,6 +40,8 @@ extern uint8_t xSysActive;
 extern char* xSysTitle;
 extern const PlatIcon* xSysIcon;
 extern PlatHwnd xSysWindow;  // the engine window, set by the video driver
+// The seed xSysInit gave the C run-time generator (calendar seconds modulo 60).
+extern uint32_t xSysRandSeed;
 
 void xSysInit(const char* title, const PlatIcon* icon, const char* logFileName);
 void xSysDone();

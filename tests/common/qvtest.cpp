@@ -8,6 +8,9 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
+
+#include "image/xpng.h"
 
 std::string qvCorpusDir() {
   struct stat st;
@@ -74,4 +77,44 @@ std::string qvSha256(const void* data, size_t size) {
   char out[65];
   for (int i = 0; i < 8; i++) std::snprintf(out + 8 * i, 9, "%08x", h[i]);
   return out;
+}
+
+bool qvUpdatingGolden() {
+  const char* u = std::getenv("QV_UPDATE_GOLDEN");
+  return u && *u && *u != '0';
+}
+
+std::string qvGoldenCompare(const std::string& name, const uint32_t* pixels, int width, int height, int pitch) {
+  const std::string path = std::string(QV_TEST_DATA_DIR) + "/" + name;
+  if (qvUpdatingGolden()) {
+    std::string dir = path.substr(0, path.rfind('/'));
+    std::string mk = "mkdir -p '" + dir + "'";
+    if (std::system(mk.c_str()) != 0 || !xPngWriteXrgb(path.c_str(), pixels, width, height, pitch))
+      return "cannot write " + path;
+    return "";
+  }
+  std::vector<uint32_t> want;
+  int32_t w = 0, h = 0;
+  const char* why = "";
+  if (!xPngReadXrgb(path.c_str(), &want, &w, &h, &why))
+    return "missing golden picture " + path + " (" + why + "; QV_UPDATE_GOLDEN=1 writes it)";
+  int diff = 0, first = -1;
+  if (w == width && h == height) {
+    for (int y = 0; y < height; y++)
+      for (int x = 0; x < width; x++)
+        if ((pixels[(size_t)y * pitch + x] & 0xFFFFFF) != want[(size_t)y * width + x]) {
+          if (first < 0) first = y * width + x;
+          diff++;
+        }
+  }
+  if (w == width && h == height && diff == 0) return "";
+  size_t slash = path.rfind('/');
+  std::string got = path.substr(0, slash + 1) + "actual_" + path.substr(slash + 1);
+  xPngWriteXrgb(got.c_str(), pixels, width, height, pitch);
+  char where[96];
+  if (w != width || h != height)
+    std::snprintf(where, sizeof where, "size %dx%d instead of %dx%d", width, height, (int)w, (int)h);
+  else
+    std::snprintf(where, sizeof where, "%d pixels differ, first at (%d, %d)", diff, first % width, first / width);
+  return name + ": " + where + "; expected " + path + ", actual " + got;
 }

@@ -1,5 +1,6 @@
 // Shared helpers for the test programs.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Folder of the third-party sample files ("" when absent).
@@ -16,3 +17,11 @@ std::string qvSha256(const void* data, size_t size);
 std::string qvReadFile(const std::string& path);
 // True when a command-line tool is on PATH.
 bool qvHaveTool(const char* name);
+
+// Compares 0x00RRGGBB pixels (rows `pitch` pixels apart) with the stored picture
+// QV_TEST_DATA_DIR/name. With QV_UPDATE_GOLDEN=1 in the environment it writes the picture
+// instead. On a difference it writes the actual picture beside the expected one
+// (name with "actual_" before the file name) and returns a message naming both; "" when equal.
+std::string qvGoldenCompare(const std::string& name, const uint32_t* pixels, int width, int height, int pitch);
+// True when the run regenerates golden pictures.
+bool qvUpdatingGolden();

@@ -1,3 +1,5 @@
+// The program as a whole: options, the start-up's faults, keys, and headless runs of the
+// presentation read back from their logs.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,12 +8,10 @@
 #include <vector>
 
 #include "common/qvtest.h"
+#include "demo/qvdemotest.h"
 #include "demo/qvoptions.h"
-#include "platform/plat_headless.h"
+#include "demo/qvtimeline.h"
 #include "video/xvideo.h"
-
-extern int32_t qvTempSwitches;
-extern uint32_t qvTempFrames;
 
 // Runs the program's main with these arguments (argv[0] added).
 static int32_t qvRun(std::vector<const char*> args) {
@@ -21,32 +21,36 @@ static int32_t qvRun(std::vector<const char*> args) {
 
 TEST(QvOptions, ParsesAndRejects) {
   qvOptions o;
-  const char* ok[] = {"q", "--windowed", "--scale", "3", "--log", "a.log", "--x3d-log", "b.log", "--headless"};
-  EXPECT_EQ(qvParseOptions(9, (char**)ok, &o), 0);
+  const char* ok[] = {"q", "--windowed", "--scale", "3", "--log", "a.log", "--headless", "--start-order", "13", "--loop",
+                      "--mute"};
+  EXPECT_EQ(qvParseOptions(11, (char**)ok, &o), 0);
   EXPECT_EQ(o.fullScreen, 0);
+  EXPECT_TRUE(o.displayGiven);
   EXPECT_EQ(o.scale, 3);
-  EXPECT_TRUE(o.headless);
+  EXPECT_TRUE(o.headless && o.loop && o.mute && !o.noMusic);
+  EXPECT_EQ(o.startOrder, 13);
   EXPECT_STREQ(o.logName, "a.log");
-  EXPECT_STREQ(o.x3dLogName, "b.log");
   const char* none[] = {"q"};
   EXPECT_EQ(qvParseOptions(1, (char**)none, &o), 0);
   EXPECT_EQ(o.fullScreen, 1);  // full screen unless asked otherwise
+  EXPECT_FALSE(o.displayGiven);
   const char* help[] = {"q", "--help"};
   EXPECT_EQ(qvParseOptions(2, (char**)help, &o), 1);
+  const char* version[] = {"q", "--version"};
+  EXPECT_EQ(qvParseOptions(2, (char**)version, &o), 1);
+  EXPECT_TRUE(o.version);
 }
 
-// Bad command lines: a clear message and status 2.
+// Bad command lines: one line naming the fault, a pointer to --help, status 2.
 struct BadLine { std::vector<const char*> args; const char* message; };
 static const BadLine kBad[] = {
-    {{"--frobnicate"}, "unknown option '--frobnicate'"},
+    {{"--frobnicate"}, "unknown option '--frobnicate'\nTry 'quorvane --help'"},
     {{"--scale", "0"}, "--scale needs a whole number 1..16, not '0'"},
-    {{"--scale", "2x"}, "--scale needs a whole number"},
-    {{"--scale"}, "--scale needs a whole number"},
+    {{"--start-order", "27"}, "--start-order needs a whole number 0..26, not '27'"},
+    {{"--start-order"}, "--start-order needs a whole number"},
     {{"--log"}, "--log needs a value"},
     {{"--headless-desktop", "8"}, "--headless-desktop needs 15, 16, 24 or 32"},
     {{"--headless", "--script", "soon:key:ESC"}, "bad script item 'soon:key:ESC'"},
-    {{"--headless", "--script", "10:key:NOPE"}, "unknown key in script item '10:key'"},
-    {{"--headless", "--script", "10:explode"}, "unknown script action 'explode'"},
     {{"--headless", "--headless-modes", "320by240"}, "bad mode list '320by240'"},
 };
 TEST(QvMainDeath, BadCommandLines) {
@@ -65,65 +69,132 @@ TEST(QvMainDeath, NoDisplayNamesHeadless) {
       ::testing::ExitedWithCode(1), "quorvane: no display found .*--headless");
 }
 
-TEST(QvMainDeath, HeadlessRunsEndByEscapeOrClose) {
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--script", "2000:key:ESC"}) == 0 && qvTempFrames > 50 ? 0 : 3),
-              ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--windowed", "--script", "1500:close"}) == 0 && qvTempFrames > 30 ? 0 : 3),
-              ::testing::ExitedWithCode(0), "");
-  // Inactive with nothing more to come: the run closes instead of waiting for ever.
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--script", "100:deactivate"})), ::testing::ExitedWithCode(0),
-              "no more events can arrive");
+TEST(QvMainDeath, HelpListsEveryOption) {
+  testing::internal::CaptureStdout();
+  qvPrintHelp();
+  std::string help = testing::internal::GetCapturedStdout();
+  for (int32_t i = 0; i < qvOptionCount; i++) EXPECT_NE(help.find(qvOptionTable[i].name), std::string::npos);
 }
 
-TEST(QvMainDeath, AltEnterSwitchesAndComesBack) {
+// ---- Faults of the start-up: the exact box text, status 1 ------------------------------
+
+// A folder holding the archive (altered as asked) and the module, as the current directory.
+static std::string qvAssetDir(const char* name, const char* drop, const char* cut = nullptr, size_t keep = 0) {
+  std::string dir = qvFreshDir(name);
+  EXPECT_TRUE(qvWriteArchive(dir, drop, cut, keep));
+  EXPECT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+  return dir;
+}
+
+static void qvExpectFatal(const std::string& dir, const char* message) {
+  std::string err;
+  EXPECT_EQ(qvRunProgram(dir, "--headless", nullptr, &err), 1) << message;
+  EXPECT_EQ(err, std::string("XERR: Error: ") + message + "\n\n") << message;
+}
+
+TEST(QvStartup, MissingArchiveAndModule) {
+  std::string dir = qvFreshDir("nothing");
+  qvExpectFatal(dir, "Resource file not found -> QUORVANE.KVO");
+  dir = qvFreshDir("nomodule");
+  ASSERT_TRUE(qvWriteArchive(dir, nullptr));
+  qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
+  // A file of that name that is not a module.
+  std::FILE* f = std::fopen((dir + "/rul-quor.s3m").c_str(), "wb");
+  std::fputs("this is not a module", f);
+  std::fclose(f);
+  qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
+}
+
+TEST(QvStartup, LoaderFaults) {
+  const struct {
+    const char* drop;
+    const char* cut;
+    size_t keep;
+    const char* message;
+  } cases[] = {
+      {"textures/texture6.tga", nullptr, 0, "Can't load TEXTURES/TEXTURE6.TGA"},
+      {"textures/texture7.tga", nullptr, 0, "Can't load TEXTURES/TEXTURE7.TGA"},
+      {"mirvak.flc", nullptr, 0, "Broken resource file -> can't load mirvak.flc"},
+      {nullptr, "mirvak.flc", 100, "Broken resource file -> can't load mirvak.flc"},
+      {"scene_5.x3d", nullptr, 0, "x3dLoadSceneScript::xFileIO->load() - can't load scene_5.x3d"},
+      {"greet2.jpg", nullptr, 0, "x2dSprite::Load(..) -> Error loading greet2.jpg"},
+      {"loading.tga", nullptr, 0, "x2dSprite::Load(..) -> Error loading loading.tga"},
+  };
+  for (const auto& c : cases) {
+    std::string dir = qvAssetDir("loader", c.drop, c.cut, c.keep);
+    qvExpectFatal(dir, c.message);
+  }
+}
+
+// ---- Keys ------------------------------------------------------------------------------
+
+TEST(QvMainDeath, EscapeCloseAndAltEnter) {
+  EXPECT_EXIT(std::exit(qvRun({"--headless", "--script", "5000:key:ESC"}) == 0 && qvStats.segment == 0 ? 0 : 3),
+              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::exit(qvRun({"--headless", "--windowed", "--script", "12000:close"}) == 0 && qvStats.segment == 1 ? 0 : 3),
+              ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
         int32_t r = qvRun({"--headless", "--windowed", "--script",
-                           "500:down:LALT,510:key:ENTER,520:up:LALT,900:down:RALT,910:key:ENTER,920:up:RALT,"
-                           "950:key:ENTER,1200:key:ESC"});
-        std::exit(r == 0 && qvTempSwitches == 2 && xVideoFullScreen == 0 ? 0 : 3);
-      },
-      ::testing::ExitedWithCode(0), "");
-}
-
-TEST(QvMainDeath, MissingModeQuestion) {
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--headless-modes", "640x480x32", "--headless-answers", "no"})),
-              ::testing::ExitedWithCode(1), "Requied video mode : 320x240x32bpp.*No supporting video modes found");
-  EXPECT_EXIT(
-      {
-        int32_t r = qvRun({"--headless", "--headless-modes", "640x480x32", "--script", "300:key:ESC"});
+                           "5000:down:LALT,5010:key:ENTER,5020:up:LALT,5900:down:RALT,5910:key:ENTER,5920:up:RALT,"
+                           "6950:key:ENTER,7200:key:ESC"});
         std::exit(r == 0 && xVideoFullScreen == 0 ? 0 : 3);
       },
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(QvMainDeath, LogOption) {
-  std::string path = ::testing::TempDir() + "qv_main.log";
-  std::remove(path.c_str());
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--headless-desktop", "16", "--windowed", "--log", path.c_str(),
-                               "--script", "200:key:ESC"})),
-              ::testing::ExitedWithCode(0), "");
-  std::string log = qvReadFile(path);
-  EXPECT_NE(log.find("XLOG: Initializing system driver for Quorvane Win32 final - Kelvo\n"), std::string::npos);
-  EXPECT_NE(log.find("XLOG: Initializing keyboard driver\n"), std::string::npos);
-  EXPECT_NE(log.find("XLOG: videomode: converted\n"), std::string::npos);
+// ---- Whole runs --------------------------------------------------------------------------
 
-  // The 3D engine's log is opened only when named.
-  std::string path3 = ::testing::TempDir() + "qv_main_x3d.log";
-  std::remove(path3.c_str());
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--x3d-log", path3.c_str(), "--script", "200:key:ESC"})),
-              ::testing::ExitedWithCode(0), "");
-  std::string log3 = qvReadFile(path3);
-  EXPECT_EQ(log3.rfind("X3D: Initializing X3D Engine..\nX3D: SizeX = 320 SizeY = 200\n", 0), 0u) << log3;
+// The order and row at which each segment's end condition first holds, for a module of
+// 64-row orders: segment k (1..14) hands over exactly there.
+static const int32_t kBoundary[14][2] = {{1, 6}, {3, 0}, {5, 63}, {8, 0}, {9, 0},  {10, 0}, {11, 63},
+                                         {13, 0}, {14, 0}, {15, 0}, {16, 0}, {17, 55}, {20, 0}, {23, 0}};
+
+// exact: the hand-over comes at that very position (a clock read from the module; the
+// counting clock moves a row per call, many calls per frame, so it only has to have passed).
+static void qvExpectHandOvers(const std::string& log, int32_t first, bool exact = true) {
+  std::string lines = qvLogLines(log, "XLOG: segment ");
+  int32_t k = first;
+  for (size_t at = 0; at < lines.size(); k++) {
+    int from, to, order, row;
+    unsigned ms, frames;
+    ASSERT_EQ(std::sscanf(lines.c_str() + at, "XLOG: segment %d -> %d: order %d row %d, %u ms, %u frames", &from, &to,
+                          &order, &row, &ms, &frames), 6);
+    EXPECT_EQ(from, k);
+    EXPECT_EQ(to, k + 1);
+    EXPECT_TRUE(qvSegmentEnded(k - 1, order, row)) << "segment " << k;
+    if (exact) {
+      EXPECT_EQ(order, kBoundary[k - 1][0]) << "segment " << k;
+      EXPECT_EQ(row, kBoundary[k - 1][1]) << "segment " << k;
+    }
+    EXPECT_GT(frames, 0u);
+    at = lines.find('\n', at) + 1;
+  }
+  EXPECT_EQ(k, 15) << lines;
 }
 
-// The built program itself, when it has been linked.
-TEST(QvBinary, HeadlessEscape) {
-  std::string exe = std::string(QV_BINARY_DIR) + "/quorvane";
-  if (qvReadFile(exe).empty()) GTEST_SKIP() << "program not built: " << exe;
-  std::string cmd = exe + " --headless --script 2000:key:ESC >/dev/null 2>&1";
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
-  cmd = exe + " --bogus >/dev/null 2>&1";
-  int st = std::system(cmd.c_str());
-  EXPECT_EQ(WEXITSTATUS(st), 2);
+TEST(QvProgram, WholePresentationTwiceTheSame) {
+  std::string dir = qvAssetDir("whole", nullptr), out1, out2;
+  ASSERT_EQ(qvRunProgram(dir, "--headless --log run1.log", &out1), 0);
+  ASSERT_EQ(qvRunProgram(dir, "--headless --log run2.log", &out2), 0);
+  EXPECT_EQ(out1, out2);
+  EXPECT_EQ(out1.rfind("quorvane: ", 0), 0u) << out1;
+  std::string log = qvReadFile(dir + "/run1.log");
+  EXPECT_NE(log.find("XLOG: timeline: segment 1 at order 0\n"), std::string::npos);
+  qvExpectHandOvers(log, 1);
+  EXPECT_EQ(qvLogLines(log, "XLOG: presented"), qvLogLines(qvReadFile(dir + "/run2.log"), "XLOG: presented"));
+}
+
+TEST(QvProgram, CountingClockWithoutMusic) {
+  std::string dir = qvAssetDir("nomusic", nullptr);
+  ASSERT_EQ(qvRunProgram(dir, "--headless --no-music --log run.log"), 0);
+  qvExpectHandOvers(qvReadFile(dir + "/run.log"), 1, false);
+}
+
+TEST(QvProgram, StartOrder) {
+  std::string dir = qvAssetDir("startorder", nullptr);
+  ASSERT_EQ(qvRunProgram(dir, "--headless --start-order 13 --log run.log"), 0);
+  std::string log = qvReadFile(dir + "/run.log");
+  EXPECT_NE(log.find("XLOG: timeline: segment 9 at order 13\n"), std::string::npos);
+  qvExpectHandOvers(log, 9);
 }

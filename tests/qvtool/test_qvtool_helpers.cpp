@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/qvtest.h"
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvutil.h"
 
 namespace {
@@ -41,7 +41,7 @@ TEST(QvPng, WritesGrayRgbAndRgbaRowsExactly) {
     char name[16];
     std::snprintf(name, sizeof name, "c%d.png", channels);
     const fs::path path = scratch(name);
-    ASSERT_TRUE(qvPngWrite(path.c_str(), px.data(), 5, 3, channels)) << channels;
+    ASSERT_TRUE(xPngWrite(path.c_str(), px.data(), 5, 3, channels)) << channels;
     uint32_t w = 0, h = 0;
     const uint32_t format = channels == 1 ? PNG_FORMAT_GRAY : channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
     EXPECT_EQ(readAs(path, format, &w, &h), px) << channels;
@@ -55,7 +55,7 @@ TEST(QvPng, XrgbHonoursThePitchAndIgnoresTheTopByte) {
   const uint32_t px[8] = {0xff102030, 0x00405060, 0x7f708090, 0xdeadbeef,
                           0x00a0b0c0, 0x01d0e0f0, 0x00010203, 0xdeadbeef};
   const fs::path path = scratch("xrgb.png");
-  ASSERT_TRUE(qvPngWriteXrgb(path.c_str(), px, 3, 2, 4));
+  ASSERT_TRUE(xPngWriteXrgb(path.c_str(), px, 3, 2, 4));
   uint32_t w = 0, h = 0;
   const std::vector<uint8_t> want = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90,
                                      0xa0, 0xb0, 0xc0, 0xd0, 0xe0, 0xf0, 0x01, 0x02, 0x03};
@@ -64,7 +64,7 @@ TEST(QvPng, XrgbHonoursThePitchAndIgnoresTheTopByte) {
   std::vector<uint32_t> back;
   int32_t bw = 0, bh = 0;
   const char* why = nullptr;
-  ASSERT_TRUE(qvPngReadXrgb(path.c_str(), &back, &bw, &bh, &why));
+  ASSERT_TRUE(xPngReadXrgb(path.c_str(), &back, &bw, &bh, &why));
   EXPECT_EQ(bw, 3);
   EXPECT_EQ(bh, 2);
   EXPECT_EQ(back, (std::vector<uint32_t>{0x102030, 0x405060, 0x708090, 0xa0b0c0, 0xd0e0f0, 0x010203}));
@@ -73,15 +73,15 @@ TEST(QvPng, XrgbHonoursThePitchAndIgnoresTheTopByte) {
 TEST(QvPng, RefusesWhatMakesNoPicture) {
   const uint8_t px[16] = {};
   const fs::path path = scratch("bad.png");
-  EXPECT_FALSE(qvPngWrite(path.c_str(), px, 2, 2, 2));   // no two-channel layout
-  EXPECT_FALSE(qvPngWrite(path.c_str(), px, 0, 2, 3));   // empty
-  EXPECT_FALSE(qvPngWrite(path.c_str(), px, 2, -1, 3));
-  EXPECT_FALSE(qvPngWriteXrgb(path.c_str(), (const uint32_t*)px, 4, 1, 3));  // pitch below width
-  EXPECT_FALSE(qvPngWrite("/nonexistent/dir/x.png", px, 2, 2, 1));
+  EXPECT_FALSE(xPngWrite(path.c_str(), px, 2, 2, 2));   // no two-channel layout
+  EXPECT_FALSE(xPngWrite(path.c_str(), px, 0, 2, 3));   // empty
+  EXPECT_FALSE(xPngWrite(path.c_str(), px, 2, -1, 3));
+  EXPECT_FALSE(xPngWriteXrgb(path.c_str(), (const uint32_t*)px, 4, 1, 3));  // pitch below width
+  EXPECT_FALSE(xPngWrite("/nonexistent/dir/x.png", px, 2, 2, 1));
   std::vector<uint32_t> back;
   int32_t w = 0, h = 0;
   const char* why = nullptr;
-  EXPECT_FALSE(qvPngReadXrgb("/nonexistent.png", &back, &w, &h, &why));
+  EXPECT_FALSE(xPngReadXrgb("/nonexistent.png", &back, &w, &h, &why));
   ASSERT_NE(why, nullptr);
   EXPECT_STRNE(why, "");
 }

@@ -4,7 +4,6 @@
 //   QV_UPDATE_GOLDEN=1 build/tests/test_x3d --gtest_filter='RenderGolden.*'
 // and look at the new pictures before committing them.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -16,30 +15,6 @@
 #include "x3dtestscene.h"
 
 namespace {
-
-bool readPng(const std::string& path, std::vector<uint32_t>& out, int& w, int& h) {
-  png_image img;
-  std::memset(&img, 0, sizeof(img));
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-  img.format = PNG_FORMAT_BGRA;
-  w = static_cast<int>(img.width), h = static_cast<int>(img.height);
-  out.assign(static_cast<size_t>(w) * h, 0);
-  bool ok = png_image_finish_read(&img, nullptr, out.data(), 0, nullptr) != 0;
-  for (uint32_t& p : out) p &= 0xFFFFFF;
-  return ok;
-}
-
-bool writePng(const std::string& path, const std::vector<uint32_t>& px, int w, int h) {
-  png_image img;
-  std::memset(&img, 0, sizeof(img));
-  img.version = PNG_IMAGE_VERSION;
-  img.width = w, img.height = h;
-  img.format = PNG_FORMAT_BGRA;
-  std::vector<uint32_t> opaque(px);
-  for (uint32_t& p : opaque) p |= 0xFF000000;
-  return png_image_write_to_file(&img, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
-}
 
 // Rotation about y by a, then about x by b, uniform scale s, at position p.
 void pose(x3dObject& o, float a, float b, float s, const float p[3]) {
@@ -66,29 +41,9 @@ class RenderGolden : public ::testing::Test {
     x3dRenderScene(pixels.data());
   }
   void compare(const char* name) {
-    const std::string path = std::string(QV_TEST_DATA_DIR) + "/" + name;
-    if (std::getenv("QV_UPDATE_GOLDEN")) {
-      ASSERT_TRUE(writePng(path, pixels, 320, 200)) << path;
-      GTEST_SKIP() << "regenerated " << path;
-    }
-    std::vector<uint32_t> want;
-    int w = 0, h = 0;
-    ASSERT_TRUE(readPng(path, want, w, h)) << "missing golden image " << path
-                                           << " (QV_UPDATE_GOLDEN=1 writes it)";
-    ASSERT_EQ(w, 320);
-    ASSERT_EQ(h, 200);
-    int diff = 0, first = -1;
-    for (size_t i = 0; i < want.size(); i++)
-      if ((pixels[i] & 0xFFFFFF) != want[i]) {
-        diff++;
-        if (first < 0) first = static_cast<int>(i);
-      }
-    if (diff) {
-      const std::string got = std::string(QV_BINARY_DIR) + "/actual_" + name;
-      writePng(got, pixels, 320, 200);
-      FAIL() << name << ": " << diff << " pixels differ from the golden image, first at (" << first % 320 << ", "
-             << first / 320 << "); this frame is in " << got;
-    }
+    std::string failure = qvGoldenCompare(name, pixels.data(), 320, 200, 320);
+    if (!failure.empty()) FAIL() << failure;
+    if (qvUpdatingGolden()) GTEST_SKIP() << "regenerated " << name;
     // A golden frame worth its name shows a real picture.
     int distinct = 0;
     std::vector<uint32_t> sorted(pixels);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/xflc.h"
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
@@ -76,7 +76,7 @@ int qvCmdFlc(int argc, char** argv) {
       char name[32];
       std::snprintf(name, sizeof name, "/frame%04d.png", frames);
       const std::string out = std::string(outDir) + name;
-      if (!qvPngWrite(out.c_str(), rgb.data(), w, ht, 3)) {
+      if (!xPngWrite(out.c_str(), rgb.data(), w, ht, 3)) {
         std::fprintf(stderr, "qvtool flc: can't write %s\n", out.c_str());
         failed = 1;
         break;

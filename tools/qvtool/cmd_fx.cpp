@@ -12,7 +12,7 @@
 #include "fx/fxtoolkit.h"
 #include "fx/xfdefcts.h"
 #include "image/ximage.h"
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 #include "x3d/x3d.h"
@@ -43,7 +43,7 @@ static bool qvFxLoadTexture(const char* path, std::vector<uint32_t>& tex) {
   std::vector<uint32_t> pixels;
   if (qvEndsWith(path, ".png")) {
     const char* why = "";
-    if (!qvPngReadXrgb(path, &pixels, &w, &h, &why)) {
+    if (!xPngReadXrgb(path, &pixels, &w, &h, &why)) {
       std::fprintf(stderr, "qvtool fx: can't read texture %s: %s\n", path, why);
       return false;
     }
@@ -137,7 +137,7 @@ int qvCmdFx(int argc, char** argv) {
   } else {
     fxWarp(rect[0], rect[1], rect[2], rect[3], steps[0], steps[1], steps[2], steps[3], tex.data(), pic.data());
   }
-  if (!qvPngWriteXrgb(outPath, pic.data(), w, h, w)) {
+  if (!xPngWriteXrgb(outPath, pic.data(), w, h, w)) {
     std::fprintf(stderr, "qvtool fx: can't write %s\n", outPath);
     return 1;
   }

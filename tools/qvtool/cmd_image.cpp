@@ -8,7 +8,7 @@
 
 #include "file/xfile.h"
 #include "image/ximage.h"
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
@@ -96,7 +96,7 @@ int qvCmdImage(int argc, char** argv) {
   }
   int status = 0;
   if (output) {
-    bool ok = qvEndsWith(out, ".png") ? qvPngWrite(output, rows, img.width, img.height, channels)
+    bool ok = qvEndsWith(out, ".png") ? xPngWrite(output, rows, img.width, img.height, channels)
                                       : qvWritePnm(output, rows, img.width, img.height, channels);
     if (!ok) {
       std::fprintf(stderr, "qvtool image: cannot write %s\n", output);

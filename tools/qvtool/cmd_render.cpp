@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
@@ -77,7 +77,7 @@ int qvCmdRender(int argc, char** argv) {
   uint32_t* view = fb.data() + 320 * 20;
   x3dRenderScene(view);
 
-  if (!qvPngWriteXrgb(out, view, 320, 200, 320)) {
+  if (!xPngWriteXrgb(out, view, 320, 200, 320)) {
     std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
     return 1;
   }

@@ -1,10 +1,13 @@
-// qvtool sheet ARCHIVE -o OUT.png: a contact sheet of every picture in the
-// archive (TGA, PCX, GIF, JPEG), each decoded by the engine's own readers and
-// shown scaled into a cell with its name underneath.
+// qvtool sheet ARCHIVE|FOLDER -o OUT.png: a contact sheet of every picture in the
+// archive (TGA, PCX, GIF, JPEG), each decoded by the engine's own readers, or of every
+// PNG in a folder (frames dumped by the program), shown scaled into a cell with its name
+// underneath.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -12,12 +15,19 @@
 
 #include "file/xfile.h"
 #include "image/ximage.h"
-#include "qvtool/qvpng.h"
+#include "image/xpng.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
 namespace {
-const int32_t kCellW = 200, kCellH = 150, kLabelH = 14, kPad = 8, kCols = 6;
+const int32_t kLabelH = 14, kPad = 8;
+
+// One picture of the sheet, as 0x00RRGGBB pixels.
+struct Item {
+  std::string name;
+  int32_t w, h;
+  std::vector<uint32_t> px;
+};
 
 // A 5x7 label font of our own: one byte per row, bit 4 = leftmost column.
 const char* const kGlyphChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-/x";
@@ -62,6 +72,56 @@ bool isPicture(const std::string& n) {
   if (n.size() <= 4) return false;
   return qvEndsWith(n, ".tga") || qvEndsWith(n, ".gif") || qvEndsWith(n, ".jpg") || qvEndsWith(n, ".pcx");
 }
+
+// Every picture of the archive, decoded by the engine's readers; false after a message.
+bool fromArchive(const char* in, std::vector<Item>& items) {
+  std::vector<std::string> names;
+  unzFile z = unzOpen(in);
+  if (!z) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return false; }
+  for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
+    char name[256];
+    unz_file_info info;
+    if (unzGetCurrentFileInfo(z, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK && isPicture(name)) names.push_back(name);
+  }
+  unzClose(z);
+  xFile file(1);
+  if (file.Open(in) != XFILE_OPEN_ERROR) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return false; }
+  for (const std::string& n : names) {
+    xFileData fd{};
+    if (file.Read(n.c_str(), &fd) != 0) { std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str()); return false; }
+    xImage img{};
+    xImageLoad(&fd, img);
+    xImageConvert(&img, XIMAGE_XRGB32);
+    file.Free(&fd);
+    const uint32_t* p = reinterpret_cast<const uint32_t*>(img.pixels);
+    items.push_back({n + " " + std::to_string(img.width) + "x" + std::to_string(img.height), img.width, img.height,
+                     std::vector<uint32_t>(p, p + size_t(img.width) * img.height)});
+    std::free(img.pixels);
+    std::free(img.palette);
+  }
+  return true;
+}
+
+// Every PNG of a folder in name order (the program's frame dumps sort by time).
+bool fromFolder(const char* in, std::vector<Item>& items) {
+  DIR* d = opendir(in);
+  if (!d) { std::fprintf(stderr, "qvtool sheet: cannot open folder %s\n", in); return false; }
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d))
+    if (qvEndsWith(e->d_name, ".png")) names.push_back(e->d_name);
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (const std::string& n : names) {
+    Item it{n.substr(0, n.size() - 4), 0, 0, {}};
+    const char* why = "";
+    if (!xPngReadXrgb((std::string(in) + "/" + n).c_str(), &it.px, &it.w, &it.h, &why)) {
+      std::fprintf(stderr, "qvtool sheet: cannot read %s: %s\n", n.c_str(), why);
+      return false;
+    }
+    items.push_back(std::move(it));
+  }
+  return true;
+}
 }  // namespace
 
 int qvCmdSheet(int argc, char** argv) {
@@ -72,46 +132,31 @@ int qvCmdSheet(int argc, char** argv) {
     else if (!in) in = argv[i];
     else { std::fprintf(stderr, "qvtool sheet: unexpected argument '%s'\n", argv[i]); return 2; }
   }
-  if (!in || !out) { std::fprintf(stderr, "usage: qvtool sheet ARCHIVE -o OUT.png\n"); return 2; }
-  // Names come from the archive's directory; pictures are read and decoded by the engine.
-  std::vector<std::string> names;
-  unzFile z = unzOpen(in);
-  if (!z) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return 1; }
-  for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
-    char name[256];
-    unz_file_info info;
-    if (unzGetCurrentFileInfo(z, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK && isPicture(name)) names.push_back(name);
-  }
-  unzClose(z);
-  xFile file(1);
-  if (file.Open(in) != XFILE_OPEN_ERROR) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return 1; }
-  int32_t rows = (int32_t(names.size()) + kCols - 1) / kCols;
-  Canvas cv{kCols * (kCellW + kPad) + kPad, std::max(1, rows) * (kCellH + kLabelH + kPad) + kPad, {}};
+  if (!in || !out) { std::fprintf(stderr, "usage: qvtool sheet ARCHIVE|FOLDER -o OUT.png\n"); return 2; }
+  struct stat st;
+  bool folder = stat(in, &st) == 0 && S_ISDIR(st.st_mode);
+  std::vector<Item> items;
+  if (!(folder ? fromFolder(in, items) : fromArchive(in, items))) return 1;
+  // Frames are shown at half size, eight to a row; archive pictures larger, six to a row.
+  const int32_t cellW = folder ? 160 : 200, cellH = folder ? 100 : 150, cols = folder ? 8 : 6;
+  int32_t rows = (int32_t(items.size()) + cols - 1) / cols;
+  Canvas cv{cols * (cellW + kPad) + kPad, std::max(1, rows) * (cellH + kLabelH + kPad) + kPad, {}};
   cv.px.assign(size_t(cv.w) * cv.h, 0x181c24);
-  for (size_t k = 0; k < names.size(); k++) {
-    xFileData fd{};
-    if (file.Read(names[k].c_str(), &fd) != 0) { std::fprintf(stderr, "qvtool sheet: cannot read %s\n", names[k].c_str()); return 1; }
-    xImage img{};
-    xImageLoad(&fd, img);
-    xImageConvert(&img, XIMAGE_XRGB32);
-    file.Free(&fd);
-    int32_t cx = kPad + int32_t(k % kCols) * (kCellW + kPad), cy = kPad + int32_t(k / kCols) * (kCellH + kLabelH + kPad);
+  for (size_t k = 0; k < items.size(); k++) {
+    const Item& img = items[k];
+    int32_t cx = kPad + int32_t(k % cols) * (cellW + kPad), cy = kPad + int32_t(k / cols) * (cellH + kLabelH + kPad);
     // Fit inside the cell keeping the aspect ratio; never enlarge; nearest texel.
-    double s = std::min({1.0, double(kCellW) / img.width, double(kCellH) / img.height});
-    int32_t w = std::max(1, int32_t(img.width * s)), h = std::max(1, int32_t(img.height * s));
-    int32_t ox = cx + (kCellW - w) / 2, oy = cy + (kCellH - h) / 2;
-    for (int32_t y = 0; y < kCellH; y++)  // checker behind the picture marks the cell
-      for (int32_t x = 0; x < kCellW; x++) cv.put(cx + x, cy + y, ((x >> 3) + (y >> 3)) & 1 ? 0x20242c : 0x262a34);
-    const uint32_t* p = reinterpret_cast<const uint32_t*>(img.pixels);
+    double s = std::min({1.0, double(cellW) / img.w, double(cellH) / img.h});
+    int32_t w = std::max(1, int32_t(img.w * s)), h = std::max(1, int32_t(img.h * s));
+    int32_t ox = cx + (cellW - w) / 2, oy = cy + (cellH - h) / 2;
+    for (int32_t y = 0; y < cellH; y++)  // checker behind the picture marks the cell
+      for (int32_t x = 0; x < cellW; x++) cv.put(cx + x, cy + y, ((x >> 3) + (y >> 3)) & 1 ? 0x20242c : 0x262a34);
     for (int32_t y = 0; y < h; y++)
       for (int32_t x = 0; x < w; x++)
-        cv.put(ox + x, oy + y, p[size_t(std::min(img.height - 1, int32_t(y / s))) * img.width + std::min(img.width - 1, int32_t(x / s))] & 0xffffff);
-    std::string text = names[k] + " " + std::to_string(img.width) + "x" + std::to_string(img.height);
-    label(cv, cx, cy + kCellH + 4, text);
-    std::free(img.pixels);
-    std::free(img.palette);
+        cv.put(ox + x, oy + y, img.px[size_t(std::min(img.h - 1, int32_t(y / s))) * img.w + std::min(img.w - 1, int32_t(x / s))] & 0xffffff);
+    label(cv, cx, cy + cellH + 4, img.name);
   }
-  if (!qvPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) { std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out); return 1; }
-  std::printf("%zu pictures -> %s (%dx%d)\n", names.size(), out, cv.w, cv.h);
+  if (!xPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) { std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out); return 1; }
+  std::printf("%zu pictures -> %s (%dx%d)\n", items.size(), out, cv.w, cv.h);
   return 0;
 }

@@ -1,5 +1,5 @@
-// PNG writing and reading through libpng, shared by every qvtool command that makes pictures.
-#include "qvtool/qvpng.h"
+// PNG writing and reading through libpng: tools, tests, frame dumps and screenshots.
+#include "image/xpng.h"
 
 #include <png.h>
 
@@ -10,7 +10,7 @@ namespace {
 
 // One row at a time: `row(y, buf)` returns the bytes of row y, possibly filled into buf.
 template <typename RowFn>
-bool qvPngWriteRows(const char* path, int32_t width, int32_t height, int32_t channels, RowFn row) {
+bool xPngWriteRows(const char* path, int32_t width, int32_t height, int32_t channels, RowFn row) {
   const int colorType = channels == 1   ? PNG_COLOR_TYPE_GRAY
                         : channels == 3 ? PNG_COLOR_TYPE_RGB
                         : channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA
@@ -39,15 +39,15 @@ bool qvPngWriteRows(const char* path, int32_t width, int32_t height, int32_t cha
 
 }  // namespace
 
-bool qvPngWrite(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels) {
+bool xPngWrite(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels) {
   const size_t stride = (size_t)(width > 0 ? width : 0) * (size_t)(channels > 0 ? channels : 0);
-  return qvPngWriteRows(path, width, height, channels,
+  return xPngWriteRows(path, width, height, channels,
                         [&](int32_t y, uint8_t*) { return pixels + (size_t)y * stride; });
 }
 
-bool qvPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchPixels) {
+bool xPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchPixels) {
   if (pitchPixels < width) return false;
-  return qvPngWriteRows(path, width, height, 3, [&](int32_t y, uint8_t* buf) {
+  return xPngWriteRows(path, width, height, 3, [&](int32_t y, uint8_t* buf) {
     const uint32_t* src = pixels + (size_t)y * pitchPixels;
     for (int32_t x = 0; x < width; x++) {
       buf[x * 3] = (uint8_t)(src[x] >> 16), buf[x * 3 + 1] = (uint8_t)(src[x] >> 8), buf[x * 3 + 2] = (uint8_t)src[x];
@@ -56,7 +56,7 @@ bool qvPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int
   });
 }
 
-bool qvPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height,
+bool xPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height,
                    const char** why) {
   static thread_local std::string reason;
   png_image img{};

@@ -1,0 +1,69 @@
+#include "demo/qvdump.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "demo/qvdemo.h"
+#include "demo/qvtimeline.h"
+#include "image/xpng.h"
+#include "system/xerror.h"
+#include "system/xlog.h"
+
+static std::string dumpDir;
+static uint32_t dumpEvery = 1000;
+static uint32_t dumpNext = 0;
+// The frame last presented, kept until the next one: at a hand-over it is the segment's last.
+static std::vector<uint32_t> dumpLast;
+static int32_t dumpLastOrder, dumpLastRow;
+static uint32_t dumpLastMs;
+
+static void qvDumpWrite(const uint32_t* pixels, int32_t segment, uint32_t ms, int32_t order, int32_t row,
+                        const char* tag) {
+  char name[64];
+  std::snprintf(name, sizeof name, "/t%07u_s%02d_o%02d_r%02d%s.png", ms, segment + 1, order, row, tag);
+  std::string path = dumpDir + name;
+  if (!xPngWriteXrgb(path.c_str(), pixels, QV_VIEW_W, QV_VIEW_H, QV_VIEW_W))
+    xErrMsg(xFormat("Can't write frame %s", path.c_str()));
+}
+
+static void qvDumpFrame(const QvFrameEvent& e) {
+  if (e.handOver) {
+    if (!dumpLast.empty()) qvDumpWrite(dumpLast.data(), e.segment, dumpLastMs, dumpLastOrder, dumpLastRow, "_last");
+    return;
+  }
+  if (e.frame == 1) qvDumpWrite(view, e.segment, e.passMs, musicOrder, musicRow, "_first");
+  if (e.passMs >= dumpNext) {
+    qvDumpWrite(view, e.segment, e.passMs, musicOrder, musicRow, "");
+    dumpNext = (e.passMs / dumpEvery + 1) * dumpEvery;
+  }
+  dumpLast.assign(view, view + QV_VIEW_PIXELS);
+  dumpLastOrder = musicOrder, dumpLastRow = musicRow, dumpLastMs = e.passMs;
+}
+
+bool qvDumpStart(const char* spec, char* err, int32_t errSize) {
+  dumpDir = spec;
+  size_t colon = dumpDir.rfind(':');
+  if (colon != std::string::npos) {
+    char* end;
+    long every = std::strtol(spec + colon + 1, &end, 10);
+    if (*end || every < 1 || every > 3600000 || colon == 0) {
+      std::snprintf(err, (size_t)errSize, "--dump-frames needs DIR or DIR:EVERY_MS (1..3600000), not '%s'", spec);
+      return false;
+    }
+    dumpEvery = (uint32_t)every;
+    dumpDir.resize(colon);
+  }
+  if (mkdir(dumpDir.c_str(), 0777) != 0 && errno != EEXIST) {
+    std::snprintf(err, (size_t)errSize, "cannot make the folder %s: %s", dumpDir.c_str(), std::strerror(errno));
+    return false;
+  }
+  dumpNext = 0;
+  qvFrameHook = qvDumpFrame;
+  return true;
+}

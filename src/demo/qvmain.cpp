@@ -1,0 +1,156 @@
+// The program: options, platform, then the start-up in its fixed order and the message loop.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "demo/qvbass.h"
+#include "demo/qvdemo.h"
+#include "demo/qvdialog.h"
+#include "demo/qvdump.h"
+#include "demo/qvoptions.h"
+#include "demo/qvresources.h"
+#include "demo/qvtimeline.h"
+#include "file/xfile.h"
+#include "platform/plat_headless.h"
+#include "system/xerror.h"
+#include "system/xkeyboard.h"
+#include "system/xlog.h"
+#include "system/xsystem.h"
+#include "video/xvideo.h"
+#include "x2d/x2d.h"
+
+int32_t fullScreen = 1;
+xFile qvArchive(1);
+uint32_t musicHandle = 0;
+uint32_t* view = nullptr;
+x2dSprite* thumbnail7 = nullptr;
+
+// Headless presents take one period of a 60 Hz display, like a vsynced window.
+static void qvHeadlessDisplayPhase() {
+  if (platBackend() == PLAT_BACKEND_HEADLESS) platHeadlessSetRefresh(60, 1);
+}
+
+static void qvKeyResponder(void* record) {
+  uint32_t code = *(uint32_t*)record;
+  if (code == DIK_ESCAPE) xSysQuit();
+  if (code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU]))
+    xVideoChangeCoopLevel(xVideoWindow, xVideoFullScreen ? 0 : 1);
+}
+
+static void qvCloseResponder(void*) { xSysQuit(); }
+
+// Steps 4 to 13: engine, archive, display and the loading picture.
+static void qvStartEngine(const qvOptions& o) {
+  xVideoInit();
+  xKeyboardInit(xVideoWindow);
+  x2dInit(320, 240);
+  x3dInit(320, 200, o.x3dLogName);
+  x2dSetClipWindow(0, 0, QV_VIEW_W, QV_VIEW_H);
+  if (qvArchive.Open("quorvane.kvo") != XFILE_OPEN_ERROR) xErrMsg("Resource file not found -> QUORVANE.KVO");
+  x2dSprite* loading = x2dSpriteCreate();
+  loading->Load("loading.tga", &qvArchive);
+  // Copied whole into the view below.
+  if (loading->width != QV_VIEW_W || loading->height != QV_VIEW_H)
+    xErrMsg(xFormat("Broken resource file -> loading.tga is %dx%d, expected 320x200", loading->width, loading->height));
+  // Every presented frame is counted and hashed, the loading picture's included.
+  xSysAddResponder(qvHashPresentedFrame, XSYS_PRESENT_BEGIN, 1);
+  xVideoSetMode(320, 240, fullScreen, 32, 0xff0000, 0xff00, 0xff);
+  std::memcpy((uint32_t*)xVideoBuffer + QV_VIEW_OFFSET, loading->pixels, QV_VIEW_PIXELS * 4);
+  xVideoPresent();
+  delete loading;
+}
+
+// Steps 14 to 24: sound, responders, loaders, music, timers and the fade.
+static void qvStartPresentation(const qvOptions& o) {
+  qvAudioSetMute(o.mute);
+  BASS_Init(-1, 44100, 0, xVideoWindow);
+  BASS_Start();
+  xSysAddResponder(qvKeyResponder, XSYS_KEY_PRESSED, 1);
+  xSysAddResponder(qvCloseResponder, XSYS_CLOSE, 1);
+  qvRunLoaders();
+  thumbnail7 = qvMakeView(64000, 80, 50);
+  musicHandle = 0;
+  if (!o.noMusic) {
+    musicHandle = BASS_MusicLoad(0, "rul-quor.s3m", 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
+    if (!musicHandle) xErrMsg("Can't load RUL-QUOR.S3M");
+  }
+  view = (uint32_t*)xVideoBuffer + QV_VIEW_OFFSET;
+  qvTimelineStart(o.startOrder, o.loop);
+  if (musicHandle) {
+    BASS_MusicPlay(musicHandle);
+    BASS_Pause();
+    if (o.startOrder) BASS_ChannelSetPosition(musicHandle, (uint32_t)o.startOrder);
+  }
+  // 128 steps: 2, 4, ..., 254, then 255, each darkening what the last one left.
+  for (int32_t level = 2;; level += 2) {
+    if (level > 255) level = 255;
+    x2dFadeToBlack(level, QV_BUFFER_PIXELS, (uint32_t*)xVideoBuffer);
+    xVideoPresent();
+    if (level == 255) break;
+  }
+  std::memset(xVideoBuffer, 0, QV_BUFFER_PIXELS * 4);
+  lastFrameTick = platGetTickCount();
+  qvBeginPass();
+}
+
+static int32_t qvStartPlatform(const qvOptions& o) {
+  char err[256];
+  if (o.headless) {
+    PlatHeadlessConfig c;
+    platHeadlessDefaults(&c);
+    c.desktopBits = o.desktopBits;
+    c.modes = o.modes;
+    c.answers = o.answers;
+    if (!platHeadlessConfigure(&c, err, sizeof err)) {
+      std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+      return 2;
+    }
+  }
+  platSetWindowScale(o.scale);
+  if (!platInit(o.headless ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL, err, sizeof err)) {
+    std::fprintf(stderr, "quorvane: %s\n", err);
+    return 1;
+  }
+  if (o.script && !platScriptAdd(o.script, err, sizeof err)) {
+    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+    platShutdown();
+    return 2;
+  }
+  if (o.dumpFrames && !qvDumpStart(o.dumpFrames, err, sizeof err)) {
+    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+    platShutdown();
+    return 2;
+  }
+  qvPassStartHook = qvHeadlessDisplayPhase;
+  qvHeadlessDisplayPhase();
+  return 0;
+}
+
+int32_t qvStartup(const qvOptions& o) {
+  if (int32_t r = qvStartPlatform(o)) return r;
+  const PlatIcon* icon = qvLoadIcon();
+  xSysInit("Quorvane Win32 final - Kelvo", icon, o.logName);
+  fullScreen = o.fullScreen;
+  if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen, o.dialog);
+  qvStartEngine(o);
+  qvStartPresentation(o);
+  return 0;
+}
+
+int32_t qvMain(int32_t argc, char** argv) {
+  qvOptions o;
+  int32_t parsed = qvParseOptions(argc, argv, &o);
+  if (parsed == 1) {
+    if (o.help) qvPrintHelp();
+    else qvPrintVersion();
+    return 0;
+  }
+  if (parsed) return parsed;
+  if (int32_t r = qvStartup(o)) return r;
+  xSysRun();
+  xLog.Print(xFormat("presented %u frames, hash %016" PRIx64, qvStats.presented, qvStats.hash));
+  if (o.headless) std::printf("quorvane: %u frames presented, hash %016" PRIx64 "\n", qvStats.presented, qvStats.hash);
+  // The replayer's thread must stop before the process tears down what it reads.
+  BASS_Free();
+  return 0;
+}

@@ -1,0 +1,19 @@
+// Steps the segments share: rendering the current scene, the scene-time rules, level steps.
+#include "demo/qvdemo.h"
+#include "demo/qvsegments.h"
+#include "x3d/x3danim.h"
+#include "x3d/x3drender.h"
+
+void qvRenderScene(float t, uint32_t* target) {
+  x3dSetFrame(t);
+  x3dUpdateScene();
+  x3dTransformScene();
+  x3dLightScene();
+  x3dRenderScene(target);
+}
+
+float qvSceneWrap(float t) { return t > x3dActiveScene->endFrame ? 0.0f : t; }
+float qvSceneStop(float t) { return t > x3dActiveScene->endFrame ? x3dActiveScene->endFrame : t; }
+
+int32_t qvLevelUp(int32_t level, int32_t step) { return level + step > 255 ? 255 : level + step; }
+int32_t qvLevelDown(int32_t level, int32_t step) { return level - step < 0 ? 0 : level - step; }

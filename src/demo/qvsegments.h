@@ -1,0 +1,19 @@
+// The fifteen segments: each draws one frame of its own part of the presentation and can
+// put its state back at its initial values (a new pass of the presentation).
+#pragma once
+
+#define QV_SEGMENT_LIST(X) X(01) X(02) X(03) X(04) X(05) X(06) X(07) X(08) X(09) X(10) X(11) X(12) X(13) X(14) X(15)
+#define QV_SEGMENT_DECLARE(n) \
+  void qvSeg##n##Frame();     \
+  void qvSeg##n##Reset();
+QV_SEGMENT_LIST(QV_SEGMENT_DECLARE)
+#undef QV_SEGMENT_DECLARE
+
+// Renders the current scene at frame t into target: set frame, update, transform, light, render.
+void qvRenderScene(float t, uint32_t* target);
+// Scene time rules: after adding, past the scene's last frame it wraps to 0, or stops there.
+float qvSceneWrap(float t);
+float qvSceneStop(float t);
+// Level steps clipped to 0..255.
+int32_t qvLevelUp(int32_t level, int32_t step);
+int32_t qvLevelDown(int32_t level, int32_t step);

@@ -1,0 +1,223 @@
+// The music clock and the timeline: fifteen segment timers registered one at a time, each
+// ending at its music position and handing over to the next.
+#include "demo/qvtimeline.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "demo/qvbass.h"
+#include "demo/qvdemo.h"
+#include "demo/qvsegments.h"
+#include "system/xerror.h"
+#include "system/xlog.h"
+#include "system/xsystem.h"
+#include "video/xvideo.h"
+#include "x2d/x2d.h"
+
+static const uint64_t kHashStart = 0xcbf29ce484222325ull;
+
+int32_t musicOrder = 0, musicRow = 0;
+uint32_t lastFrameTick = 0;
+uint32_t frameTime = 0;
+uint8_t firstFrame = 1;
+QvRunStats qvStats = {0, 0, 0, kHashStart, 0, 0, kHashStart};
+void (*qvPassStartHook)() = nullptr;
+void (*qvFrameHook)(const QvFrameEvent& event) = nullptr;
+
+static const int32_t kNever = INT_MAX;
+
+// clang-format off
+const QvSegmentDef qvSegments[QV_SEGMENTS] = {
+  // frame        reset        pacing          min  end order/row  or at order/row  hand-over               next scene       renders
+  {qvSeg01Frame, qvSeg01Reset, QV_PACE_WAIT,   50,  1, 6,         -1, 0,   0,                     "scene_2.x3d",  "scene_1.x3d"},
+  {qvSeg02Frame, qvSeg02Reset, QV_PACE_WAIT,   50,  3, 0,         -1, 0,   QV_HAND_CLEAR_PRESENT, "scene_3.x3d",  "scene_2.x3d"},
+  {qvSeg03Frame, qvSeg03Reset, QV_PACE_NOWAIT,  0,  6, 0,          5, 63,  0,                     "scene_4.x3d",  "scene_3.x3d"},
+  {qvSeg04Frame, qvSeg04Reset, QV_PACE_WAIT,   50,  8, 0,         -1, 0,   0,                     "scene_5.x3d",  "scene_4.x3d"},
+  {qvSeg05Frame, qvSeg05Reset, QV_PACE_NOWAIT,  0,  9, 0,         -1, 0,   0,                     "scene_6.x3d",  "scene_5.x3d"},
+  {qvSeg06Frame, qvSeg06Reset, QV_PACE_NOWAIT,  0, 10, 0,         -1, 0,   QV_HAND_COPY_WORK,     "scene_7.x3d",  "scene_6.x3d"},
+  {qvSeg07Frame, qvSeg07Reset, QV_PACE_WAIT,   50, 12, 0,         11, 63,  0,                     nullptr,        "scene_7.x3d"},
+  {qvSeg08Frame, qvSeg08Reset, QV_PACE_WAIT,   25, 13, 0,         -1, 0,   QV_HAND_COPY_WORK,     nullptr,        nullptr},
+  {qvSeg09Frame, qvSeg09Reset, QV_PACE_WAIT,   50, 14, 0,         -1, 0,   QV_HAND_COPY_WORK,     nullptr,        nullptr},
+  {qvSeg10Frame, qvSeg10Reset, QV_PACE_WAIT,   25, 15, 0,         -1, 0,   0,                     "scene_11.x3d", nullptr},
+  {qvSeg11Frame, qvSeg11Reset, QV_PACE_WAIT,   50, 16, 0,         -1, 0,   0,                     nullptr,        "scene_11.x3d"},
+  {qvSeg12Frame, qvSeg12Reset, QV_PACE_WAIT,   50, 18, 0,         17, 55,  0,                     "scene_13.x3d", nullptr},
+  {qvSeg13Frame, qvSeg13Reset, QV_PACE_OWN,    35, 20, 0,         -1, 0,   0,                     "scene_14.x3d", "scene_13.x3d"},
+  {qvSeg14Frame, qvSeg14Reset, QV_PACE_WAIT,   50, 23, 0,         -1, 0,   QV_HAND_COPY_WORK,     nullptr,        "scene_14.x3d"},
+  {qvSeg15Frame, qvSeg15Reset, QV_PACE_WAIT,   50, kNever, 0,     -1, 0,   0,                     nullptr,        nullptr},
+};
+// clang-format on
+
+bool qvSegmentEnded(int32_t k, int32_t order, int32_t row) {
+  const QvSegmentDef& s = qvSegments[k];
+  return (order >= s.endOrder && row >= s.endRow) || (order == s.altOrder && row >= s.altRow);
+}
+
+int32_t qvSegmentForOrder(int32_t order) {
+  // A segment whose end needs a row (segment 1: order 1 and row 6) is over for any later order.
+  for (int32_t k = 0; k < QV_SEGMENTS; k++)
+    if (!qvSegmentEnded(k, order, 0) && order <= qvSegments[k].endOrder) return k;
+  return QV_SEGMENTS - 1;
+}
+
+// ---- Music clock and pacing -----------------------------------------------------------
+
+void musicClockTimer(uint32_t) {
+  if (musicHandle) {
+    uint32_t position = BASS_ChannelGetPosition(musicHandle);
+    musicOrder = (int32_t)(position & 0xffff);
+    musicRow = (int32_t)(position >> 16);
+    return;
+  }
+  // No module: count rows, one per call, 64 to an order.
+  if (++musicRow > 63) {
+    musicRow = 0;
+    if (musicOrder < 40) musicOrder++;
+  }
+}
+
+void qvPaceWait(uint32_t minFrame) {
+  frameTime = platGetTickCount() - lastFrameTick;
+  while (frameTime < minFrame) {
+    musicClockTimer(0);
+    frameTime = platGetTickCount() - lastFrameTick;
+  }
+  lastFrameTick = platGetTickCount();
+}
+
+void qvPaceNoWait() {
+  frameTime = platGetTickCount() - lastFrameTick;
+  if (frameTime < 50) {
+    musicClockTimer(0);
+    frameTime = platGetTickCount() - lastFrameTick;
+  }
+  lastFrameTick = platGetTickCount();
+}
+
+// ---- Hashing the presented frames -----------------------------------------------------
+
+uint64_t qvHashPixels(uint64_t hash, const uint32_t* pixels, int32_t n) {
+  // FNV-1a over the 24 colour bits of each pixel (the top byte of the frame buffer has no meaning).
+  for (int32_t i = 0; i < n; i++) hash = (hash ^ (pixels[i] & 0xffffffu)) * 0x100000001b3ull;
+  return hash;
+}
+
+void qvBeginPass() {
+  qvStats.passFrames = 0;
+  qvStats.passHash = kHashStart;
+  if (qvPassStartHook) qvPassStartHook();
+}
+
+void qvHashPresentedFrame(void*) {
+  if (!xVideoBuffer) return;
+  const uint32_t* fb = (const uint32_t*)xVideoBuffer;
+  qvStats.presented++;
+  qvStats.passFrames++;
+  qvStats.hash = qvHashPixels(qvStats.hash, fb, QV_BUFFER_PIXELS);
+  qvStats.passHash = qvHashPixels(qvStats.passHash, fb, QV_BUFFER_PIXELS);
+}
+
+// ---- Segment timers -------------------------------------------------------------------
+
+static int32_t qvStartOrder = 0;
+static bool qvLoop = false;
+static bool qvRestartPending = false;
+static uint32_t qvMusicStartTick = 0;  // tick of the first frame of the pass
+
+static void qvSegmentPass(int32_t k);
+template <int32_t K>
+static void qvSegmentTimer(uint32_t) {
+  qvSegmentPass(K);
+}
+static const xSysTimerProc kTimers[QV_SEGMENTS] = {
+    qvSegmentTimer<0>, qvSegmentTimer<1>, qvSegmentTimer<2>,  qvSegmentTimer<3>,  qvSegmentTimer<4>,
+    qvSegmentTimer<5>, qvSegmentTimer<6>, qvSegmentTimer<7>,  qvSegmentTimer<8>,  qvSegmentTimer<9>,
+    qvSegmentTimer<10>, qvSegmentTimer<11>, qvSegmentTimer<12>, qvSegmentTimer<13>, qvSegmentTimer<14>,
+};
+
+uint32_t qvPassTime() { return firstFrame ? 0 : platPeekTickCount() - qvMusicStartTick; }
+
+static void qvHandOver(int32_t k) {
+  const QvSegmentDef& s = qvSegments[k];
+  if (qvFrameHook) qvFrameHook({k, qvStats.segmentFrames, qvPassTime(), true});
+  if (s.handOver & QV_HAND_CLEAR_PRESENT) {
+    std::memset(view, 0, QV_VIEW_PIXELS * 4);
+    xVideoPresent();
+  }
+  if (s.handOver & QV_HAND_COPY_WORK) std::memcpy(workSprite->pixels, view, QV_VIEW_PIXELS * 4);
+  xLog.Print(xFormat("segment %d -> %d: order %d row %d, %u ms, %u frames", k + 1, k + 2, musicOrder, musicRow,
+                     platPeekTickCount() - qvMusicStartTick, qvStats.segmentFrames));
+  xSysRemoveTimer(kTimers[k]);
+  if (k + 1 < QV_SEGMENTS) xSysAddTimer(kTimers[k + 1], 0);
+  if (s.nextScene) qvUseScene(s.nextScene);
+  qvStats.segment = k + 1;
+  qvStats.segmentFrames = 0;
+}
+
+// Puts every segment back at its start and registers the first one again (--loop).
+static void qvRestart(int32_t k) {
+  xLog.Print(xFormat("pass %d: %u frames, hash %016llx", qvStats.pass + 1, qvStats.passFrames,
+                     (unsigned long long)qvStats.passHash));
+  qvStats.pass++;
+  BASS_Pause();
+  if (musicHandle) BASS_ChannelSetPosition(musicHandle, (uint32_t)qvStartOrder);
+  musicOrder = qvStartOrder;
+  musicRow = 0;
+  for (const QvSegmentDef& s : qvSegments) s.reset();
+  qvResetSharedState();
+  std::srand(xSysRandSeed);
+  std::memset(xVideoBuffer, 0, QV_BUFFER_PIXELS * 4);
+  firstFrame = 1;
+  xSysRemoveTimer(kTimers[k]);
+  int32_t first = qvSegmentForOrder(qvStartOrder);
+  xSysAddTimer(kTimers[first], 0);
+  if (qvSegments[first].scene) qvUseScene(qvSegments[first].scene);
+  qvStats.segment = first;
+  qvStats.segmentFrames = 0;
+  qvBeginPass();
+}
+
+static void qvSegmentPass(int32_t k) {
+  const QvSegmentDef& s = qvSegments[k];
+  if (qvSegmentEnded(k, musicOrder, musicRow)) {
+    qvHandOver(k);
+    return;
+  }
+  // The first frame of a pass is drawn at once, as if the last one were 51 ms ago.
+  if (firstFrame) lastFrameTick = platGetTickCount() - 51;
+  if (s.pacing == QV_PACE_WAIT) qvPaceWait(s.minFrame);
+  else if (s.pacing == QV_PACE_NOWAIT) qvPaceNoWait();
+  s.frame();
+  xVideoPresent();
+  qvStats.segmentFrames++;
+  if (firstFrame) {
+    // The music was held since the start-up: it begins with the first visible frame.
+    if (musicHandle) BASS_Start();
+    firstFrame = 0;
+    qvMusicStartTick = platPeekTickCount();
+  }
+  if (qvFrameHook) qvFrameHook({k, qvStats.segmentFrames, qvPassTime(), false});
+  if (qvRestartPending) {
+    qvRestartPending = false;
+    qvRestart(k);
+  }
+}
+
+void qvPresentationEnd() {
+  if (qvLoop) qvRestartPending = true;
+  else xSysQuit();
+}
+
+void qvTimelineStart(int32_t startOrder, bool loop) {
+  qvStartOrder = startOrder;
+  qvLoop = loop;
+  musicOrder = startOrder;
+  musicRow = 0;
+  int32_t first = qvSegmentForOrder(startOrder);
+  xLog.Print(xFormat("timeline: segment %d at order %d", first + 1, startOrder));
+  qvStats.segment = first;
+  qvStats.segmentFrames = 0;
+  if (qvSegments[first].scene) qvUseScene(qvSegments[first].scene);
+  xSysAddTimer(musicClockTimer, 0);
+  xSysAddTimer(kTimers[first], 0);
+}

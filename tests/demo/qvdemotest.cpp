@@ -1,0 +1,85 @@
+#include "demo/qvdemotest.h"
+
+#include <gtest/gtest.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <unzip.h>
+#include <zip.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "common/qvtest.h"
+#include "demo/qvoptions.h"
+
+std::string qvFreshDir(const std::string& name) {
+  std::string dir = ::testing::TempDir() + "qvdemo_" + name;
+  std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
+  if (std::system(cmd.c_str()) != 0) return "";
+  return dir;
+}
+
+bool qvCopyBuilt(const std::string& dir, const char* name) {
+  std::string bytes = qvReadFile(std::string(QV_BINARY_DIR) + "/" + name);
+  std::ofstream out(dir + "/" + name, std::ios::binary);
+  out << bytes;
+  return !bytes.empty() && out.good();
+}
+
+bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, size_t keep) {
+  std::string from = std::string(QV_BINARY_DIR) + "/quorvane.kvo", to = dir + "/quorvane.kvo";
+  unzFile in = unzOpen(from.c_str());
+  zipFile out = zipOpen(to.c_str(), APPEND_STATUS_CREATE);
+  bool ok = in && out;
+  for (int r = ok ? unzGoToFirstFile(in) : UNZ_END_OF_LIST_OF_FILE; ok && r == UNZ_OK; r = unzGoToNextFile(in)) {
+    char name[256];
+    unz_file_info info;
+    ok = unzGetCurrentFileInfo(in, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK;
+    if (!ok || (drop && !strcasecmp(name, drop))) continue;
+    std::vector<char> data(info.uncompressed_size);
+    ok = unzOpenCurrentFile(in) == UNZ_OK &&
+         unzReadCurrentFile(in, data.data(), (unsigned)data.size()) == (int)data.size() &&
+         unzCloseCurrentFile(in) == UNZ_OK;
+    if (cut && !strcasecmp(name, cut) && keep < data.size()) data.resize(keep);
+    zip_fileinfo zi;
+    std::memset(&zi, 0, sizeof zi);
+    ok = ok && zipOpenNewFileInZip(out, name, &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1) == ZIP_OK &&
+         zipWriteInFileInZip(out, data.data(), (unsigned)data.size()) == ZIP_OK && zipCloseFileInZip(out) == ZIP_OK;
+  }
+  if (in) unzClose(in);
+  if (out && zipClose(out, nullptr) != ZIP_OK) ok = false;
+  return ok;
+}
+
+int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out, std::string* err) {
+  std::string o = cwd + "/.stdout", e = cwd + "/.stderr";
+  std::string cmd = "cd '" + cwd + "' && '" + QV_BINARY_DIR + "/quorvane' " + args + " >'" + o + "' 2>'" + e + "'";
+  int st = std::system(cmd.c_str());
+  if (out) *out = qvReadFile(o);
+  if (err) *err = qvReadFile(e);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+std::string qvLogLines(const std::string& log, const char* prefix) {
+  std::istringstream in(log);
+  std::string line, all;
+  while (std::getline(in, line))
+    if (line.rfind(prefix, 0) == 0) all += line + "\n";
+  return all;
+}
+
+void qvTestStartup(const char* extra) {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  ASSERT_EQ(chdir(QV_BINARY_DIR), 0);
+  std::vector<const char*> argv = {"quorvane", "--headless", "--windowed"};
+  if (extra) argv.push_back(extra);
+  qvOptions o;
+  ASSERT_EQ(qvParseOptions((int32_t)argv.size(), (char**)argv.data(), &o), 0);
+  ASSERT_EQ(qvStartup(o), 0);
+}
