@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "demo/qvbass.h"
+#include "demo/qvcapture.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
@@ -25,9 +26,44 @@ uint32_t musicHandle = 0;
 uint32_t* view = nullptr;
 x2dSprite* thumbnail7 = nullptr;
 
-// Headless presents take one period of a 60 Hz display, like a vsynced window.
+static int32_t qvUsageLine(const char* message) {
+  std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", message);
+  return 2;
+}
+
+static bool qvCapturing = false;
+
+// Headless presents take one period of a 60 Hz display, like a vsynced window; a capture's
+// display runs at the capture's frame rate.
 static void qvHeadlessDisplayPhase() {
-  if (platBackend() == PLAT_BACKEND_HEADLESS) platHeadlessSetRefresh(60, 1);
+  if (platBackend() != PLAT_BACKEND_HEADLESS) return;
+  uint32_t num = 60, den = 1;
+  if (qvCapturing) qvCaptureRefresh(&num, &den);
+  platHeadlessSetRefresh(num, den);
+}
+
+// --capture and its settings; 0, or 2 after a usage message.
+static int32_t qvPrepareCapture(qvOptions& o) {
+  if (!o.capture) {
+    if (o.fps || o.captureScale || o.captureSize) return qvUsageLine("--fps, --capture-scale and --capture-size need --capture");
+    return 0;
+  }
+  QvCaptureSettings s = {o.capture, 60, 1, o.captureScale, 0, 0};
+  if (o.fps && !qvParseFps(o.fps, &s.fpsNum, &s.fpsDen))
+    return qvUsageLine("--fps needs N or N/D frames per second (1..1000), e.g. 60 or 60000/1001");
+  if (o.captureSize && (o.captureScale || !qvParseSize(o.captureSize, &s.width, &s.height)))
+    return qvUsageLine(o.captureScale ? "--capture-scale and --capture-size exclude each other"
+                                      : "--capture-size needs WxH, e.g. 1920x1080");
+  if (o.loop) return qvUsageLine("--capture and --loop exclude each other");
+  o.headless = true;
+  o.displayGiven = true;
+  char err[256];
+  if (!qvCaptureBegin(s, o.startOrder, err, sizeof err)) {
+    std::fprintf(stderr, "quorvane: %s\n", err);
+    return 1;
+  }
+  qvCapturing = true;
+  return 0;
 }
 
 static void qvKeyResponder(void* record) {
@@ -146,11 +182,13 @@ int32_t qvMain(int32_t argc, char** argv) {
     return 0;
   }
   if (parsed) return parsed;
+  if (int32_t r = qvPrepareCapture(o)) return r;
   if (int32_t r = qvStartup(o)) return r;
   xSysRun();
   xLog.Print(xFormat("presented %u frames, hash %016" PRIx64, qvStats.presented, qvStats.hash));
   if (o.headless) std::printf("quorvane: %u frames presented, hash %016" PRIx64 "\n", qvStats.presented, qvStats.hash);
   // The replayer's thread must stop before the process tears down what it reads.
   BASS_Free();
+  if (qvCapturing) return qvCaptureFinish() ? 0 : 1;
   return 0;
 }

@@ -18,6 +18,15 @@ const QvOptionDef qvOptionTable[] = {
   {"--mute", nullptr, QV_OPT_FLAG, QV_FIELD(mute), 0, 0, "no sound; the music still drives the timing"},
   {"--no-music", nullptr, QV_OPT_FLAG, QV_FIELD(noMusic), 0, 0,
    "do not load the module: the clock counts 64 rows an order by itself (tests)"},
+  {"--capture", "OUT", QV_OPT_TEXT, QV_FIELD(capture), 0, 0,
+   "capture the whole presentation headless at a fixed frame rate into OUT.y4m\n"
+   "(YUV 4:2:0, BT.601 limited range) and OUT.wav (44.1 kHz 16-bit stereo), or,\n"
+   "when OUT ends in .mp4, .mkv or .webm, through ffmpeg into that file"},
+  {"--fps", "N[/D]", QV_OPT_TEXT, QV_FIELD(fps), 0, 0, "capture frame rate, e.g. 60 (the default), 50 or 60000/1001"},
+  {"--capture-scale", "K", QV_OPT_INT, QV_FIELD(captureScale), 1, 16,
+   "capture at K times 320x240, each pixel a KxK block (e.g. 4 gives 1280x960)"},
+  {"--capture-size", "WxH", QV_OPT_TEXT, QV_FIELD(captureSize), 0, 0,
+   "capture at WxH: the largest whole scale that fits, centred on black"},
   {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
    "write the presented view as PNG into DIR every MS ms of the presentation\n"
    "(default 1000) and at each part's first and last frame; names give the time,\n"

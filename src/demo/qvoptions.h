@@ -21,6 +21,10 @@ struct qvOptions {
   bool noMusic;            // --no-music
   bool loop;               // --loop
   const char* dumpFrames;  // --dump-frames DIR[:EVERY_MS]
+  const char* capture;     // --capture OUT
+  const char* fps;         // --fps N or N/D
+  int32_t captureScale;    // --capture-scale K
+  const char* captureSize; // --capture-size WxH
   bool help;
   bool version;
 };

@@ -102,7 +102,11 @@ uint64_t qvHashPixels(uint64_t hash, const uint32_t* pixels, int32_t n) {
   return hash;
 }
 
+bool qvPresenting = false;
+void (*qvPresentHook)() = nullptr;
+
 void qvBeginPass() {
+  qvPresenting = true;
   qvStats.passFrames = 0;
   qvStats.passHash = kHashStart;
   if (qvPassStartHook) qvPassStartHook();
@@ -115,6 +119,7 @@ void qvHashPresentedFrame(void*) {
   qvStats.passFrames++;
   qvStats.hash = qvHashPixels(qvStats.hash, fb, QV_BUFFER_PIXELS);
   qvStats.passHash = qvHashPixels(qvStats.passHash, fb, QV_BUFFER_PIXELS);
+  if (qvPresentHook) qvPresentHook();
 }
 
 // ---- Segment timers -------------------------------------------------------------------

@@ -77,6 +77,10 @@ extern QvRunStats qvStats;
 // qvPassStartHook, which the program sets to put the simulated display at a fresh phase.
 void qvBeginPass();
 extern void (*qvPassStartHook)();
+// Set from the start of the first pass on: presents belong to the presentation, not the start-up.
+extern bool qvPresenting;
+// Called after a presented frame has been counted (captures).
+extern void (*qvPresentHook)();
 // Responder for the present-begin event: counts and hashes the frame buffer.
 void qvHashPresentedFrame(void* record);
 // The hash of a pass, continued over one frame buffer of n pixels.

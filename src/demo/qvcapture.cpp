@@ -1,0 +1,227 @@
+#include "demo/qvcapture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "demo/qvcapout.h"
+#include "demo/qvdemo.h"
+#include "demo/qvmusic.h"
+#include "demo/qvtimeline.h"
+#include "system/xsystem.h"
+#include "video/xvideo.h"
+
+namespace {
+
+struct Capture {
+  QvCaptureSettings set;
+  QvCanvas canvas;
+  QvY4mWriter y4m;
+  FILE* video = nullptr;
+  bool pipe = false;           // video goes into ffmpeg
+  std::string videoName, wavName, tempWav;
+  int32_t startOrder = 0;
+  std::vector<uint32_t> frame;  // the frame presented last
+  bool haveFrame = false;
+  uint32_t lastMs = 0;
+  uint64_t written = 0;         // video frames
+  uint64_t expected = 0;        // for the progress bar
+  bool failed = false;
+  bool tty = false;
+  std::chrono::steady_clock::time_point began;
+};
+Capture cap;
+volatile std::sig_atomic_t capInterrupted = 0;
+
+void qvCaptureSigint(int) { capInterrupted = 1; }
+
+bool qvEndsWith(const std::string& s, const char* tail) {
+  size_t n = std::strlen(tail);
+  return s.size() > n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+std::string qvQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// The instant of output frame k, compared with a time in ms: k / fps < ms / 1000.
+bool qvInstantBefore(uint64_t k, uint32_t ms) {
+  return k * 1000u * cap.set.fpsDen < (uint64_t)ms * cap.set.fpsNum;
+}
+
+void qvProgress(bool last) {
+  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
+  if (!cap.tty) return;
+  if (!last && cap.written % 30 != 0) return;
+  uint64_t total = cap.expected > cap.written ? cap.expected : cap.written;
+  int32_t pct = total ? (int32_t)(cap.written * 100 / total) : 100;
+  double left = cap.written ? elapsed * (double)(total - cap.written) / (double)cap.written : 0;
+  char bar[31];
+  for (int32_t i = 0; i < 30; i++) bar[i] = i < pct * 30 / 100 ? '#' : '.';
+  bar[30] = 0;
+  std::fprintf(stderr, "\r[%s] %3d%% %llu/%llu frames, %.0f s elapsed, %.0f s left ", bar, pct,
+               (unsigned long long)cap.written, (unsigned long long)total, elapsed, left);
+  if (last) std::fputc('\n', stderr);
+}
+
+void qvEmit() {
+  if (cap.failed) return;
+  if (!cap.y4m.Frame(cap.frame.data())) {
+    cap.failed = true;
+    std::fprintf(stderr, "\nquorvane: cannot write the video (%s)\n", cap.pipe ? "ffmpeg stopped" : cap.videoName.c_str());
+    xSysQuit();
+    return;
+  }
+  cap.written++;
+  qvProgress(false);
+}
+
+// After each present of the presentation: every output instant before this frame shows the
+// frame presented before it.
+void qvCapturePresent() {
+  if (!qvPresenting || cap.failed) return;
+  uint32_t ms = qvPassTime();
+  if (cap.haveFrame)
+    while (qvInstantBefore(cap.written, ms) && !cap.failed) qvEmit();
+  std::memcpy(cap.frame.data(), xVideoBuffer, QV_BUFFER_PIXELS * 4);
+  cap.haveFrame = true;
+  cap.lastMs = ms;
+  if (capInterrupted) xSysQuit();
+}
+
+// Makes the folders leading to path (like mkdir -p of its parent).
+void qvMakeParents(const std::string& path) {
+  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
+    mkdir(path.substr(0, at).c_str(), 0777);
+}
+
+bool qvOpenVideo(char* err, int32_t errSize) {
+  std::string out = cap.set.out;
+  qvMakeParents(out);
+  cap.pipe = qvEndsWith(out, ".mp4") || qvEndsWith(out, ".mkv") || qvEndsWith(out, ".webm");
+  if (!cap.pipe) {
+    cap.videoName = out + ".y4m";
+    cap.wavName = out + ".wav";
+    cap.video = std::fopen(cap.videoName.c_str(), "wb");
+    if (!cap.video) std::snprintf(err, (size_t)errSize, "cannot create %s", cap.videoName.c_str());
+    return cap.video != nullptr;
+  }
+  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+    std::snprintf(err, (size_t)errSize,
+                  "ffmpeg is not on the PATH: install it, or capture to OUT (without .mp4/.mkv/.webm) for OUT.y4m "
+                  "and OUT.wav");
+    return false;
+  }
+  cap.videoName = out;
+  // The music depends only on the module: render it first, long enough for the whole
+  // presentation, and let ffmpeg stop the audio with the video.
+  char tmp[] = "/tmp/quorvane-audio-XXXXXX";
+  int fd = mkstemp(tmp);
+  if (fd < 0) {
+    std::snprintf(err, (size_t)errSize, "cannot create a temporary file for the audio");
+    return false;
+  }
+  close(fd);
+  cap.tempWav = tmp;
+  uint64_t ms = (uint64_t)(26 - cap.startOrder + 1) * 7680 + 2000;
+  if (!qvMusicRenderWav("rul-quor.s3m", cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
+    std::snprintf(err, (size_t)errSize, "cannot render the music into %s", cap.tempWav.c_str());
+    return false;
+  }
+  const char* codecs = qvEndsWith(out, ".webm") ? "-c:v libvpx-vp9 -crf 24 -b:v 0 -c:a libopus -b:a 192k"
+                       : qvEndsWith(out, ".mkv") ? "-c:v libx264 -crf 16 -preset medium -c:a flac"
+                                                 : "-c:v libx264 -crf 16 -preset medium -c:a aac -b:a 256k -movflags +faststart";
+  std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f yuv4mpegpipe -i - -i " + qvQuote(cap.tempWav) + " " +
+                    codecs + " -pix_fmt yuv420p -colorspace bt470bg -color_primaries bt470bg -color_trc smpte170m" +
+                    " -color_range tv -shortest " + qvQuote(out);
+  cap.video = popen(cmd.c_str(), "w");
+  if (!cap.video) std::snprintf(err, (size_t)errSize, "cannot start ffmpeg");
+  return cap.video != nullptr;
+}
+
+}  // namespace
+
+bool qvParseFps(const char* text, uint32_t* num, uint32_t* den) {
+  char* end;
+  unsigned long n = std::strtoul(text, &end, 10), d = 1;
+  if (end == text) return false;
+  if (*end == '/') {
+    const char* at = end + 1;
+    d = std::strtoul(at, &end, 10);
+    if (end == at) return false;
+  }
+  if (*end || n == 0 || d == 0 || n > 1000000 || d > 1000000 || n > 1000 * d || n < d) return false;
+  *num = (uint32_t)n, *den = (uint32_t)d;
+  return true;
+}
+
+bool qvParseSize(const char* text, int32_t* width, int32_t* height) {
+  int w, h, used = 0;
+  if (std::sscanf(text, "%dx%d%n", &w, &h, &used) != 2 || text[used]) return false;
+  *width = w, *height = h;
+  return true;
+}
+
+void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
+  *num = cap.set.fpsNum;
+  *den = cap.set.fpsDen;
+}
+
+bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
+  cap.set = s;
+  cap.startOrder = startOrder;
+  bool sized = s.width || s.height;
+  if (sized ? !qvCanvasForSize(s.width, s.height, &cap.canvas) : !qvCanvasForScale(s.scale ? s.scale : 1, &cap.canvas)) {
+    std::snprintf(err, (size_t)errSize, sized ? "--capture-size needs an even size of at least 320x240 and at most 7680x4320"
+                                              : "--capture-scale needs a whole number 1..16");
+    return false;
+  }
+  if (!qvOpenVideo(err, errSize)) return false;
+  if (!cap.y4m.Begin(cap.video, cap.canvas, s.fpsNum, s.fpsDen)) {
+    std::snprintf(err, (size_t)errSize, "cannot write %s", cap.videoName.c_str());
+    return false;
+  }
+  cap.frame.assign(QV_BUFFER_PIXELS, 0);
+  cap.expected = (uint64_t)(26 - startOrder) * 7680 * s.fpsNum / (1000ull * s.fpsDen) + 1;
+  cap.tty = isatty(2);
+  cap.began = std::chrono::steady_clock::now();
+  qvPresentHook = qvCapturePresent;
+  std::signal(SIGINT, qvCaptureSigint);
+  return true;
+}
+
+bool qvCaptureFinish() {
+  // The last frame stands at every instant up to its own, and is shown at least once.
+  uint64_t before = cap.written;
+  if (cap.haveFrame)
+    while (!cap.failed && qvInstantBefore(cap.written, cap.lastMs + 1)) qvEmit();
+  if (cap.haveFrame && cap.written == before) qvEmit();
+  qvProgress(true);
+  bool ok = !cap.failed;
+  if (cap.pipe) {
+    int st = pclose(cap.video);
+    ok = ok && st == 0;
+    std::remove(cap.tempWav.c_str());
+  } else {
+    ok = std::fclose(cap.video) == 0 && ok;
+    // Exactly as many sample frames as the video lasts: frames x 44100 / fps, rounded down.
+    uint64_t samples = cap.written * 44100ull * cap.set.fpsDen / cap.set.fpsNum;
+    ok = ok && qvMusicRenderWav("rul-quor.s3m", cap.startOrder, samples, cap.wavName.c_str());
+  }
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
+  double length = (double)cap.written * cap.set.fpsDen / cap.set.fpsNum;
+  std::fprintf(stderr, "quorvane: %s %llu frames of %dx%d at %u/%u fps (%.2f s) in %.1f s, %.1fx real time -> %s%s%s\n",
+               ok ? "captured" : "capture failed after", (unsigned long long)cap.written, cap.canvas.width,
+               cap.canvas.height, cap.set.fpsNum, cap.set.fpsDen, length, secs, secs > 0 ? length / secs : 0.0,
+               cap.videoName.c_str(), cap.pipe ? "" : " + ", cap.pipe ? "" : cap.wavName.c_str());
+  return ok;
+}
