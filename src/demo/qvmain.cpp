@@ -1,16 +1,21 @@
 // The program: options, platform, then the start-up in its fixed order and the message loop.
+#include <chrono>
 #include <cinttypes>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
 #include "demo/qvbass.h"
+#include "demo/qvcapout.h"
 #include "demo/qvcapture.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
 #include "demo/qvoptions.h"
 #include "demo/qvresources.h"
+#include "demo/qvtimedemo.h"
 #include "demo/qvtimeline.h"
+#include "demo/qvviewer.h"
 #include "file/xfile.h"
 #include "platform/plat_headless.h"
 #include "system/xerror.h"
@@ -19,6 +24,9 @@
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 #include "x2d/x2d.h"
+
+// As close to the process start as the program can see (static initialisation).
+static const std::chrono::steady_clock::time_point qvProcessStart = std::chrono::steady_clock::now();
 
 int32_t fullScreen = 1;
 xFile qvArchive(1);
@@ -55,6 +63,9 @@ static int32_t qvPrepareCapture(qvOptions& o) {
     return qvUsageLine(o.captureScale ? "--capture-scale and --capture-size exclude each other"
                                       : "--capture-size needs WxH, e.g. 1920x1080");
   if (o.loop) return qvUsageLine("--capture and --loop exclude each other");
+  QvCanvas canvas;
+  if (o.captureSize ? !qvCanvasForSize(s.width, s.height, &canvas) : o.captureScale && !qvCanvasForScale(s.scale, &canvas))
+    return qvUsageLine("--capture-size needs an even size of at least 320x240 and at most 7680x4320");
   o.headless = true;
   o.displayGiven = true;
   char err[256];
@@ -69,6 +80,7 @@ static int32_t qvPrepareCapture(qvOptions& o) {
 static void qvKeyResponder(void* record) {
   uint32_t code = *(uint32_t*)record;
   if (code == DIK_ESCAPE) xSysQuit();
+  qvViewerKey(code);
   if (code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU]))
     xVideoChangeCoopLevel(xVideoWindow, xVideoFullScreen ? 0 : 1);
 }
@@ -103,6 +115,7 @@ static void qvStartPresentation(const qvOptions& o) {
   BASS_Start();
   xSysAddResponder(qvKeyResponder, XSYS_KEY_PRESSED, 1);
   xSysAddResponder(qvCloseResponder, XSYS_CLOSE, 1);
+  qvViewerInit();
   qvRunLoaders();
   thumbnail7 = qvMakeView(64000, 80, 50);
   musicHandle = 0;
@@ -182,6 +195,9 @@ int32_t qvMain(int32_t argc, char** argv) {
     return 0;
   }
   if (parsed) return parsed;
+  if (o.timedemo) return qvTimedemo(o, qvProcessStart);
+  if (o.scalar) setenv("QV_SCALAR", "1", 1);
+  if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");
   if (int32_t r = qvPrepareCapture(o)) return r;
   if (int32_t r = qvStartup(o)) return r;
   xSysRun();

@@ -20,6 +20,8 @@ bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frame
     return false;
   }
   mod->set_repeat_count(-1);
+  // No dither: its noise is random, and two renderings must give the same bytes.
+  mod->ctl_set_integer("dither", 0);
   if (startOrder) mod->set_position_order_row(startOrder, 0);
   QvWavWriter wav;
   if (!wav.Begin(wavPath, 44100)) return false;

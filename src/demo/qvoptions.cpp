@@ -27,6 +27,13 @@ const QvOptionDef qvOptionTable[] = {
    "capture at K times 320x240, each pixel a KxK block (e.g. 4 gives 1280x960)"},
   {"--capture-size", "WxH", QV_OPT_TEXT, QV_FIELD(captureSize), 0, 0,
    "capture at WxH: the largest whole scale that fits, centred on black"},
+  {"--timedemo", nullptr, QV_OPT_FLAG, QV_FIELD(timedemo), 0, 0,
+   "time the start-up, then draw every part --frames times at 20 ms of virtual time\n"
+   "each and print a table: mean and p99 ms per frame, fps, and the ratio to a memcpy\n"
+   "of the 320x200 view measured in the same run"},
+  {"--frames", "N", QV_OPT_INT, QV_FIELD(frames), 1, 100000, "frames per part in the timedemo (default 300)"},
+  {"--scalar", nullptr, QV_OPT_FLAG, QV_FIELD(scalar), 0, 0, "use the plain (non-SIMD) routines everywhere (as QV_SCALAR=1)"},
+  {"--timedemo-json", "FILE", QV_OPT_TEXT, QV_FIELD(timedemoJson), 0, 0, "also write the timedemo's results to FILE as JSON"},
   {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
    "write the presented view as PNG into DIR every MS ms of the presentation\n"
    "(default 1000) and at each part's first and last frame; names give the time,\n"

@@ -25,6 +25,10 @@ struct qvOptions {
   const char* fps;         // --fps N or N/D
   int32_t captureScale;    // --capture-scale K
   const char* captureSize; // --capture-size WxH
+  bool timedemo;           // --timedemo
+  int32_t frames;          // --frames N (timedemo)
+  bool scalar;             // --scalar: the plain sprite class
+  const char* timedemoJson;  // --timedemo-json FILE
   bool help;
   bool version;
 };

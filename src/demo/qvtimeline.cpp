@@ -182,8 +182,32 @@ static void qvRestart(int32_t k) {
   qvBeginPass();
 }
 
+bool qvPaused = false;
+static uint32_t qvPausedPresent = 0;
+
+void qvSetPaused(bool paused) {
+  if (paused == qvPaused) return;
+  qvPaused = paused;
+  bool started = musicHandle && !firstFrame;
+  if (paused) {
+    if (started) BASS_Pause();
+    qvPausedPresent = platGetTickCount();
+    return;
+  }
+  // The pause does not count as frame time: the next frame measures from now.
+  lastFrameTick = platGetTickCount();
+  if (started) BASS_Start();
+}
+
 static void qvSegmentPass(int32_t k) {
   const QvSegmentDef& s = qvSegments[k];
+  if (qvPaused) {
+    if (platGetTickCount() - qvPausedPresent >= 50) {
+      qvPausedPresent = platGetTickCount();
+      xVideoPresent();
+    }
+    return;
+  }
   if (qvSegmentEnded(k, musicOrder, musicRow)) {
     qvHandOver(k);
     return;

@@ -62,6 +62,11 @@ extern void (*qvFrameHook)(const QvFrameEvent& event);
 // Milliseconds since the first frame of the pass (0 before it).
 uint32_t qvPassTime();
 
+// Pause: the music and its position hold, no segment draws, the last frame is presented
+// again every 50 ms so the window keeps its picture; resuming continues without a jump.
+extern bool qvPaused;
+void qvSetPaused(bool paused);
+
 // Counters of the run, for the log, the tests and the summary line.
 struct QvRunStats {
   int32_t segment;          // 0-based index of the segment now playing

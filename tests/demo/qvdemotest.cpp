@@ -55,9 +55,18 @@ bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, s
   return ok;
 }
 
-int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out, std::string* err) {
+std::string qvAssetDir(const char* name, const char* drop, const char* cut, size_t keep) {
+  std::string dir = qvFreshDir(name);
+  EXPECT_TRUE(qvWriteArchive(dir, drop, cut, keep));
+  EXPECT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+  return dir;
+}
+
+int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out, std::string* err,
+                 const std::string& env) {
   std::string o = cwd + "/.stdout", e = cwd + "/.stderr";
-  std::string cmd = "cd '" + cwd + "' && '" + QV_BINARY_DIR + "/quorvane' " + args + " >'" + o + "' 2>'" + e + "'";
+  std::string cmd = "cd '" + cwd + "' && " + (env.empty() ? "" : "env " + env + " ") + "'" + QV_BINARY_DIR +
+                    "/quorvane' " + args + " >'" + o + "' 2>'" + e + "'";
   int st = std::system(cmd.c_str());
   if (out) *out = qvReadFile(o);
   if (err) *err = qvReadFile(e);

@@ -9,9 +9,13 @@ std::string qvFreshDir(const std::string& name);
 bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut = nullptr, size_t keep = 0);
 // Copies a file of the build folder (rul-quor.s3m, ...) into dir.
 bool qvCopyBuilt(const std::string& dir, const char* name);
+// A fresh folder holding the archive (altered as qvWriteArchive does) and the module: the
+// current directory of a run.
+std::string qvAssetDir(const char* name, const char* drop = nullptr, const char* cut = nullptr, size_t keep = 0);
 // Runs the built program in cwd with the arguments; returns the exit status, stdout and stderr.
+// env: assignments put before the program (e.g. "PATH=/nonexistent").
 int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out = nullptr,
-                 std::string* err = nullptr);
+                 std::string* err = nullptr, const std::string& env = "");
 // The lines of a log that start with prefix.
 std::string qvLogLines(const std::string& log, const char* prefix);
 // Starts the program headless inside the test process (windowed, no dialog, from the build

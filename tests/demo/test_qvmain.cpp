@@ -78,14 +78,6 @@ TEST(QvMainDeath, HelpListsEveryOption) {
 
 // ---- Faults of the start-up: the exact box text, status 1 ------------------------------
 
-// A folder holding the archive (altered as asked) and the module, as the current directory.
-static std::string qvAssetDir(const char* name, const char* drop, const char* cut = nullptr, size_t keep = 0) {
-  std::string dir = qvFreshDir(name);
-  EXPECT_TRUE(qvWriteArchive(dir, drop, cut, keep));
-  EXPECT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
-  return dir;
-}
-
 static void qvExpectFatal(const std::string& dir, const char* message) {
   std::string err;
   EXPECT_EQ(qvRunProgram(dir, "--headless", nullptr, &err), 1) << message;

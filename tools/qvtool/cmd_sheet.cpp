@@ -17,6 +17,7 @@
 #include "image/ximage.h"
 #include "image/xpng.h"
 #include "qvtool/qvtool.h"
+#include "x2d/x2dfont.h"
 #include "qvtool/qvutil.h"
 
 namespace {
@@ -29,21 +30,6 @@ struct Item {
   std::vector<uint32_t> px;
 };
 
-// A 5x7 label font of our own: one byte per row, bit 4 = leftmost column.
-const char* const kGlyphChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-/x";
-const uint8_t kGlyphs[][7] = {
-    {14, 17, 17, 31, 17, 17, 17}, {30, 17, 17, 30, 17, 17, 30}, {14, 17, 16, 16, 16, 17, 14}, {30, 17, 17, 17, 17, 17, 30},
-    {31, 16, 16, 30, 16, 16, 31}, {31, 16, 16, 30, 16, 16, 16}, {14, 17, 16, 23, 17, 17, 15}, {17, 17, 17, 31, 17, 17, 17},
-    {14, 4, 4, 4, 4, 4, 14},      {7, 2, 2, 2, 2, 18, 12},      {17, 18, 20, 24, 20, 18, 17}, {16, 16, 16, 16, 16, 16, 31},
-    {17, 27, 21, 21, 17, 17, 17}, {17, 17, 25, 21, 19, 17, 17}, {14, 17, 17, 17, 17, 17, 14}, {30, 17, 17, 30, 16, 16, 16},
-    {14, 17, 17, 17, 21, 18, 13}, {30, 17, 17, 30, 20, 18, 17}, {15, 16, 16, 14, 1, 1, 30},   {31, 4, 4, 4, 4, 4, 4},
-    {17, 17, 17, 17, 17, 17, 14}, {17, 17, 17, 17, 17, 10, 4},  {17, 17, 17, 21, 21, 21, 10}, {17, 17, 10, 4, 10, 17, 17},
-    {17, 17, 10, 4, 4, 4, 4},     {31, 1, 2, 4, 8, 16, 31},     {14, 17, 19, 21, 25, 17, 14}, {4, 12, 4, 4, 4, 4, 14},
-    {14, 17, 1, 2, 4, 8, 31},     {31, 2, 4, 2, 1, 17, 14},     {2, 6, 10, 18, 31, 2, 2},     {31, 16, 30, 1, 1, 17, 14},
-    {6, 8, 16, 30, 17, 17, 14},   {31, 1, 2, 4, 8, 8, 8},       {14, 17, 17, 14, 17, 17, 14}, {14, 17, 17, 15, 1, 2, 12},
-    {0, 0, 0, 0, 0, 12, 12},      {0, 0, 0, 0, 0, 0, 31},       {0, 0, 0, 31, 0, 0, 0},       {1, 1, 2, 4, 8, 16, 16},
-    {0, 0, 17, 10, 4, 10, 17}};
-
 struct Canvas {
   int32_t w, h;
   std::vector<uint32_t> px;
@@ -54,9 +40,8 @@ struct Canvas {
 void label(Canvas& cv, int32_t x, int32_t y, const std::string& text) {
   for (int32_t pass = 0; pass < 2; pass++)
     for (size_t i = 0; i < text.size(); i++) {
-      const char* g = std::strchr(kGlyphChars, std::toupper((unsigned char)text[i]));
-      if (!g || !*g) continue;
-      const uint8_t* rows = kGlyphs[g - kGlyphChars];
+      const uint8_t* rows = x2dGlyph5x7(text[i]);
+      if (!rows) continue;
       for (int32_t r = 0; r < 7; r++)
         for (int32_t c = 0; c < 5; c++) {
           if (!(rows[r] >> (4 - c) & 1)) continue;
