@@ -199,6 +199,8 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   return true;
 }
 
+bool qvCaptureInterrupted() { return capInterrupted != 0; }
+
 bool qvCaptureFinish() {
   // The last frame stands at every instant up to its own, and is shown at least once.
   uint64_t before = cap.written;
@@ -219,6 +221,7 @@ bool qvCaptureFinish() {
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
   double length = (double)cap.written * cap.set.fpsDen / cap.set.fpsNum;
+  if (capInterrupted) std::fprintf(stderr, "quorvane: capture interrupted; the files hold what was captured\n");
   std::fprintf(stderr, "quorvane: %s %llu frames of %dx%d at %u/%u fps (%.2f s) in %.1f s, %.1fx real time -> %s%s%s\n",
                ok ? "captured" : "capture failed after", (unsigned long long)cap.written, cap.canvas.width,
                cap.canvas.height, cap.set.fpsNum, cap.set.fpsDen, length, secs, secs > 0 ? length / secs : 0.0,

@@ -23,5 +23,7 @@ bool qvParseSize(const char* text, int32_t* width, int32_t* height);
 // prints the summary; false when something could not be written.
 bool qvCaptureBegin(const QvCaptureSettings& settings, int32_t startOrder, char* err, int32_t errSize);
 bool qvCaptureFinish();
+// True after Ctrl+C stopped the capture (the program then ends with status 130).
+bool qvCaptureInterrupted();
 // The refresh the headless display runs at while capturing (frames per second num/den).
 void qvCaptureRefresh(uint32_t* num, uint32_t* den);

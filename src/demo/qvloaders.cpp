@@ -168,7 +168,12 @@ static void qvLoadTablesAndEffects() {
 }
 
 static void qvLoadScenes() {
-  for (int32_t i = 0; i < QV_SCENES; i++) x3dLoadSceneScript(kSceneFiles[i], &qvScenes[i], &qvArchive);
+  for (int32_t i = 0; i < QV_SCENES; i++) {
+    x3dLoadSceneScript(kSceneFiles[i], &qvScenes[i], &qvArchive);
+    // A script that never names a scene leaves it empty; the segments need its camera.
+    if (qvScenes[i].cameraCount == 0)
+      xErrMsg(xFormat("Broken resource file -> %s sets up no scene", kSceneFiles[i]));
+  }
   x3dTextureDump();
   const uint32_t* t5 = qvFindTexture("TEXTURES/TEXTURE5.TGA", 1657);
   effectC->SetTexture(t5);

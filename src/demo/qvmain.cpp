@@ -139,7 +139,6 @@ static void qvStartPresentation(const qvOptions& o) {
   }
   std::memset(xVideoBuffer, 0, QV_BUFFER_PIXELS * 4);
   lastFrameTick = platGetTickCount();
-  qvBeginPass();
 }
 
 static int32_t qvStartPlatform(const qvOptions& o) {
@@ -205,6 +204,9 @@ int32_t qvMain(int32_t argc, char** argv) {
   if (o.headless) std::printf("quorvane: %u frames presented, hash %016" PRIx64 "\n", qvStats.presented, qvStats.hash);
   // The replayer's thread must stop before the process tears down what it reads.
   BASS_Free();
-  if (qvCapturing) return qvCaptureFinish() ? 0 : 1;
+  if (qvCapturing) {
+    bool ok = qvCaptureFinish();
+    return qvCaptureInterrupted() ? 130 : ok ? 0 : 1;
+  }
   return 0;
 }

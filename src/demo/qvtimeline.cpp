@@ -2,7 +2,10 @@
 // ending at its music position and handing over to the next.
 #include "demo/qvtimeline.h"
 
+#include <unistd.h>
+
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -160,9 +163,20 @@ static void qvHandOver(int32_t k) {
 }
 
 // Puts every segment back at its start and registers the first one again (--loop).
+// Resident memory in KiB (0 when /proc cannot tell), logged at the end of each pass.
+static uint32_t qvResidentKiB() {
+  std::FILE* f = std::fopen("/proc/self/statm", "r");
+  unsigned long size = 0, resident = 0;
+  if (f) {
+    if (std::fscanf(f, "%lu %lu", &size, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return (uint32_t)(resident * (unsigned long)sysconf(_SC_PAGESIZE) / 1024);
+}
+
 static void qvRestart(int32_t k) {
-  xLog.Print(xFormat("pass %d: %u frames, hash %016llx", qvStats.pass + 1, qvStats.passFrames,
-                     (unsigned long long)qvStats.passHash));
+  xLog.Print(xFormat("pass %d: %u frames, hash %016llx, %u ms, resident %u KiB", qvStats.pass + 1,
+                     qvStats.passFrames, (unsigned long long)qvStats.passHash, qvPassTime(), qvResidentKiB()));
   qvStats.pass++;
   BASS_Pause();
   if (musicHandle) BASS_ChannelSetPosition(musicHandle, (uint32_t)qvStartOrder);
@@ -179,7 +193,6 @@ static void qvRestart(int32_t k) {
   if (qvSegments[first].scene) qvUseScene(qvSegments[first].scene);
   qvStats.segment = first;
   qvStats.segmentFrames = 0;
-  qvBeginPass();
 }
 
 bool qvPaused = false;
@@ -212,8 +225,20 @@ static void qvSegmentPass(int32_t k) {
     qvHandOver(k);
     return;
   }
-  // The first frame of a pass is drawn at once, as if the last one were 51 ms ago.
-  if (firstFrame) lastFrameTick = platGetTickCount() - 51;
+  // A pass starts one loop pass late, so that what the start-up (or the end of the last pass)
+  // left in the message queue, such as a repaint, is handled before the pass's first frame.
+  static bool armed = false;
+  if (firstFrame && !armed) {
+    armed = true;
+    return;
+  }
+  armed = false;
+  // The first frame of a pass is drawn at once, as if the last one were 51 ms ago; the pass's
+  // counts start with it.
+  if (firstFrame) {
+    qvBeginPass();
+    lastFrameTick = platGetTickCount() - 51;
+  }
   if (s.pacing == QV_PACE_WAIT) qvPaceWait(s.minFrame);
   else if (s.pacing == QV_PACE_NOWAIT) qvPaceNoWait();
   s.frame();

@@ -78,8 +78,8 @@ struct QvRunStats {
   uint64_t passHash;        // hash of them
 };
 extern QvRunStats qvStats;
-// Starts the counts of a pass (at the end of the start-up and at each restart) and calls
-// qvPassStartHook, which the program sets to put the simulated display at a fresh phase.
+// Starts the counts of a pass (just before its first frame) and calls qvPassStartHook, which
+// the program sets to put the simulated display at a fresh phase.
 void qvBeginPass();
 extern void (*qvPassStartHook)();
 // Set from the start of the first pass on: presents belong to the presentation, not the start-up.

@@ -30,8 +30,25 @@ bool qvCopyBuilt(const std::string& dir, const char* name) {
   return !bytes.empty() && out.good();
 }
 
-bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, size_t keep) {
+// The bytes of one entry of the built archive ("" when missing).
+static std::string qvEntry(const char* name) {
+  std::string from = std::string(QV_BINARY_DIR) + "/quorvane.kvo", bytes;
+  unzFile in = unzOpen(from.c_str());
+  unz_file_info info;
+  if (in && unzLocateFile(in, name, 2) == UNZ_OK &&
+      unzGetCurrentFileInfo(in, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK && unzOpenCurrentFile(in) == UNZ_OK) {
+    bytes.resize(info.uncompressed_size);
+    if (unzReadCurrentFile(in, bytes.data(), (unsigned)bytes.size()) != (int)bytes.size()) bytes.clear();
+    unzCloseCurrentFile(in);
+  }
+  if (in) unzClose(in);
+  return bytes;
+}
+
+bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, size_t keep, const char* swap,
+                    const char* swapFrom) {
   std::string from = std::string(QV_BINARY_DIR) + "/quorvane.kvo", to = dir + "/quorvane.kvo";
+  std::string swapped = swap ? qvEntry(swapFrom) : "";
   unzFile in = unzOpen(from.c_str());
   zipFile out = zipOpen(to.c_str(), APPEND_STATUS_CREATE);
   bool ok = in && out;
@@ -45,6 +62,7 @@ bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, s
          unzReadCurrentFile(in, data.data(), (unsigned)data.size()) == (int)data.size() &&
          unzCloseCurrentFile(in) == UNZ_OK;
     if (cut && !strcasecmp(name, cut) && keep < data.size()) data.resize(keep);
+    if (swap && !strcasecmp(name, swap)) data.assign(swapped.begin(), swapped.end());
     zip_fileinfo zi;
     std::memset(&zi, 0, sizeof zi);
     ok = ok && zipOpenNewFileInZip(out, name, &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1) == ZIP_OK &&

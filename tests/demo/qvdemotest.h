@@ -4,9 +4,11 @@
 
 // A new empty folder under the test's temporary directory.
 std::string qvFreshDir(const std::string& name);
-// Copies the built archive into dir/quorvane.kvo, leaving out the entry `drop` (case-insensitive)
-// and cutting the entry `cut` to `keep` bytes (null: none).
-bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut = nullptr, size_t keep = 0);
+// Copies the built archive into dir/quorvane.kvo, leaving out the entry `drop` (case-insensitive),
+// cutting the entry `cut` to `keep` bytes and giving the entry `swap` the bytes of the entry
+// `swapFrom` (null: none).
+bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut = nullptr, size_t keep = 0,
+                    const char* swap = nullptr, const char* swapFrom = nullptr);
 // Copies a file of the build folder (rul-quor.s3m, ...) into dir.
 bool qvCopyBuilt(const std::string& dir, const char* name);
 // A fresh folder holding the archive (altered as qvWriteArchive does) and the module: the
