@@ -4,7 +4,7 @@ set -euo pipefail
 need=(build-essential pkg-config cmake libsdl2-dev libopenmpt-dev libminizip-dev zlib1g-dev
       libjpeg62-turbo-dev libpng-dev libgtest-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core)
 # Peer tools the tests use to check our writers; tests that need one skip when it is absent.
-peers=(imagemagick ffmpeg assimp-utils openmpt123)
+peers=(imagemagick ffmpeg assimp-utils openmpt123 desktop-file-utils appstream man-db dpkg-dev)
 [ "${QV_WITH_PEERS:-1}" = 1 ] && need+=("${peers[@]}")
 missing=()
 for p in "${need[@]}"; do

@@ -2,6 +2,7 @@
 // the fifteen segments draw with. Everything here lives until the process ends.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "fx/xfdefcts.h"
 #include "image/xflc.h"
@@ -85,6 +86,9 @@ x3dScene* qvScene(const char* fileName);
 void qvUseScene(const char* fileName);
 
 // ---- Start-up pieces ----
+// A path the user gave, made absolute against the folder the program was started in (the
+// program may then have moved to the folder holding its data).
+std::string qvUserPath(const char* path);
 void qvRunLoaders();               // the tunnel tables, then the loaders in their order
 void qvResetSharedState();         // what the segments change in the loaded material, as loaded
 // A view into sharedBuffer: w x h pixels from pixel `at`, rows w pixels apart.

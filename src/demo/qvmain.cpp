@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "demo/qvbass.h"
 #include "demo/qvcapout.h"
@@ -141,6 +145,47 @@ static void qvStartPresentation(const qvOptions& o) {
   lastFrameTick = platGetTickCount();
 }
 
+// Where the data was found, for the log ("" when the current folder holds it), and the
+// folder the program was started in.
+static char qvDataFolder[4096];
+static char qvUserFolder[4096];
+
+std::string qvUserPath(const char* path) {
+  if (path[0] == '/') return path;
+  char here[4096];
+  const char* base = qvUserFolder[0] ? qvUserFolder : getcwd(here, sizeof here);
+  return base ? std::string(base) + "/" + path : std::string(path);
+}
+
+static bool qvHoldsData(const std::string& folder) {
+  return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0;
+}
+
+// The data (archive, module, info file) is read from the current folder. When that folder has
+// no archive, the first of these that has one becomes the current folder: the program's own
+// folder (a build or an unpacked portable folder), its ../share/quorvane (an install moved
+// elsewhere), then the installed data folder.
+static void qvFindData() {
+  qvDataFolder[0] = 0;
+  if (!getcwd(qvUserFolder, sizeof qvUserFolder)) qvUserFolder[0] = 0;
+  if (qvHoldsData(".")) return;
+  std::vector<std::string> places;
+  char exe[4096];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n > 0) {
+    exe[n] = 0;
+    std::string dir(exe, std::strrchr(exe, '/') ? (size_t)(std::strrchr(exe, '/') - exe) : 0);
+    places.push_back(dir);
+    places.push_back(dir + "/../share/quorvane");
+  }
+  places.push_back(QV_DATA_DIR);
+  for (const std::string& p : places)
+    if (qvHoldsData(p) && chdir(p.c_str()) == 0) {
+      std::snprintf(qvDataFolder, sizeof qvDataFolder, "%s", p.c_str());
+      return;
+    }
+}
+
 static int32_t qvStartPlatform(const qvOptions& o) {
   char err[256];
   if (o.headless) {
@@ -178,6 +223,7 @@ int32_t qvStartup(const qvOptions& o) {
   if (int32_t r = qvStartPlatform(o)) return r;
   const PlatIcon* icon = qvLoadIcon();
   xSysInit("Quorvane Win32 final - Kelvo", icon, o.logName);
+  xLog.Print(qvDataFolder[0] ? xFormat("data: %s", qvDataFolder) : "data: the current folder");
   fullScreen = o.fullScreen;
   if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen, o.dialog);
   qvStartEngine(o);
@@ -190,10 +236,17 @@ int32_t qvMain(int32_t argc, char** argv) {
   int32_t parsed = qvParseOptions(argc, argv, &o);
   if (parsed == 1) {
     if (o.help) qvPrintHelp();
+    else if (o.man) qvPrintMan();
     else qvPrintVersion();
     return 0;
   }
   if (parsed) return parsed;
+  // Files named on the command line stay where the user meant them after the data is found.
+  static std::string userPaths[5];
+  const char** named[5] = {&o.logName, &o.x3dLogName, &o.dumpFrames, &o.capture, &o.timedemoJson};
+  for (int32_t i = 0; i < 5; i++)
+    if (*named[i]) *named[i] = (userPaths[i] = qvUserPath(*named[i])).c_str();
+  qvFindData();
   if (o.timedemo) return qvTimedemo(o, qvProcessStart);
   if (o.scalar) setenv("QV_SCALAR", "1", 1);
   if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");

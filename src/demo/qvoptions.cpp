@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #define QV_FIELD(f) offsetof(qvOptions, f)
 
@@ -62,6 +63,7 @@ const QvOptionDef qvOptionTable[] = {
   {"--headless-answers", "LIST", QV_OPT_TEXT, QV_FIELD(answers), 0, 0,
    "headless message-box answers in order, e.g. no or yes,no"},
   {"--version", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the version and exit"},
+  {"--man", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "print this manual as a troff page (quorvane.6) and exit"},
   {"--help", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show this help and exit"},
 };
 // clang-format on
@@ -87,6 +89,57 @@ void qvPrintHelp() {
       "Keys: Escape quits, Alt+Enter switches between window and full screen.\n"
       "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
       "2 for a bad command line.\n");
+}
+
+// Text for troff: a leading dot or quote would start a request; backslashes and dashes are
+// escaped so that options print as typed.
+static void qvTroff(const char* text) {
+  for (const char* p = text; *p; p++) {
+    if ((p == text || p[-1] == '\n') && (*p == '.' || *p == '\'')) std::fputs("\\&", stdout);
+    if (*p == '\\') std::fputs("\\e", stdout);
+    else if (*p == '-') std::fputs("\\-", stdout);
+    else std::putchar(*p);
+  }
+}
+
+void qvPrintMan() {
+  std::printf(".TH QUORVANE 6 \"2026\" \"quorvane 1.0\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual demo\n");
+  std::printf(".SH SYNOPSIS\n.B quorvane\n[\\fIOPTIONS\\fR]\n.SH DESCRIPTION\n");
+  std::printf("A 320x240 picture drawn by the processor into one 32-bit frame buffer: fifteen parts\n"
+              "(3D scenes, tunnels, rotating and warped textures, an animation, sprites and scrollers)\n"
+              "synchronised to a music module. Without \\fB\\-\\-windowed\\fR or \\fB\\-\\-fullscreen\\fR a setup\n"
+              "dialog asks how to show it.\n.SH OPTIONS\n");
+  for (int32_t i = 0; i < qvOptionCount; i++) {
+    const QvOptionDef& d = qvOptionTable[i];
+    std::printf(".TP\n.B ");
+    qvTroff(d.name);
+    if (d.arg) {
+      std::printf(" \\fI");
+      qvTroff(d.arg);
+      std::printf("\\fR");
+    }
+    std::printf("\n");
+    // Continuation lines that start with blanks are examples or lists: keep their lines.
+    for (const char* p = d.help; *p;) {
+      const char* nl = std::strchr(p, '\n');
+      std::string line(p, nl ? (size_t)(nl - p) : std::strlen(p));
+      if (!line.empty() && line[0] == ' ') std::printf(".br\n");
+      qvTroff(line.c_str());
+      std::printf("\n");
+      p = nl ? nl + 1 : p + line.size();
+    }
+  }
+  std::printf(".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\nswitch between window and full "
+              "screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
+              "picture\n.TP\n.B F12\nsave a screenshot as quorvane\\-NNNN.png in the current folder\n");
+  std::printf(".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
+              ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
+              ".PP\nThey are read from the current folder; when it has no archive, from the program's own\n"
+              "folder, its ../share/quorvane, or the installed data folder.\n");
+  std::printf(".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
+              ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"
+              ".TP\n.B 2\na bad command line\n.TP\n.B 130\na capture interrupted by Ctrl+C (its files hold what was captured)\n");
+  std::printf(".SH SEE ALSO\n.BR qvtool (1),\n.BR ffmpeg (1)\n");
 }
 
 static int32_t qvUsage(const char* fmt, const char* arg) {
@@ -150,7 +203,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
               (o->desktopBits != 15 && o->desktopBits != 16 && o->desktopBits != 24 && o->desktopBits != 32))
             return qvUsage("--headless-desktop needs 15, 16, 24 or 32, not '%s'", v);
         } else {
-          (d->name[2] == 'h' ? o->help : o->version) = true;
+          (d->name[2] == 'h' ? o->help : d->name[2] == 'm' ? o->man : o->version) = true;
           return 1;
         }
         break;

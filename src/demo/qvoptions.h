@@ -31,6 +31,7 @@ struct qvOptions {
   const char* timedemoJson;  // --timedemo-json FILE
   bool help;
   bool version;
+  bool man;
 };
 
 // What an option does with its value.
@@ -52,10 +53,12 @@ extern const QvOptionDef qvOptionTable[];
 extern const int32_t qvOptionCount;
 
 // Parses argv into opts. Returns 0 when the program should run, 2 after a usage message
-// (unknown option or bad value, written to stderr), and 1 for --help or --version.
+// (unknown option or bad value, written to stderr), and 1 for --help, --version or --man.
 int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* opts);
 void qvPrintHelp();
 void qvPrintVersion();
+// The manual page, troff, from the same table as --help.
+void qvPrintMan();
 // The whole program: options, platform, then the presentation. Returns the exit status.
 int32_t qvMain(int32_t argc, char** argv);
 // Everything before the message loop: platform, system driver, setup dialog, engine, loaders,

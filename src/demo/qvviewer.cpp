@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "demo/qvbass.h"
 #include "demo/qvdemo.h"
@@ -51,18 +52,21 @@ void qvViewerInit() {
 }
 
 const char* qvScreenshot() {
-  static char name[32];
+  // In the folder the program was started in, not the one its data came from.
+  static std::string name;
   for (int32_t i = 0; i < 10000; i++) {
-    std::snprintf(name, sizeof name, "quorvane-%04d.png", i);
-    if (access(name, F_OK) != 0) break;
+    char file[32];
+    std::snprintf(file, sizeof file, "quorvane-%04d.png", i);
+    name = qvUserPath(file);
+    if (access(name.c_str(), F_OK) != 0) break;
   }
-  if (!xVideoBuffer || !xPngWriteXrgb(name, (const uint32_t*)xVideoBuffer, 320, 240, 320)) {
-    std::fprintf(stderr, "quorvane: cannot write the screenshot %s\n", name);
+  if (!xVideoBuffer || !xPngWriteXrgb(name.c_str(), (const uint32_t*)xVideoBuffer, 320, 240, 320)) {
+    std::fprintf(stderr, "quorvane: cannot write the screenshot %s\n", name.c_str());
     return "";
   }
-  xLog.Print(xFormat("screenshot %s", name));
-  std::fprintf(stderr, "quorvane: screenshot %s\n", name);
-  return name;
+  xLog.Print(xFormat("screenshot %s", name.c_str()));
+  std::fprintf(stderr, "quorvane: screenshot %s\n", name.c_str());
+  return name.c_str();
 }
 
 bool qvViewerKey(uint32_t code) {

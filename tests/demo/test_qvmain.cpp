@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <string>
 #include <vector>
 
@@ -85,8 +86,15 @@ static void qvExpectFatal(const std::string& dir, const char* message) {
 }
 
 TEST(QvStartup, MissingArchiveAndModule) {
-  std::string dir = qvFreshDir("nothing");
-  qvExpectFatal(dir, "Resource file not found -> QUORVANE.KVO");
+  // The program copied alone into an empty folder: neither that folder nor the program's own
+  // has the data (unless an installed copy exists on this machine).
+  std::string dir = qvFreshDir("nothing"), err;
+  std::string copy = "cp '" + std::string(QV_BINARY_DIR) + "/quorvane' '" + dir + "/quorvane'";
+  ASSERT_EQ(std::system(copy.c_str()), 0);
+  int status = std::system(("cd '" + dir + "' && ./quorvane --headless --log run.log 2>err.txt >/dev/null").c_str());
+  if (WEXITSTATUS(status) == 0) GTEST_SKIP() << "an installed copy of the data was found: " << qvReadFile(dir + "/run.log");
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(qvReadFile(dir + "/err.txt"), "XERR: Error: Resource file not found -> QUORVANE.KVO\n\n");
   dir = qvFreshDir("nomodule");
   ASSERT_TRUE(qvWriteArchive(dir, nullptr));
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");

@@ -6,6 +6,7 @@
 #include "ag_content.h"
 #include "ag_font.h"
 #include "assetgen.h"
+#include "image/xpng.h"
 
 // The resources as C++ source the program can include: byte arrays and the greetings text.
 static std::string resourceSource(const AgBytes& bmp, const AgBytes& ico, const std::string& greet) {
@@ -51,6 +52,19 @@ int agWriteAssets(const char* outDir) {
   bool ok = agWriteFile(dir + "qvane.nfo", nfo.data(), nfo.size()) && agWriteFile(dir + "qvsetup.bmp", bmp.data(), bmp.size()) &&
             agWriteFile(dir + "quorvane.ico", ico.data(), ico.size()) && agWriteFile(dir + "qvgreet.txt", greet.data(), greet.size()) &&
             agWriteFile(dir + "qvresources.inc", inc.data(), inc.size());
+  // Desktop icons for the install, as RGBA PNG.
+  for (int32_t size : {32, 64, 128, 256}) {
+    AgImage im;
+    AgGray op;
+    agIconPicture(size, &im, &op);
+    std::vector<uint8_t> rgba(size_t(size) * size * 4);
+    for (size_t i = 0; i < im.px.size(); i++) {
+      rgba[i * 4] = uint8_t(im.px[i] >> 16), rgba[i * 4 + 1] = uint8_t(im.px[i] >> 8), rgba[i * 4 + 2] = uint8_t(im.px[i]);
+      rgba[i * 4 + 3] = op.px[i];
+    }
+    std::string name = dir + "quorvane-" + std::to_string(size) + ".png";
+    ok = ok && xPngWrite(name.c_str(), rgba.data(), size, size, 4);
+  }
   if (!ok) {
     std::fprintf(stderr, "assetgen: cannot write the resources into %s\n", outDir);
     return 1;

@@ -21,3 +21,5 @@ std::string agNfoText();
 std::string agGreetingsText();  // the setup dialog's message, one name a line
 AgIndexed agSetupPicture();     // 320x200, 8 bits
 AgBytes agIconFile();           // 32x32 in 16 and 256 colours
+// The icon drawn at any size (desktop icons), smooth edges as opacity.
+void agIconPicture(int32_t size, AgImage* im, AgGray* op);

@@ -66,18 +66,45 @@ AgIndexed agSetupPicture() {
   return agQuantize(im);
 }
 
+// The icon's colour at (dx, dy) from its centre, in units of the 32-pixel icon; false outside
+// the disc: an amber crystal on a deep blue disc.
+static bool iconColour(float dx, float dy, uint32_t* c) {
+  float d = std::sqrt(dx * dx + dy * dy);
+  if (d > 15.5f) return false;
+  *c = agCosmic(int32_t(60 + (15.5f - d) * 4));
+  float k = std::fabs(dx) / 6 + std::fabs(dy) / 13;
+  if (k < 1) *c = agAmber(int32_t(240 - k * 90 - (dx > 0 ? 40 : 0)));
+  return true;
+}
+
+// The icon at size x size pixels with 4 x 4 samples a pixel: colours and coverage as opacity.
+void agIconPicture(int32_t size, AgImage* im, AgGray* op) {
+  *im = AgImage(size, size);
+  *op = AgGray(size, size);
+  const float unit = 32.0f / size;
+  for (int32_t y = 0; y < size; y++)
+    for (int32_t x = 0; x < size; x++) {
+      int32_t r = 0, g = 0, b = 0, n = 0;
+      for (int32_t sy = 0; sy < 4; sy++)
+        for (int32_t sx = 0; sx < 4; sx++) {
+          uint32_t c;
+          if (!iconColour((x + (sx + 0.5f) / 4) * unit - 16.0f, (y + (sy + 0.5f) / 4) * unit - 16.0f, &c)) continue;
+          r += (c >> 16) & 255, g += (c >> 8) & 255, b += c & 255, n++;
+        }
+      if (n) im->at(x, y) = agRgb(r / n, g / n, b / n);
+      op->at(x, y) = uint8_t(n * 255 / 16);
+    }
+}
+
 // Icon: an amber crystal on a deep blue disc, in 16 and 256 colours.
 AgBytes agIconFile() {
   AgImage im(32, 32);
   AgGray op(32, 32);
   for (int32_t y = 0; y < 32; y++)
     for (int32_t x = 0; x < 32; x++) {
-      float dx = x - 15.5f, dy = y - 15.5f, d = std::sqrt(dx * dx + dy * dy);
-      if (d > 15.5f) continue;
+      uint32_t c;
+      if (!iconColour(x - 15.5f, y - 15.5f, &c)) continue;
       op.at(x, y) = 255;
-      uint32_t c = agCosmic(int32_t(60 + (15.5f - d) * 4));
-      float k = std::fabs(dx) / 6 + std::fabs(dy) / 13;
-      if (k < 1) c = agAmber(int32_t(240 - k * 90 - (dx > 0 ? 40 : 0)));
       im.at(x, y) = c;
     }
   AgIndexed full = agQuantize(im);

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The install and the packages: cmake --install into a temporary prefix, the portable TGZ and
+# the .deb (unpacked, not installed); each runs the whole presentation headless from an
+# unrelated folder. Desktop file, metainfo and manual page checked with their own tools when
+# they are installed; --help and the manual list the same options.
+#   test_install.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Runs an installed program from an unrelated folder; it must find its data and play to the end.
+play() {
+  local exe=$1 name=$2
+  mkdir -p "$work/elsewhere"
+  (cd "$work/elsewhere" && "$exe" --headless --log "$name.log" >/dev/null) || fail "$name: the presentation did not end with 0"
+  grep -q "XLOG: segment 14 -> 15" "$work/elsewhere/$name.log" || fail "$name: did not reach the last part"
+  grep "XLOG: data: " "$work/elsewhere/$name.log"
+}
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+for f in bin/quorvane bin/qvtool share/quorvane/quorvane.kvo share/quorvane/rul-quor.s3m share/quorvane/qvane.nfo \
+         share/applications/quorvane.desktop share/metainfo/org.kelvo.quorvane.metainfo.xml share/man/man6/quorvane.6 \
+         share/icons/hicolor/32x32/apps/quorvane.png share/icons/hicolor/256x256/apps/quorvane.png; do
+  [ -f "$work/prefix/$f" ] || fail "install lacks $f"
+done
+play "$work/prefix/bin/quorvane" prefix
+
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$work/prefix/share/applications/quorvane.desktop" || fail "desktop file"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$work/prefix/share/metainfo/org.kelvo.quorvane.metainfo.xml" >/dev/null || fail "metainfo"
+fi
+if command -v man >/dev/null; then
+  MANWIDTH=100 man -l "$work/prefix/share/man/man6/quorvane.6" > "$work/man.txt" 2>/dev/null || fail "man -l"
+  # Every option of --help is in the manual and the other way round.
+  "$work/prefix/bin/quorvane" --help | grep -oE '^  --[a-z0-9-]+' | tr -d ' ' | sort > "$work/help.opts"
+  grep -oE '^ {7}--[a-z0-9-]+' "$work/man.txt" | tr -d ' ' | sort > "$work/man.opts"
+  diff "$work/help.opts" "$work/man.opts" || fail "--help and the manual list different options"
+  [ -s "$work/help.opts" ] || fail "no options found in --help"
+fi
+
+if command -v cpack >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
+  (cd "$work" && cpack -G "TGZ;DEB" --config "$build/CPackConfig.cmake" >/dev/null) || fail "cpack"
+  mkdir -p "$work/portable" && tar -xzf "$work"/quorvane-*-Linux.tar.gz -C "$work/portable"
+  play "$(ls -d "$work"/portable/quorvane-*/)bin/quorvane" portable
+  deb=$(ls "$work"/quorvane_*.deb)
+  dpkg-deb -I "$deb" > "$work/deb.txt"
+  for lib in libsdl2 libopenmpt libminizip libjpeg libpng; do
+    grep -q "^ Depends:.*$lib" "$work/deb.txt" || fail ".deb does not depend on $lib"
+  done
+  mkdir -p "$work/root" && dpkg -x "$deb" "$work/root"
+  play "$work/root/usr/bin/quorvane" deb
+fi
+echo "install, portable folder and package: all play"
