@@ -1,6 +1,70 @@
 #include "demo/qvdialog.h"
+
+#include <cstdlib>
+
 #include "demo/qvresources.h"
-void qvSetupDialog(int32_t*, const char*) {}
-static uint32_t qvIconPixels[32 * 32];
-static const PlatIcon qvIcon = {32, 32, qvIconPixels};
-const PlatIcon* qvLoadIcon() { return &qvIcon; }
+#include "system/xerror.h"
+#include "system/xsystem.h"
+
+static int32_t qvDlgScratch = 1;
+static int32_t* qvDlgFullScreen = &qvDlgScratch;
+
+// Positions in dialog units; the replay names are the words of a headless dialog list.
+static PlatDlgItem qvDlgItems[] = {
+    {QV_IDC_OK, PLAT_DLG_DEFPUSHBUTTON, "OK", 227, 50, 66, 14, nullptr, 0, 0, "ok"},
+    {QV_IDC_CANCEL, PLAT_DLG_PUSHBUTTON, "Cancel", 227, 70, 65, 14, nullptr, 0, 0, "cancel"},
+    {-1, PLAT_DLG_BITMAP, nullptr, 7, 7, 213, 123, nullptr, 0, 0, nullptr},
+    {-1, PLAT_DLG_GROUPBOX, "Display Mode", 226, 4, 68, 40, nullptr, 0, 0, nullptr},
+    {QV_IDC_WINDOWED, PLAT_DLG_AUTORADIO, "Windowed", 232, 16, 54, 10, nullptr, 0, 0, "windowed"},
+    {QV_IDC_FULLSCREEN, PLAT_DLG_AUTORADIO, "Full Screen", 232, 28, 51, 10, nullptr, 0, 0, "fullscreen"},
+    {QV_IDC_INFOFILE, PLAT_DLG_PUSHBUTTON, "View infofile", 227, 91, 65, 14, nullptr, 0, 0, "infofile"},
+    {QV_IDC_GREETINGS, PLAT_DLG_PUSHBUTTON, "Greetings", 228, 112, 64, 15, nullptr, 0, 0, "greetings"},
+};
+static const PlatDlgTemplate qvDlgTemplate = {
+    "Quorvane - Win32", 300, 138, "Tahoma", 8, qvDlgItems, (int32_t)(sizeof qvDlgItems / sizeof qvDlgItems[0])};
+
+const PlatDlgTemplate* qvSetupTemplate() {
+  const qvBitmap* b = qvSetupBitmap();
+  qvDlgItems[2].pixels = b->pixels.data();
+  qvDlgItems[2].pixelWidth = b->width;
+  qvDlgItems[2].pixelHeight = b->height;
+  return &qvDlgTemplate;
+}
+
+// Centres the dialog on the screen, selects full screen and puts the focus on OK.
+static void qvDlgInit(PlatHwnd dialog) {
+  PlatRect r;
+  platGetWindowRect(dialog, &r);
+  int32_t w = r.right - r.left, h = r.bottom - r.top;
+  // Arithmetic shifts: a dialog larger than the screen gets a negative, rounded-down position.
+  platSetWindowPos(dialog, HWND_NOTOPMOST, (platGetSystemMetrics(SM_CXSCREEN) - w) >> 1,
+                   (platGetSystemMetrics(SM_CYSCREEN) - h) >> 1, w, h, SWP_SHOWWINDOW);
+  platSendDlgItemMessage(dialog, QV_IDC_FULLSCREEN, BM_CLICK, 0, 0);
+  platSetFocus(platGetDlgItem(dialog, QV_IDC_OK));
+}
+
+intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+  if (message == WM_INITDIALOG) qvDlgInit(dialog);
+  if (message != WM_COMMAND) return 0;
+  switch ((int32_t)(wParam & 0xFFFF)) {
+    case QV_IDC_WINDOWED: *qvDlgFullScreen = 0; break;
+    case QV_IDC_FULLSCREEN: *qvDlgFullScreen = 1; break;
+    case QV_IDC_INFOFILE: platOpenViewer("qvane.nfo"); break;
+    case QV_IDC_GREETINGS: platMessageBoxOwned(dialog, qvGreetingsText(), "Greetings:", MB_OK); break;
+    case QV_IDC_OK: platEndDialog(dialog, 0); break;
+    case QV_IDC_CANCEL:
+    case IDCANCEL:
+      platEndDialog(dialog, 0);
+      xSysQuit();
+      std::exit(0);
+    default: break;
+  }
+  return 0;
+}
+
+void qvSetupDialog(int32_t* fullScreen) {
+  qvDlgFullScreen = fullScreen;
+  intptr_t r = platDialogBox(qvSetupTemplate(), qvSetupDialogProc, 0);
+  qvDlgFullScreen = &qvDlgScratch;
+  if (r == -1) xErrMsg("qvSetupDialog::DialogBoxParam(101)");
+}

@@ -194,6 +194,7 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     c.desktopBits = o.desktopBits;
     c.modes = o.modes;
     c.answers = o.answers;
+    c.dialog = o.dialog;
     if (!platHeadlessConfigure(&c, err, sizeof err)) {
       std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
       return 2;
@@ -223,9 +224,9 @@ int32_t qvStartup(const qvOptions& o) {
   if (int32_t r = qvStartPlatform(o)) return r;
   const PlatIcon* icon = qvLoadIcon();
   xSysInit("Quorvane Win32 final - Kelvo", icon, o.logName);
-  xLog.Print(qvDataFolder[0] ? xFormat("data: %s", qvDataFolder) : "data: the current folder");
   fullScreen = o.fullScreen;
-  if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen, o.dialog);
+  if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen);
+  xLog.Print(qvDataFolder[0] ? xFormat("data: %s", qvDataFolder) : "data: the current folder");
   qvStartEngine(o);
   qvStartPresentation(o);
   return 0;

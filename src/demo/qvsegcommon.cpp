@@ -17,3 +17,9 @@ float qvSceneStop(float t) { return t > x3dActiveScene->endFrame ? x3dActiveScen
 
 int32_t qvLevelUp(int32_t level, int32_t step) { return level + step > 255 ? 255 : level + step; }
 int32_t qvLevelDown(int32_t level, int32_t step) { return level - step < 0 ? 0 : level - step; }
+
+void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target) {
+  picture->DrawAdd(x, *y, target);
+  if (*y + picture->height < QV_VIEW_H) picture->DrawAdd(x, *y + picture->height, target);
+  if (*y + picture->height < 0) *y += picture->height;
+}

@@ -43,6 +43,7 @@ static void platResetState() {
   platClassIcon = nullptr;
   platCursorCount = 0;
   platForeground = false;
+  platDialogTraceClear();
 }
 
 bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
@@ -213,6 +214,7 @@ void platUpdateWindow(PlatHwnd window) {
 
 bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height,
                       uint32_t flags) {
+  if (platDlgSetPos(window, x, y, width, height, flags)) return true;
   if (!platIsWindow(window)) return false;
   PlatMinMaxInfo info;
   std::memset(&info, 0, sizeof info);
@@ -237,6 +239,7 @@ bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t w
 }
 
 bool platGetWindowRect(PlatHwnd window, PlatRect* rect) {
+  if (platDlgGetRect(window, rect)) return true;
   if (!platIsWindow(window)) return false;
   *rect = platWindow.rect;
   return true;

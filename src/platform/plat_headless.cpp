@@ -8,7 +8,7 @@
 #include "platform/plat_headless.h"
 #include "platform/plat_internal.h"
 
-static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr};
+static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr, nullptr};
 static PlatMode hlModes[1024];
 static int32_t hlModeCount = 0;
 static int32_t hlAnswers[64];
@@ -22,7 +22,7 @@ static char hlBoxText[256], hlBoxCaption[256], hlViewer[256];
 static PlatPoint hlCursor = {0, 0};
 static uint64_t hlRefreshNum = 0, hlRefreshDen = 1, hlRefreshCarry = 0;
 
-void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr}; }
+void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr, nullptr}; }
 
 static bool hlParseModes(const char* s, char* err, size_t errSize) {
   if (!s || !*s) {
@@ -90,7 +90,9 @@ bool platHeadlessConfigure(const PlatHeadlessConfig* c, char* err, size_t errSiz
     std::snprintf(err, errSize, "bad desktop size %dx%d", c->desktopWidth, c->desktopHeight);
     return false;
   }
-  if (!hlParseModes(c->modes, err, errSize) || !hlParseAnswers(c->answers, err, errSize)) return false;
+  if (!hlParseModes(c->modes, err, errSize) || !hlParseAnswers(c->answers, err, errSize) ||
+      !platHlDialogParse(c->dialog, err, errSize))
+    return false;
   hlConfig = *c;
   return true;
 }
@@ -115,6 +117,7 @@ static void hlShutdown() {
   hlAnswerCount = hlAnswerNext = 0;
   hlRefreshNum = 0;
   hlRefreshCarry = 0;
+  platHlDialogParse(nullptr, nullptr, 0);
 }
 
 static uint32_t hlTicks(bool advance) { return advance ? hlClock++ : hlClock; }
@@ -181,6 +184,10 @@ static int hlMessageBox(const char* text, const char* caption, uint32_t style) {
   return answer == IDNO ? IDNO : IDYES;
 }
 
+static int hlDialogMessageBox(PlatWindowRec*, const char* text, const char* caption, uint32_t style) {
+  return hlMessageBox(text, caption, style);
+}
+
 int32_t platHeadlessBoxCount() { return hlBoxes; }
 const char* platHeadlessLastBoxText() { return hlBoxText; }
 const char* platHeadlessLastBoxCaption() { return hlBoxCaption; }
@@ -198,5 +205,5 @@ const PlatBackendOps platHeadlessOps = {
     "headless",      hlInit,      hlShutdown,    hlTicks,       hlSleep,        hlPump,
     hlWait,          hlDesktop,   hlModesOp,     hlWindowChanged, hlSetFullscreen, hlPresent,
     hlMessageBox,    hlCursorVisible, hlCursorPos, hlOpenViewer, hlAudioOpen,    hlAudioPause,
-    hlAudioClose,
+    hlAudioClose,    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogMessageBox,
 };

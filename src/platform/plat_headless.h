@@ -14,6 +14,10 @@ struct PlatHeadlessConfig {
   const char* modes;
   // Message-box answers in order, "yes,no,..."; once used up every box answers yes (or OK).
   const char* answers;
+  // Setup-dialog replay, "ITEM,ITEM,...": ok, cancel, windowed, fullscreen, infofile, greetings
+  // click the control of that replay name; close and escape send IDCANCEL. A list that ends with
+  // the dialog still open closes it with ok. Null: no list (the program then skips its dialog).
+  const char* dialog;
 };
 // Defaults: 1024x768, 32 bits, standard modes, all answers yes.
 void platHeadlessDefaults(PlatHeadlessConfig* config);
@@ -33,6 +37,10 @@ int32_t platHeadlessBoxCount();
 const char* platHeadlessLastBoxText();
 const char* platHeadlessLastBoxCaption();
 const char* platHeadlessLastViewer();
+// What happened in the dialogs since platInit, e.g. "init pos:283,204,458,251 command:1002
+// focus:1006 command:1000 command:1006 end:0" (both backends keep it).
+const char* platDialogTrace();
+void platDialogTraceClear();
 // The next n Restore calls fail with DDERR_WRONGMODE (display still taken by another program).
 void platHeadlessFailRestores(int32_t n);
 // Where the mouse cursor is, in screen coordinates.

@@ -26,6 +26,7 @@ static PlatAudioFill sdlAudioFill = nullptr;
 static void* sdlAudioUser = nullptr;
 
 void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
+int32_t platSdlScale() { return sdlScale; }
 
 static bool sdlInit(char* err, size_t errSize) {
   const char* drv = std::getenv("SDL_VIDEODRIVER");
@@ -365,5 +366,5 @@ const PlatBackendOps platSdlOps = {
     "sdl",          sdlInit,      sdlShutdown,  sdlTicks,        sdlSleep,         sdlPump,
     sdlWait,        sdlDesktop,   sdlModes,     sdlWindowChanged, sdlSetFullscreen, sdlPresent,
     sdlMessageBox,  sdlCursorVisible, sdlCursorPos, sdlOpenViewer, sdlAudioOpen,   sdlAudioPause,
-    sdlAudioClose,
+    sdlAudioClose,  platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogMessageBox,
 };

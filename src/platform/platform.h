@@ -148,3 +148,59 @@ typedef void (*PlatAudioFill)(void* user, int16_t* frames, int32_t frameCount);
 bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user);
 void platAudioPause(bool pause);
 void platAudioClose();
+
+// ---- Dialogs (DialogBoxParam) --------------------------------------------------
+// A modal dialog built from a template. Positions are dialog units: x in quarters of the
+// font's average character width, y in eighths of its height. The sdl backend shows a window
+// of its own; the headless backend replays a list of clicks (PlatHeadlessConfig::dialog).
+// While a dialog runs, platGetWindowRect and platSetWindowPos also accept its handle (window
+// rectangle in the same screen units as SM_CXSCREEN/SM_CYSCREEN).
+enum : uint32_t {
+  WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
+  BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_CLICK = 0x00F5,
+  BN_CLICKED = 0, BST_UNCHECKED = 0, BST_CHECKED = 1,
+};
+enum : int { IDCANCEL = 2 };
+
+enum PlatDlgKind : int32_t {
+  PLAT_DLG_DEFPUSHBUTTON, PLAT_DLG_PUSHBUTTON, PLAT_DLG_BITMAP, PLAT_DLG_GROUPBOX, PLAT_DLG_AUTORADIO,
+};
+struct PlatDlgItem {
+  int32_t id;  // -1 for controls that send nothing (picture, group box)
+  PlatDlgKind kind;
+  const char* text;
+  int32_t x, y, width, height;  // dialog units
+  // PLAT_DLG_BITMAP: 0xAARRGGBB pixels, rows top to bottom.
+  const uint32_t* pixels;
+  int32_t pixelWidth, pixelHeight;
+  // The word that names the control in a headless replay list (e.g. "ok"), or null.
+  const char* replayName;
+};
+// Consecutive auto radio buttons form one group: checking one unchecks the others, and the
+// group is one tab stop. Tab order is the table order.
+struct PlatDlgTemplate {
+  const char* caption;
+  int32_t width, height;  // dialog units, client area
+  const char* fontName;
+  int32_t fontPoints;
+  const PlatDlgItem* items;
+  int32_t itemCount;  // at most PLAT_DLG_MAX_ITEMS
+};
+enum : int32_t { PLAT_DLG_MAX_ITEMS = 32 };
+typedef intptr_t (*PlatDlgProc)(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Runs the dialog modally: WM_INITDIALOG (lParam = param) first, then WM_COMMAND for clicks
+// (low word of wParam = control id; IDCANCEL for Escape and the close box), until the procedure
+// calls platEndDialog. Returns that result, or -1 when the dialog cannot be shown.
+intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t param);
+bool platEndDialog(PlatHwnd dialog, intptr_t result);
+PlatHwnd platGetDlgItem(PlatHwnd dialog, int32_t id);
+int32_t platGetDlgCtrlID(PlatHwnd control);  // 0 for anything but a control of the running dialog
+// BM_CLICK (an auto radio button is checked and the rest of its group unchecked, then the
+// dialog gets WM_COMMAND), BM_GETCHECK, BM_SETCHECK (no WM_COMMAND). 0 for anything else.
+intptr_t platSendDlgItemMessage(PlatHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Keyboard focus among the dialog's controls; returns the control that had it (or null).
+PlatHwnd platSetFocus(PlatHwnd control);
+PlatHwnd platGetFocus();
+// platMessageBox owned by a window: for a running dialog the box is its child and stays above it.
+int platMessageBoxOwned(PlatHwnd owner, const char* text, const char* caption, uint32_t style);

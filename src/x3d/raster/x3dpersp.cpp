@@ -98,7 +98,8 @@ struct Persp {
           W::put(d, Kd::shade(texel(tex, u, v), level));
         }
         zp++;
-        z += dz;
+        // The step past the span's last pixel may leave the int range; it wraps and is never used.
+        z = static_cast<int32_t>(static_cast<uint32_t>(z) + static_cast<uint32_t>(dz));
       } else {
         W::put(d, Kd::shade(texel(tex, u, v), level));
       }
