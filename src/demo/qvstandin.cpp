@@ -7,7 +7,7 @@
 #include "fx/fxtoolkit.h"
 
 float standInTime[QV_SEGMENTS];
-static uint16_t standInOffset;
+uint16_t standInOffset;  // the tunnels' texture offset, reset with segment 8
 
 void qvStandIn(int32_t k) {
   if (qvSegments[k].pacing == QV_PACE_OWN) qvPaceWait(qvSegments[k].minFrame);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -17,7 +18,9 @@
 #include "demo/qvoptions.h"
 
 std::string qvFreshDir(const std::string& name) {
-  std::string dir = ::testing::TempDir() + "qvdemo_" + name;
+  // Named after the build folder too, so that two builds testing at once never share a folder.
+  static const std::string build = std::to_string(std::hash<std::string>{}(QV_BINARY_DIR) % 1000000);
+  std::string dir = ::testing::TempDir() + "qvdemo" + build + "_" + name;
   std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
   if (std::system(cmd.c_str()) != 0) return "";
   return dir;
