@@ -81,7 +81,6 @@ static void fxScaleSSE2(const uint32_t* source, uint32_t* target, int32_t sw, in
     for (; c < tw; c++, x += stepX) out[c] = in[x >> 16];
   }
 }
-
 #endif
 
 // Until the first call the table holds these: they install the machine's choice and go on.
