@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fx/fxtables.h"
+#include "fx/fxkernels.h"
 #include "fx/fxtoolkit.h"
 
 namespace {
@@ -79,13 +80,12 @@ BENCHMARK(BM_Warp320x140);
 void BM_Blend50(benchmark::State& state) {
   Pictures& p = pics();
   const bool simd = state.range(0) != 0;
+  fxInstallKernels(!simd);
   for (auto _ : state) {
-    if (simd)
-      fxBlend50SSE2(p.other.data(), p.view.data(), 64000);
-    else
-      fxBlend50Scalar(p.other.data(), p.view.data(), 64000);
+    fxBlend50(p.other.data(), p.view.data(), 64000);
     benchmark::ClobberMemory();
   }
+  fxInstallKernels(false);
   state.SetLabel(simd ? "SSE2" : "plain");
   state.SetItemsProcessed(state.iterations() * 64000);
 }
@@ -96,13 +96,14 @@ void BM_Scale(benchmark::State& state) {
   Pictures& p = pics();
   const bool simd = state.range(0) != 0;
   static std::vector<uint32_t> out(65536);
+  fxInstallKernels(!simd);
   for (auto _ : state) {
-    auto scale = simd ? fxScaleSSE2 : fxScaleScalar;
-    scale(p.other.data(), out.data(), 320, 200, 80, 50, false);
-    scale(p.other.data(), out.data(), 320, 200, 256, 256, true);
-    scale(p.other.data(), out.data(), 160, 100, 115, 87, false);
+    fxScale(p.other.data(), out.data(), 320, 200, 80, 50);
+    fxScaleMirror(p.other.data(), out.data(), 320, 200, 256, 256);
+    fxScale(p.other.data(), out.data(), 160, 100, 115, 87);
     benchmark::ClobberMemory();
   }
+  fxInstallKernels(false);
   state.SetLabel(simd ? "SSE2" : "plain");
 }
 BENCHMARK(BM_Scale)->Arg(0)->Arg(1);

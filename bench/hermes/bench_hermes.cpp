@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "hermes/hermes.h"
+#include "hermes/hermes_internal.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ const int W = 320, H = 240;
 
 void present(benchmark::State& state, HermesFormat dest, int simd) {
   Hermes_Init();
-  Hermes_SetSimd(simd);
+  hermesInstallKernels(!simd);
   std::vector<uint32_t> src(W * H);
   for (int i = 0; i < W * H; i++) src[i] = (uint32_t)i * 2654435761u & 0xFFFFFF;
   std::vector<uint8_t> dst((size_t)W * H * 4);
@@ -26,7 +27,7 @@ void present(benchmark::State& state, HermesFormat dest, int simd) {
     benchmark::DoNotOptimize(dst.data());
   }
   Hermes_ConverterReturn(conv);
-  Hermes_SetSimd(1);
+  hermesInstallKernels(false);
   state.SetBytesProcessed(state.iterations() * W * H * 4);
 }
 

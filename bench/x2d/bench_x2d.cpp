@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "platform/platform.h"
 #include "x2d/x2d.h"
+#include "x2d/x2dkernels.h"
 #include "x2d/x2dspr.h"
 
 namespace {
@@ -54,7 +54,7 @@ Scene& scene() {
     }
     std::mt19937 rng(11);
     for (auto& p : s->pristine) p = rng();
-    x2dUseSSE2 = platCpuHasSSE2();
+    x2dInstallKernels(false);
     return s;
   }();
   return *sc;
@@ -138,18 +138,17 @@ void BM_Fade(benchmark::State& state) {
   Scene& sc = scene();
   std::vector<uint32_t> copy(64000);
   double tSimd = 0, tPlain = 0, tCopy = 0, tSet = 0;
-  const uint8_t sse2 = x2dUseSSE2;
   auto fade = [&] { White ? x2dFadeToWhite(3, 64000, sc.view) : x2dFadeToBlack(3, 64000, sc.view); };
   for (auto _ : state) {
-    x2dUseSSE2 = sse2;
+    x2dInstallKernels(false);
     tSimd += timeIt(fade, 8);
-    x2dUseSSE2 = 0;
+    x2dInstallKernels(true);
     tPlain += timeIt(fade, 8);
     tCopy += timeIt([&] { std::memcpy(copy.data(), sc.view, 64000 * 4); benchmark::ClobberMemory(); }, 8);
     tSet += timeIt([&] { std::memset(copy.data(), 0, 64000 * 4); benchmark::ClobberMemory(); }, 8);
     benchmark::DoNotOptimize(copy.data());
   }
-  x2dUseSSE2 = sse2;
+  x2dInstallKernels(false);
   const double n = static_cast<double>(state.iterations());
   state.counters["simd_us"] = tSimd / n;
   state.counters["plain_us"] = tPlain / n;

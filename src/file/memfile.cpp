@@ -1,37 +1,30 @@
 // Memory files: a byte stream over a buffer with a read position.
 #include "file/memfile.h"
 
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "file/xfile.h"
 #include "system/xerror.h"
 
+// Both messages are shown verbatim, uneven spacing after "::" included.
 MFILE* mopen(const char* path) {
-  FILE* f = path ? std::fopen(path, "rb") : nullptr;
-  if (!f) xErrMsg(xFormat("mopen:: unable to open file -> %s", path ? path : "(null)"));
+  uint8_t* data = nullptr;
+  int32_t size = 0;
+  int32_t r = xFileReadDisk(path, &data, &size);
+  if (r == XFILE_BAD_PARAM || r == XFILE_OPEN_ERROR)
+    xErrMsg(xFormat("mopen:: unable to open file -> %s", path ? path : "(null)"));
   MFILE* m = (MFILE*)std::malloc(sizeof(MFILE));
   if (!m) xErrCode("Memfile", 16, 1, nullptr);
-  long length = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
-  if (length <= 0 || length > INT32_MAX || std::fseek(f, 0, SEEK_SET) != 0) {
-    // Empty, unseekable or oversized: nothing can be read into a buffer.
-    std::fclose(f);
+  if (r == XFILE_NO_MEMORY) xErrCode("Memfile", 22, 1, nullptr);
+  if (r != XFILE_OK || size == 0) {
+    // Empty, unseekable, oversized or cut short: nothing can be read into a buffer.
+    std::free(data);
     std::free(m);
     xErrMsg(xFormat("mopen::unable to read file -> %s", path));
   }
-  m->size = (int32_t)length;
-  m->data = (uint8_t*)std::malloc((size_t)m->size);
-  if (!m->data) xErrCode("Memfile", 22, 1, nullptr);
-  // A short read would leave the tail of the buffer undefined: treated like no read.
-  size_t got = std::fread(m->data, 1, (size_t)m->size, f);
-  std::fclose(f);
-  if (got != (size_t)m->size) {
-    std::free(m->data);
-    std::free(m);
-    xErrMsg(xFormat("mopen::unable to read file -> %s", path));
-  }
+  m->data = data;
+  m->size = size;
   m->position = 0;
   return m;
 }

@@ -79,7 +79,7 @@ static int32_t xFileReadArchive(unzFile zip, const char* name, xFileData* out) {
   return r;
 }
 
-static int32_t xFileReadDisk(const char* path, xFileData* out) {
+int32_t xFileReadDisk(const char* path, uint8_t** data, int32_t* size) {
   if (!path) return XFILE_BAD_PARAM;
   FILE* f = std::fopen(path, "rb");
   if (!f) return XFILE_OPEN_ERROR;
@@ -89,17 +89,34 @@ static int32_t xFileReadDisk(const char* path, xFileData* out) {
     std::fclose(f);
     return XFILE_READ_ERROR;
   }
-  int32_t size = (int32_t)length;
-  uint8_t* data = (uint8_t*)std::malloc(size ? size : 1);
-  char* copy = xFileCopyName(path);
-  // A short read (a directory, a file cut while reading) is a failure, not a success.
-  if (!data || !copy || std::fread(data, 1, size, f) != (size_t)size) {
+  uint8_t* block = (uint8_t*)std::malloc(length ? (size_t)length : 1);
+  if (!block) {
     std::fclose(f);
-    std::free(data);
-    std::free(copy);
+    return XFILE_NO_MEMORY;
+  }
+  // A short read (a directory, a file cut while reading) is a failure, not a success.
+  size_t got = std::fread(block, 1, (size_t)length, f);
+  std::fclose(f);
+  if (got != (size_t)length) {
+    std::free(block);
     return XFILE_READ_ERROR;
   }
-  std::fclose(f);
+  *data = block;
+  *size = (int32_t)length;
+  return XFILE_OK;
+}
+
+static int32_t xFileReadWhole(const char* path, xFileData* out) {
+  uint8_t* data = nullptr;
+  int32_t size = 0;
+  int32_t r = xFileReadDisk(path, &data, &size);
+  if (r == XFILE_NO_MEMORY) r = XFILE_READ_ERROR;
+  if (r != XFILE_OK) return r;
+  char* copy = xFileCopyName(path);
+  if (!copy) {
+    std::free(data);
+    return XFILE_READ_ERROR;
+  }
   out->name = copy;
   out->size = size;
   out->data = data;
@@ -109,7 +126,7 @@ static int32_t xFileReadDisk(const char* path, xFileData* out) {
 int32_t xFile::Read(const char* name, xFileData* out) {
   if (!out) return XFILE_BAD_PARAM;
   if (mode) return xFileReadArchive((unzFile)archive, name, out);
-  return xFileReadDisk(name, out);
+  return xFileReadWhole(name, out);
 }
 
 int32_t xFile::Free(xFileData* fd) {

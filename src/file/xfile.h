@@ -10,7 +10,14 @@ enum : int32_t {
   XFILE_OPEN_ERROR = -103,    // disk file cannot be opened; also the success code of Open in archive mode
   XFILE_READ_ERROR = -104,    // memory exhausted or fewer bytes than announced
   XFILE_CRC_ERROR = -105,     // CRC-32 mismatch after reading (data is kept)
+  XFILE_NO_MEMORY = -106,     // xFileReadDisk only: no buffer for the contents
 };
+
+// The one whole-file disk reader: the file into a new malloc'd buffer of exactly *size bytes
+// (one byte allocated for an empty file; not terminated) that the caller frees. Returns
+// XFILE_OK; XFILE_BAD_PARAM (no path); XFILE_OPEN_ERROR; XFILE_NO_MEMORY; XFILE_READ_ERROR
+// (unseekable, 2 GiB or more, or a short read). *data and *size are set only on success.
+int32_t xFileReadDisk(const char* path, uint8_t** data, int32_t* size);
 
 struct xFileData {
   char* name;     // heap copy: the name stored in the archive, or the disk path

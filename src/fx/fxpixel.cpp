@@ -1,27 +1,18 @@
 // Whole-picture pixel routines: the 50/50 blend and the nearest-neighbour scalers, each
-// with a plain and an SSE2 form that give the same bits; the choice is made once.
-#include <emmintrin.h>
-
+// with a plain and an SSE2 form that give the same bits; the choice is made once (fxkernels.h).
+#include "fx/fxkernels.h"
 #include "fx/fxtoolkit.h"
-#include "platform/platform.h"
-
-static int32_t fxSimdChoice = -1;  // -1 not chosen yet, 0 plain, 1 SSE2
-
-void fxSelectSimd(bool useSSE2) { fxSimdChoice = useSSE2 ? 1 : 0; }
-
-bool fxUsesSimd() {
-  if (fxSimdChoice < 0) fxSimdChoice = platCpuHasSSE2() ? 1 : 0;
-  return fxSimdChoice == 1;
-}
+#include "platform/qvsimd.h"
 
 // Per channel (a + b) >> 1 without carries between channels: (a & b) + ((a ^ b) >> 1).
 static inline uint32_t fxAvg(uint32_t a, uint32_t b) { return (a & b & 0x00ffffffu) + (((a ^ b) >> 1) & 0x007f7f7fu); }
 
-void fxBlend50Scalar(const uint32_t* source, uint32_t* target, int32_t n) {
+static void fxBlend50Plain(const uint32_t* source, uint32_t* target, int32_t n) {
   for (int32_t i = 0; i < n; i++) target[i] = fxAvg(target[i], source[i]);
 }
 
-void fxBlend50SSE2(const uint32_t* source, uint32_t* target, int32_t n) {
+#if QV_SSE2
+static void fxBlend50SSE2(const uint32_t* source, uint32_t* target, int32_t n) {
   const __m128i low24 = _mm_set1_epi32(0x00ffffff);
   const __m128i low7 = _mm_set1_epi32(0x007f7f7f);
   int32_t i = 0;
@@ -34,13 +25,7 @@ void fxBlend50SSE2(const uint32_t* source, uint32_t* target, int32_t n) {
   }
   for (; i < n; i++) target[i] = fxAvg(target[i], source[i]);
 }
-
-void fxBlend50(const uint32_t* source, uint32_t* target, int32_t n) {
-  if (fxUsesSimd())
-    fxBlend50SSE2(source, target, n);
-  else
-    fxBlend50Scalar(source, target, n);
-}
+#endif
 
 // 16.16 steps, computed in floating point and truncated toward zero.
 static int64_t fxScaleStep(int32_t from, int32_t to) { return (int64_t)((double)from / (double)to * 65536.0); }
@@ -49,8 +34,8 @@ static inline int64_t fxSourceRow(int32_t r, int32_t th, int64_t stepY, bool mir
   return ((mirror ? (int64_t)(th - 1 - r) : (int64_t)r) * stepY) >> 16;
 }
 
-void fxScaleScalar(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
-                   bool mirror) {
+static void fxScalePlain(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
+                         bool mirror) {
   if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return;
   const int64_t stepX = fxScaleStep(sw, tw), stepY = fxScaleStep(sh, th);
   for (int32_t r = 0; r < th; r++) {
@@ -61,14 +46,15 @@ void fxScaleScalar(const uint32_t* source, uint32_t* target, int32_t sw, int32_t
   }
 }
 
+#if QV_SSE2
 static void fxCopyRowSSE2(const uint32_t* in, uint32_t* out, int32_t n) {
   int32_t i = 0;
   for (; i + 4 <= n; i += 4) _mm_storeu_si128((__m128i*)(out + i), _mm_loadu_si128((const __m128i*)(in + i)));
   for (; i < n; i++) out[i] = in[i];
 }
 
-void fxScaleSSE2(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
-                 bool mirror) {
+static void fxScaleSSE2(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
+                        bool mirror) {
   if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return;
   const int64_t stepX = fxScaleStep(sw, tw), stepY = fxScaleStep(sh, th);
   int64_t previous = -1;
@@ -95,17 +81,35 @@ void fxScaleSSE2(const uint32_t* source, uint32_t* target, int32_t sw, int32_t s
     for (; c < tw; c++, x += stepX) out[c] = in[x >> 16];
   }
 }
+#endif
+
+// Until the first call the table holds these: they install the machine's choice and go on.
+static void fxBlend50First(const uint32_t* source, uint32_t* target, int32_t n) {
+  fxInstallKernels(false);
+  fxKernels.blend50(source, target, n);
+}
+
+static void fxScaleFirst(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
+                         bool mirror) {
+  fxInstallKernels(false);
+  fxKernels.scale(source, target, sw, sh, tw, th, mirror);
+}
+
+fxKernelTable fxKernels = {fxBlend50First, fxScaleFirst};
+
+void fxInstallKernels(bool scalar) {
+  fxKernels = {fxBlend50Plain, fxScalePlain};
+#if QV_SSE2
+  if (!scalar && qvUseSSE2()) fxKernels = {fxBlend50SSE2, fxScaleSSE2};
+#endif
+}
+
+void fxBlend50(const uint32_t* source, uint32_t* target, int32_t n) { fxKernels.blend50(source, target, n); }
 
 void fxScale(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th) {
-  if (fxUsesSimd())
-    fxScaleSSE2(source, target, sw, sh, tw, th, false);
-  else
-    fxScaleScalar(source, target, sw, sh, tw, th, false);
+  fxKernels.scale(source, target, sw, sh, tw, th, false);
 }
 
 void fxScaleMirror(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th) {
-  if (fxUsesSimd())
-    fxScaleSSE2(source, target, sw, sh, tw, th, true);
-  else
-    fxScaleScalar(source, target, sw, sh, tw, th, true);
+  fxKernels.scale(source, target, sw, sh, tw, th, true);
 }

@@ -27,23 +27,12 @@ void fxWarp(int32_t w, int32_t h, int32_t left, int32_t top, int32_t cu, int32_t
 
 // target = per-channel (target + source) >> 1 over n pixels; the top byte becomes 0.
 void fxBlend50(const uint32_t* source, uint32_t* target, int32_t n);
-void fxBlend50Scalar(const uint32_t* source, uint32_t* target, int32_t n);
-void fxBlend50SSE2(const uint32_t* source, uint32_t* target, int32_t n);
 
 // Nearest-neighbour scale of a sw x sh picture into a tw x th picture written
 // contiguously. Steps are 16.16, trunc(sw / tw * 65536) and trunc(sh / th * 65536).
 // The mirrored form takes source row ((th - 1 - r) * stepY) >> 16 for target row r.
 void fxScale(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th);
 void fxScaleMirror(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th);
-void fxScaleScalar(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
-                   bool mirror);
-void fxScaleSSE2(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
-                 bool mirror);
-
-// Chooses the SSE2 or the plain routines for fxBlend50/fxScale/fxScaleMirror.
-// Done once on first use from the processor test; tests may force either.
-void fxSelectSimd(bool useSSE2);
-bool fxUsesSimd();
 
 // White grid of n x n lines spacing pixels apart from (x0, y0) into the view
 // (pixel (0, 0) of a buffer with the frame buffer's line layout), clipped by the

@@ -4,7 +4,6 @@
 // 8 bits by exact scaling rounded down, v8 = v * 255 / max (5-bit 31 -> 255, 16 -> 131,
 // as ImageMagick widens), then cut to the destination width by dropping low bits.
 // Equal widths copy the value; a 5- or 6-bit value survives the trip to 8 bits and back.
-#include <cstdlib>
 #include <cstring>
 
 #include "hermes/hermes_internal.h"
@@ -17,32 +16,20 @@ static struct {
   uint32_t entries[256];
 } hermesPalettes[HERMES_MAX_PALETTES];
 static int32_t hermesInitCount = 0;
-static int32_t hermesSimd = -1;  // -1: not decided yet
 
-static bool hermesDetectSimd() {
-  const char* force = std::getenv("QV_SCALAR");
-  if (force && *force && *force != '0') return false;
-#if defined(__SSE2__)
-  return __builtin_cpu_supports("sse2");
-#else
-  return false;
+HermesKernels hermesKernels = {hermesRow32to16};
+static bool hermesKernelsInstalled = false;
+
+void hermesInstallKernels(bool scalar) {
+  hermesKernels.row32to16 = hermesRow32to16;
+#if QV_SSE2
+  if (!scalar && qvUseSSE2()) hermesKernels.row32to16 = hermesRow32to16Sse2;
 #endif
-}
-
-static bool hermesUseSimd() {
-  if (hermesSimd < 0) hermesSimd = hermesDetectSimd() ? 1 : 0;
-  return hermesSimd == 1;
-}
-
-void Hermes_SetSimd(int32_t enable) {
-  hermesSimd = (enable && hermesDetectSimd()) ? 1 : 0;
-  for (HermesConverter& c : hermesConverters)
-    if (c.used && c.ready && (c.row == hermesRow32to16 || c.row == hermesRow32to16Sse2))
-      c.row = hermesSimd ? hermesRow32to16Sse2 : hermesRow32to16;
+  hermesKernelsInstalled = true;
 }
 
 int32_t Hermes_Init() {
-  hermesUseSimd();
+  if (!hermesKernelsInstalled) hermesInstallKernels(false);
   hermesInitCount++;
   return 1;
 }
@@ -332,7 +319,7 @@ int32_t Hermes_ConverterRequest(HermesHandle handle, HermesFormat* source, Herme
   } else if (HermesRowFn bytes = hermesPlanBytes(c)) {
     c->row = bytes;
   } else if (hermesPlanFast32(c)) {
-    c->row = dest->bits == 24 ? hermesRow32to24 : (hermesUseSimd() ? hermesRow32to16Sse2 : hermesRow32to16);
+    c->row = dest->bits == 24 ? hermesRow32to24 : hermesKernels.row32to16;
   } else {
     switch (c->sBytes) {
       case 1: c->row = hermesGenericFor<1>(c->dBytes); break;
@@ -391,7 +378,7 @@ void Hermes_PaletteReturn(HermesHandle handle) {
   if (hermesPalette(handle)) hermesPalettes[handle - 1].used = 0;
 }
 
-void Hermes_PaletteSet(HermesHandle handle, int32* palette) {
+void Hermes_PaletteSet(HermesHandle handle, const uint32_t* palette) {
   uint32_t* p = hermesPalette(handle);
   if (p && palette) std::memcpy(p, palette, 256 * sizeof(uint32_t));
 }

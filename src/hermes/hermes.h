@@ -4,17 +4,17 @@
 #include <cstdint>
 
 typedef int32_t HermesHandle;  // 0 = failure
-typedef uint32_t int32;        // Hermes' name for a 32-bit word
 
 struct HermesFormat {
-  int32 r, g, b, a;  // channel masks of a pixel read as a little-endian integer
-  int32_t bits;      // 8, 16, 24 or 32
-  int32_t indexed;   // 8-bit palette index when non-zero
+  uint32_t r, g, b, a;  // channel masks of a pixel read as a little-endian integer
+  int32_t bits;         // 8, 16, 24 or 32
+  int32_t indexed;      // 8-bit palette index when non-zero
   int32_t has_colorkey;
-  int32 colorkey;
+  uint32_t colorkey;
 };
 
-int32_t Hermes_Init();  // non-zero on success
+// Non-zero on success. The first call installs the row kernels (SSE2 where qvUseSSE2()).
+int32_t Hermes_Init();
 int32_t Hermes_Done();
 
 HermesHandle Hermes_ConverterInstance(unsigned long flags);
@@ -31,8 +31,4 @@ int32_t Hermes_ConverterCopy(HermesHandle handle, void* s_pixels, int32_t s_x, i
 HermesHandle Hermes_PaletteInstance();
 void Hermes_PaletteReturn(HermesHandle handle);
 // 256 entries of 0x00RRGGBB.
-void Hermes_PaletteSet(HermesHandle handle, int32* palette);
-
-// Chooses the SSE2 rows (when the processor has them) or their scalar twins; both give
-// the same bits. Decided once at start-up (QV_SCALAR=1 forces scalar); tests switch it.
-void Hermes_SetSimd(int32_t enable);
+void Hermes_PaletteSet(HermesHandle handle, const uint32_t* palette);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "hermes/hermes.h"
+#include "platform/qvsimd.h"
 
 // One source channel: index = (pixel >> shift) & mask, lut[index] = the channel's
 // bits already placed in the destination pixel.
@@ -30,6 +31,19 @@ struct HermesConverter {
   uint32_t fm[3];
 };
 
-// Rows of the 32-bit to 16-bit fast path with SSE2; identical bits to the scalar row.
-void hermesRow32to16Sse2(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width);
+// Rows of the 32-bit to 16-bit fast path: the plain row and its SSE2 twin (identical bits).
 void hermesRow32to16(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width);
+#if QV_SSE2
+void hermesRow32to16Sse2(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width);
+#endif
+
+// The rows that have an SSE2 twin; a converter takes its row from here when a format pair
+// is requested.
+struct HermesKernels {
+  HermesRowFn row32to16;
+};
+extern HermesKernels hermesKernels;
+
+// Installs the plain rows (scalar) or the SSE2 twins where qvUseSSE2(). The first Hermes_Init
+// calls it; tests and benches call it to compare the twins bit for bit.
+void hermesInstallKernels(bool scalar);

@@ -2,8 +2,7 @@
 // shift-and-mask per channel as the scalar row, which also finishes the tail.
 #include "hermes/hermes_internal.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if QV_SSE2
 
 void hermesRow32to16Sse2(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width) {
   const __m128i s0 = _mm_cvtsi32_si128(c->fs[0]), s1 = _mm_cvtsi32_si128(c->fs[1]), s2 = _mm_cvtsi32_si128(c->fs[2]);
@@ -24,12 +23,6 @@ void hermesRow32to16Sse2(HermesConverter* c, const uint8_t* s, uint8_t* d, int32
     _mm_storeu_si128((__m128i*)(d + 2 * x), _mm_packs_epi32(o[0], o[1]));
   }
   if (x < width) hermesRow32to16(c, s + 4 * x, d + 2 * x, width - x);
-}
-
-#else
-
-void hermesRow32to16Sse2(HermesConverter* c, const uint8_t* s, uint8_t* d, int32_t width) {
-  hermesRow32to16(c, s, d, width);
 }
 
 #endif

@@ -137,6 +137,7 @@ void gifLoad(MFILE* f, const char* name, xImage& img) {
     uint8_t introducer;
     gifRead(g, &introducer, 1);
     if (introducer == 0x2C) break;
+    // Shown verbatim, trailing space included.
     if (introducer != 0x21) xErrMsg(xFormat("xGifLoad:: unknown error -> %s ", name));
     uint8_t labelAndLength[2];
     gifRead(g, labelAndLength, 2);

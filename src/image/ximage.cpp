@@ -68,7 +68,7 @@ int32_t xImageConvert(xImage* img, int32_t format) {
   uint32_t table[256];
   if (img->format == XIMAGE_INDEXED8) {
     pal = Hermes_PaletteInstance();
-    if (!pal) xErrMsg("xImageConvert::Hermes_PaletteInstace()");
+    if (!pal) xErrMsg("xImageConvert::Hermes_PaletteInstace()");  // verbatim, misspelling included
     // A picture without colour table converts as black.
     std::memset(table, 0, sizeof table);
     if (img->palette) {
@@ -84,6 +84,7 @@ int32_t xImageConvert(xImage* img, int32_t format) {
   const int32_t sBytes = source.bits / 8, dBytes = dest.bits / 8;
   uint8_t* block = xImageAlloc((size_t)img->width * img->height * dBytes, "Ximage", __LINE__);
   if (!Hermes_ConverterRequest(conv, &source, &dest)) xErrMsg("xImageConvert::Hermes_ConverterRequest");
+  // Shown verbatim, misspelt "xImageConver" included.
   if (pal && !Hermes_ConverterPalette(conv, pal, pal)) xErrMsg("xImageConver::Hermes_ConverterPalette");
   if (!Hermes_ConverterCopy(conv, img->pixels, 0, 0, img->width, img->height, img->width * sBytes, block, 0, 0,
                             img->width, img->height, img->width * dBytes))

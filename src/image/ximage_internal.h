@@ -7,10 +7,6 @@
 // allocations. Either way the coded error 1 ("Can't allocate memory") ends the program.
 uint8_t* xImageAlloc(size_t bytes, const char* module, int line);
 
-// Reads a whole disk file into a new heap block. Returns 1 on success, 0 when the file
-// cannot be opened, -1 when it cannot be read completely.
-int32_t xImageReadDisk(const char* path, uint8_t** data, int32_t* size);
-
 struct xFileData;
 struct xImage;
 

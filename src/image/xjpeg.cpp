@@ -141,7 +141,9 @@ int32_t xJpegLoad(const char* path, xImage& img) {
   xAssert(path != nullptr, "Xjpeg", __LINE__);
   uint8_t* data = nullptr;
   int32_t size = 0;
-  if (xImageReadDisk(path, &data, &size) != 1) xErrMsg(xFormat("xJpegLoad::Can't access file -> %s", path));
+  int32_t r = xFileReadDisk(path, &data, &size);
+  if (r == XFILE_NO_MEMORY) xErrCode("Ximage", __LINE__, 1, nullptr);
+  if (r != XFILE_OK) xErrMsg(xFormat("xJpegLoad::Can't access file -> %s", path));
   jpegDecode(data, (size_t)size, path, img);
   std::free(data);
   return 0;

@@ -4,13 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/qvsimd.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "x2d/x2dkernels.h"
 
 int32_t x2dWidth = 0;
 int32_t x2dHeight = 0;
@@ -18,7 +15,6 @@ int32_t x2dPitch = 0;
 int32_t* x2dLineOffset = nullptr;
 int32_t x2dClipWindow[4] = {0, 0, 0, 0};
 uint8_t x2dUseMMX = 0;
-uint8_t x2dUseSSE2 = 0;
 int8_t* x2dBlendTable = nullptr;
 
 void x2dInit(int32_t width, int32_t height) {
@@ -49,15 +45,10 @@ void x2dInit(int32_t width, int32_t height) {
 }
 
 uint8_t x2dDetectMMX() {
-  x2dUseMMX = 0;
-  x2dUseSSE2 = 0;
-  if (platCpuHasSSE2()) {
-    x2dUseMMX = 1;
-#if defined(__SSE2__)
-    x2dUseSSE2 = 1;
-#endif
-    xLog.Print("Pentium MMX detected... switcing to MMX technology");
-  }
+  x2dUseMMX = platCpuHasSSE2() ? 1 : 0;
+  x2dInstallKernels(false);
+  // Logged verbatim (misspelling included): logs are compared as they stand.
+  if (x2dUseMMX) xLog.Print("Pentium MMX detected... switcing to MMX technology");
   return x2dUseMMX;
 }
 
@@ -70,6 +61,7 @@ void x2dSetClipWindow(int32_t left, int32_t top, int32_t right, int32_t bottom) 
   x2dClipWindow[1] = top;
   x2dClipWindow[2] = right;
   x2dClipWindow[3] = bottom;
+  // Logged verbatim (misspelling included): logs are compared as they stand.
   xLog.Print(xFormat("Set Cliping Window : Left = %d Top = %d Right = %d Bottom = %d", left, top, right, bottom));
 }
 
@@ -127,7 +119,7 @@ static void x2dFadeWhitePlain(uint32_t b, int32_t count, uint32_t* buf) {
   }
 }
 
-#if defined(__SSE2__)
+#if QV_SSE2
 // Sixteen pixels per step; the level sits in the three colour bytes of every lane, 0 in the top byte.
 template <bool White>
 static void x2dFadeSSE2(uint32_t b, int32_t count, uint32_t* buf) {
@@ -156,20 +148,21 @@ static void x2dFadeSSE2(uint32_t b, int32_t count, uint32_t* buf) {
 }
 #endif
 
+x2dKernelTable x2dKernels = {x2dFadeBlackPlain, x2dFadeWhitePlain, &x2dMmxRowsPlain};
+
+void x2dInstallKernels(bool scalar) {
+  x2dKernels = {x2dFadeBlackPlain, x2dFadeWhitePlain, &x2dMmxRowsPlain};
+#if QV_SSE2
+  if (!scalar && qvUseSSE2()) x2dKernels = {x2dFadeSSE2<false>, x2dFadeSSE2<true>, &x2dMmxRowsSSE2};
+#endif
+}
+
 void x2dFadeToBlack(int32_t level, int32_t count, uint32_t* buffer) {
   uint32_t b = static_cast<uint32_t>(level) & 0xFF;
-  if (count <= 0 || b == 0) return;
-#if defined(__SSE2__)
-  if (x2dUseSSE2) return x2dFadeSSE2<false>(b, count, buffer);
-#endif
-  x2dFadeBlackPlain(b, count, buffer);
+  if (count > 0 && b != 0) x2dKernels.fadeToBlack(b, count, buffer);
 }
 
 void x2dFadeToWhite(int32_t level, int32_t count, uint32_t* buffer) {
   uint32_t b = static_cast<uint32_t>(level) & 0xFF;
-  if (count <= 0 || b == 0) return;
-#if defined(__SSE2__)
-  if (x2dUseSSE2) return x2dFadeSSE2<true>(b, count, buffer);
-#endif
-  x2dFadeWhitePlain(b, count, buffer);
+  if (count > 0 && b != 0) x2dKernels.fadeToWhite(b, count, buffer);
 }

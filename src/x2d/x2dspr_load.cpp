@@ -31,7 +31,7 @@ void x2dSprite::InitFromImage(xImage& image) {
 
 void x2dSprite::Load(const char* path, xFile* file) {
   xFileData fd = {nullptr, 0, nullptr};
-  if (!path || !file || file->Read(path, &fd) != 0)
+  if (!path || !file || file->Read(path, &fd) != XFILE_OK)
     xErrMsg(xFormat("x2dSprite::Load(..) -> Error loading %s", path ? path : "(null)"));
   xImage image = {0, 0, 0, nullptr, nullptr};
   xImageLoad(&fd, image);
@@ -43,7 +43,8 @@ void x2dSprite::Load(const char* path, xFile* file) {
 void x2dSprite::LoadAlphaChannel(const char* path, xFile* file) {
   xAssert(path != nullptr, "X2dspr", 181);
   xFileData fd = {nullptr, 0, nullptr};
-  if (!file || file->Read(path, &fd) != 0) xErrMsg(xFormat("x2dSprite::LoadAlphaChannel() -> Can't load %s", path));
+  if (!file || file->Read(path, &fd) != XFILE_OK)
+    xErrMsg(xFormat("x2dSprite::LoadAlphaChannel() -> Can't load %s", path));
   xImage image = {0, 0, 0, nullptr, nullptr};
   xImageLoad(&fd, image);
   file->Free(&fd);
@@ -61,7 +62,8 @@ void x2dSprite::LoadAlphaChannel(const char* path, xFile* file) {
 void x2dSprite::LoadAlphaLayer(const char* path, xFile* file, uint32_t colour) {
   xAssert(path != nullptr, "X2dspr", 271);
   xFileData fd = {nullptr, 0, nullptr};
-  if (!file || file->Read(path, &fd) != 0) xErrMsg(xFormat("x2dSprite::LoadAlphaLayer() -> Can't load %s", path));
+  if (!file || file->Read(path, &fd) != XFILE_OK)
+    xErrMsg(xFormat("x2dSprite::LoadAlphaLayer() -> Can't load %s", path));
   xImage image = {0, 0, 0, nullptr, nullptr};
   xImageLoad(&fd, image);
   file->Free(&fd);

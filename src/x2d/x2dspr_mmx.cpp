@@ -1,20 +1,15 @@
 // x2dSpriteMMX: the packed-integer sprite operations. Blends use the 16-bit lane
 // formula of x2dspr_mmx_rows.h on all four bytes; the additive draws saturate all four
 // bytes without skipping; DrawBlend and DrawBlendScaled have no special levels.
-// The row kernels run on SSE2 when x2dUseSSE2 is set, else on their portable twin.
+// The row kernels (SSE2 or their portable twin) come from the table x2dInit installs.
 #include "x2d/x2d.h"
 #include "x2d/x2dspr.h"
 #include "x2d/x2dspr_clip.h"
-#include "x2d/x2dspr_mmx_rows.h"
+#include "x2d/x2dkernels.h"
 
 namespace {
 
-inline const x2dMmxRows& mmxRows() {
-#if defined(__SSE2__)
-  if (x2dUseSSE2) return x2dMmxRowsSSE2;
-#endif
-  return x2dMmxRowsPlain;
-}
+inline const x2dMmxRows& mmxRows() { return *x2dKernels.rows; }
 
 template <class Src>
 void mmxRect(x2dRowFn fn, const x2dRect& r, const Src* src, uint32_t c, int32_t a) {

@@ -3,10 +3,6 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 inline const uint32_t* px(const void* s) { return static_cast<const uint32_t*>(s); }
@@ -69,7 +65,7 @@ void pLayerLevel(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {
   }
 }
 
-#if defined(__SSE2__)
+#if QV_SSE2
 // ---- SSE2: four pixels per step, the remainder through the twin ----
 
 inline __m128i ld(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
@@ -214,6 +210,6 @@ void sLayerLevel(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {
 }  // namespace
 
 const x2dMmxRows x2dMmxRowsPlain = {pCopy, pFill, pAdd, pKey, pBlend, pAlpha, pAlphaLevel, pLayer, pLayerLevel};
-#if defined(__SSE2__)
+#if QV_SSE2
 const x2dMmxRows x2dMmxRowsSSE2 = {sCopy, sFill, sAdd, sKey, sBlend, sAlpha, sAlphaLevel, sLayer, sLayerLevel};
 #endif

@@ -7,6 +7,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/qvsimd.h"
+
 // c: key colour, ink colour or fill colour; a: level 0..255.
 typedef void (*x2dRowFn)(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a);
 
@@ -23,7 +25,7 @@ struct x2dMmxRows {
 };
 
 extern const x2dMmxRows x2dMmxRowsPlain;
-#if defined(__SSE2__)
+#if QV_SSE2
 extern const x2dMmxRows x2dMmxRowsSSE2;
 #endif
 

@@ -7,20 +7,6 @@
 
 namespace {
 
-// Centre (index 255) of blend-table row a.
-inline const int8_t* x86Row(int32_t a) { return x2dBlendTable + a * X2D_BLEND_ROW + 255; }
-
-inline uint32_t x86Blend(uint32_t s, uint32_t d, const int8_t* row) {
-  const int32_t sb = s & 0xFF, sg = (s >> 8) & 0xFF, sr = (s >> 16) & 0xFF;
-  const int32_t db = d & 0xFF, dg = (d >> 8) & 0xFF, dr = (d >> 16) & 0xFF;
-  // Entries are stored modulo 256 (floor(-255 x 255 / 256) = -255 does not fit a byte),
-  // so the sum is taken modulo 256 too; the true result always lies in 0..255.
-  const uint32_t b = static_cast<uint8_t>(db + row[sb - db]);
-  const uint32_t g = static_cast<uint8_t>(dg + row[sg - dg]);
-  const uint32_t r = static_cast<uint8_t>(dr + row[sr - dr]);
-  return (r << 16) | (g << 8) | b;
-}
-
 inline uint32_t x86Add(uint32_t s, uint32_t d) {
   uint32_t b = (s & 0xFF) + (d & 0xFF), g = ((s >> 8) & 0xFF) + ((d >> 8) & 0xFF);
   uint32_t r = ((s >> 16) & 0xFF) + ((d >> 16) & 0xFF);
@@ -59,17 +45,17 @@ inline void opAlpha(uint32_t& d, uint32_t s) {
   if (a == 255)
     d = s;
   else if (a)
-    d = x86Blend(s, d, x86Row(a));
+    d = x2dBlendChannels(s, d, x2dBlendRow(a));
 }
 struct OpBlend {
   const int8_t* row;
-  void operator()(uint32_t& d, uint32_t s) const { d = x86Blend(s, d, row); }
+  void operator()(uint32_t& d, uint32_t s) const { d = x2dBlendChannels(s, d, row); }
 };
 struct OpAlphaLevel {
   int32_t level;
   void operator()(uint32_t& d, uint32_t s) const {
     const int32_t a = s >> 24;
-    if (a) d = x86Blend(s, d, x86Row(a == 255 ? level : (level * a) >> 8));
+    if (a) d = x2dBlendChannels(s, d, x2dBlendRow(a == 255 ? level : (level * a) >> 8));
   }
 };
 struct OpKey {
@@ -84,31 +70,31 @@ struct OpLayer {
     if (l == 255)
       d = c;
     else if (l)
-      d = x86Blend(c, d, x86Row(l));
+      d = x2dBlendChannels(c, d, x2dBlendRow(l));
   }
 };
 struct OpLayerLevel {
   uint32_t c;
   int32_t level;
   void operator()(uint32_t& d, uint8_t l) const {
-    if (l) d = x86Blend(c, d, x86Row(l == 255 ? level : (level * l) >> 8));
+    if (l) d = x2dBlendChannels(c, d, x2dBlendRow(l == 255 ? level : (level * l) >> 8));
   }
 };
 // Scaled variants blend even at alpha 0 (colour kept, top byte cleared).
 inline void opAlphaScaled(uint32_t& d, uint32_t s) {
   const uint32_t a = s >> 24;
-  d = a == 255 ? s : x86Blend(s, d, x86Row(a));
+  d = a == 255 ? s : x2dBlendChannels(s, d, x2dBlendRow(a));
 }
 struct OpAlphaLevelScaled {
   int32_t level;
   void operator()(uint32_t& d, uint32_t s) const {
     const int32_t a = s >> 24;
-    d = x86Blend(s, d, x86Row(a == 255 ? level : (level * a) >> 8));
+    d = x2dBlendChannels(s, d, x2dBlendRow(a == 255 ? level : (level * a) >> 8));
   }
 };
 struct OpLayerScaled {
   uint32_t c;
-  void operator()(uint32_t& d, uint8_t l) const { d = l == 255 ? c : x86Blend(c, d, x86Row(l)); }
+  void operator()(uint32_t& d, uint8_t l) const { d = l == 255 ? c : x2dBlendChannels(c, d, x2dBlendRow(l)); }
 };
 
 }  // namespace
@@ -133,7 +119,7 @@ void x2dSpriteX86::DrawBlendNoClip(int32_t x, int32_t y, int32_t level, uint32_t
   level = x2dClampLevel(level);
   if (level == 0 || !pixels) return;
   if (level == 255) return DrawNoClip(x, y, target);
-  x86Rect(x2dPlaceNoClip(width, height, skip, x, y, target), pixels, OpBlend{x86Row(level)});
+  x86Rect(x2dPlaceNoClip(width, height, skip, x, y, target), pixels, OpBlend{x2dBlendRow(level)});
 }
 
 void x2dSpriteX86::DrawAlphaNoClip(int32_t x, int32_t y, uint32_t* target) {
@@ -175,7 +161,7 @@ void x2dSpriteX86::DrawAdd(int32_t x, int32_t y, uint32_t* target) {
 void x2dSpriteX86::DrawBlendScaled(int32_t x, int32_t y, float scale, int32_t level, uint32_t* target) {
   x2dScaledRect r;
   if (pixels && x2dPlaceScaled(width, height, x, y, scale, target, r))
-    x86Scaled(r, pixels, width, OpBlend{x86Row(x2dClampLevel(level))});
+    x86Scaled(r, pixels, width, OpBlend{x2dBlendRow(x2dClampLevel(level))});
 }
 
 void x2dSpriteX86::DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* target) {
@@ -183,7 +169,7 @@ void x2dSpriteX86::DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* targ
   if (level == 0 || !pixels) return;
   if (level == 255) return Draw(x, y, target);
   x2dRect r;
-  if (x2dPlaceClip(width, height, x, y, target, r)) x86Rect(r, pixels, OpBlend{x86Row(level)});
+  if (x2dPlaceClip(width, height, x, y, target, r)) x86Rect(r, pixels, OpBlend{x2dBlendRow(level)});
 }
 
 void x2dSpriteX86::DrawAlphaScaled(int32_t x, int32_t y, float scale, uint32_t* target) {

@@ -252,20 +252,12 @@ static void LoadData(const char* name, const uint8_t* data, int64_t size, x3dSce
 void x3dLoad3ds(const char* fileName, x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xAssert(fileName != nullptr, kModule, __LINE__);
-  FILE* f = std::fopen(fileName, "rb");
-  if (!f) x3dLoadFail(__LINE__, 5);
-  std::fseek(f, 0, SEEK_END);
-  long size = std::ftell(f);
-  std::fseek(f, 0, SEEK_SET);
-  if (size < 0) {
-    std::fclose(f);
-    x3dLoadFail(__LINE__, 2);
-  }
-  uint8_t* data = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
-  if (!data) x3dLoadFail(__LINE__, 1);
-  size_t got = std::fread(data, 1, size, f);
-  std::fclose(f);
-  if (got != static_cast<size_t>(size)) x3dLoadFail(__LINE__, 2);
+  uint8_t* data = nullptr;
+  int32_t size = 0;
+  int32_t r = xFileReadDisk(fileName, &data, &size);
+  if (r == XFILE_OPEN_ERROR) x3dLoadFail(__LINE__, 5);
+  if (r == XFILE_NO_MEMORY) x3dLoadFail(__LINE__, 1);
+  if (r != XFILE_OK) x3dLoadFail(__LINE__, 2);
   LoadData(fileName, data, size, scene);
   std::free(data);
 }

@@ -106,7 +106,8 @@ static void RestorePoint(x3dNode* n, float p[3]) {
   }
 }
 
-static void Pass1(x3dNode* n, float frame) {
+// Each node's tracks evaluated at the frame, in the node's own (parent-relative) space.
+static void EvalNodeTracks(x3dNode* n, float frame) {
   switch (n->kind) {
     case X3D_NODE_CAMERA: {
       x3dCamera* c = static_cast<x3dCamera*>(n->owner);
@@ -175,7 +176,8 @@ static void MultiplyInto(const float a[3][4], float b[3][4]) {
   std::memcpy(b, r, sizeof r);
 }
 
-static void Pass2(x3dScene* s, x3dNode* n) {
+// A parent object's matrix carried to its children; a camera's position added to its lights.
+static void ApplyParentTransforms(x3dScene* s, x3dNode* n) {
   if (n->kind != X3D_NODE_OBJECT && n->kind != X3D_NODE_CAMERA) return;
   int32_t guard = s->nodeCount;  // a malformed sibling chain cannot loop forever
   for (int32_t ci = n->firstChild; ci > 0 && ci < s->nodeCount && guard-- > 0; ci = s->nodes[ci].nextSibling) {
@@ -203,8 +205,8 @@ int32_t x3dUpdateScene() {
   x3dScene* s = x3dActiveScene;
   if (!s || !s->nodes) return 0;
   float frame = s->frame;
-  for (x3dNode* n = &s->nodes[0]; n; n = n->next) Pass1(n, frame);
-  for (x3dNode* n = &s->nodes[0]; n; n = n->next) Pass2(s, n);
+  for (x3dNode* n = &s->nodes[0]; n; n = n->next) EvalNodeTracks(n, frame);
+  for (x3dNode* n = &s->nodes[0]; n; n = n->next) ApplyParentTransforms(s, n);
   for (x3dNode* n = &s->nodes[0]; n; n = n->next)
     if (n->kind == X3D_NODE_CAMERA) x3dCameraMatrix(static_cast<x3dCamera*>(n->owner));
   return 0;

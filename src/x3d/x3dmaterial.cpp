@@ -10,6 +10,7 @@
 #include "image/ximage.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
+#include "x3d/raster/x3dpolygons.h"
 
 x3dTextureList x3dTextures;
 
@@ -105,20 +106,11 @@ int32_t x3dTextureLoadFile(const char* name, const char* texturePath, x3dMap* ma
     map->image = t->pixels;
     return 0;
   }
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return 5;
-  std::fseek(f, 0, SEEK_END);
-  long size = std::ftell(f);
-  std::fseek(f, 0, SEEK_SET);
-  if (size < 0 || size > 0x7FFFFFFF) {
-    std::fclose(f);
-    return 2;
-  }
-  xFileData fd{path, static_cast<int32_t>(size), static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1))};
-  if (!fd.data) xErrCode(kModule, __LINE__, 1, nullptr);
-  size_t got = std::fread(fd.data, 1, size, f);
-  std::fclose(f);
-  int32_t rc = got == static_cast<size_t>(size) ? Decode(path, &fd, map) : 2;
+  xFileData fd{path, 0, nullptr};
+  int32_t r = xFileReadDisk(path, &fd.data, &fd.size);
+  if (r == XFILE_BAD_PARAM || r == XFILE_OPEN_ERROR) return 5;
+  if (r == XFILE_NO_MEMORY) xErrCode(kModule, __LINE__, 1, nullptr);
+  int32_t rc = r == XFILE_OK ? Decode(path, &fd, map) : 2;
   std::free(fd.data);
   return rc;
 }
@@ -190,22 +182,22 @@ void x3dLoadMaterialTextures(xFile* file) {
     x3dMaterialColor(m);
     if (m->texture.name) {
       if (LoadMap(&m->texture, texturePath, file)) {
-        m->renderFlags |= 0x08;
+        m->renderFlags |= X3D_RF_TEXTURE;
       } else {
         x3dLog.Print(xFormat("cant open texture: %s\n", m->texture.name));
         m->r = 255, m->g = 0, m->b = 0;
         m->color = 0xFF0000;
-        m->renderFlags |= 0x20;
+        m->renderFlags |= X3D_RF_WIRE;
       }
     }
     if (m->reflection.name) {
       if (LoadMap(&m->reflection, texturePath, file)) {
-        m->renderFlags |= 0x18;
+        m->renderFlags |= X3D_RF_TEXTURE | X3D_RF_ENVMAP;
       } else {
         x3dLog.Print(xFormat("cant open reflection: %s\n", m->reflection.name));
         m->r = 255, m->g = 0, m->b = 0;
         m->color = 0xFF0000;
-        m->renderFlags |= 0x20;
+        m->renderFlags |= X3D_RF_WIRE;
       }
     }
   }

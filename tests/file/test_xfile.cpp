@@ -2,6 +2,7 @@
 #include <zip.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -142,6 +143,26 @@ TEST(XFileDisk, ReadsWholeFilesByPath) {
   f.Free(&fd);
   EXPECT_EQ(f.Read(tempPath("qv_no_such_file").c_str(), &fd), -103);
   EXPECT_EQ(f.Read(::testing::TempDir().c_str(), &fd), -104);  // a folder has no bytes to read
+}
+
+// The shared reader under xFile, memory files, pictures, materials and the 3DS loader: an empty
+// file is one allocated byte and size 0; failures leave the outputs alone.
+TEST(XFileDisk, SharedReaderCodes) {
+  const std::string empty = tempPath("qv_xfile_empty.bin");
+  writeFile(empty, "");
+  uint8_t* data = nullptr;
+  int32_t size = -1;
+  ASSERT_EQ(xFileReadDisk(empty.c_str(), &data, &size), XFILE_OK);
+  EXPECT_NE(data, nullptr);
+  EXPECT_EQ(size, 0);
+  std::free(data);
+  data = nullptr;
+  size = -1;
+  EXPECT_EQ(xFileReadDisk(nullptr, &data, &size), XFILE_BAD_PARAM);
+  EXPECT_EQ(xFileReadDisk(tempPath("qv_no_such_file").c_str(), &data, &size), XFILE_OPEN_ERROR);
+  EXPECT_EQ(xFileReadDisk(::testing::TempDir().c_str(), &data, &size), XFILE_READ_ERROR);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_EQ(size, -1);
 }
 
 TEST(XFileCorpus, RealArchives) {

@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "fx/fxkernels.h"
 #include "fx/fxtables.h"
 #include "fx/fxtoolkit.h"
 
@@ -167,19 +168,21 @@ TEST(FxBlend50, ChannelAveragesWithoutCarries) {
       {0x00102030, 0x00102030, 0x00102030},  // blending a colour with itself
   };
   for (bool simd : {false, true}) {
+    fxInstallKernels(!simd);
     for (const Row& r : rows) {
       uint32_t t = r.target;
       if (simd) {
         uint32_t t4[5] = {r.target, r.target, r.target, r.target, r.target}, s4[5];
         for (uint32_t& s : s4) s = r.source;
-        fxBlend50SSE2(s4, t4, 5);
+        fxBlend50(s4, t4, 5);
         for (uint32_t x : t4) EXPECT_EQ(x, r.result);
       } else {
-        fxBlend50Scalar(&r.source, &t, 1);
+        fxBlend50(&r.source, &t, 1);
         EXPECT_EQ(t, r.result);
       }
     }
   }
+  fxInstallKernels(false);
 }
 
 TEST(FxBlend50, SimdTwinMatchesPlain) {
@@ -188,13 +191,17 @@ TEST(FxBlend50, SimdTwinMatchesPlain) {
   for (auto& x : src) x = rng();
   for (auto& x : a) x = rng();
   b = a;
-  fxBlend50Scalar(src.data(), a.data(), 1003);
-  fxBlend50SSE2(src.data(), b.data(), 1003);
+  fxInstallKernels(true);
+  fxBlend50(src.data(), a.data(), 1003);
+  fxInstallKernels(false);
+  fxBlend50(src.data(), b.data(), 1003);
   EXPECT_EQ(a, b);
   // Count 0 touches nothing.
   const std::vector<uint32_t> before = b;
-  fxBlend50SSE2(src.data(), b.data(), 0);
-  fxBlend50Scalar(src.data(), b.data(), 0);
+  fxBlend50(src.data(), b.data(), 0);
+  fxInstallKernels(true);
+  fxBlend50(src.data(), b.data(), 0);
+  fxInstallKernels(false);
   EXPECT_EQ(b, before);
 }
 
@@ -208,18 +215,19 @@ TEST(FxScale, QuarterSizeTakesEveryFourthPixel) {
   const std::vector<uint32_t> src = indexPicture(320, 200);
   for (bool simd : {false, true}) {
     std::vector<uint32_t> out(80 * 50);
-    fxSelectSimd(simd);
+    fxInstallKernels(!simd);
     fxScale(src.data(), out.data(), 320, 200, 80, 50);
     for (int r = 0; r < 50; r++)
       for (int c = 0; c < 80; c++) ASSERT_EQ(out[r * 80 + c], (uint32_t)(4 * r * 320 + 4 * c)) << r << "," << c;
   }
+  fxInstallKernels(false);
 }
 
 TEST(FxScale, MirroredScaleFlipsRows) {
   const std::vector<uint32_t> src = indexPicture(320, 200);
   for (bool simd : {false, true}) {
     std::vector<uint32_t> out(256 * 256);
-    fxSelectSimd(simd);
+    fxInstallKernels(!simd);
     fxScaleMirror(src.data(), out.data(), 320, 200, 256, 256);
     // stepX = 81920 (1.25 columns), stepY = 51200; row 0 <- (255 * 51200) >> 16 = 199.
     EXPECT_EQ(out[0], 199u * 320);
@@ -228,6 +236,7 @@ TEST(FxScale, MirroredScaleFlipsRows) {
     EXPECT_EQ(out[255 * 256], 0u);  // last row <- source row 0
     EXPECT_EQ(out[255 * 256 + 255], (uint32_t)((255 * 81920) >> 16));
   }
+  fxInstallKernels(false);
 }
 
 TEST(FxScale, SimdTwinMatchesPlain) {
@@ -241,15 +250,19 @@ TEST(FxScale, SimdTwinMatchesPlain) {
     for (auto& x : src) x = rng();
     for (bool mirror : {false, true}) {
       std::vector<uint32_t> a(s.tw * s.th, 0), b(s.tw * s.th, 1);
-      fxScaleScalar(src.data(), a.data(), s.sw, s.sh, s.tw, s.th, mirror);
-      fxScaleSSE2(src.data(), b.data(), s.sw, s.sh, s.tw, s.th, mirror);
+      fxInstallKernels(true);
+      fxKernels.scale(src.data(), a.data(), s.sw, s.sh, s.tw, s.th, mirror);
+      fxInstallKernels(false);
+      fxKernels.scale(src.data(), b.data(), s.sw, s.sh, s.tw, s.th, mirror);
       EXPECT_EQ(a, b) << s.sw << "x" << s.sh << " -> " << s.tw << "x" << s.th << (mirror ? " mirrored" : "");
     }
   }
   // A zero or negative size draws nothing.
   std::vector<uint32_t> src(4, 9), out(4, 3);
-  fxScaleScalar(src.data(), out.data(), 2, 2, 0, 2, false);
-  fxScaleSSE2(src.data(), out.data(), 2, 2, 2, -1, false);
+  fxInstallKernels(true);
+  fxScale(src.data(), out.data(), 2, 2, 0, 2);
+  fxInstallKernels(false);
+  fxScale(src.data(), out.data(), 2, 2, 2, -1);
   EXPECT_EQ(out, std::vector<uint32_t>(4, 3));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hermes/hermes.h"
+#include "hermes/hermes_internal.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ class HermesPairs : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(Hermes_Init(), 0); }
   void TearDown() override {
-    Hermes_SetSimd(1);
+    hermesInstallKernels(false);
     Hermes_Done();
   }
 };
@@ -130,7 +131,7 @@ void checkPair(const NamedFormat& sf, const NamedFormat& df, uint32_t seed) {
 TEST_F(HermesPairs, EveryPairMatchesThePerPixelModel) {
   uint32_t seed = 1;
   for (int simd = 1; simd >= 0; simd--) {
-    Hermes_SetSimd(simd);
+    hermesInstallKernels(!simd);
     for (const NamedFormat& s : kFormats)
       for (const NamedFormat& d : kFormats) {
         if (d.f.indexed && !s.f.indexed) continue;  // no colour quantisation
@@ -152,10 +153,10 @@ TEST_F(HermesPairs, SimdAndScalarRowsGiveTheSameBits) {
     std::vector<uint16_t> a(W), b(W);
     HermesFormat s = kFormats[7].f, d = df->f;
     HermesHandle conv = Hermes_ConverterInstance(0);
-    Hermes_SetSimd(1);
+    hermesInstallKernels(false);
     ASSERT_NE(Hermes_ConverterRequest(conv, &s, &d), 0);
     ASSERT_NE(Hermes_ConverterCopy(conv, src.data(), 0, 0, W, 1, W * 4, a.data(), 0, 0, W, 1, W * 2), 0);
-    Hermes_SetSimd(0);
+    hermesInstallKernels(true);
     ASSERT_NE(Hermes_ConverterRequest(conv, &s, &d), 0);
     ASSERT_NE(Hermes_ConverterCopy(conv, src.data(), 0, 0, W, 1, W * 4, b.data(), 0, 0, W, 1, W * 2), 0);
     EXPECT_EQ(a, b) << name;
@@ -243,13 +244,13 @@ TEST_F(HermesPairs, PaletteChangesApplyToTheNextCopy) {
   ASSERT_NE(Hermes_ConverterPalette(conv, pal, pal), 0);
   uint32_t table[256] = {};
   table[5] = 0x123456;
-  Hermes_PaletteSet(pal, (int32*)table);
+  Hermes_PaletteSet(pal, table);
   uint8_t idx = 5;
   uint32_t out = 0;
   ASSERT_NE(Hermes_ConverterCopy(conv, &idx, 0, 0, 1, 1, 1, &out, 0, 0, 1, 1, 4), 0);
   EXPECT_EQ(out, 0x123456u);
   table[5] = 0xABCDEF;
-  Hermes_PaletteSet(pal, (int32*)table);
+  Hermes_PaletteSet(pal, table);
   ASSERT_NE(Hermes_ConverterCopy(conv, &idx, 0, 0, 1, 1, 1, &out, 0, 0, 1, 1, 4), 0);
   EXPECT_EQ(out, 0xABCDEFu);
   Hermes_ConverterReturn(conv);

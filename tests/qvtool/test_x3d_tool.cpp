@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <vector>
 
 #include "common/qvtest.h"
@@ -54,9 +56,14 @@ TEST(QvtoolX3d, JsonAndPose) {
     FILE* f = std::fopen(path.c_str(), "w");
     std::fputs(out.c_str(), f);
     std::fclose(f);
+    // One exit code per check: 1 not JSON (the parser's own failure), 2 node count, 3 camera kind.
     std::string cmd = "python3 -c 'import json,sys; d=json.load(open(\"" + path +
-                      "\")); sys.exit(0 if len(d[\"nodes\"])==4 and d[\"cameras\"][0][\"kind\"]==\"camera\" else 1)'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << "not valid JSON";
+                      "\")); sys.exit(2 if len(d[\"nodes\"])!=4 else "
+                      "3 if d[\"cameras\"][0][\"kind\"]!=\"camera\" else 0)'";
+    const int status = std::system(cmd.c_str());
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const char* const failed[] = {"", "not valid JSON", "not 4 nodes", "first camera's kind is not \"camera\""};
+    EXPECT_EQ(code, 0) << (code >= 1 && code <= 3 ? failed[code] : "python3 did not run");
   }
   // Posed text: matrices of every object and camera.
   ASSERT_EQ(RunTool(qvCmd3ds, {"3ds", Corpus("RotatingCube.3DS"), "--at", "10"}, &out), 0);

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "platform/platform.h"
 #include "x2d/x2d.h"
+#include "x2d/x2dkernels.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST_F(X2dLines, LinesHonourTheTargetOffset) {
 TEST_F(X2dLines, FadesAreSaturatingAndKeepTopBytes) {
   std::mt19937 rng(99);
   for (bool sse2 : {true, false}) {
-    x2dUseSSE2 = sse2 && platCpuHasSSE2();
+    x2dInstallKernels(!sse2);
     for (int32_t level : {0, 1, 77, 128, 254, 255, 0x1FF, -1, 0x12345600}) {
       for (int32_t count : {0, 1, 3, 4, 5, 15, 16, 17, 33, 1000}) {
         std::vector<uint32_t> buf(count + 3), before;

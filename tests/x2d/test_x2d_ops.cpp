@@ -9,6 +9,8 @@
 #include <string>
 #include <tuple>
 
+#include "platform/qvsimd.h"
+#include "x2d/x2dkernels.h"
 #include "x2dref.h"
 
 namespace {
@@ -23,9 +25,9 @@ class SpriteOps : public ::testing::TestWithParam<std::tuple<Variant, RefOp>> {
   void SetUp() override {
     x2dInit(FBW, FBH);
     variant_ = std::get<0>(GetParam());
-    if (variant_ == V_MMX_SSE2 && !x2dUseSSE2) GTEST_SKIP() << "no SSE2 on this machine or build";
+    if (variant_ == V_MMX_SSE2 && !qvUseSSE2()) GTEST_SKIP() << "no SSE2 on this machine or build";
     x2dUseMMX = variant_ != V_X86;
-    x2dUseSSE2 = variant_ == V_MMX_SSE2;
+    x2dInstallKernels(variant_ != V_MMX_SSE2);
   }
   void TearDown() override { x2dDetectMMX(); }
   Variant variant_ = V_X86;

@@ -8,6 +8,7 @@
 #include "common/qvtest.h"
 #include "platform/platform.h"
 #include "system/xlog.h"
+#include "x2d/x2dkernels.h"
 #include "x2dref.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // Selects one class (and, for the packed class, SSE2 or the portable twin) for new sprites.
 void useClass(RefClass c, bool sse2 = true) {
   x2dUseMMX = c == REF_MMX;
-  x2dUseSSE2 = c == REF_MMX && sse2 && platCpuHasSSE2();
+  x2dInstallKernels(!sse2);
 }
 
 class X2d : public ::testing::Test {

@@ -50,7 +50,7 @@ static bool qvFxLoadTexture(const char* path, std::vector<uint32_t>& tex) {
   } else {
     xFile disk(0);
     xFileData fd = {nullptr, 0, nullptr};
-    if (disk.Read(path, &fd) != 0) {
+    if (disk.Read(path, &fd) != XFILE_OK) {
       std::fprintf(stderr, "qvtool fx: can't read texture %s\n", path);
       return false;
     }

@@ -64,7 +64,7 @@ int qvCmdImage(int argc, char** argv) {
 
   xFile disk(0);
   xFileData fd = {nullptr, 0, nullptr};
-  if (disk.Read(input, &fd) != 0) {
+  if (disk.Read(input, &fd) != XFILE_OK) {
     std::fprintf(stderr, "qvtool image: cannot read %s\n", input);
     return 1;
   }

@@ -163,7 +163,7 @@ static int qvKvoPack(const char* archive, const char* folder) {
     std::string path = std::string(folder) + "/" + name;
     xFile disk(0);
     xFileData fd = {nullptr, 0, nullptr};
-    if (disk.Read(path.c_str(), &fd) != 0) {
+    if (disk.Read(path.c_str(), &fd) != XFILE_OK) {
       std::fprintf(stderr, "qvtool kvo: cannot read %s\n", path.c_str());
       ok = false;
       break;

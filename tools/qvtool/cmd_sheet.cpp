@@ -73,7 +73,7 @@ bool fromArchive(const char* in, std::vector<Item>& items) {
   if (file.Open(in) != XFILE_OPEN_ERROR) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return false; }
   for (const std::string& n : names) {
     xFileData fd{};
-    if (file.Read(n.c_str(), &fd) != 0) { std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str()); return false; }
+    if (file.Read(n.c_str(), &fd) != XFILE_OK) { std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str()); return false; }
     xImage img{};
     xImageLoad(&fd, img);
     xImageConvert(&img, XIMAGE_XRGB32);

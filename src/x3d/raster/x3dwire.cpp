@@ -10,15 +10,9 @@
 
 namespace {
 
-// Channel-wise d + floor(a x (c - d) / 256), through the 2D engine's blend table.
+// Channel-wise d + floor(a x (c - d) / 256), through the 2D engine's blend table; d's top byte kept.
 inline uint32_t blend(uint32_t d, uint32_t c, uint32_t a) {
-  const int8_t* row = x2dBlendTable + a * X2D_BLEND_ROW + 255;
-  uint32_t out = d & 0xFF000000;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    int32_t dc = (d >> shift) & 255, cc = (c >> shift) & 255;
-    out |= static_cast<uint32_t>((dc + static_cast<uint8_t>(row[cc - dc])) & 255) << shift;
-  }
-  return out;
+  return (d & 0xFF000000) | x2dBlendChannels(c, d, x2dBlendRow(static_cast<int32_t>(a)));
 }
 
 inline uint8_t lineAlpha(float dist) {
