@@ -145,7 +145,7 @@ TEST(Seg8to15, MarkersStayInTheirBoxes) {
   qvSeg14Reset();
   frameTime = 50;
   musicOrder = 21;
-  for (int i = 0; i < 1500; i++) {
+  for (int i = 0; i < 800; i++) {
     qvSeg14Frame();
     const QvMarker& m = qvSeg14.marker;
     ASSERT_TRUE(m.y >= 15 && m.y <= 71 && m.x >= 15 && m.x <= 71) << m.x << "," << m.y << " at frame " << i;
