@@ -1,6 +1,7 @@
 // Steps the segments share: rendering the current scene, the scene-time rules, level steps.
 #include "demo/qvdemo.h"
 #include "demo/qvsegments.h"
+#include "x2d/x2d.h"
 #include "x3d/x3danim.h"
 #include "x3d/x3drender.h"
 
@@ -22,4 +23,12 @@ void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target) {
   picture->DrawAdd(x, *y, target);
   if (*y + picture->height < QV_VIEW_H) picture->DrawAdd(x, *y + picture->height, target);
   if (*y + picture->height < 0) *y += picture->height;
+}
+
+void qvTicker(x2dSprite* picture, int32_t x, int32_t* y, int32_t top, int32_t bottom, uint32_t* target) {
+  x2dClipWindow[1] = top;
+  x2dClipWindow[3] = bottom;
+  qvRepeatDraw(picture, x, y, target);
+  x2dClipWindow[1] = 0;
+  x2dClipWindow[3] = QV_VIEW_H;
 }

@@ -25,3 +25,7 @@ int32_t qvLevelDown(int32_t level, int32_t step);
 // y + height < 200, again at (x, y + height); then, once y + height < 0, y += height so the
 // strip never runs out. Callers move y before or after, as their segment does.
 void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target);
+
+// A ticker: `picture` repeated downwards from (x, *y) as qvRepeatDraw does, showing only in
+// lines top .. bottom - 1 (the clip window's top and bottom, put back at 0 and 200 after).
+void qvTicker(x2dSprite* picture, int32_t x, int32_t* y, int32_t top, int32_t bottom, uint32_t* target);
