@@ -1,4 +1,6 @@
 // Steps the segments share: rendering the current scene, the scene-time rules, level steps.
+#include <cstdlib>
+
 #include "demo/qvdemo.h"
 #include "demo/qvsegments.h"
 #include "x3d/x3danim.h"
@@ -22,4 +24,9 @@ void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target) {
   picture->DrawAdd(x, *y, target);
   if (*y + picture->height < QV_VIEW_H) picture->DrawAdd(x, *y + picture->height, target);
   if (*y + picture->height < 0) *y += picture->height;
+}
+
+void qvRandPair(int32_t m, int32_t* r1, int32_t* r2) {
+  *r1 = std::rand() % m;
+  *r2 = std::rand() % m;
 }
