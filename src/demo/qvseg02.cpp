@@ -10,7 +10,7 @@ static const float kRate = 0.0323f;       // scene frames per ms
 static const float kSceneFrom = 170.0f;   // black until the scene time passes this
 static const float kLogoFrom = 350.0f;    // the logo from this scene time on
 static const float kZoomStep = 0.02f;     // logo scale per frame, up to 1.0
-static const int32_t kFadeOrder = 2, kFadeRow = 58;
+static const int32_t kFadeOrder = 2, kFadeAfterRow = 57;
 static const int32_t kFadeStep = 25;      // per frame
 
 QvSeg2State qvSeg2;
@@ -36,7 +36,7 @@ void qvSeg02Frame() {
   qvSeg2.time = qvSceneStop(qvSeg2.time + (float)frameTime * kRate);
   if (qvSeg2.time > kSceneFrom) qvRenderScene(qvSeg2.time, view);
   if (qvSeg2.time > kLogoFrom) seg2Logo();
-  if (musicOrder == kFadeOrder && musicRow >= kFadeRow) {
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
     qvSeg2.fadeOut = qvLevelUp(qvSeg2.fadeOut, kFadeStep);
     x2dFadeToBlack(qvSeg2.fadeOut, QV_VIEW_PIXELS, view);
   }

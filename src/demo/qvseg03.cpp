@@ -53,7 +53,7 @@ static void seg3Credits() {
     qvRandPair(kJitter, &r1, &r2);
     seg3Credit(creditDulmo, 3, 49, r2 - creditDulmo[i]->width + 310, QV_VIEW_H - creditDulmo[i]->height - r1);
   }
-  if (order == 5 && row > 55) std::memset(view, 0, QV_VIEW_PIXELS * 4);
+  if (qvPastPosition(5, 55)) std::memset(view, 0, QV_VIEW_PIXELS * 4);
 }
 
 // The four pictures of a series play back and forth, one per frame: 1, 2, 3, 2, 1, 0, 1, ...

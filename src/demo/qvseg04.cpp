@@ -38,7 +38,7 @@ void qvSeg04Frame() {
     qvRandPair(kShake, &r1, &r2);
     titleSprite->DrawAddNoClip(kTitleX + r2, kTitleY - r1, view);
   }
-  if (musicOrder == kFadeOrder && musicRow > kFadeAfterRow) {
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
     qvSeg4.fadeOut = qvLevelUp(qvSeg4.fadeOut, kFadeStep);
     x2dFadeToBlack(qvSeg4.fadeOut, QV_VIEW_PIXELS, view);
   }

@@ -42,7 +42,7 @@ void qvSeg07Frame() {
     qvSeg7.fadeIn = qvLevelDown(qvSeg7.fadeIn, kFadeInStep);
     workSprite->DrawBlendNoClip(0, 0, qvSeg7.fadeIn, view);
   }
-  if (musicOrder == kFadeOrder && musicRow > kFadeAfterRow) {
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
     qvSeg7.fadeOut = qvLevelUp(qvSeg7.fadeOut, kFadeOutStep);
     x2dFadeToBlack(qvSeg7.fadeOut, QV_VIEW_PIXELS, view);
   }

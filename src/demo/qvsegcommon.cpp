@@ -30,3 +30,7 @@ void qvRandPair(int32_t m, int32_t* r1, int32_t* r2) {
   *r1 = std::rand() % m;
   *r2 = std::rand() % m;
 }
+
+bool qvPastPosition(int32_t order, int32_t row) {
+  return musicOrder > order || (musicOrder == order && musicRow > row);
+}

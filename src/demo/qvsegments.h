@@ -77,3 +77,8 @@ extern QvSeg4State qvSeg4;
 extern QvSeg5State qvSeg5;
 extern QvSeg6State qvSeg6;
 extern QvSeg7State qvSeg7;
+
+// True once the music is past (order, row): at that order a row above `row`, or a later order.
+// Fades and clears that start at a position keep going on a frame drawn after the music has
+// moved on into the next order (the pacing reads the clock after the end check).
+bool qvPastPosition(int32_t order, int32_t row);

@@ -169,6 +169,20 @@ TEST_F(Seg1to7, SegmentSevenTickerOnlyInLines175To184) {
   delete black;
 }
 
+// A fade-out that starts at a position keeps its level when the pacing has already moved the
+// music into the next order: the last frame before the hand-over does not flash back.
+TEST_F(Seg1to7, FadeOutsHoldIntoTheNextOrder) {
+  const struct { int32_t k, order, row; } fades[] = {{1, 2, 58}, {3, 7, 57}, {6, 11, 58}};
+  for (const auto& f : fades) {
+    begin(f.k, f.order, f.row);
+    for (int32_t n = 0; n < 30; n++) frame(f.k);
+    EXPECT_TRUE(allBlack()) << "segment " << f.k + 1;
+    musicOrder = f.order + 1, musicRow = 0;
+    frame(f.k);
+    EXPECT_TRUE(allBlack()) << "segment " << f.k + 1 << " at the next order";
+  }
+}
+
 // One pass through segments 1 to 7 as the timeline would run it (hand-over copies included),
 // from the state a new pass starts with; the hash of every frame drawn.
 uint64_t qvDrivePass() {
