@@ -1,4 +1,6 @@
 // Steps the segments share: rendering the current scene, the scene-time rules, level steps.
+#include <cstdlib>
+
 #include "demo/qvdemo.h"
 #include "demo/qvsegments.h"
 #include "x2d/x2d.h"
@@ -31,4 +33,13 @@ void qvTicker(x2dSprite* picture, int32_t x, int32_t* y, int32_t top, int32_t bo
   qvRepeatDraw(picture, x, y, target);
   x2dClipWindow[1] = 0;
   x2dClipWindow[3] = QV_VIEW_H;
+}
+
+void qvRandPair(int32_t m, int32_t* r1, int32_t* r2) {
+  *r1 = std::rand() % m;
+  *r2 = std::rand() % m;
+}
+
+bool qvPastPosition(int32_t order, int32_t row) {
+  return musicOrder > order || (musicOrder == order && musicRow > row);
 }

@@ -128,7 +128,8 @@ struct x3dCamera {
   float halfWidth, halfHeight;
   float view[3][4];       // world to camera
   float projection[3][4];
-  float sideSine;         // 1 / sqrt(M^2 + 1)
+  float sideSine;         // 1 / sqrt(M^2 + 1), M = projection[0][0]: the left and right planes
+  float sideSineY;        // 1 / sqrt(M^2 + 1), M = projection[1][1]: the top and bottom planes
   float fileFov;          // degrees from the 3DS lens; used when no track sets one
 };
 

@@ -159,11 +159,17 @@ void x3dCameraMatrix(x3dCamera* cam) {
 }
 
 void x3dCameraProjection(x3dCamera* cam, float fov) {
+  // fov is the horizontal field: x = +-z at the left and right edges. y is scaled by the
+  // viewport's width / height as well, so that y = +-z lands on the top and bottom edges
+  // with square pixels (the screen mapping stretches x by half the width, y by half the height).
   float m = 1.0f / std::tan(fov * 0.5f * 0.017453292519944444f);
+  float aspect = cam->height > 0.0f && cam->width > 0.0f ? cam->width / cam->height : 1.0f;
+  float my = m * aspect;
   std::memset(cam->projection, 0, sizeof(cam->projection));
   cam->projection[0][0] = m;
-  cam->projection[1][1] = m;
+  cam->projection[1][1] = my;
   cam->projection[2][2] = 1.0f;
   cam->sideSine = 1.0f / x3dFastSqrt(m * m + 1.0f);
+  cam->sideSineY = 1.0f / x3dFastSqrt(my * my + 1.0f);
   cam->fov = fov;
 }

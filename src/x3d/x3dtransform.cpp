@@ -86,8 +86,8 @@ void transformObject(x3dScene* s, x3dObject* o, const x3dCamera* cam, bool paint
   float c[3];
   apply(C, o->centre, c);
   if (c[2] + o->radius < 3.0f || c[2] - o->radius > D) return;
-  const float k = cam ? cam->sideSine : 0.70710678f;
-  o->clipCode = x3dSphereOutcode(k, c, o->radius);
+  const float kx = cam ? cam->sideSine : 0.70710678f, ky = cam ? cam->sideSineY : 0.70710678f;
+  o->clipCode = x3dSphereOutcode(kx, ky, c, o->radius);
   if (o->clipCode & X3D_CLIP_OUTSIDE) return;
 
   uint32_t f = 0;

@@ -47,7 +47,7 @@ TEST_F(Pipeline, SphereOutcode) {
       {{0, 300, 100}, 5, 0x80},                      // wholly above
       {{0, 0, -50}, 5, 0x80},                        // behind the camera
   };
-  for (const Row& r : rows) EXPECT_EQ(x3dSphereOutcode(k, r.c, r.r), r.code) << r.c[0] << "," << r.c[1] << "," << r.c[2];
+  for (const Row& r : rows) EXPECT_EQ(x3dSphereOutcode(k, k, r.c, r.r), r.code) << r.c[0] << "," << r.c[1] << "," << r.c[2];
 }
 
 TEST_F(Pipeline, BigTriangleBecomesSevenVertices) {

@@ -32,8 +32,9 @@ enum : int32_t {
 enum : int32_t { X3D_MODE_PAINTER = 0, X3D_MODE_ZBUFFER = 1 };
 
 // 0x80 when the sphere lies wholly outside a side plane, else the OR of the
-// planes it crosses. k is the camera's side-plane sine.
-uint8_t x3dSphereOutcode(float k, const float centre[3], float radius);
+// planes it crosses. kx and ky are the camera's side-plane sines of the left and right
+// planes and of the top and bottom planes (they differ unless the viewport is square).
+uint8_t x3dSphereOutcode(float kx, float ky, const float centre[3], float radius);
 
 // Outcode bits of a view-space position.
 uint32_t x3dOutcode(float x, float y, float z);

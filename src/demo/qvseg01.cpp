@@ -1,0 +1,37 @@
+// Segment 1: the opening scene, faded in from black and out again once the music reaches
+// order 1. Its first frame is drawn without waiting; the music starts when it is shown
+// (both done by the timeline around this frame).
+#include <cstring>
+
+#include "demo/qvdemo.h"
+#include "demo/qvsegments.h"
+#include "x2d/x2d.h"
+
+static const float kRate = 0.021f;       // scene frames per ms
+static const float kFastFrom = 150.0f;   // past this scene frame ...
+static const float kFastRate = 0.037f;   // ... this much more per ms
+static const int32_t kFadeOutOrder = 1;
+static const int32_t kFadeOutStep = 15;  // per frame
+static const int32_t kFadeInStep = 25;   // per frame, from black
+
+QvSeg1State qvSeg1;
+
+void qvSeg01Reset() { qvSeg1 = QvSeg1State(); }
+
+void qvSeg01Frame() {
+  // Cleared on every frame, not only the first: the scene does not cover the whole view, and
+  // its wire floor and crystals would otherwise smear into solid trails.
+  std::memset(view, 0, QV_VIEW_PIXELS * 4);
+  qvSeg1.time += (float)frameTime * kRate;
+  if (qvSeg1.time > kFastFrom) qvSeg1.time += (float)frameTime * kFastRate;
+  qvSeg1.time = qvSceneStop(qvSeg1.time);
+  qvRenderScene(qvSeg1.time, view);
+  if (musicOrder >= kFadeOutOrder) {
+    qvSeg1.fadeOut = qvLevelUp(qvSeg1.fadeOut, kFadeOutStep);
+    x2dFadeToBlack(qvSeg1.fadeOut, QV_VIEW_PIXELS, view);
+  }
+  if (qvSeg1.fadeIn != 0) {
+    qvSeg1.fadeIn = qvLevelDown(qvSeg1.fadeIn, kFadeInStep);
+    x2dFadeToBlack(qvSeg1.fadeIn, QV_VIEW_PIXELS, view);
+  }
+}
