@@ -308,10 +308,12 @@ static int sdlMessageBox(const char* text, const char* caption, uint32_t style) 
                    : (style & MB_ICONQUESTION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
   // A full-screen window would hide the box.
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, 0);
+  SDL_ShowCursor(SDL_ENABLE);  // the box is answered with the mouse too
   SDL_MessageBoxData d = {flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
   int answer = 0;
   if (SDL_ShowMessageBox(&d, &answer) != 0 || answer <= 0) answer = yesNo ? IDYES : IDOK;
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  sdlApplyCursor();
   return answer;
 }
 
