@@ -1,5 +1,8 @@
 // Cost of presenting the 320x240 32-bit frame buffer, against a plain memcpy of the same
 // 307200 bytes measured in the same run. Counter x_memcpy = time per frame / memcpy time.
+// BM_PresentSdl is the whole present through the sdl backend (conversion, upload, scaling,
+// swap) without vsync: on the display in DISPLAY when there is one, else on SDL's dummy
+// display (1024x768, software renderer).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -27,6 +30,10 @@ static double benchMemcpyNs() {
   return ns;
 }
 
+static void benchFill() {
+  for (int32_t i = 0; i < 320 * 240; i++) ((uint32_t*)xVideoBuffer)[i] = (uint32_t)(i * 2654435761u) & 0xffffff;
+}
+
 // Windowed on a desktop of the given depth: the shadow surface has the desktop's format.
 static void benchStart(int32_t desktopBits) {
   PlatHeadlessConfig c;
@@ -37,7 +44,7 @@ static void benchStart(int32_t desktopBits) {
   xSysInit("bench", nullptr, nullptr);
   xVideoInit();
   xVideoSetMode(320, 240, 0, 32, 0xff0000, 0xff00, 0xff);
-  for (int32_t i = 0; i < 320 * 240; i++) ((uint32_t*)xVideoBuffer)[i] = (uint32_t)(i * 2654435761u) & 0xffffff;
+  benchFill();
 }
 
 static void benchStop() {
@@ -86,6 +93,38 @@ static void BM_Present(benchmark::State& state) {
   benchStop();
 }
 
+// The sdl backend: args full screen (0 window at scale 3, 1 full screen at fit) and filter.
+static void BM_PresentSdl(benchmark::State& state) {
+  const char* x = std::getenv("DISPLAY");
+  if (!(x && *x)) setenv("SDL_VIDEODRIVER", "dummy", 0);
+  PlatPresentation p = {PLAT_SCALING_FIT, (PlatFilter)state.range(1), false, 0};
+  platSetPresentation(&p);
+  platSetWindowScale(3);
+  char err[200];
+  if (!platInit(PLAT_BACKEND_SDL, err, sizeof err)) {
+    state.SkipWithError(err);
+    return;
+  }
+  xSysInit("bench", nullptr, nullptr);
+  xVideoInit();
+  xVideoSetMode(320, 240, (int32_t)state.range(0), 32, 0xff0000, 0xff00, 0xff);
+  benchFill();
+  for (int32_t i = 0; i < 3; i++) xVideoPresent();  // textures and targets made
+  auto t0 = std::chrono::steady_clock::now();
+  for (auto _ : state) xVideoPresent();
+  double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count() /
+              (double)state.iterations();
+  state.counters["x_memcpy"] = ns / benchMemcpyNs();
+  benchStop();
+  platPresentationDefaults(&p);
+  platSetPresentation(&p);
+  platSetWindowScale(0);
+}
+
 BENCHMARK(BM_Memcpy);
 BENCHMARK(BM_Convert)->Arg(32)->Arg(16)->Arg(24)->ArgName("screen_bits");
 BENCHMARK(BM_Present)->Arg(32)->Arg(16)->Arg(24)->ArgName("screen_bits");
+BENCHMARK(BM_PresentSdl)
+    ->ArgsProduct({{0, 1}, {PLAT_FILTER_NEAREST, PLAT_FILTER_SHARP, PLAT_FILTER_LINEAR}})
+    ->ArgNames({"full", "filter"})
+    ->Unit(benchmark::kMicrosecond);

@@ -85,7 +85,7 @@ static void qvKeyResponder(void* record) {
   uint32_t code = *(uint32_t*)record;
   if (code == DIK_ESCAPE) xSysQuit();
   qvViewerKey(code);
-  if (code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU]))
+  if ((code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU])) || code == DIK_F11)
     xVideoChangeCoopLevel(xVideoWindow, xVideoFullScreen ? 0 : 1);
 }
 
@@ -201,6 +201,8 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     }
   }
   platSetWindowScale(o.scale);
+  PlatPresentation present = {(PlatScaling)o.scaling, (PlatFilter)o.filter, !o.noVsync, o.display};
+  platSetPresentation(&present);
   if (!platInit(o.headless ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL, err, sizeof err)) {
     std::fprintf(stderr, "quorvane: %s\n", err);
     return 1;

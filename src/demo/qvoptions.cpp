@@ -5,14 +5,28 @@
 #include <cstring>
 #include <string>
 
+#include "platform/platform.h"
+
 #define QV_FIELD(f) offsetof(qvOptions, f)
 
 // clang-format off
 const QvOptionDef qvOptionTable[] = {
   {"--windowed", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the presentation in a window (no setup dialog)"},
-  {"--fullscreen", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show it full screen, scaled to fit (no setup dialog)"},
+  {"--fullscreen", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show it full screen (no setup dialog)"},
   {"--scale", "N", QV_OPT_INT, QV_FIELD(scale), 1, 16,
-   "window scale 1..16 (default: the largest that fits in about half the desktop)"},
+   "window scale 1..16 (default: the largest that fits in about half the desktop);\n"
+   "the window can then be resized, the picture keeps its shape"},
+  {"--scaling", "fit|integer|stretch", QV_OPT_CHOICE, QV_FIELD(scaling), 0, 0,
+   "how the picture fills the screen or window: fit (the default) the largest\n"
+   "size in its 4:3 shape, integer the largest whole multiple, both centred on\n"
+   "black; stretch fills it all"},
+  {"--filter", "nearest|sharp|linear", QV_OPT_CHOICE, QV_FIELD(filter), 0, 0,
+   "how pixels are enlarged: sharp (the default) keeps them crisp and all of one\n"
+   "width at any size (whole-multiple blow-up, then smoothed to the final size);\n"
+   "nearest plain blocks (uneven at sizes between multiples); linear smooth"},
+  {"--no-vsync", nullptr, QV_OPT_FLAG, QV_FIELD(noVsync), 0, 0,
+   "do not wait for the display's refresh before showing a frame (may tear)"},
+  {"--display", "N", QV_OPT_INT, QV_FIELD(display), 0, 63, "the monitor for full screen, numbered from 0 (the default)"},
   {"--start-order", "N", QV_OPT_INT, QV_FIELD(startOrder), 0, 26,
    "start the music at order N (0..26) and the presentation at the part playing there"},
   {"--loop", nullptr, QV_OPT_FLAG, QV_FIELD(loop), 0, 0, "start again at the end instead of quitting (party screens)"},
@@ -77,7 +91,9 @@ void qvPrintHelp() {
     const QvOptionDef& d = qvOptionTable[i];
     char head[48];
     std::snprintf(head, sizeof head, "%s%s%s", d.name, d.arg ? " " : "", d.arg ? d.arg : "");
-    std::printf("  %-22s", head);
+    // Heads too long for the column get a line of their own.
+    if (std::strlen(head) > 22) std::printf("  %s\n  %-22s", head, "");
+    else std::printf("  %-22s", head);
     for (const char* p = d.help; *p; p++) {
       std::putchar(*p);
       if (*p == '\n') std::printf("  %-22s", "");
@@ -86,7 +102,7 @@ void qvPrintHelp() {
   }
   std::printf(
       "\nWithout --windowed or --fullscreen a setup dialog asks.\n"
-      "Keys: Escape quits, Alt+Enter switches between window and full screen.\n"
+      "Keys: Escape quits, Alt+Enter or F11 switches between window and full screen.\n"
       "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
       "2 for a bad command line.\n");
 }
@@ -129,8 +145,8 @@ void qvPrintMan() {
       p = nl ? nl + 1 : p + line.size();
     }
   }
-  std::printf(".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\nswitch between window and full "
-              "screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
+  std::printf(".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\nswitch between window "
+              "and full screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
               "picture\n.TP\n.B F12\nsave a screenshot as quorvane\\-NNNN.png in the current folder\n");
   std::printf(".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
               ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
@@ -158,6 +174,35 @@ static bool qvInt(const char* s, int32_t lo, int32_t hi, int32_t* out) {
   return true;
 }
 
+// The index of word among "a|b|c".
+static bool qvChoice(const char* words, const char* word, int32_t* out) {
+  size_t n = std::strlen(word);
+  int32_t index = 0;
+  for (const char* p = words; n; index++) {
+    const char* bar = std::strchr(p, '|');
+    size_t len = bar ? (size_t)(bar - p) : std::strlen(p);
+    if (len == n && !std::strncmp(p, word, n)) {
+      *out = index;
+      return true;
+    }
+    if (!bar) break;
+    p = bar + 1;
+  }
+  return false;
+}
+
+// "--scaling needs fit, integer or stretch, not 'zoom'"
+static int32_t qvBadChoice(const QvOptionDef* d, const char* value) {
+  std::string list(d->arg);
+  size_t bar, last = list.rfind('|');
+  if (last != std::string::npos) list.replace(last, 1, " or ");
+  while ((bar = list.find('|')) != std::string::npos) list.replace(bar, 1, ", ");
+  std::fprintf(stderr, "quorvane: %s needs %s", d->name, list.c_str());
+  if (value) std::fprintf(stderr, ", not '%s'", value);
+  std::fprintf(stderr, "\nTry 'quorvane --help' for the options.\n");
+  return 2;
+}
+
 static const QvOptionDef* qvFindOption(const char* name) {
   if (!std::strcmp(name, "-h")) name = "--help";
   for (int32_t i = 0; i < qvOptionCount; i++)
@@ -169,6 +214,8 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
   std::memset(o, 0, sizeof *o);
   o->fullScreen = 1;
   o->desktopBits = 32;
+  o->scaling = PLAT_SCALING_FIT;
+  o->filter = PLAT_FILTER_SHARP;
   const char* env = std::getenv("QV_BACKEND");
   o->headless = env && std::strcmp(env, "headless") == 0;
   for (int32_t i = 1; i < argc; i++) {
@@ -177,7 +224,10 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
     if (!d) return qvUsage("unknown option '%s'", a);
     const char* v = nullptr;
     if (d->arg) {
-      if (i + 1 >= argc) return d->kind == QV_OPT_INT ? qvUsage("%s needs a whole number", a) : qvUsage("%s needs a value", a);
+      if (i + 1 >= argc) {
+        if (d->kind == QV_OPT_CHOICE) return qvBadChoice(d, nullptr);
+        return d->kind == QV_OPT_INT ? qvUsage("%s needs a whole number", a) : qvUsage("%s needs a value", a);
+      }
       v = argv[++i];
     }
     char* field = (char*)o + d->field;
@@ -193,6 +243,9 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
       case QV_OPT_TEXT:
         if (!*v) return qvUsage("%s needs a value", a);
         *(const char**)field = v;
+        break;
+      case QV_OPT_CHOICE:
+        if (!qvChoice(d->arg, v, (int32_t*)field)) return qvBadChoice(d, v);
         break;
       case QV_OPT_SPECIAL:
         if (!std::strcmp(a, "--windowed") || !std::strcmp(a, "--fullscreen")) {

@@ -8,6 +8,10 @@ struct qvOptions {
   int32_t fullScreen;      // 1 full screen (the default), 0 windowed
   bool displayGiven;       // --windowed or --fullscreen given: no setup dialog
   int32_t scale;           // window scale, 0 = automatic
+  int32_t scaling;         // --scaling: PlatScaling (fit, integer, stretch)
+  int32_t filter;          // --filter: PlatFilter (nearest, sharp, linear)
+  bool noVsync;            // --no-vsync
+  int32_t display;         // --display N: the monitor for full screen
   bool headless;           // --headless or QV_BACKEND=headless
   const char* logName;     // --log FILE: the engine log
   const char* x3dLogName;  // --x3d-log FILE
@@ -39,6 +43,7 @@ enum QvOptionKind : int32_t {
   QV_OPT_FLAG,   // sets a bool
   QV_OPT_INT,    // whole number lo..hi into an int32_t
   QV_OPT_TEXT,   // non-empty text
+  QV_OPT_CHOICE, // one of the words of arg ("a|b|c") into an int32_t: its index
   QV_OPT_SPECIAL // handled by name in the parser (display choice, help, version, depth)
 };
 struct QvOptionDef {

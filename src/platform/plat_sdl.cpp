@@ -1,6 +1,7 @@
-// The sdl backend: one SDL2 window showing the display at an integer scale (windowed) or
-// scaled to the desktop with its aspect kept (full screen). All engine coordinates are
-// logical: physical pixels divided by the window scale.
+// The sdl backend: one SDL2 window showing the display, first at an integer scale of its
+// logical size; the window can be resized and goes full screen on the chosen monitor, the
+// picture scaled as the presentation settings say (plat_sdl_present.cpp). All engine
+// coordinates are logical: physical pixels divided by the window scale.
 #include <SDL.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,15 +13,14 @@
 
 #include "platform/plat_dinput.h"
 #include "platform/plat_internal.h"
+#include "platform/plat_sdl_present.h"
 
 static int32_t sdlScaleWanted = 0;
 static int32_t sdlScale = 1;
 static SDL_Window* sdlWindow = nullptr;
-static SDL_Renderer* sdlRenderer = nullptr;
-static SDL_Texture* sdlTexture = nullptr;
-static int32_t sdlTexW = 0, sdlTexH = 0;
-static uint32_t sdlTexFormat = 0;
 static bool sdlFull = false;
+static bool sdlCursorWanted = true;     // what the engine asked for; hidden anyway in full screen
+static int32_t sdlPlacedW = 0, sdlPlacedH = 0;  // logical client size the window was last sized to
 static SDL_AudioDeviceID sdlAudio = 0;
 static PlatAudioFill sdlAudioFill = nullptr;
 static void* sdlAudioUser = nullptr;
@@ -43,9 +43,17 @@ static bool sdlInit(char* err, size_t errSize) {
     std::snprintf(err, errSize, "cannot open the display (%s); use --headless to run without one", SDL_GetError());
     return false;
   }
+  int32_t displays = SDL_GetNumVideoDisplays(), want = platPresentation()->display;
+  if (want >= displays) {
+    std::snprintf(err, errSize, "there is no monitor %d (%d found, numbered from 0)", want, displays);
+    SDL_Quit();
+    return false;
+  }
   SDL_DisplayMode dm;
   int32_t dw = 1024, dh = 768;
-  if (SDL_GetDesktopDisplayMode(0, &dm) == 0) dw = dm.w, dh = dm.h;
+  if (SDL_GetDesktopDisplayMode(want, &dm) == 0) dw = dm.w, dh = dm.h;
+  sdlCursorWanted = true;
+  sdlPlacedW = sdlPlacedH = 0;
   sdlScale = sdlScaleWanted;
   if (sdlScale <= 0) {
     // The largest scale whose 320x240 client covers at most about half the desktop.
@@ -60,13 +68,9 @@ static bool sdlInit(char* err, size_t errSize) {
 static void sdlShutdown() {
   if (sdlAudio) SDL_CloseAudioDevice(sdlAudio);
   sdlAudio = 0;
-  if (sdlTexture) SDL_DestroyTexture(sdlTexture);
-  if (sdlRenderer) SDL_DestroyRenderer(sdlRenderer);
+  platSdlPresentClose();
   if (sdlWindow) SDL_DestroyWindow(sdlWindow);
-  sdlTexture = nullptr;
-  sdlRenderer = nullptr;
   sdlWindow = nullptr;
-  sdlTexW = sdlTexH = 0;
   sdlFull = false;
   SDL_Quit();
 }
@@ -171,6 +175,8 @@ static void sdlPump() {
           case SDL_WINDOWEVENT_EXPOSED: platPostMessage(w, WM_ERASEBKGND, 0, 0); break;
           case SDL_WINDOWEVENT_MINIMIZED: platPostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
           case SDL_WINDOWEVENT_RESTORED: platPostMessage(w, WM_SIZE, SIZE_RESTORED, 0); break;
+          // The engine's client size stays put; only the picture follows the window's size.
+          case SDL_WINDOWEVENT_SIZE_CHANGED: platSdlPresentRedraw(); break;
           case SDL_WINDOWEVENT_MOVED:
             if (!sdlFull) {
               int32_t ww = w->rect.right - w->rect.left, wh = w->rect.bottom - w->rect.top;
@@ -204,7 +210,7 @@ static void sdlDesktop(int32_t* w, int32_t* h, DDPixelFormat* f) {
   SDL_DisplayMode dm;
   int32_t bits = 32;
   *w = 1024, *h = 768;
-  if (SDL_GetDesktopDisplayMode(0, &dm) == 0) {
+  if (SDL_GetDesktopDisplayMode(platPresentation()->display, &dm) == 0) {
     *w = dm.w, *h = dm.h;
     if (SDL_BITSPERPIXEL(dm.format) == 16) bits = 16;
     if (SDL_BITSPERPIXEL(dm.format) == 15) bits = 15;
@@ -230,30 +236,31 @@ static void sdlPlace(PlatWindowRec* w) {
   platClientSize(&cw, &ch);
   if (cw < 1) cw = 1;
   if (ch < 1) ch = 1;
-  SDL_SetWindowMinimumSize(sdlWindow, cw * sdlScale, ch * sdlScale);
-  SDL_SetWindowMaximumSize(sdlWindow, cw * sdlScale, ch * sdlScale);
-  SDL_SetWindowSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  // The user may resize the window (the picture follows); it is only sized again when the
+  // engine's client size changes.
+  SDL_SetWindowMinimumSize(sdlWindow, cw / 4 > 0 ? cw / 4 : 1, ch / 4 > 0 ? ch / 4 : 1);
+  if (cw != sdlPlacedW || ch != sdlPlacedH) SDL_SetWindowSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  sdlPlacedW = cw, sdlPlacedH = ch;
   SDL_SetWindowPosition(sdlWindow, o.x * sdlScale, o.y * sdlScale);
   (void)w;
 }
 
 static void sdlWindowChanged(PlatWindowRec* w) {
   if (!w->used) {
-    if (sdlTexture) SDL_DestroyTexture(sdlTexture);
-    if (sdlRenderer) SDL_DestroyRenderer(sdlRenderer);
+    platSdlPresentClose();
     if (sdlWindow) SDL_DestroyWindow(sdlWindow);
-    sdlTexture = nullptr, sdlRenderer = nullptr, sdlWindow = nullptr;
-    sdlTexW = sdlTexH = 0;
+    sdlWindow = nullptr;
+    sdlPlacedW = sdlPlacedH = 0;
     return;
   }
   if (!sdlWindow) {
     int32_t cw, ch;
     platClientSize(&cw, &ch);
-    sdlWindow = SDL_CreateWindow(w->title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, cw * sdlScale,
-                                 ch * sdlScale, SDL_WINDOW_HIDDEN);
+    int32_t d = platPresentation()->display;
+    sdlWindow = SDL_CreateWindow(w->title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d),
+                                 cw * sdlScale, ch * sdlScale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdlWindow) return;
-    sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!sdlRenderer) sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
+    platSdlPresentOpen(sdlWindow);
     if (w->icon && w->icon->pixels) {
       SDL_Surface* icon = SDL_CreateRGBSurfaceFrom((void*)w->icon->pixels, w->icon->width, w->icon->height, 32,
                                                    w->icon->width * 4, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
@@ -268,10 +275,19 @@ static void sdlWindowChanged(PlatWindowRec* w) {
   if (w->shown) SDL_ShowWindow(sdlWindow);
 }
 
+static void sdlApplyCursor() { SDL_ShowCursor(sdlCursorWanted && !sdlFull ? SDL_ENABLE : SDL_DISABLE); }
+
 static void sdlSetFullscreen(bool on) {
   if (!sdlWindow || on == sdlFull) return;
   sdlFull = on;
+  if (on) {
+    // Desktop full screen takes the monitor the window is on: move it to the chosen one first.
+    int32_t d = platPresentation()->display;
+    if (SDL_GetWindowDisplayIndex(sdlWindow) != d)
+      SDL_SetWindowPosition(sdlWindow, SDL_WINDOWPOS_CENTERED_DISPLAY(d), SDL_WINDOWPOS_CENTERED_DISPLAY(d));
+  }
   SDL_SetWindowFullscreen(sdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  sdlApplyCursor();
   if (!on) {
     PlatWindowRec* w = platWindowRec();
     if (w) sdlPlace(w);
@@ -279,21 +295,7 @@ static void sdlSetFullscreen(bool on) {
 }
 
 static void sdlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f, bool) {
-  if (!sdlRenderer || w <= 0 || h <= 0) return;
-  uint32_t fmt = SDL_MasksToPixelFormatEnum((int)f->bitCount, f->rBitMask, f->gBitMask, f->bBitMask, 0);
-  if (fmt == SDL_PIXELFORMAT_UNKNOWN) return;
-  if (!sdlTexture || sdlTexW != w || sdlTexH != h || sdlTexFormat != fmt) {
-    if (sdlTexture) SDL_DestroyTexture(sdlTexture);
-    sdlTexture = SDL_CreateTexture(sdlRenderer, fmt, SDL_TEXTUREACCESS_STREAMING, w, h);
-    sdlTexW = w, sdlTexH = h, sdlTexFormat = fmt;
-    if (!sdlTexture) return;
-  }
-  SDL_UpdateTexture(sdlTexture, nullptr, pixels, pitch);
-  SDL_RenderSetLogicalSize(sdlRenderer, w, h);  // full screen: scaled to fit, aspect kept
-  SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255);
-  SDL_RenderClear(sdlRenderer);
-  SDL_RenderCopy(sdlRenderer, sdlTexture, nullptr, nullptr);
-  SDL_RenderPresent(sdlRenderer);
+  platSdlPresentFrame(pixels, w, h, pitch, f);
 }
 
 static int sdlMessageBox(const char* text, const char* caption, uint32_t style) {
@@ -306,20 +308,34 @@ static int sdlMessageBox(const char* text, const char* caption, uint32_t style) 
                    : (style & MB_ICONQUESTION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
   // A full-screen window would hide the box.
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, 0);
+  SDL_ShowCursor(SDL_ENABLE);  // the box is answered with the mouse too
   SDL_MessageBoxData d = {flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
   int answer = 0;
   if (SDL_ShowMessageBox(&d, &answer) != 0 || answer <= 0) answer = yesNo ? IDYES : IDOK;
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  sdlApplyCursor();
   return answer;
 }
 
-static void sdlCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+static void sdlCursorVisible(bool visible) {
+  sdlCursorWanted = visible;
+  sdlApplyCursor();
+}
 
 static void sdlCursorPos(PlatPoint* p) {
-  int x = 0, y = 0;
+  int x = 0, y = 0, wx = 0, wy = 0;
   SDL_GetGlobalMouseState(&x, &y);
   p->x = x / sdlScale;
   p->y = y / sdlScale;
+  // In a window the picture may be scaled and moved: the engine's client area is where it is.
+  int32_t fx, fy;
+  if (!sdlWindow || sdlFull || !platWindowRec()) return;
+  SDL_GetWindowPosition(sdlWindow, &wx, &wy);
+  if (!platSdlPresentToFrame(x - wx, y - wy, &fx, &fy)) return;
+  PlatPoint o;
+  platClientOrigin(&o);
+  p->x = o.x + fx;
+  p->y = o.y + fy;
 }
 
 static void sdlOpenViewer(const char* fileName) {

@@ -40,6 +40,19 @@ TEST(QvOptions, ParsesAndRejects) {
   const char* version[] = {"q", "--version"};
   EXPECT_EQ(qvParseOptions(2, (char**)version, &o), 1);
   EXPECT_TRUE(o.version);
+  EXPECT_EQ(o.scaling, PLAT_SCALING_FIT);
+  EXPECT_EQ(o.filter, PLAT_FILTER_SHARP);
+  EXPECT_FALSE(o.noVsync);
+  const char* shown[] = {"q", "--scaling", "stretch", "--filter", "nearest", "--no-vsync", "--display", "2"};
+  ASSERT_EQ(qvParseOptions(8, (char**)shown, &o), 0);
+  EXPECT_EQ(o.scaling, PLAT_SCALING_STRETCH);
+  EXPECT_EQ(o.filter, PLAT_FILTER_NEAREST);
+  EXPECT_TRUE(o.noVsync);
+  EXPECT_EQ(o.display, 2);
+  const char* integer[] = {"q", "--scaling", "integer", "--filter", "linear"};
+  ASSERT_EQ(qvParseOptions(5, (char**)integer, &o), 0);
+  EXPECT_EQ(o.scaling, PLAT_SCALING_INTEGER);
+  EXPECT_EQ(o.filter, PLAT_FILTER_LINEAR);
 }
 
 // Bad command lines: one line naming the fault, a pointer to --help, status 2.
@@ -53,6 +66,14 @@ static const BadLine kBad[] = {
     {{"--headless-desktop", "8"}, "--headless-desktop needs 15, 16, 24 or 32"},
     {{"--headless", "--script", "soon:key:ESC"}, "bad script item 'soon:key:ESC'"},
     {{"--headless", "--headless-modes", "320by240"}, "bad mode list '320by240'"},
+    {{"--scaling", "zoom"}, "quorvane: --scaling needs fit, integer or stretch, not 'zoom'\nTry 'quorvane --help'"},
+    {{"--scaling", "fi"}, "--scaling needs fit, integer or stretch, not 'fi'"},
+    {{"--scaling", ""}, "--scaling needs fit, integer or stretch, not ''"},
+    {{"--filter"}, "--filter needs nearest, sharp or linear\nTry"},
+    {{"--filter", "Sharp"}, "--filter needs nearest, sharp or linear, not 'Sharp'"},
+    {{"--display", "-1"}, "--display needs a whole number 0..63, not '-1'"},
+    {{"--display", "one"}, "--display needs a whole number 0..63, not 'one'"},
+    {{"--no-vsync", "1"}, "unknown option '1'"},
 };
 TEST(QvMainDeath, BadCommandLines) {
   for (const BadLine& b : kBad) EXPECT_EXIT(std::exit(qvRun(b.args)), ::testing::ExitedWithCode(2), b.message);
@@ -138,6 +159,23 @@ TEST(QvMainDeath, EscapeCloseAndAltEnter) {
         int32_t r = qvRun({"--headless", "--windowed", "--script",
                            "5000:down:LALT,5010:key:ENTER,5020:up:LALT,5900:down:RALT,5910:key:ENTER,5920:up:RALT,"
                            "6950:key:ENTER,7200:key:ESC"});
+        std::exit(r == 0 && xVideoFullScreen == 0 ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// F11 switches like Alt+Enter; the presentation options change nothing headless.
+TEST(QvMainDeath, F11AndPresentationOptions) {
+  EXPECT_EXIT(
+      {
+        int32_t r = qvRun({"--headless", "--windowed", "--scaling", "integer", "--filter", "linear", "--no-vsync",
+                           "--display", "3", "--script", "5000:key:F11,7200:key:ESC"});
+        std::exit(r == 0 && xVideoFullScreen == 1 ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        int32_t r = qvRun({"--headless", "--fullscreen", "--script", "5000:key:F11,6000:key:F11,6500:key:F11,7200:key:ESC"});
         std::exit(r == 0 && xVideoFullScreen == 0 ? 0 : 3);
       },
       ::testing::ExitedWithCode(0), "");
