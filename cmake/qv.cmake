@@ -1,5 +1,7 @@
-# qv_library(NAME DIR DEPS...): one static library from every .cpp of a folder.
-# A folder with no sources yet becomes an interface library, so the tree builds while it grows.
+# qv_library(NAME DIRS folder... DEPS lib... [EXCLUDE regex...]): one static library from every
+# .cpp of its folders; a folder with no sources yet becomes an interface library.
+# Layering: each library's include root (build/include/NAME) links to its own folder and to the
+# folders of the libraries below it only, so that `#include "demo/..."` in x2d does not compile.
 function(qv_library name)
   cmake_parse_arguments(A "" "" "DIRS;DEPS;EXCLUDE" ${ARGN})
   set(srcs "")
@@ -10,13 +12,34 @@ function(qv_library name)
   foreach(x ${A_EXCLUDE})
     list(FILTER srcs EXCLUDE REGEX "${x}")
   endforeach()
+  list(GET A_DIRS 0 own)
+  get_filename_component(own ${own} NAME)
+  set(folders ${own})
+  foreach(dep ${A_DEPS})
+    get_property(below GLOBAL PROPERTY QV_FOLDERS_${dep})
+    list(APPEND folders ${below})
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+  set_property(GLOBAL PROPERTY QV_FOLDERS_${name} ${folders})
+  set(root ${PROJECT_BINARY_DIR}/include/${name})
+  file(MAKE_DIRECTORY ${root})
+  file(GLOB stale LIST_DIRECTORIES true ${root}/*)
+  if(stale)
+    file(REMOVE ${stale})  # the links only: file(REMOVE) does not follow them
+  endif()
+  foreach(f ${folders})
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${f})
+      continue()  # a tool's own folder lives outside src/
+    endif()
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${f} ${root}/${f} SYMBOLIC)
+  endforeach()
   if(srcs)
     add_library(${name} STATIC ${srcs})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(${name} PUBLIC ${root})
     target_link_libraries(${name} PUBLIC ${A_DEPS})
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(${name} INTERFACE ${root})
     target_link_libraries(${name} INTERFACE ${A_DEPS})
   endif()
 endfunction()

@@ -17,7 +17,7 @@ int qvFuzzOne(const uint8_t* data, size_t size) {
   if (r != XFILE_OK) return 0;
   {
     xScript script;
-    script.Load(&fd);
+    script.Load(fd.data ? fd.data : reinterpret_cast<const uint8_t*>(""), fd.size);
     // Every accessor on every line, as the scene and segment scripts use them.
     for (int32_t line = 0; line < 100000 && script.NextKeyword(); line++) {
       (void)script.ArgInt();

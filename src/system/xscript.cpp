@@ -5,19 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "file/xfile.h"
 #include "system/xerror.h"
 
 static const char* const kModule = "Xscript";
 
-void xScript::Load(const xFileData* record) {
-  xAssert(record != nullptr, kModule, 82);
+void xScript::Load(const uint8_t* data, int32_t size) {
+  xAssert(data != nullptr, kModule, 82);
   Free();
-  int32_t bytes = record->size > 0 ? record->size : 0;
+  int32_t bytes = size > 0 ? size : 0;
   // Four times the text, zeroed, so the text is always followed by zero bytes.
   text = static_cast<char*>(std::calloc(static_cast<size_t>(bytes) * 4 + 4, 1));
   if (!text) xErrCode(kModule, 85, 1, nullptr);
-  if (bytes) std::memcpy(text, record->data, bytes);
+  if (bytes) std::memcpy(text, data, bytes);
   size = bytes;
   position = 0;
   end = size == 0;

@@ -3,8 +3,6 @@
 #pragma once
 #include <cstdint>
 
-struct xFileData;
-
 class xScript {
  public:
   xScript() = default;
@@ -12,8 +10,9 @@ class xScript {
   xScript(const xScript&) = delete;
   xScript& operator=(const xScript&) = delete;
 
-  // Takes a private copy of a script read by xFile::Read; the caller keeps its record.
-  void Load(const xFileData* record);
+  // Takes a private copy of a script's size bytes (as the archive read them); the caller keeps
+  // its buffer. A null buffer is an assertion.
+  void Load(const uint8_t* data, int32_t size);
   void Free();
   // Next keyword (at most 79 characters), or null at the end of the text.
   const char* NextKeyword();

@@ -235,7 +235,7 @@ static void Run(const char* fileName, x3dScene* scene, xFile* file, bool archive
   P.file = file;
   P.archive = archive;
   P.scriptName = fd.name ? fd.name : fileName;
-  x3dSceneScript.Load(&fd);
+  x3dSceneScript.Load(fd.data ? fd.data : reinterpret_cast<const uint8_t*>(""), fd.size);
   x3dProcessSceneScript(scene);
   x3dSceneScript.Free();
   file->Free(&fd);

@@ -15,9 +15,7 @@ struct Script {
   std::string body;
   xScript s;
   explicit Script(const std::string& text) : body(text) {
-    xFileData fd{const_cast<char*>("test.x3d"), static_cast<int32_t>(body.size()),
-                 reinterpret_cast<uint8_t*>(body.data())};
-    s.Load(&fd);
+    s.Load(reinterpret_cast<const uint8_t*>(body.data()), static_cast<int32_t>(body.size()));
   }
   std::vector<std::string> Keywords() {
     std::vector<std::string> out;
@@ -112,8 +110,7 @@ TEST(XScript, NumbersAndWords) {
 TEST(XScript, ReloadAndFree) {
   Script a("A 1\r\n");
   std::string other = "B 2\r\n";
-  xFileData fd{nullptr, static_cast<int32_t>(other.size()), reinterpret_cast<uint8_t*>(other.data())};
-  a.s.Load(&fd);
+  a.s.Load(reinterpret_cast<const uint8_t*>(other.data()), static_cast<int32_t>(other.size()));
   EXPECT_STREQ(a.s.NextKeyword(), "B");
   a.s.Free();
   EXPECT_EQ(a.s.NextKeyword(), nullptr);
@@ -122,7 +119,7 @@ TEST(XScript, ReloadAndFree) {
 
 TEST(XScriptDeath, NullRecordIsAnAssertion) {
   xScript s;
-  EXPECT_EXIT(s.Load(nullptr), ::testing::ExitedWithCode(1), "Error: Assertion failed\nFile Xscript\nLine 82");
+  EXPECT_EXIT(s.Load(nullptr, 4), ::testing::ExitedWithCode(1), "Error: Assertion failed\nFile Xscript\nLine 82");
 }
 
 }  // namespace
