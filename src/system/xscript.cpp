@@ -9,10 +9,10 @@
 
 static const char* const kModule = "Xscript";
 
-void xScript::Load(const uint8_t* data, int32_t size) {
+void xScript::Load(const uint8_t* data, int32_t bytesGiven) {
   xAssert(data != nullptr, kModule, 82);
   Free();
-  int32_t bytes = size > 0 ? size : 0;
+  int32_t bytes = bytesGiven > 0 ? bytesGiven : 0;
   // Four times the text, zeroed, so the text is always followed by zero bytes.
   text = static_cast<char*>(std::calloc(static_cast<size_t>(bytes) * 4 + 4, 1));
   if (!text) xErrCode(kModule, 85, 1, nullptr);

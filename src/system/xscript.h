@@ -10,9 +10,9 @@ class xScript {
   xScript(const xScript&) = delete;
   xScript& operator=(const xScript&) = delete;
 
-  // Takes a private copy of a script's size bytes (as the archive read them); the caller keeps
+  // Takes a private copy of a script's bytes (as the archive read them); the caller keeps
   // its buffer. A null buffer is an assertion.
-  void Load(const uint8_t* data, int32_t size);
+  void Load(const uint8_t* data, int32_t bytes);
   void Free();
   // Next keyword (at most 79 characters), or null at the end of the text.
   const char* NextKeyword();
