@@ -24,6 +24,7 @@ struct QaShared {
   int32_t rate = 44100;
   uint32_t handle = 0;  // of the loaded module, 0: none
   bool playing = false;
+  bool loop = true;
   uint64_t rendered = 0;  // frames rendered since the last play or move
   // Position after each of the newest slices: entry i holds (frames rendered, order | row << 16).
   uint64_t histFrame[kHistory];
@@ -45,10 +46,19 @@ uint32_t qaModulePos() {
   return (uint32_t)qa.mod->get_current_order() | (uint32_t)qa.mod->get_current_row() << 16;
 }
 
+uint32_t qaOrderRow(uint32_t pos) { return (pos & 0xffff) << 16 | pos >> 16; }
+
 void qaRecord() {
+  uint32_t pos = qaModulePos();
+  // Played once, the replayer reports the start again while its last notes die away: the
+  // position stays at the end instead.
+  if (!qa.loop && qa.histCount) {
+    uint32_t last = qa.histPos[(qa.histCount - 1) % kHistory];
+    if (qaOrderRow(pos) < qaOrderRow(last)) pos = last;
+  }
   uint32_t i = qa.histCount++ % kHistory;
   qa.histFrame[i] = qa.rendered;
-  qa.histPos[i] = qaModulePos();
+  qa.histPos[i] = pos;
 }
 
 // Back to a new start: nothing rendered, the position is where the module stands.
@@ -66,9 +76,9 @@ void qaRender(int16_t* out, int32_t frames) {
   while (frames > 0) {
     int32_t n = frames < kSlice ? frames : kSlice;
     size_t got = qa.mod->read_interleaved_stereo(qa.rate, (size_t)n, out);
-    // A module played once has ended: silence, the position stays at its end.
-    if (got < (size_t)n) std::memset(out + got * 2, 0, ((size_t)n - got) * 4);
     qa.rendered += (uint64_t)n;
+    // A module played once has ended: silence.
+    if (got < (size_t)n) std::memset(out + got * 2, 0, ((size_t)n - got) * 4);
     qaRecord();
     out += n * 2;
     frames -= n;
@@ -166,6 +176,7 @@ uint32_t BASS_MusicLoad(int32_t mem, const char* file, uint32_t offset, uint32_t
     std::lock_guard<std::mutex> g(qa.lock);
     qa.mod.swap(mod);
     qa.handle = qaNextHandle++;
+    qa.loop = flags & BASS_MUSIC_LOOP;
     qa.playing = false;
     qa.rendered = 0;
     qa.histCount = 0;
