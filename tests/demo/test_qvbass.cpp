@@ -205,22 +205,16 @@ TEST_F(QvBass, MutedPlaysSilentlyOnTheSameClock) {
 
 // ---- The sdl backend on SDL's dummy drivers: a real audio thread, or no sound device ----------
 
-class EnvScope {
- public:
-  EnvScope(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    if ((had_ = old != nullptr)) old_ = old;
-    setenv(name, value, 1);
+// Sets an environment variable for one scope (SDL reads them when it starts).
+struct EnvScope {
+  EnvScope(const char* n, const char* v) : name(n), had(std::getenv(n)) {
+    if (had) old = std::getenv(n);
+    setenv(n, v, 1);
   }
-  ~EnvScope() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string old_;
+  ~EnvScope() { had ? (void)setenv(name, old.c_str(), 1) : (void)unsetenv(name); }
+  const char* name;
+  bool had;
+  std::string old;
 };
 
 // Waits (not a timing test: up to 10 s) until the position reaches row `row` of order 0.

@@ -1,12 +1,9 @@
-// The platform's audio device: the headless one in lockstep with the virtual clock, the sdl one
-// on SDL's thread (with SDL's dummy drivers: no display, no sound card).
+// The headless audio device, in lockstep with the virtual clock (the sdl device's thread is
+// exercised through the audio component's tests, on SDL's dummy drivers).
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/plat_headless.h"
 
@@ -14,14 +11,13 @@ namespace {
 
 struct FillLog {
   std::atomic<uint64_t> frames{0};
-  std::atomic<int32_t> calls{0}, largest{0};
+  std::atomic<int32_t> largest{0};
 };
 
 void countFill(void* user, int16_t* out, int32_t n) {
   FillLog* log = (FillLog*)user;
   std::memset(out, 0, (size_t)n * 4);
   log->frames += (uint64_t)n;
-  log->calls++;
   if (n > log->largest) log->largest = n;
 }
 
@@ -72,60 +68,4 @@ TEST(PlatAudio, HeadlessPullsInLockstepWithTheClock) {
   ASSERT_TRUE(platAudioOpen(22050, countFill, &log, &info));
   platShutdown();
   EXPECT_FALSE(platAudioOpen(44100, countFill, &log, &info)) << "no platform";
-}
-
-// Sets environment variables for one scope.
-class EnvScope {
- public:
-  EnvScope(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv(name, value, 1);
-  }
-  ~EnvScope() {
-    if (had_) setenv(name_, old_.c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  std::string old_;
-};
-
-TEST(PlatAudio, SdlDeviceRunsOnItsOwnThread) {
-  EnvScope video("SDL_VIDEODRIVER", "dummy"), audio("SDL_AUDIODRIVER", "dummy");
-  char err[200];
-  if (!platInit(PLAT_BACKEND_SDL, err, sizeof err)) GTEST_SKIP() << err;
-  FillLog log;
-  PlatAudioInfo info;
-  if (!platAudioOpen(44100, countFill, &log, &info)) {
-    platShutdown();
-    GTEST_SKIP() << "SDL has no dummy audio driver: " << info.reason;
-  }
-  EXPECT_GT(info.queuedFrames, 0);
-  platAudioPause(false);
-  // The thread asks for buffers by itself (waits for the first few, not a timing test).
-  for (int32_t i = 0; i < 500 && log.calls < 3; i++) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_GE(log.calls, 3);
-  platAudioClose();
-  int32_t calls = log.calls;
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(log.calls, calls) << "no fill after the close";
-  platShutdown();
-}
-
-TEST(PlatAudio, SdlWithoutASoundDeviceSaysWhy) {
-  EnvScope video("SDL_VIDEODRIVER", "dummy"), audio("SDL_AUDIODRIVER", "no-such-driver");
-  char err[200];
-  if (!platInit(PLAT_BACKEND_SDL, err, sizeof err)) GTEST_SKIP() << err;
-  FillLog log;
-  PlatAudioInfo info;
-  EXPECT_FALSE(platAudioOpen(44100, countFill, &log, &info));
-  EXPECT_NE(std::strstr(info.reason, "no sound"), nullptr) << info.reason;
-  platAudioPause(false);
-  platAudioClose();
-  EXPECT_EQ(log.calls, 0);
-  platShutdown();
 }
