@@ -1,45 +1,240 @@
-// Stand-in until the replayer lands: a module of 64-row orders at 120 ms per row.
+// The audio component. The module is rendered by the platform's audio fill: on the device's own
+// thread (sdl) or in lockstep with the virtual clock (headless). Without a device (none found, or
+// muted) the main thread renders it silently, as far as the clock has run while started, so the
+// position advances in real time all the same.
 #include "demo/qvbass.h"
 
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
 
-static uint32_t bStart = 0, bHeld = 0, bBase = 0;
-static bool bPlaying = false, bPaused = true;
-int32_t BASS_Init(int32_t, uint32_t, uint32_t, PlatHwnd) { return 1; }
+#include "demo/qvmusic.h"
+#include "system/xerror.h"
+#include "system/xlog.h"
+
+namespace {
+
+enum : int32_t { kSlice = 256, kHistory = 64 };  // 5.8 ms slices at 44.1 kHz; 370 ms kept
+
+// Everything the fill touches, under one lock. libopenmpt objects are not thread-safe: the module
+// is only ever used with the lock held.
+struct QaShared {
+  std::mutex lock;
+  std::unique_ptr<openmpt::module> mod;
+  int32_t rate = 44100;
+  uint32_t handle = 0;  // of the loaded module, 0: none
+  bool playing = false;
+  bool loop = true;
+  uint64_t rendered = 0;  // frames rendered since the last play or move
+  // Position after each of the newest slices: entry i holds (frames rendered, order | row << 16).
+  uint64_t histFrame[kHistory];
+  uint32_t histPos[kHistory];
+  uint32_t histCount = 0;  // entries written since the last play or move
+};
+QaShared qa;
+
+// Main thread only.
+bool qaInit = false, qaDevice = false, qaMute = false, qaStarted = false, qaExitHook = false;
+int32_t qaQueued = 0;  // frames the device still holds after a fill: heard that much later
+uint32_t qaNextHandle = 1;
+uint32_t qaSilentTick = 0;  // silent play: clock at the last catch-up
+uint64_t qaSilentMs = 0;    // ms played since the last play or move
+
+// ---- Under the lock -------------------------------------------------------------------
+
+uint32_t qaModulePos() {
+  return (uint32_t)qa.mod->get_current_order() | (uint32_t)qa.mod->get_current_row() << 16;
+}
+
+uint32_t qaOrderRow(uint32_t pos) { return (pos & 0xffff) << 16 | pos >> 16; }
+
+void qaRecord() {
+  uint32_t pos = qaModulePos();
+  // Played once, the replayer reports the start again while its last notes die away: the
+  // position stays at the end instead.
+  if (!qa.loop && qa.histCount) {
+    uint32_t last = qa.histPos[(qa.histCount - 1) % kHistory];
+    if (qaOrderRow(pos) < qaOrderRow(last)) pos = last;
+  }
+  uint32_t i = qa.histCount++ % kHistory;
+  qa.histFrame[i] = qa.rendered;
+  qa.histPos[i] = pos;
+}
+
+// Back to a new start: nothing rendered, the position is where the module stands.
+void qaRestart() {
+  qa.rendered = 0;
+  qa.histCount = 0;
+  qaRecord();
+}
+
+void qaRender(int16_t* out, int32_t frames) {
+  if (!qa.mod || !qa.playing) {
+    std::memset(out, 0, (size_t)frames * 4);
+    return;
+  }
+  while (frames > 0) {
+    int32_t n = frames < kSlice ? frames : kSlice;
+    size_t got = qa.mod->read_interleaved_stereo(qa.rate, (size_t)n, out);
+    qa.rendered += (uint64_t)n;
+    // A module played once has ended: silence.
+    if (got < (size_t)n) std::memset(out + got * 2, 0, ((size_t)n - got) * 4);
+    qaRecord();
+    out += n * 2;
+    frames -= n;
+  }
+}
+
+// The position of the frame heard now: the newest slice end at or before it.
+uint32_t qaHeardPos() {
+  if (!qa.histCount) return 0;
+  uint64_t heard = qa.rendered > (uint64_t)qaQueued ? qa.rendered - (uint64_t)qaQueued : 0;
+  uint32_t kept = qa.histCount < (uint32_t)kHistory ? qa.histCount : (uint32_t)kHistory, pos = 0;
+  for (uint32_t k = 1; k <= kept; k++) {
+    uint32_t i = (qa.histCount - k) % kHistory;
+    pos = qa.histPos[i];
+    if (qa.histFrame[i] <= heard) break;
+  }
+  return pos;
+}
+
+// ---- Device and clock -------------------------------------------------------------------
+
+void qaFill(void*, int16_t* out, int32_t frames) {
+  std::lock_guard<std::mutex> g(qa.lock);
+  qaRender(out, frames);
+}
+
+// Silent play: render what the clock has played since the last call. Reads the clock before
+// taking the lock (the headless clock may call a fill).
+void qaSilentCatchUp() {
+  if (qaDevice) return;
+  uint32_t now = platPeekTickCount();
+  if (qaStarted) qaSilentMs += now - qaSilentTick;
+  qaSilentTick = now;
+  static int16_t scratch[2 * 1024];
+  std::lock_guard<std::mutex> g(qa.lock);
+  if (!qa.playing) return;
+  for (uint64_t due = qaSilentMs * (uint64_t)qa.rate / 1000; qa.rendered < due;) {
+    int32_t n = due - qa.rendered < 1024 ? (int32_t)(due - qa.rendered) : 1024;
+    qaRender(scratch, n);
+  }
+}
+
+void qaAtExit() { BASS_Free(); }
+
+}  // namespace
+
+int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, PlatHwnd) {
+  if (qaInit) return 0;
+  qaInit = true;
+  qaStarted = false;
+  qaDevice = false;
+  qaQueued = 0;
+  qaSilentTick = platPeekTickCount();
+  {
+    std::lock_guard<std::mutex> g(qa.lock);
+    qa.rate = freq >= 8000 && freq <= 192000 ? (int32_t)freq : 44100;
+  }
+  if (!qaExitHook) {
+    qaExitHook = true;
+    std::atexit(qaAtExit);
+  }
+  if (qaMute) {
+    xLog.Print("audio: muted, the music plays silently");
+    return 1;
+  }
+  PlatAudioInfo info;
+  qaDevice = platAudioOpen(qa.rate, qaFill, nullptr, &info);
+  if (!qaDevice) {
+    xLog.Print(xFormat("audio: %s; the music plays silently", info.reason));
+    return 0;
+  }
+  qaQueued = info.queuedFrames;
+  return 1;
+}
+
 int32_t BASS_Start() {
-  if (bPaused) bStart = platPeekTickCount() - bHeld;
-  bPaused = false;
+  qaSilentCatchUp();
+  qaStarted = true;
+  if (qaDevice) platAudioPause(false);
   return 1;
 }
-uint32_t BASS_MusicLoad(int32_t, const char* file, uint32_t, uint32_t, uint32_t) {
-  FILE* f = std::fopen(file, "rb");
-  if (!f) return 0;
-  char head[48] = {0};
-  size_t n = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
-  return n == sizeof head && head[44] == 'S' && head[45] == 'C' && head[46] == 'R' && head[47] == 'M';
-}
-int32_t BASS_MusicPlay(uint32_t) {
-  bPlaying = true;
-  bHeld = 0;
-  bStart = platPeekTickCount();
-  return 1;
-}
+
 int32_t BASS_Pause() {
-  if (!bPaused) bHeld = platPeekTickCount() - bStart;
-  bPaused = true;
+  qaSilentCatchUp();
+  qaStarted = false;
+  if (qaDevice) platAudioPause(true);
   return 1;
 }
-uint32_t BASS_ChannelGetPosition(uint32_t) {
-  uint32_t ms = bBase + (!bPlaying ? 0 : bPaused ? bHeld : platPeekTickCount() - bStart);
-  return (ms / 7680) | ((ms % 7680) / 120) << 16;
+
+uint32_t BASS_MusicLoad(int32_t mem, const char* file, uint32_t offset, uint32_t length, uint32_t flags) {
+  if (mem || !file || offset || length) return 0;
+  std::unique_ptr<openmpt::module> mod = qvMusicOpen(file, flags & BASS_MUSIC_RAMP, flags & BASS_MUSIC_LOOP);
+  if (!mod) return 0;
+  {
+    std::lock_guard<std::mutex> g(qa.lock);
+    qa.mod.swap(mod);
+    qa.handle = qaNextHandle++;
+    qa.loop = flags & BASS_MUSIC_LOOP;
+    qa.playing = false;
+    qa.rendered = 0;
+    qa.histCount = 0;
+  }
+  // The module replaced, if any, is freed outside the lock.
+  mod.reset();
+  return qa.handle;
 }
-int32_t BASS_ChannelSetPosition(uint32_t, uint32_t position) {
-  bBase = (position & 0xffff) * 7680 + (position >> 16) * 120;
-  bHeld = 0;
-  bStart = platPeekTickCount();
+
+int32_t BASS_MusicPlay(uint32_t handle) {
+  qaSilentCatchUp();
+  std::lock_guard<std::mutex> g(qa.lock);
+  if (!handle || handle != qa.handle) return 0;
+  qa.mod->set_position_order_row(0, 0);
+  qa.playing = true;
+  qaRestart();
+  qaSilentMs = 0;
   return 1;
 }
-void BASS_Free() {}
-void qvAudioSetMute(bool) {}
-bool qvAudioHasDevice() { return false; }
+
+int32_t BASS_ChannelSetPosition(uint32_t handle, uint32_t position) {
+  qaSilentCatchUp();
+  std::lock_guard<std::mutex> g(qa.lock);
+  if (!handle || handle != qa.handle) return 0;
+  qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
+  qaRestart();
+  qaSilentMs = 0;
+  return 1;
+}
+
+uint32_t BASS_ChannelGetPosition(uint32_t handle) {
+  qaSilentCatchUp();
+  std::lock_guard<std::mutex> g(qa.lock);
+  if (!handle || handle != qa.handle) return 0xffffffffu;
+  return qaHeardPos();
+}
+
+void BASS_Free() {
+  // Closing joins the device's thread: after it no fill runs.
+  if (qaDevice) platAudioClose();
+  qaDevice = false;
+  qaInit = false;
+  qaStarted = false;
+  std::unique_ptr<openmpt::module> mod;
+  {
+    std::lock_guard<std::mutex> g(qa.lock);
+    qa.mod.swap(mod);
+    qa.handle = 0;
+    qa.playing = false;
+    qa.rendered = 0;
+    qa.histCount = 0;
+  }
+}
+
+void qvAudioSetMute(bool mute) { qaMute = mute; }
+bool qvAudioHasDevice() { return qaDevice; }
+
+uint64_t qvAudioFramesRendered() {
+  std::lock_guard<std::mutex> g(qa.lock);
+  return qa.rendered;
+}

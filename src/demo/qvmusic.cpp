@@ -1,27 +1,36 @@
 #include "demo/qvmusic.h"
 
-#include <libopenmpt/libopenmpt.hpp>
-
-#include <fstream>
-#include <iterator>
-#include <memory>
+#include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "demo/qvcapout.h"
+#include "file/xfile.h"
 
-bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frames, const char* wavPath) {
-  std::ifstream in(modulePath, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.empty()) return false;
+std::unique_ptr<openmpt::module> qvMusicOpen(const char* path, bool ramp, bool loop) {
+  xFile disk(0);
+  xFileData fd = {nullptr, 0, nullptr};
+  if (disk.Read(path, &fd) != XFILE_OK) return nullptr;
   std::unique_ptr<openmpt::module> mod;
   try {
-    mod = std::make_unique<openmpt::module>(bytes.data(), bytes.size());
+    // The replayer's own messages (warnings, why a file is not a module) are not ours to print.
+    std::ostringstream quiet;
+    mod = std::make_unique<openmpt::module>(fd.data, (std::size_t)fd.size, quiet);
+    mod->set_repeat_count(loop ? -1 : 0);
+    // -1 is the replayer's default ramp, 0 switches ramping off.
+    mod->set_render_param(openmpt::module::RENDER_VOLUMERAMPING_STRENGTH, ramp ? -1 : 0);
+    // Dither noise is random: without it the samples repeat exactly.
+    mod->ctl_set_integer("dither", 0);
   } catch (...) {
-    return false;
+    mod.reset();
   }
-  mod->set_repeat_count(-1);
-  // No dither: its noise is random, and two renderings must give the same bytes.
-  mod->ctl_set_integer("dither", 0);
+  disk.Free(&fd);
+  return mod;
+}
+
+bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frames, const char* wavPath) {
+  std::unique_ptr<openmpt::module> mod = qvMusicOpen(modulePath, true, true);
+  if (!mod) return false;
   if (startOrder) mod->set_position_order_row(startOrder, 0);
   QvWavWriter wav;
   if (!wav.Begin(wavPath, 44100)) return false;

@@ -1,6 +1,14 @@
-// Rendering the music module offline (captures): the same replayer settings as the playback.
+// The music module: one place that opens it (playback and offline rendering share the settings).
 #pragma once
 #include <cstdint>
+#include <memory>
+
+#include <libopenmpt/libopenmpt.hpp>
+
+// Reads the module file from the disk (not the archive) and sets the replayer up: volume ramping
+// on or off, looping forever or playing once, no dither (two renderings give the same samples).
+// Null when the file is missing, unreadable or not a module; nothing is printed then.
+std::unique_ptr<openmpt::module> qvMusicOpen(const char* path, bool ramp, bool loop);
 
 // Renders `frames` sample frames of 44.1 kHz 16-bit stereo from order startOrder of the module
 // file into a WAV file. False when the module cannot be read or the file cannot be written.

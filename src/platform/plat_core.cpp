@@ -59,6 +59,7 @@ bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
 
 void platShutdown() {
   if (!platCurrent) return;
+  platCurrent->audioClose();
   platDDReset();
   platDIReset();
   platCurrent->shutdown();
@@ -335,8 +336,14 @@ void platOpenViewer(const char* fileName) {
   if (platCurrent && fileName) platCurrent->openViewer(fileName);
 }
 
-bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user) {
-  return platCurrent && fill && rate > 0 && platCurrent->audioOpen(rate, fill, user);
+bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info) {
+  PlatAudioInfo scratch;
+  if (!info) info = &scratch;
+  info->queuedFrames = 0;
+  std::snprintf(info->reason, sizeof info->reason, "%s", !platCurrent ? "no platform" : "bad parameters");
+  if (!platCurrent || !fill || rate < 8000 || rate > 192000) return false;
+  info->reason[0] = 0;
+  return platCurrent->audioOpen(rate, fill, user, info);
 }
 void platAudioPause(bool pause) {
   if (platCurrent) platCurrent->audioPause(pause);

@@ -1,5 +1,6 @@
-// The headless backend: no devices, a virtual clock advanced by every tick query, a
-// configurable desktop and mode list, scripted message-box answers, frames kept in memory.
+// The headless backend: no display, a virtual clock advanced by every tick query, an audio
+// device pulled in lockstep with that clock, a configurable desktop and mode list, scripted
+// message-box answers, frames kept in memory.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,11 @@ static int32_t hlBoxes = 0;
 static char hlBoxText[256], hlBoxCaption[256], hlViewer[256];
 static PlatPoint hlCursor = {0, 0};
 static uint64_t hlRefreshNum = 0, hlRefreshDen = 1, hlRefreshCarry = 0;
+static PlatAudioFill hlAudioFill = nullptr;
+static void* hlAudioUser = nullptr;
+static bool hlAudioRunning = false, hlAudioInFill = false;
+static uint64_t hlAudioRate = 0, hlAudioMs = 0, hlAudioFrames = 0;
+static uint64_t hlAudioTotal = 0;  // frames asked for since platInit, for tests
 
 void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr, nullptr}; }
 
@@ -101,6 +107,7 @@ static bool hlInit(char*, size_t) {
   if (hlModeCount == 0) platStandardModes(hlModes, &hlModeCount);
   hlAnswerNext = 0;
   hlClock = 0;
+  hlAudioTotal = 0;
   hlHaveFrame = false;
   hlBoxes = 0;
   hlBoxText[0] = hlBoxCaption[0] = hlViewer[0] = 0;
@@ -120,9 +127,58 @@ static void hlShutdown() {
   platHlDialogParse(nullptr, nullptr, 0);
 }
 
-static uint32_t hlTicks(bool advance) { return advance ? hlClock++ : hlClock; }
-static void hlSleep(uint32_t ms) { hlClock += ms; }
-void platHeadlessAdvance(uint32_t ms) { hlClock += ms; }
+// ---- Audio: a device that plays as fast as the virtual clock runs ----------------------
+
+
+// The clock moved by ms: ask for the frames that make floor(ms x rate / 1000) in all.
+static void hlAudioCatchUp(uint32_t ms) {
+  // A fill that reads the clock itself is not asked again from inside.
+  if (!hlAudioFill || !hlAudioRunning || !ms || hlAudioInFill) return;
+  hlAudioMs += ms;
+  hlAudioInFill = true;
+  static int16_t buf[2 * 1024];
+  for (uint64_t due = hlAudioMs * hlAudioRate / 1000; hlAudioFrames < due;) {
+    int32_t n = due - hlAudioFrames < 1024 ? (int32_t)(due - hlAudioFrames) : 1024;
+    hlAudioFill(hlAudioUser, buf, n);
+    hlAudioFrames += (uint64_t)n;
+    hlAudioTotal += (uint64_t)n;
+  }
+  hlAudioInFill = false;
+}
+
+static bool hlAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info) {
+  if (hlAudioFill) {
+    std::snprintf(info->reason, sizeof info->reason, "the audio device is already open");
+    return false;
+  }
+  hlAudioFill = fill;
+  hlAudioUser = user;
+  hlAudioRate = (uint64_t)rate;
+  hlAudioRunning = false;
+  hlAudioMs = hlAudioFrames = 0;
+  info->queuedFrames = 0;
+  return true;
+}
+static void hlAudioPause(bool pause) { hlAudioRunning = hlAudioFill && !pause; }
+static void hlAudioClose() {
+  hlAudioFill = nullptr;
+  hlAudioUser = nullptr;
+  hlAudioRunning = false;
+}
+uint64_t platHeadlessAudioFrames() { return hlAudioTotal; }
+
+static void hlAdvance(uint32_t ms) {
+  hlClock += ms;
+  hlAudioCatchUp(ms);
+}
+
+static uint32_t hlTicks(bool advance) {
+  uint32_t now = hlClock;
+  if (advance) hlAdvance(1);
+  return now;
+}
+static void hlSleep(uint32_t ms) { hlAdvance(ms); }
+void platHeadlessAdvance(uint32_t ms) { hlAdvance(ms); }
 
 void platHeadlessSetRefresh(uint32_t num, uint32_t den) {
   hlRefreshNum = num;
@@ -134,7 +190,7 @@ static void hlPump() {}
 static bool hlWait(int64_t nextScript) {
   if (nextScript < 0) return false;
   int64_t now = platScriptNow();
-  if (nextScript > now) hlClock += (uint32_t)(nextScript - now);
+  if (nextScript > now) hlAdvance((uint32_t)(nextScript - now));
   return true;
 }
 
@@ -164,7 +220,7 @@ static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch
   if (hlRefreshNum) {
     // Carry in units of 1/num ms: den x 1000 per period.
     hlRefreshCarry += hlRefreshDen * 1000;
-    hlClock += (uint32_t)(hlRefreshCarry / hlRefreshNum);
+    hlAdvance((uint32_t)(hlRefreshCarry / hlRefreshNum));
     hlRefreshCarry %= hlRefreshNum;
   }
 }
@@ -197,9 +253,6 @@ void platHeadlessSetCursor(int32_t x, int32_t y) { hlCursor = {x, y}; }
 static void hlCursorVisible(bool) {}
 static void hlCursorPos(PlatPoint* p) { *p = hlCursor; }
 static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
-static bool hlAudioOpen(int32_t, PlatAudioFill, void*) { return false; }
-static void hlAudioPause(bool) {}
-static void hlAudioClose() {}
 
 const PlatBackendOps platHeadlessOps = {
     "headless",      hlInit,      hlShutdown,    hlTicks,       hlSleep,        hlPump,

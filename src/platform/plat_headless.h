@@ -62,3 +62,5 @@ void platHeadlessSetRefresh(uint32_t num, uint32_t den);
 bool platScriptAdd(const char* script, char* err, size_t errSize);
 void platScriptClear();
 int32_t platScriptPending();
+// Audio frames the headless device has asked its fill for since platInit.
+uint64_t platHeadlessAudioFrames();

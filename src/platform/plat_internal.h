@@ -38,7 +38,7 @@ struct PlatBackendOps {
   void (*cursorVisible)(bool visible);
   void (*cursorPos)(PlatPoint* screen);
   void (*openViewer)(const char* fileName);
-  bool (*audioOpen)(int32_t rate, PlatAudioFill fill, void* user);
+  bool (*audioOpen)(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
   void (*audioPause)(bool pause);
   void (*audioClose)();
   // Dialogs (plat_dialog.cpp drives them): open makes the hidden dialog window and sets the size
@@ -107,6 +107,10 @@ void platHlDialogRun(PlatWindowRec* dialog);
 void platHlDialogClose(PlatWindowRec* dialog);
 // The sdl backend's window scale: screen units are physical pixels divided by it.
 int32_t platSdlScale();
+// The sdl backend's audio device (plat_sdl_audio.cpp).
+bool platSdlAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
+void platSdlAudioPause(bool pause);
+void platSdlAudioClose();
 // The sdl backend's dialog hooks (plat_sdl_dialog.cpp).
 bool platSdlDialogOpen(PlatWindowRec* dialog);
 void platSdlDialogRun(PlatWindowRec* dialog);

@@ -21,9 +21,6 @@ static SDL_Window* sdlWindow = nullptr;
 static bool sdlFull = false;
 static bool sdlCursorWanted = true;     // what the engine asked for; hidden anyway in full screen
 static int32_t sdlPlacedW = 0, sdlPlacedH = 0;  // logical client size the window was last sized to
-static SDL_AudioDeviceID sdlAudio = 0;
-static PlatAudioFill sdlAudioFill = nullptr;
-static void* sdlAudioUser = nullptr;
 
 void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
 int32_t platSdlScale() { return sdlScale; }
@@ -66,8 +63,6 @@ static bool sdlInit(char* err, size_t errSize) {
 }
 
 static void sdlShutdown() {
-  if (sdlAudio) SDL_CloseAudioDevice(sdlAudio);
-  sdlAudio = 0;
   platSdlPresentClose();
   if (sdlWindow) SDL_DestroyWindow(sdlWindow);
   sdlWindow = nullptr;
@@ -351,36 +346,9 @@ static void sdlOpenViewer(const char* fileName) {
   if (pid > 0) waitpid(pid, nullptr, 0);
 }
 
-static void sdlAudioCallback(void*, Uint8* stream, int len) {
-  if (sdlAudioFill) sdlAudioFill(sdlAudioUser, (int16_t*)stream, len / 4);
-  else std::memset(stream, 0, (size_t)len);
-}
-
-static bool sdlAudioOpen(int32_t rate, PlatAudioFill fill, void* user) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  SDL_AudioSpec want, have;
-  SDL_zero(want);
-  want.freq = rate;
-  want.format = AUDIO_S16SYS;
-  want.channels = 2;
-  want.samples = 1024;
-  want.callback = sdlAudioCallback;
-  sdlAudioFill = fill;
-  sdlAudioUser = user;
-  sdlAudio = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  return sdlAudio != 0;
-}
-static void sdlAudioPause(bool pause) {
-  if (sdlAudio) SDL_PauseAudioDevice(sdlAudio, pause ? 1 : 0);
-}
-static void sdlAudioClose() {
-  if (sdlAudio) SDL_CloseAudioDevice(sdlAudio);
-  sdlAudio = 0;
-}
-
 const PlatBackendOps platSdlOps = {
     "sdl",          sdlInit,      sdlShutdown,  sdlTicks,        sdlSleep,         sdlPump,
     sdlWait,        sdlDesktop,   sdlModes,     sdlWindowChanged, sdlSetFullscreen, sdlPresent,
-    sdlMessageBox,  sdlCursorVisible, sdlCursorPos, sdlOpenViewer, sdlAudioOpen,   sdlAudioPause,
-    sdlAudioClose,  platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogMessageBox,
+    sdlMessageBox,  sdlCursorVisible, sdlCursorPos, sdlOpenViewer, platSdlAudioOpen, platSdlAudioPause,
+    platSdlAudioClose, platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogMessageBox,
 };

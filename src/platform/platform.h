@@ -170,13 +170,25 @@ void platOpenViewer(const char* fileName);
 // so the plain classes can be compared with the SIMD ones.
 bool platCpuHasSSE2();
 
-// ---- Audio (room for the replay) --------------------------------------------
-// The fill callback writes frames of interleaved signed 16-bit stereo at the opened rate.
+// ---- Audio ---------------------------------------------------------------------
+// The fill callback writes frameCount frames of interleaved signed 16-bit stereo at the opened
+// rate. The sdl backend calls it on its own audio thread; the headless backend calls it on the
+// caller's thread whenever the virtual clock moves, so that floor(T x rate / 1000) frames have
+// been asked for in all after T virtual ms of unpaused device: the audio keeps in lockstep with
+// the clock.
 typedef void (*PlatAudioFill)(void* user, int16_t* frames, int32_t frameCount);
-// False when there is no sound device (always so in the headless backend): the caller then
-// drives a silent replay from platPeekTickCount instead.
-bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user);
+struct PlatAudioInfo {
+  // Frames still waiting in the device when a fill returns (its latency; 0 headless).
+  int32_t queuedFrames;
+  char reason[160];  // why the device could not be opened
+};
+// Opens the one output device, paused. False (with a reason in info) when there is no sound
+// device or it cannot take the rate; the caller then plays silently on its own clock.
+bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
+// While paused the fill is not called and nothing is heard.
 void platAudioPause(bool pause);
+// Stops the device; once it returns the fill is not running and will not be called again.
+// platShutdown closes it too.
 void platAudioClose();
 
 // ---- Dialogs (DialogBoxParam) --------------------------------------------------
