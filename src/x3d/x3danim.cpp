@@ -16,33 +16,20 @@ static float TrackTime(const x3dTrack* t, float frame) {
 
 static bool HasKeys(const x3dTrack* t) { return t && t->keys && t->keyCount > 0; }
 
-// Standard evaluation: interpolate from the first key on, hold the first key before it.
-static void EvalVector(x3dTrack* t, float frame, float out[3]) {
+// Standard evaluation: interpolate from the first key on, hold the first key before it
+// (N floats of its value, or of its orientation for rotations).
+template <int N, void (*Spline)(x3dTrack*, float, float*), bool Orient = false>
+static void Eval(x3dTrack* t, float frame, float* out) {
   if (!HasKeys(t) || frame < 0.0f) return;
   float time = TrackTime(t, frame);
   if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineVector(t, time, out);
+    Spline(t, time, out);
   else
-    std::memcpy(out, t->keys[0].value, 3 * sizeof(float));
+    std::memcpy(out, Orient ? t->keys[0].orient : t->keys[0].value, N * sizeof(float));
 }
-
-static void EvalScalar(x3dTrack* t, float frame, float* out) {
-  if (!HasKeys(t) || frame < 0.0f) return;
-  float time = TrackTime(t, frame);
-  if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineScalar(t, time, out);
-  else
-    *out = t->keys[0].value[0];
-}
-
-static void EvalRotation(x3dTrack* t, float frame, float out[4]) {
-  if (!HasKeys(t) || frame < 0.0f) return;
-  float time = TrackTime(t, frame);
-  if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineRotation(t, time, out);
-  else
-    std::memcpy(out, t->keys[0].orient, 4 * sizeof(float));
-}
+constexpr auto EvalVector = Eval<3, x3dSplineVector>;
+constexpr auto EvalScalar = Eval<1, x3dSplineScalar>;
+constexpr auto EvalRotation = Eval<4, x3dSplineRotation, true>;
 
 // Colours: plain interpolation at the unwrapped frame.
 static void EvalColor(x3dTrack* t, float frame, float out[3]) { x3dSplineVector(t, frame, out); }
