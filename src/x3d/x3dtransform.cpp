@@ -58,6 +58,10 @@ void transformLights(x3dScene* s, const x3dCamera* cam, bool painter) {
 void objectToView(const x3dObject* o, const x3dCamera* cam, x3dMat C) {
   if (cam) {
     x3dMatMul(cam->view, o->matrix, C);
+    // Rotation entries that sum to -0 are kept as +0, the value the golden frames and frame
+    // hashes were made with; every other value is unchanged by the addition.
+    for (int r = 0; r < 3; r++)
+      for (int c = 0; c < 3; c++) C[r][c] += 0.0f;
     for (int c = 0; c < 4; c++) {
       C[0][c] *= cam->projection[0][0];
       C[1][c] *= cam->projection[1][1];
