@@ -1,6 +1,6 @@
-// The scan-line walk shared by the affine and the perspective fillers: a triangle
-// sorted by y has a long side (top to bottom) and a short side that bends at the
-// middle corner. The filler supplies its edge record E, its corner record V and
+// The corner sort and the scan-line walk shared by the affine and the perspective
+// fillers: a triangle sorted by y has a long side (top to bottom) and a short side
+// that bends at the middle corner. The filler supplies its edge record E, its corner record V and
 // Ops with, for the left (true) and right (false) side:
 //   static int32_t setup<Left>(E&, const V& upper, const V& lower)  scan lines spanned (<= 0: none)
 //   static void step<Left>(E&)                                      down one scan line
@@ -9,6 +9,15 @@
 #include <cstdint>
 
 namespace x3dr {
+
+// Top, middle and bottom corner by y, ties always broken the same way; y must not be NaN.
+template <class V>
+inline void sortByY(const V v[3], const V*& top, const V*& mid, const V*& bot) {
+  const V *c1, *c2;
+  if (v[1].y < v[0].y) { top = &v[1]; c1 = &v[0]; } else { top = &v[0]; c1 = &v[1]; }
+  if (v[2].y < top->y) { c2 = top; top = &v[2]; } else { c2 = &v[2]; }
+  if (c1->y > c2->y) { mid = c2; bot = c1; } else { mid = c1; bot = c2; }
+}
 
 // Calls row(y, left, right) for every scan line y from y0 on that the triangle covers,
 // up to (not including) height; rows above 0 are walked but not drawn.

@@ -220,14 +220,6 @@ struct Filler {
     c.colour = static_cast<uint32_t>(t[c.r]) << 16 | static_cast<uint32_t>(t[c.g]) << 8 | t[c.b];
   }
 
-  // Sorts by y: top, then the first candidate is the middle on equal y.
-  static inline void sortCorners(const V pv[3], const V*& top, const V*& mid, const V*& bot) {
-    const V *cand1, *cand2;
-    if (pv[1].y < pv[0].y) { top = &pv[1]; cand1 = &pv[0]; } else { top = &pv[0]; cand1 = &pv[1]; }
-    if (pv[2].y < top->y) { cand2 = top; top = &pv[2]; } else { cand2 = &pv[2]; }
-    if (cand2->y > cand1->y) { mid = cand1; bot = cand2; } else if (cand1->y > cand2->y) { mid = cand2; bot = cand1; } else { mid = cand1; bot = cand2; }
-  }
-
   static void triangle(const x3dVertex& f0, const x3dVertex& f1, const x3dVertex& f2, uint32_t* target,
                        const Limits& lim, Ctx& c) {
     const x3dVertex* const fv[3] = {&f0, &f1, &f2};
@@ -240,7 +232,7 @@ struct Filler {
     if constexpr (K::N == 0) flatColour(f0, f1, f2, c);
 
     const V *top, *mid, *bot;
-    sortCorners(pv, top, mid, bot);
+    sortByY(pv, top, mid, bot);
     if (ceil16(top->y) == ceil16(bot->y)) return;
     int64_t t = ((static_cast<int64_t>(mid->y) - top->y) << 16) / (static_cast<int64_t>(bot->y) - top->y);
     int32_t xLong = static_cast<int32_t>(top->x + ((t * (static_cast<int64_t>(bot->x) - top->x)) >> 16));

@@ -189,14 +189,6 @@ struct Persp {
     return true;
   }
 
-  // Sorts by y: top, then the first candidate is the middle on equal y.
-  static inline void sortCorners(const Corner cv[3], const Corner*& top, const Corner*& mid, const Corner*& bot) {
-    const Corner *c1, *c2;
-    if (cv[1].y < cv[0].y) { top = &cv[1]; c1 = &cv[0]; } else { top = &cv[0]; c1 = &cv[1]; }
-    if (cv[2].y < top->y) { c2 = top; top = &cv[2]; } else { c2 = &cv[2]; }
-    if (c1->y > c2->y) { mid = c2; bot = c1; } else { mid = c1; bot = c2; }
-  }
-
   // Gradients along x from the width w of the widest scan line (at the middle corner) in
   // the ratio q down the long side; w >= 0 puts the middle corner on the left.
   static inline PGrad gradients(const Corner& top, const Corner& mid, const Corner& bot, float q, float w) {
@@ -215,7 +207,7 @@ struct Persp {
     Corner cv[3];
     if (!corners(src, cv)) return;
     const Corner *top, *mid, *bot;
-    sortCorners(cv, top, mid, bot);
+    sortByY(cv, top, mid, bot);
     if (bot->line - top->line < 1) return;
 
     float q = (mid->y - top->y) / (bot->y - top->y);
