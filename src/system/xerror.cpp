@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "system/xcursor.h"
 
 static const xErrRow xErrTable[8] = {
     {0, "Everything is ok?!", "XERR:"},
@@ -52,8 +53,7 @@ int xErrExitStatus(int32_t code) {
 
 // Steps shared by the three routines once the message is in place.
 [[noreturn]] static void xErrShowAndExit(const char* caption) {
-  while (platShowCursor(1) < 0) {
-  }
+  xSysShowCursor(true);
   platMessageBox(xErr.message, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   std::exit(xErrExitStatus(xErr.code));
 }

@@ -1,4 +1,5 @@
 // The mouse poll: hides the cursor over the mouse area and reports positions inside it.
+#include "system/xcursor.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 
@@ -17,12 +18,10 @@ void xMousePoll() {
   if (!xMouseInside) {
     xVideoPresent();
     xMouseHidden = 0;
-    while (platShowCursor(1) < 0) {
-    }
+    xSysShowCursor(true);
     return;
   }
-  while (platShowCursor(0) >= 0) {
-  }
+  xSysShowCursor(false);
   xMouseHidden = 1;
   int32_t x = p.x, y = p.y;
   // Clamped to the area, right and bottom exclusive (an empty area reports its corner).

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "system/xcursor.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "system/xsystem.h"
@@ -115,13 +116,7 @@ void xVideoSetMode(int32_t width, int32_t height, int32_t fullScreen, int32_t bi
   if (lpDDS_Shadow) platSurfRelease(lpDDS_Shadow);
   if (lpDDS_Primary) platSurfRelease(lpDDS_Primary);
   lpDDS_Shadow = lpDDS_Primary = lpDDS_Back = nullptr;
-  if (xVideoFullScreen) {
-    while (platShowCursor(0) >= 0) {
-    }
-  } else {
-    while (platShowCursor(1) < 0) {
-    }
-  }
+  xSysShowCursor(!xVideoFullScreen);
   xVideoInitSurfaces();
   xVideoInitSurface(width, height, bits, rMask, gMask, bMask);
   xLog.Print(xVideoBufferFormat.r == xVideoScreenFormat.r ? "videomode: direct" : "videomode: converted");

@@ -2,6 +2,7 @@
 // between windowed and full-screen display.
 #include <cstring>
 
+#include "system/xcursor.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "system/xsystem.h"
@@ -53,8 +54,7 @@ intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, i
           xMousePoll();
         }
       } else {
-        while (platShowCursor(1) < 0) {
-        }
+        xSysShowCursor(true);
         xSysSetActive(0);
         xLog.Print("WM_ACTIVATEAPP -> deactivating...");
       }
@@ -96,14 +96,12 @@ void xVideoChangeCoopLevel(PlatHwnd window, int32_t fullScreen) {
   xVideoReleaseObjects(window);
   xVideoFullScreen = fullScreen;
   if (!fullScreen) {
-    while (platShowCursor(1) < 0) {
-    }
+    xSysShowCursor(true);
     PlatRect r;
     platGetWindowRect(window, &r);
     platSetWindowPos(window, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW);
   } else {
-    while (platShowCursor(0) >= 0) {
-    }
+    xSysShowCursor(false);
   }
   xVideoInitSurfaces();
   if (!fullScreen) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "x3d/x3dmat.h"
 #include "x3d/x3dspline.h"
 
 // Repeat and loop tracks wrap the frame at their last key.
@@ -15,49 +16,25 @@ static float TrackTime(const x3dTrack* t, float frame) {
 
 static bool HasKeys(const x3dTrack* t) { return t && t->keys && t->keyCount > 0; }
 
-// Standard evaluation: interpolate from the first key on, hold the first key before it.
-static void EvalVector(x3dTrack* t, float frame, float out[3]) {
+// Standard evaluation: interpolate from the first key on, hold the first key before it
+// (N floats of its value, or of its orientation for rotations).
+template <int N, void (*Spline)(x3dTrack*, float, float*), bool Orient = false>
+static void Eval(x3dTrack* t, float frame, float* out) {
   if (!HasKeys(t) || frame < 0.0f) return;
   float time = TrackTime(t, frame);
   if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineVector(t, time, out);
+    Spline(t, time, out);
   else
-    std::memcpy(out, t->keys[0].value, 3 * sizeof(float));
+    std::memcpy(out, Orient ? t->keys[0].orient : t->keys[0].value, N * sizeof(float));
 }
-
-static void EvalScalar(x3dTrack* t, float frame, float* out) {
-  if (!HasKeys(t) || frame < 0.0f) return;
-  float time = TrackTime(t, frame);
-  if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineScalar(t, time, out);
-  else
-    *out = t->keys[0].value[0];
-}
-
-static void EvalRotation(x3dTrack* t, float frame, float out[4]) {
-  if (!HasKeys(t) || frame < 0.0f) return;
-  float time = TrackTime(t, frame);
-  if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    x3dSplineRotation(t, time, out);
-  else
-    std::memcpy(out, t->keys[0].orient, 4 * sizeof(float));
-}
+constexpr auto EvalVector = Eval<3, x3dSplineVector>;
+constexpr auto EvalScalar = Eval<1, x3dSplineScalar>;
+constexpr auto EvalRotation = Eval<4, x3dSplineRotation, true>;
 
 // Colours: plain interpolation at the unwrapped frame.
 static void EvalColor(x3dTrack* t, float frame, float out[3]) { x3dSplineVector(t, frame, out); }
 
 static x3dTrack* Slot(const x3dNode* n, int i) { return n->tracks && i < n->tracks->count ? n->tracks->track[i] : nullptr; }
-
-void x3dPoseMatrix(const float q[4], const float s[3], const float p[3], float m[3][4]) {
-  float w = q[0], x = q[1], y = q[2], z = q[3];
-  const float r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
-                         {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
-                         {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
-  for (int i = 0; i < 3; i++) {
-    for (int j = 0; j < 3; j++) m[i][j] = r[i][j] * s[j];
-    m[i][3] = p[i];
-  }
-}
 
 // The key with the largest frame not above time (the first key when none is).
 static x3dKey* KeyAtOrBefore(x3dTrack* t, float time) {
@@ -162,20 +139,6 @@ static void EvalNodeTracks(x3dNode* n, float frame) {
   }
 }
 
-static void TransformPoint(const float m[3][4], float p[3]) {
-  float x = p[0], y = p[1], z = p[2];
-  for (int i = 0; i < 3; i++) p[i] = m[i][0] * x + m[i][1] * y + m[i][2] * z + m[i][3];
-}
-
-static void MultiplyInto(const float a[3][4], float b[3][4]) {
-  float r[3][4];
-  for (int i = 0; i < 3; i++) {
-    for (int j = 0; j < 3; j++) r[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j];
-    r[i][3] = a[i][0] * b[0][3] + a[i][1] * b[1][3] + a[i][2] * b[2][3] + a[i][3];
-  }
-  std::memcpy(b, r, sizeof r);
-}
-
 // A parent object's matrix carried to its children; a camera's position added to its lights.
 static void ApplyParentTransforms(x3dScene* s, x3dNode* n) {
   if (n->kind != X3D_NODE_OBJECT && n->kind != X3D_NODE_CAMERA) return;
@@ -184,15 +147,21 @@ static void ApplyParentTransforms(x3dScene* s, x3dNode* n) {
     x3dNode* c = &s->nodes[ci];
     if (n->kind == X3D_NODE_OBJECT) {
       const float(*m)[4] = static_cast<x3dObject*>(n->owner)->matrix;
+      float* p = nullptr;  // a child's point carried into the parent's space
       switch (c->kind) {
-        case X3D_NODE_OBJECT: MultiplyInto(m, static_cast<x3dObject*>(c->owner)->matrix); break;
-        case X3D_NODE_CAMERA: TransformPoint(m, static_cast<x3dCamera*>(c->owner)->position); break;
-        case X3D_NODE_TARGET: TransformPoint(m, static_cast<x3dCamera*>(c->owner)->target); break;
+        case X3D_NODE_OBJECT: {
+          float(*cm)[4] = static_cast<x3dObject*>(c->owner)->matrix;
+          x3dMatMul(m, cm, cm);
+          break;
+        }
+        case X3D_NODE_CAMERA: p = static_cast<x3dCamera*>(c->owner)->position; break;
+        case X3D_NODE_TARGET: p = static_cast<x3dCamera*>(c->owner)->target; break;
         case X3D_NODE_OMNI:
-        case X3D_NODE_SPOT: TransformPoint(m, static_cast<x3dLight*>(c->owner)->position); break;
-        case X3D_NODE_SPOT_TARGET: TransformPoint(m, static_cast<x3dLight*>(c->owner)->target); break;
+        case X3D_NODE_SPOT: p = static_cast<x3dLight*>(c->owner)->position; break;
+        case X3D_NODE_SPOT_TARGET: p = static_cast<x3dLight*>(c->owner)->target; break;
         default: break;
       }
+      if (p) x3dMatApply(m, p, p);
     } else if (c->kind == X3D_NODE_OMNI || c->kind == X3D_NODE_SPOT) {
       const float* cp = static_cast<x3dCamera*>(n->owner)->position;
       float* lp = static_cast<x3dLight*>(c->owner)->position;

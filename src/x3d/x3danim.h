@@ -7,6 +7,3 @@
 // Evaluates every keyframer track, builds object matrices, applies the hierarchy
 // and rebuilds camera view (and, when the field of view changed, projection) matrices.
 int32_t x3dUpdateScene();
-
-// Object matrix from a quaternion (w, x, y, z), a scale and a translation: R x S | t.
-void x3dPoseMatrix(const float q[4], const float scale[3], const float position[3], float m[3][4]);

@@ -191,7 +191,9 @@ TEST_F(Fill, KindsMatchReference) {
       }
       // Nothing drawn outside the reference's neighbourhood.
       for (int i = 0; i < 320 * 200; i++)
-        if (!seen[i]) ASSERT_EQ(view.pixels[i], 0xFF000000u) << kc.name << " stray pixel " << i % 320 << "," << i / 320;
+        if (!seen[i]) {
+          ASSERT_EQ(view.pixels[i], 0xFF000000u) << kc.name << " stray pixel " << i % 320 << "," << i / 320;
+        }
     }
     EXPECT_GT(compared, 100000) << kc.name;
     EXPECT_LT(ambiguous * 100, compared) << kc.name;

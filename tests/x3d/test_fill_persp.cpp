@@ -60,10 +60,14 @@ TEST_F(Persp, RunsOf32And33StartExact) {
       EXPECT_GE(got, prev) << "u runs backwards at " << x << "," << y;
       prev = got;
       // Run starts (every 32nd pixel) sit on exact perspective values.
-      if ((x - xs) % 32 == 0) EXPECT_NEAR(got, trueU(p, 0, 1, 2, x, y), 1.0) << "row " << y << " x " << x;
+      if ((x - xs) % 32 == 0) {
+        EXPECT_NEAR(got, trueU(p, 0, 1, 2, x, y), 1.0) << "row " << y << " x " << x;
+      }
     }
     // The 33rd pixel is a one-pixel remainder taking the whole difference: exact too.
-    if (n == 33) EXPECT_NEAR(view.at(xs + 32, y) & 255, trueU(p, 0, 1, 2, xs + 32, y), 1.0);
+    if (n == 33) {
+      EXPECT_NEAR(view.at(xs + 32, y) & 255, trueU(p, 0, 1, 2, xs + 32, y), 1.0);
+    }
   }
   EXPECT_GT(rows32, 0);
   EXPECT_GT(rows33, 0);
@@ -183,7 +187,9 @@ TEST_F(Persp, PlainLinesInModeZero) {
   x3dDrawLine(10, 10, 20, 15, 0xFF123456, view.target());
   int count = 0;
   for (uint32_t px : view.pixels) {
-    if (px) EXPECT_EQ(px, 0x123456u);
+    if (px) {
+      EXPECT_EQ(px, 0x123456u);
+    }
     count += px != 0;
   }
   EXPECT_EQ(count, 10);

@@ -4,6 +4,7 @@
 // Everything per pixel is integer; the policies are resolved at compile time.
 #include <cstring>
 
+#include "x3d/raster/x3dedges.h"
 #include "x3d/raster/x3dfillcore.h"
 
 namespace x3dr {
@@ -112,31 +113,41 @@ struct Edge {
   int32_t da[NA > 0 ? NA : 1];
 };
 
-// Sets up the edge p -> q (p upper). Returns the scan lines it spans (<= 0: none).
-template <int NA, bool Attrs>
-inline int32_t edgeSetup(Edge<NA>& e, const FixVert<NA>& p, const FixVert<NA>& q) {
-  int32_t cp = ceil16(p.y);
-  int32_t lines = ceil16(q.y) - cp;
-  e.lines = lines;
-  if (lines <= 0) return lines;
-  int64_t dy = static_cast<int64_t>(q.y) - p.y;
-  int64_t f = static_cast<int64_t>(cp) * 65536 - p.y;  // 16.16 distance from p down to its first line
-  // One-line edges may be a tiny fraction high: a 32-bit reciprocal and a 64-bit product
-  // instead of a quotient that would not fit 32 bits. Such a slope is only used for the pre-step.
-  int64_t recip = lines == 1 ? (int64_t{1} << 30) / dy : 0;
-  auto slopeOf = [&](int64_t d) -> int64_t { return lines == 1 ? (d * recip) >> 14 : (d * 65536) / dy; };
-  int64_t s = slopeOf(static_cast<int64_t>(q.x) - p.x);
-  e.slope = static_cast<int32_t>(s);
-  e.x = static_cast<int32_t>(p.x + ((f * s) >> 16));
-  if constexpr (Attrs) {
-    for (int k = 0; k < NA; k++) {
-      int64_t sa = slopeOf(static_cast<int32_t>(q.a[k] - p.a[k]));
-      e.da[k] = static_cast<int32_t>(sa);
-      e.a[k] = p.a[k] + static_cast<uint32_t>((f * sa) >> 16);
+// Edge set-up and stepping for walkEdges; only the left side carries the attributes.
+template <int NA>
+struct EdgeOps {
+  // Sets up the edge p -> q (p upper). Returns the scan lines it spans (<= 0: none).
+  template <bool Left>
+  static inline int32_t setup(Edge<NA>& e, const FixVert<NA>& p, const FixVert<NA>& q) {
+    int32_t cp = ceil16(p.y);
+    int32_t lines = ceil16(q.y) - cp;
+    e.lines = lines;
+    if (lines <= 0) return lines;
+    int64_t dy = static_cast<int64_t>(q.y) - p.y;
+    int64_t f = static_cast<int64_t>(cp) * 65536 - p.y;  // 16.16 distance from p down to its first line
+    // One-line edges may be a tiny fraction high: a 32-bit reciprocal and a 64-bit product
+    // instead of a quotient that would not fit 32 bits. Such a slope is only used for the pre-step.
+    int64_t recip = lines == 1 ? (int64_t{1} << 30) / dy : 0;
+    auto slopeOf = [&](int64_t d) -> int64_t { return lines == 1 ? (d * recip) >> 14 : (d * 65536) / dy; };
+    int64_t s = slopeOf(static_cast<int64_t>(q.x) - p.x);
+    e.slope = static_cast<int32_t>(s);
+    e.x = static_cast<int32_t>(p.x + ((f * s) >> 16));
+    if constexpr (Left) {
+      for (int k = 0; k < NA; k++) {
+        int64_t sa = slopeOf(static_cast<int32_t>(q.a[k] - p.a[k]));
+        e.da[k] = static_cast<int32_t>(sa);
+        e.a[k] = p.a[k] + static_cast<uint32_t>((f * sa) >> 16);
+      }
     }
+    return lines;
   }
-  return lines;
-}
+  template <bool Left>
+  static inline void step(Edge<NA>& e) {
+    e.x += e.slope;
+    if constexpr (Left)
+      for (int k = 0; k < NA; k++) e.a[k] += static_cast<uint32_t>(e.da[k]);
+  }
+};
 
 template <class K, class W, bool Z>
 struct Filler {
@@ -168,12 +179,8 @@ struct Filler {
     }
   }
 
-  static void triangle(const x3dVertex& f0, const x3dVertex& f1, const x3dVertex& f2, uint32_t* target,
-                       const Limits& lim, Ctx& c) {
-    const x3dVertex* fv[3] = {&f0, &f1, &f2};
-    V pv[3];
-    int32_t grad[NA > 0 ? NA : 1] = {};
-    float af[3][NA > 0 ? NA : 1];
+  // The corners in 16.16 (attributes converted per kind) and as floats for the gradients.
+  static inline void corners(const x3dVertex* const fv[3], V pv[3], float af[3][NA > 0 ? NA : 1]) {
     for (int i = 0; i < 3; i++) {
       pv[i].x = fixScreen(fv[i]->sx);
       pv[i].y = fixScreen(fv[i]->sy);
@@ -190,83 +197,57 @@ struct Filler {
         pv[i].a[NA - 1] = static_cast<uint32_t>(fix(fv[i]->rz));
       }
     }
-    if constexpr (NA > 0) {
-      float x0 = f0.sx, y0 = f0.sy, x1 = f1.sx, y1 = f1.sy, x2 = f2.sx, y2 = f2.sy;
-      float area = (x0 - x2) * (y1 - y2) - (x1 - x2) * (y0 - y2);
-      if (area == 0.0f || !(area == area)) return;
-      for (int k = 0; k < NA; k++) {
-        float g = ((af[0][k] - af[2][k]) * (y1 - y2) - (af[1][k] - af[2][k]) * (y0 - y2)) / area;
-        grad[k] = fix(g);
-      }
-    }
-    if constexpr (K::N == 0) {
-      // Flat: mean intensity, always through the shade table (255 is one step darker).
-      float m = (f0.intensity + f1.intensity + f2.intensity) * 0.33333334f;
-      int32_t i = m >= 255.0f ? 255 : m > 0.0f ? static_cast<int32_t>(m) : 0;
-      const uint8_t* t = x3dShadeTable + (i << 8);
-      c.colour = static_cast<uint32_t>(t[c.r]) << 16 | static_cast<uint32_t>(t[c.g]) << 8 | t[c.b];
-    }
+  }
 
-    // Sort by y: top, then the first candidate is the middle on equal y.
-    const V *top, *cand1, *cand2;
-    if (pv[1].y < pv[0].y) { top = &pv[1]; cand1 = &pv[0]; } else { top = &pv[0]; cand1 = &pv[1]; }
-    if (pv[2].y < top->y) { cand2 = top; top = &pv[2]; } else { cand2 = &pv[2]; }
-    const V *mid, *bot;
-    if (cand2->y > cand1->y) { mid = cand1; bot = cand2; } else if (cand1->y > cand2->y) { mid = cand2; bot = cand1; } else { mid = cand1; bot = cand2; }
+  // Per-pixel steps of the attributes along x (16.16); false for a degenerate triangle.
+  static inline bool gradients(const x3dVertex& f0, const x3dVertex& f1, const x3dVertex& f2,
+                               const float af[3][NA > 0 ? NA : 1], int32_t* grad) {
+    float x0 = f0.sx, y0 = f0.sy, x1 = f1.sx, y1 = f1.sy, x2 = f2.sx, y2 = f2.sy;
+    float area = (x0 - x2) * (y1 - y2) - (x1 - x2) * (y0 - y2);
+    if (area == 0.0f || !(area == area)) return false;
+    for (int k = 0; k < NA; k++) {
+      float g = ((af[0][k] - af[2][k]) * (y1 - y2) - (af[1][k] - af[2][k]) * (y0 - y2)) / area;
+      grad[k] = fix(g);
+    }
+    return true;
+  }
+
+  // Flat: mean intensity, always through the shade table (255 is one step darker).
+  static inline void flatColour(const x3dVertex& f0, const x3dVertex& f1, const x3dVertex& f2, Ctx& c) {
+    float m = (f0.intensity + f1.intensity + f2.intensity) * 0.33333334f;
+    int32_t i = m >= 255.0f ? 255 : m > 0.0f ? static_cast<int32_t>(m) : 0;
+    const uint8_t* t = x3dShadeTable + (i << 8);
+    c.colour = static_cast<uint32_t>(t[c.r]) << 16 | static_cast<uint32_t>(t[c.g]) << 8 | t[c.b];
+  }
+
+  static void triangle(const x3dVertex& f0, const x3dVertex& f1, const x3dVertex& f2, uint32_t* target,
+                       const Limits& lim, Ctx& c) {
+    const x3dVertex* const fv[3] = {&f0, &f1, &f2};
+    V pv[3];
+    int32_t grad[NA > 0 ? NA : 1] = {};
+    float af[3][NA > 0 ? NA : 1];
+    corners(fv, pv, af);
+    if constexpr (NA > 0)
+      if (!gradients(f0, f1, f2, af, grad)) return;
+    if constexpr (K::N == 0) flatColour(f0, f1, f2, c);
+
+    const V *top, *mid, *bot;
+    sortByY(pv, top, mid, bot);
     if (ceil16(top->y) == ceil16(bot->y)) return;
-
     int64_t t = ((static_cast<int64_t>(mid->y) - top->y) << 16) / (static_cast<int64_t>(bot->y) - top->y);
     int32_t xLong = static_cast<int32_t>(top->x + ((t * (static_cast<int64_t>(bot->x) - top->x)) >> 16));
     if (xLong == mid->x) return;
-    const bool midLeft = xLong > mid->x;
 
-    E left, right;
-    const V* leftNext = nullptr;   // second edge start (mid) of a two-edge side
-    const V* rightNext = nullptr;
-    if (midLeft) {
-      if (edgeSetup<NA, false>(right, *top, *bot) <= 0) return;
-      if (edgeSetup<NA, true>(left, *top, *mid) <= 0) {
-        if (edgeSetup<NA, true>(left, *mid, *bot) <= 0) return;
-      } else {
-        leftNext = mid;
-      }
-    } else {
-      if (edgeSetup<NA, true>(left, *top, *bot) <= 0) return;
-      if (edgeSetup<NA, false>(right, *top, *mid) <= 0) {
-        if (edgeSetup<NA, false>(right, *mid, *bot) <= 0) return;
-      } else {
-        rightNext = mid;
-      }
-    }
-
-    int32_t y = ceil16(top->y);
-    for (;;) {
-      if (y >= lim.height) return;
-      if (y >= 0) {
-        int32_t xs = ceil16(left.x), xe = ceil16(right.x);
-        if (xs < 0) xs = 0;
-        if (xe > lim.width) xe = lim.width;
-        if (xe > xs) {
-          uint32_t* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) + x3dLineOffset[y]);
-          int32_t* zline = Z ? x3dZBuffer + (x3dLineOffset[y] >> 2) : nullptr;
-          row(line, zline, xs, xe, left, grad, c);
-        }
-      }
-      y++;
-      if (--left.lines > 0) {
-        left.x += left.slope;
-        for (int k = 0; k < NA; k++) left.a[k] += static_cast<uint32_t>(left.da[k]);
-      } else {
-        if (!leftNext || edgeSetup<NA, true>(left, *leftNext, *bot) <= 0) return;
-        leftNext = nullptr;
-      }
-      if (--right.lines > 0) {
-        right.x += right.slope;
-      } else {
-        if (!rightNext || edgeSetup<NA, false>(right, *rightNext, *bot) <= 0) return;
-        rightNext = nullptr;
-      }
-    }
+    auto span = [&](int32_t y, const E& left, const E& right) {
+      int32_t xs = ceil16(left.x), xe = ceil16(right.x);
+      if (xs < 0) xs = 0;
+      if (xe > lim.width) xe = lim.width;
+      if (xe <= xs) return;
+      uint32_t* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) + x3dLineOffset[y]);
+      int32_t* zline = Z ? x3dZBuffer + (x3dLineOffset[y] >> 2) : nullptr;
+      row(line, zline, xs, xe, left, grad, c);
+    };
+    walkEdges<EdgeOps<NA>, E>(*top, *mid, *bot, xLong > mid->x, ceil16(top->y), lim.height, span);
   }
 
   static void fill(x3dClipPolygon* p, uint32_t* target, Ctx& c) {

@@ -4,6 +4,7 @@
 // from the true perspective value and no error carries across runs.
 #include <cmath>
 
+#include "x3d/raster/x3dedges.h"
 #include "x3d/raster/x3dfillcore.h"
 
 namespace x3dr {
@@ -61,30 +62,50 @@ struct PEdge {
   int32_t lines;
 };
 
-template <bool Left, bool Level>
-inline int32_t edgeSetup(PEdge& e, const Corner& p, const Corner& r) {
-  int32_t lines = r.line - p.line;
-  e.lines = lines;
-  if (lines <= 0) return lines;
-  float inv = 1.0f / static_cast<float>(lines);
-  float pre = static_cast<float>(p.line) - p.y;
-  e.dx = (r.x - p.x) * inv;
-  e.x = p.x + e.dx * pre;
-  if constexpr (Left) {
-    e.drz = (r.rz - p.rz) * inv;
-    e.duz = (r.uz - p.uz) * inv;
-    e.dvz = (r.vz - p.vz) * inv;
-    e.rz = p.rz + e.drz * pre;
-    e.uz = p.uz + e.duz * pre;
-    e.vz = p.vz + e.dvz * pre;
-    if constexpr (Level) {
-      float dl = (r.level - p.level) * inv;
-      e.dlevel = fix(dl);
-      e.level = fix(p.level + dl * pre);
+// Edge set-up and stepping for walkEdges; only the left side carries 1/z, u/z, v/z (and the level).
+template <bool Level>
+struct PEdgeOps {
+  template <bool Left>
+  static inline int32_t setup(PEdge& e, const Corner& p, const Corner& r) {
+    int32_t lines = r.line - p.line;
+    e.lines = lines;
+    if (lines <= 0) return lines;
+    float inv = 1.0f / static_cast<float>(lines);
+    float pre = static_cast<float>(p.line) - p.y;
+    e.dx = (r.x - p.x) * inv;
+    e.x = p.x + e.dx * pre;
+    if constexpr (Left) {
+      e.drz = (r.rz - p.rz) * inv;
+      e.duz = (r.uz - p.uz) * inv;
+      e.dvz = (r.vz - p.vz) * inv;
+      e.rz = p.rz + e.drz * pre;
+      e.uz = p.uz + e.duz * pre;
+      e.vz = p.vz + e.dvz * pre;
+      if constexpr (Level) {
+        float dl = (r.level - p.level) * inv;
+        e.dlevel = fix(dl);
+        e.level = fix(p.level + dl * pre);
+      }
+    }
+    return lines;
+  }
+  template <bool Left>
+  static inline void step(PEdge& e) {
+    e.x += e.dx;
+    if constexpr (Left) {
+      e.rz += e.drz;
+      e.uz += e.duz;
+      e.vz += e.dvz;
+      if constexpr (Level) e.level += e.dlevel;
     }
   }
-  return lines;
-}
+};
+
+// Steps along x of 1/z, u/z, v/z (float) and the level (16.16).
+struct PGrad {
+  float rz, uz, vz;
+  int32_t level;
+};
 
 template <class Kd, class W, bool Z>
 struct Persp {
@@ -151,13 +172,11 @@ struct Persp {
     }
   }
 
-  static void triangle(const x3dVertex& a, const x3dVertex& b, const x3dVertex& c, uint32_t* target,
-                       const Limits& lim, const uint32_t* tex) {
-    const x3dVertex* src[3] = {&a, &b, &c};
-    Corner cv[3];
+  // The corners clamped to +-8192 pixels with u/z and v/z; false when one is not a number.
+  static inline bool corners(const x3dVertex* const src[3], Corner cv[3]) {
     for (int i = 0; i < 3; i++) {
       const x3dVertex& s = *src[i];
-      if (!(s.sx == s.sx) || !(s.sy == s.sy) || !(s.rz == s.rz)) return;
+      if (!(s.sx == s.sx) || !(s.sy == s.sy) || !(s.rz == s.rz)) return false;
       Corner& o = cv[i];
       o.x = s.sx < -8192.0f ? -8192.0f : s.sx > 8192.0f ? 8192.0f : s.sx;
       o.y = s.sy < -8192.0f ? -8192.0f : s.sy > 8192.0f ? 8192.0f : s.sy;
@@ -167,76 +186,50 @@ struct Persp {
       o.level = s.intensity;
       o.line = static_cast<int32_t>(std::ceil(o.y));
     }
-    const Corner *top, *c1, *c2;
-    if (cv[1].y < cv[0].y) { top = &cv[1]; c1 = &cv[0]; } else { top = &cv[0]; c1 = &cv[1]; }
-    if (cv[2].y < top->y) { c2 = top; top = &cv[2]; } else { c2 = &cv[2]; }
-    const Corner *mid, *bot;
-    if (c1->y > c2->y) { mid = c2; bot = c1; } else { mid = c1; bot = c2; }
+    return true;
+  }
+
+  // Gradients along x from the width w of the widest scan line (at the middle corner) in
+  // the ratio q down the long side; w >= 0 puts the middle corner on the left.
+  static inline PGrad gradients(const Corner& top, const Corner& mid, const Corner& bot, float q, float w) {
+    PGrad g;
+    g.rz = ((top.rz - mid.rz) + (bot.rz - top.rz) * q) / w;
+    g.uz = ((top.uz - mid.uz) + (bot.uz - top.uz) * q) / w;
+    g.vz = ((top.vz - mid.vz) + (bot.vz - top.vz) * q) / w;
+    g.level = 0;
+    if constexpr (Kd::kLevel) g.level = fix(((top.level - mid.level) + (bot.level - top.level) * q) / w);
+    return g;
+  }
+
+  static void triangle(const x3dVertex& a, const x3dVertex& b, const x3dVertex& c, uint32_t* target,
+                       const Limits& lim, const uint32_t* tex) {
+    const x3dVertex* const src[3] = {&a, &b, &c};
+    Corner cv[3];
+    if (!corners(src, cv)) return;
+    const Corner *top, *mid, *bot;
+    sortByY(cv, top, mid, bot);
     if (bot->line - top->line < 1) return;
 
     float q = (mid->y - top->y) / (bot->y - top->y);
     float w = (bot->x - top->x) * q + (top->x - mid->x);
     if (w == 0.0f || !(w == w)) return;
-    float grz = ((top->rz - mid->rz) + (bot->rz - top->rz) * q) / w;
-    float guz = ((top->uz - mid->uz) + (bot->uz - top->uz) * q) / w;
-    float gvz = ((top->vz - mid->vz) + (bot->vz - top->vz) * q) / w;
-    int32_t glevel = 0;
-    if constexpr (Kd::kLevel) glevel = fix(((top->level - mid->level) + (bot->level - top->level) * q) / w);
+    const PGrad g = gradients(*top, *mid, *bot, q, w);
 
-    constexpr bool L = Kd::kLevel;
-    PEdge left, right;
-    const Corner* leftNext = nullptr;
-    const Corner* rightNext = nullptr;
-    if (w >= 0.0f) {  // middle corner on the left
-      if (edgeSetup<false, L>(right, *top, *bot) <= 0) return;
-      if (edgeSetup<true, L>(left, *top, *mid) <= 0) {
-        if (edgeSetup<true, L>(left, *mid, *bot) <= 0) return;
-      } else {
-        leftNext = mid;
+    auto span = [&](int32_t y, const PEdge& left, const PEdge& right) {
+      int32_t xs = static_cast<int32_t>(std::ceil(left.x));
+      int32_t xe = static_cast<int32_t>(std::ceil(right.x));
+      if (xe > lim.width) xe = lim.width;
+      float d = static_cast<float>(xs) - left.x;
+      if (xs < 0) {
+        d -= static_cast<float>(xs);
+        xs = 0;
       }
-    } else {
-      if (edgeSetup<true, L>(left, *top, *bot) <= 0) return;
-      if (edgeSetup<false, L>(right, *top, *mid) <= 0) {
-        if (edgeSetup<false, L>(right, *mid, *bot) <= 0) return;
-      } else {
-        rightNext = mid;
-      }
-    }
-
-    for (int32_t y = top->line;; y++) {
-      if (y >= lim.height) return;
-      if (y >= 0) {
-        int32_t xs = static_cast<int32_t>(std::ceil(left.x));
-        int32_t xe = static_cast<int32_t>(std::ceil(right.x));
-        if (xe > lim.width) xe = lim.width;
-        float d = static_cast<float>(xs) - left.x;
-        if (xs < 0) {
-          d -= static_cast<float>(xs);
-          xs = 0;
-        }
-        if (xe > xs) {
-          uint32_t* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) + x3dLineOffset[y]);
-          int32_t* zline = Z ? x3dZBuffer + (x3dLineOffset[y] >> 2) : nullptr;
-          row(line, zline, xs, xe - xs, d, left, grz, guz, gvz, glevel, tex);
-        }
-      }
-      if (--left.lines > 0) {
-        left.x += left.dx;
-        left.rz += left.drz;
-        left.uz += left.duz;
-        left.vz += left.dvz;
-        if constexpr (L) left.level += left.dlevel;
-      } else {
-        if (!leftNext || edgeSetup<true, L>(left, *leftNext, *bot) <= 0) return;
-        leftNext = nullptr;
-      }
-      if (--right.lines > 0) {
-        right.x += right.dx;
-      } else {
-        if (!rightNext || edgeSetup<false, L>(right, *rightNext, *bot) <= 0) return;
-        rightNext = nullptr;
-      }
-    }
+      if (xe <= xs) return;
+      uint32_t* line = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(target) + x3dLineOffset[y]);
+      int32_t* zline = Z ? x3dZBuffer + (x3dLineOffset[y] >> 2) : nullptr;
+      row(line, zline, xs, xe - xs, d, left, g.rz, g.uz, g.vz, g.level, tex);
+    };
+    walkEdges<PEdgeOps<Kd::kLevel>, PEdge>(*top, *mid, *bot, w >= 0.0f, top->line, lim.height, span);
   }
 
   static void fill(x3dClipPolygon* p, uint32_t* target, const uint32_t* tex) {

@@ -1,0 +1,13 @@
+#include "system/xcursor.h"
+
+#include "platform/platform.h"
+
+void xSysShowCursor(bool visible) {
+  if (visible) {
+    while (platShowCursor(1) < 0) {
+    }
+  } else {
+    while (platShowCursor(0) >= 0) {
+    }
+  }
+}
