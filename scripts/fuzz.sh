@@ -25,6 +25,8 @@ cmake --build "$build" -j"$jobs" --target "${programs[@]}" >/dev/null
 # Reports stop the program (halt_on_error); leaks of an input count as findings.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+# Targets that read paths write each input to a file: memory-backed when there is one.
+[ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
 status=0
@@ -54,7 +56,7 @@ for t in "${targets[@]}"; do
   if [ "$found" -gt 0 ]; then
     status=1
     echo "== $t: findings in $findings" >&2
-    grep -E -A40 'ERROR: |runtime error:|SUMMARY' "$run/$t.replay" "$run/$t.log" | head -80 >&2 || true
+    grep -E -A24 'ERROR: |runtime error:' "$run/$t.replay" "$run/$t.log" | head -40 >&2 || true
   elif [ -z "$execs" ]; then
     status=1
     found="no run"
