@@ -106,6 +106,12 @@ void jpegDecode(const uint8_t* data, size_t length, const char* name, xImage& im
   jpeg_CreateDecompress(&cinfo, 62, sizeof cinfo);
   jpegMemorySource(&cinfo, data, length);
   jpeg_read_header(&cinfo, TRUE);
+  // A few bytes can declare 65500 x 65500 pixels, which libjpeg would allocate and fill
+  // for seconds; no picture the engine shows comes near 8192 x 8192.
+  if ((uint64_t)cinfo.image_width * cinfo.image_height > (uint64_t)8192 * 8192) {
+    jpeg_destroy_decompress(&cinfo);
+    xErrMsg(xFormat("xJpegLoad::picture too large -> %s", name));
+  }
   jpeg_start_decompress(&cinfo);
   img.width = (int32_t)cinfo.output_width;
   img.height = (int32_t)cinfo.output_height;
