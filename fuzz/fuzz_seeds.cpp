@@ -265,6 +265,10 @@ std::vector<std::vector<uint8_t>> qvFuzzBuiltinSeeds(const std::string& target) 
 }
 
 std::vector<uint8_t> qvFuzzSceneArchive(const uint8_t* script, size_t size) {
-  return storedZip({{"scene.3ds", sceneFile()}, {"tex.tga", texture()}, {"flare.pcx", pcx()[0]},
-                    {"fuzz.scr", Bytes(script, script + size)}});
+  // The fixed entries are built once: the archive is remade for every input.
+  static const std::vector<std::pair<std::string, Bytes>> fixed = {
+      {"scene.3ds", sceneFile()}, {"tex.tga", texture()}, {"flare.pcx", pcx()[0]}};
+  std::vector<std::pair<std::string, Bytes>> entries = fixed;
+  entries.push_back({"fuzz.scr", Bytes(script, script + size)});
+  return storedZip(entries);
 }
