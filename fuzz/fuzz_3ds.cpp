@@ -2,8 +2,16 @@
 #include "qvfuzz.h"
 #include "x3d/x3d.h"
 #include "x3d/x3d3ds.h"
+#include "x3d/x3drelease.h"
 
 namespace qvfuzz_3ds {
+static x3dScene scene;  // module state: a fatal error leaves it for qvFuzzReset
+
+void qvFuzzReset() {
+  x3dLoad3dsRelease();
+  x3dFreeScene(&scene);
+}
+
 int qvFuzzOne(const uint8_t* data, size_t size) {
   static bool ready = false;
   if (!ready) {
@@ -11,11 +19,8 @@ int qvFuzzOne(const uint8_t* data, size_t size) {
     ready = true;
   }
   xFileData fd = qvFuzzRecord(data, size, "fuzz.3ds");
-  // The loader has no release routine: scenes live for the whole run, so a scene is
-  // left behind here too (harmless under fork, the driver's mode).
-  x3dScene* scene = new x3dScene{};
-  x3dLoad3dsMemory(&fd, scene);
+  x3dLoad3dsMemory(&fd, &scene);
+  qvFuzzReset();
   return 0;
 }
 }  // namespace qvfuzz_3ds
-QV_FUZZ_LIBFUZZER_ENTRY(qvfuzz_3ds)

@@ -31,9 +31,9 @@ struct Target {
   FuzzFn fn;
 };
 const Target kTargets[] = {
-    {"tga", qvfuzz_tga::qvFuzzOne},   {"pcx", qvfuzz_pcx::qvFuzzOne},       {"gif", qvfuzz_gif::qvFuzzOne},
-    {"jpeg", qvfuzz_jpeg::qvFuzzOne}, {"image", qvfuzz_image::qvFuzzOne},   {"flc", qvfuzz_flc::qvFuzzOne},
-    {"3ds", qvfuzz_3ds::qvFuzzOne},   {"script", qvfuzz_script::qvFuzzOne}, {"zip", qvfuzz_zip::qvFuzzOne},
+#define QV_FUZZ_TARGET(t) {#t, qvfuzz_##t::qvFuzzOne},
+#include "targets.inc"
+#undef QV_FUZZ_TARGET
 };
 const int kTimeoutSeconds = 5;
 const size_t kMaxSeedBytes = 4u << 20;

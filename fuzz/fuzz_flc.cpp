@@ -3,8 +3,11 @@
 #include "qvfuzz.h"
 
 namespace qvfuzz_flc {
+static xFlc anim;  // module state: a fatal error leaves it for qvFuzzReset
+
+void qvFuzzReset() { xFlcFree(&anim); }
+
 int qvFuzzOne(const uint8_t* data, size_t size) {
-  xFlc anim{};
   int32_t n = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(size);
   if (xFlcLoad(data, n, &anim) != XFLC_OK) return 0;
   xFlcSelect(&anim);
@@ -23,4 +26,3 @@ int qvFuzzOne(const uint8_t* data, size_t size) {
   return 0;
 }
 }  // namespace qvfuzz_flc
-QV_FUZZ_LIBFUZZER_ENTRY(qvfuzz_flc)

@@ -5,13 +5,19 @@
 #include "qvfuzz.h"
 
 namespace qvfuzz_gif {
-int qvFuzzOne(const uint8_t* data, size_t size) {
-  xFileData fd = qvFuzzRecord(data, size, "fuzz.gif");
-  xImage img{};
-  xGifLoad(&fd, img);
+static xImage img;  // module state: a fatal error leaves it for qvFuzzReset
+
+void qvFuzzReset() {
   std::free(img.pixels);
   std::free(img.palette);
+  img = xImage{};
+}
+
+int qvFuzzOne(const uint8_t* data, size_t size) {
+  xFileData fd = qvFuzzRecord(data, size, "fuzz.gif");
+  img = xImage{};
+  xGifLoad(&fd, img);
+  qvFuzzReset();
   return 0;
 }
 }  // namespace qvfuzz_gif
-QV_FUZZ_LIBFUZZER_ENTRY(qvfuzz_gif)

@@ -5,15 +5,21 @@
 #include "qvfuzz.h"
 
 namespace qvfuzz_image {
+static xImage img;  // module state: a fatal error leaves it for qvFuzzReset
+
+void qvFuzzReset() {
+  std::free(img.pixels);
+  std::free(img.palette);
+  img = xImage{};
+}
+
 int qvFuzzOne(const uint8_t* data, size_t size) {
   xFileData fd = qvFuzzRecord(data, size, "fuzz.img");
-  xImage img{};
+  img = xImage{};
   xImageLoad(&fd, img);
   // Every picture the demo loads is converted next, so the decoded record must be sound.
   if (img.pixels && img.width > 0 && img.height > 0) xImageConvert(&img, XIMAGE_XRGB32);
-  std::free(img.pixels);
-  std::free(img.palette);
+  qvFuzzReset();
   return 0;
 }
 }  // namespace qvfuzz_image
-QV_FUZZ_LIBFUZZER_ENTRY(qvfuzz_image)

@@ -7,16 +7,23 @@
 #include "system/xscript.h"
 
 namespace qvfuzz_script {
+// Module state: a fatal error (only out of memory here) leaves them for qvFuzzReset.
+static std::string path;
+static xFileData fd;
+static xScript script;
+
+void qvFuzzReset() {
+  script.Free();
+  xFile(0).Free(&fd);
+  if (!path.empty()) unlink(path.c_str());
+  path.clear();
+}
+
 int qvFuzzOne(const uint8_t* data, size_t size) {
-  std::string path = qvFuzzTempFile(data, size, ".scr");
+  path = qvFuzzTempFile(data, size, ".scr");
   if (path.empty()) return 0;
   xFile file(0);
-  xFileData fd{};
-  int32_t r = file.Read(path.c_str(), &fd);
-  unlink(path.c_str());
-  if (r != XFILE_OK) return 0;
-  {
-    xScript script;
+  if (file.Read(path.c_str(), &fd) == XFILE_OK) {
     script.Load(fd.data ? fd.data : reinterpret_cast<const uint8_t*>(""), fd.size);
     // Every accessor on every line, as the scene and segment scripts use them.
     for (int32_t line = 0; line < 100000 && script.NextKeyword(); line++) {
@@ -29,8 +36,7 @@ int qvFuzzOne(const uint8_t* data, size_t size) {
       for (int32_t k = 0; k <= 5; k++) (void)script.ArgWord(k);
     }
   }
-  file.Free(&fd);
+  qvFuzzReset();
   return 0;
 }
 }  // namespace qvfuzz_script
-QV_FUZZ_LIBFUZZER_ENTRY(qvfuzz_script)

@@ -151,6 +151,16 @@ std::vector<Bytes> threeDs() {
   return {chunk(0x4D4D, cat({chunk(0x0002, version), editor, keys}))};
 }
 
+std::vector<Bytes> sceneScripts() {
+  Bytes a, b;
+  putText(a, "VERSION 1\nTEXTURE_PATH \nSCENE_NAME scene.3ds\nDISTANCE 500\nFOG YES\nFOG_COLOR 10 20 30\n"
+             "CAMERA Camera01\nCAMERA_SIZE 160 100\nCAMERA_SETACTIVE\nMATERIAL Mat\nRENDER_TYPE 3\n"
+             "MAT_COLOR 200 100 50\nZBUFFER YES\nOBJECT Tri\nOBJ_NOLIGHT\n", false);
+  putText(b, "/* flare */\nSCENE_NAME scene.3ds\nLENSFLARE Light01\nLENS_TEXTURE flare.pcx\nLENS_SCALE 1.5\n"
+             "MATERIAL Mat\nRENDER_TYPE 4\nZBUFFER NO\n", false);
+  return {a, b};
+}
+
 std::vector<Bytes> script() {
   Bytes s;
   putText(s, "/* scene */\nSCENE_NAME scene.3ds\r\nCAMERA Camera01 1.5 -2 3\n\nFOG_COLOR 10 20 30\n"
@@ -158,25 +168,79 @@ std::vector<Bytes> script() {
   return {s};
 }
 
-std::vector<Bytes> zip() {
-  // One stored entry "a.txt" with its central directory and end record.
-  const char* name = "a.txt";
-  const char* text = "hello, archive\n";
-  uint32_t n = static_cast<uint32_t>(std::strlen(name)), len = static_cast<uint32_t>(std::strlen(text));
-  uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text), len));
-  Bytes z;
-  put32(z, 0x04034b50), put16(z, 20), put16(z, 0), put16(z, 0), put32(z, 0);
-  put32(z, crc), put32(z, len), put32(z, len), put16(z, n), put16(z, 0);
-  putText(z, name, false), putText(z, text, false);
-  uint32_t dir = static_cast<uint32_t>(z.size());
-  put32(z, 0x02014b50), put16(z, 20), put16(z, 20), put16(z, 0), put16(z, 0), put32(z, 0);
-  put32(z, crc), put32(z, len), put32(z, len), put16(z, n), put16(z, 0), put16(z, 0);
-  put16(z, 0), put16(z, 0), put32(z, 0), put32(z, 0);
-  putText(z, name, false);
-  uint32_t dirSize = static_cast<uint32_t>(z.size()) - dir;
-  put32(z, 0x06054b50), put16(z, 0), put16(z, 0), put16(z, 1), put16(z, 1);
-  put32(z, dirSize), put32(z, dir), put16(z, 0);
-  return {z};
+// Stored (uncompressed) entries with their central directory and end record.
+Bytes storedZip(const std::vector<std::pair<std::string, Bytes>>& entries) {
+  Bytes z, dir;
+  for (const auto& [name, body] : entries) {
+    uint32_t n = static_cast<uint32_t>(name.size()), len = static_cast<uint32_t>(body.size());
+    uint32_t crc = static_cast<uint32_t>(crc32(0, body.data(), len));
+    uint32_t at = static_cast<uint32_t>(z.size());
+    put32(z, 0x04034b50), put16(z, 20), put16(z, 0), put16(z, 0), put32(z, 0);
+    put32(z, crc), put32(z, len), put32(z, len), put16(z, n), put16(z, 0);
+    putText(z, name.c_str(), false), z.insert(z.end(), body.begin(), body.end());
+    put32(dir, 0x02014b50), put16(dir, 20), put16(dir, 20), put16(dir, 0), put16(dir, 0), put32(dir, 0);
+    put32(dir, crc), put32(dir, len), put32(dir, len), put16(dir, n), put16(dir, 0), put16(dir, 0);
+    put16(dir, 0), put16(dir, 0), put32(dir, 0), put32(dir, at);
+    putText(dir, name.c_str(), false);
+  }
+  uint32_t dirAt = static_cast<uint32_t>(z.size()), count = static_cast<uint32_t>(entries.size());
+  z.insert(z.end(), dir.begin(), dir.end());
+  put32(z, 0x06054b50), put16(z, 0), put16(z, 0), put16(z, count), put16(z, count);
+  put32(z, static_cast<uint32_t>(dir.size())), put32(z, dirAt), put16(z, 0);
+  return z;
+}
+
+std::vector<Bytes> zip() { return {storedZip({{"a.txt", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}}})}; }
+
+// A named editor object block holding one sub-chunk.
+Bytes named(const char* name, const Bytes& body) {
+  Bytes b;
+  putText(b, name, true);
+  return chunk(0x4000, cat({b, body}));
+}
+
+// The scene target's world: a textured triangle, an omni light and a camera, with
+// position tracks for the light and the camera.
+Bytes sceneFile() {
+  Bytes verts, faces, uv, mapName, matName, faceMat, light, cam, frames;
+  put16(verts, 3);
+  for (float v : {0.f, 0.f, 0.f, 10.f, 0.f, 0.f, 0.f, 10.f, 0.f}) putf(verts, v);
+  put16(uv, 3);
+  for (float v : {0.f, 0.f, 1.f, 0.f, 0.f, 1.f}) putf(uv, v);
+  putText(faceMat, "Mat", true), put16(faceMat, 1), put16(faceMat, 0);
+  put16(faces, 1), put16(faces, 0), put16(faces, 1), put16(faces, 2), put16(faces, 7);
+  faces = cat({faces, chunk(0x4130, faceMat)});
+  Bytes mesh = chunk(0x4100, cat({chunk(0x4110, verts), chunk(0x4140, uv), chunk(0x4120, faces)}));
+  putText(matName, "Mat", true), putText(mapName, "tex.tga", true);
+  Bytes mat = chunk(0xAFFF, cat({chunk(0xA000, matName), chunk(0xA200, chunk(0xA300, mapName))}));
+  for (float v : {0.f, -20.f, 30.f}) putf(light, v);
+  for (float v : {0.f, -50.f, 10.f, 0.f, 0.f, 0.f, 0.f, 35.f}) putf(cam, v);
+  Bytes editor = chunk(0x3D3D, cat({mat, named("Tri", mesh), named("Light01", chunk(0x4600, light)),
+                                    named("Camera01", chunk(0x4700, cam))}));
+  put32(frames, 0), put32(frames, 30);
+  // Node: id, header (name, flags, flags, parent), then a two-key position track.
+  auto node = [](uint16_t kind, uint16_t id, const char* name) {
+    Bytes nid, head, track;
+    put16(nid, id);
+    putText(head, name, true), put16(head, 0), put16(head, 0), put16(head, 0xFFFF);
+    put16(track, 0), track.insert(track.end(), 8, 0), put32(track, 2);
+    for (int k = 0; k < 2; k++) {
+      put32(track, k * 30), put16(track, 0);
+      for (float v : {0.f, -50.f + 10.f * k, 10.f}) putf(track, v);
+    }
+    return chunk(kind, cat({chunk(0xB030, nid), chunk(0xB010, head), chunk(0xB020, track)}));
+  };
+  Bytes keys = chunk(0xB000, cat({chunk(0xB008, frames), node(0xB003, 0, "Camera01"), node(0xB005, 1, "Light01")}));
+  Bytes version;
+  put32(version, 3);
+  return chunk(0x4D4D, cat({chunk(0x0002, version), editor, keys}));
+}
+
+// 8x8 true-colour TGA.
+Bytes texture() {
+  Bytes t = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
+  for (int i = 0; i < 8 * 8 * 3; i++) t.push_back(static_cast<uint8_t>(i * 7));
+  return t;
 }
 
 }  // namespace
@@ -190,6 +254,7 @@ std::vector<std::vector<uint8_t>> qvFuzzBuiltinSeeds(const std::string& target) 
   if (target == "3ds") return threeDs();
   if (target == "script") return script();
   if (target == "zip") return zip();
+  if (target == "scene") return sceneScripts();
   if (target == "image") {
     std::vector<Bytes> all;
     for (auto* f : {tga, pcx, gif, jpeg})
@@ -197,4 +262,13 @@ std::vector<std::vector<uint8_t>> qvFuzzBuiltinSeeds(const std::string& target) 
     return all;
   }
   return {};
+}
+
+std::vector<uint8_t> qvFuzzSceneArchive(const uint8_t* script, size_t size) {
+  // The fixed entries are built once: the archive is remade for every input.
+  static const std::vector<std::pair<std::string, Bytes>> fixed = {
+      {"scene.3ds", sceneFile()}, {"tex.tga", texture()}, {"flare.pcx", pcx()[0]}};
+  std::vector<std::pair<std::string, Bytes>> entries = fixed;
+  entries.push_back({"fuzz.scr", Bytes(script, script + size)});
+  return storedZip(entries);
 }

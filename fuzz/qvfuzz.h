@@ -1,7 +1,9 @@
 // Robustness harnesses for the readers of untrusted input. Each fuzz_<target>.cpp has
-// one entry qvfuzz_<target>::qvFuzzOne(data, size) that feeds the bytes to one reader and
-// releases what it built. Bad input may end the program through the engine's fatal
-// error path (message on stderr, exit 1..255); anything else must return normally.
+// an entry qvfuzz_<target>::qvFuzzOne(data, size) that feeds the bytes to one reader
+// and releases what it built, and qvFuzzReset() that releases what an input ended by
+// the engine's fatal error left behind (so the harness keeps its records in module
+// state, not on the stack). The mutation driver runs each input in a forked child,
+// where the fatal error ends the child; libFuzzer programs return to the entry instead.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,28 +12,21 @@
 
 #include "file/xfile.h"
 
-// With -DQV_LIBFUZZER a target file also becomes a libFuzzer program on its own.
-#ifdef QV_LIBFUZZER
-#define QV_FUZZ_LIBFUZZER_ENTRY(ns) \
-  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return ns::qvFuzzOne(data, size); }
-#else
-#define QV_FUZZ_LIBFUZZER_ENTRY(ns)
-#endif
+typedef int (*QvFuzzFn)(const uint8_t* data, size_t size);
+typedef void (*QvFuzzResetFn)();
 
-#define QV_FUZZ_DECLARE(t) \
-  namespace qvfuzz_##t {   \
+#define QV_FUZZ_TARGET(t)                        \
+  namespace qvfuzz_##t {                         \
   int qvFuzzOne(const uint8_t* data, size_t size); \
+  void qvFuzzReset();                            \
   }
-QV_FUZZ_DECLARE(tga)
-QV_FUZZ_DECLARE(pcx)
-QV_FUZZ_DECLARE(gif)
-QV_FUZZ_DECLARE(jpeg)
-QV_FUZZ_DECLARE(image)
-QV_FUZZ_DECLARE(flc)
-QV_FUZZ_DECLARE(3ds)
-QV_FUZZ_DECLARE(script)
-QV_FUZZ_DECLARE(zip)
-#undef QV_FUZZ_DECLARE
+#include "targets.inc"
+#undef QV_FUZZ_TARGET
+
+// Runs one input. In fuzz builds (QV_FUZZ_BUILD) a fatal error inside returns here:
+// the reset releases the target's leftovers and the input counts as handled (returns 1;
+// 0 when the target returned by itself). Elsewhere the fatal error ends the process.
+int qvFuzzGuarded(QvFuzzFn fn, QvFuzzResetFn reset, const uint8_t* data, size_t size);
 
 // A record over the caller's bytes (never freed through xFile); sizes above 2 GiB - 1
 // are cut, as no reader takes more.
@@ -49,3 +44,8 @@ std::string qvFuzzTempFile(const uint8_t* data, size_t size, const char* suffix)
 
 // Small valid files of each kind, so a run has seeds even without the sample corpus.
 std::vector<std::vector<uint8_t>> qvFuzzBuiltinSeeds(const std::string& target);
+
+// The scene target's archive as ZIP bytes: a 3DS scene ("scene.3ds": Camera01,
+// Light01, material Mat on object Tri), its textures ("tex.tga", "flare.pcx") and
+// the script under test ("fuzz.scr").
+std::vector<uint8_t> qvFuzzSceneArchive(const uint8_t* script, size_t size);

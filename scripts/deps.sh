@@ -6,6 +6,8 @@ need=(build-essential pkg-config cmake libsdl2-dev libopenmpt-dev libminizip-dev
 # Peer tools the tests use to check our writers; tests that need one skip when it is absent.
 peers=(imagemagick ffmpeg assimp-utils openmpt123 desktop-file-utils appstream man-db dpkg-dev)
 [ "${QV_WITH_PEERS:-1}" = 1 ] && need+=("${peers[@]}")
+# The fuzz step builds with clang and links libFuzzer and the sanitizer runtimes.
+[ "${QV_FUZZ:-1}" = 1 ] && need+=(clang libclang-rt-dev llvm)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

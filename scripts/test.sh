@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the release build, then the ASan+UBSan build.
-# QV_SANITIZE=0 skips the sanitizer pass.
+# Builds and runs every test: the release build, then the ASan+UBSan build with leak
+# detection, then each fuzz target for a short fixed time after a replay of its stored
+# corpus (libFuzzer, clang). QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -11,5 +12,11 @@ cmake --build build -j"$jobs"
 if [ "${QV_SANITIZE:-1}" = 1 ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BENCH=OFF >/dev/null
   cmake --build build-asan -j"$jobs"
-  (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")
+  # Leaks count; the suppressions name system libraries only.
+  supp="$PWD/scripts/lsan.supp"
+  (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$supp:print_suppressions=0" \
+    ctest --output-on-failure -j"$jobs")
+fi
+if [ "${QV_FUZZ:-1}" = 1 ]; then
+  bash scripts/fuzz.sh 15
 fi

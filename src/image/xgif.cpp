@@ -118,7 +118,8 @@ void gifDecode(GifState& g) {
 }
 
 void gifLoad(MFILE* f, const char* name, xImage& img) {
-  GifState& g = *new GifState();
+  // No heap state: a fatal error leaves nothing behind but the caller's record.
+  GifState g{};
   g.f = f;
   g.name = name;
   img.format = XIMAGE_INDEXED8;
@@ -169,7 +170,6 @@ void gifLoad(MFILE* f, const char* name, xImage& img) {
   g.blockLength = 0;
   g.index = 0;
   gifDecode(g);
-  delete &g;
 }
 
 }  // namespace

@@ -90,7 +90,9 @@ void jpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t length
 [[noreturn]] void jpegErrorExit(j_common_ptr cinfo) {
   char text[JMSG_LENGTH_MAX];
   (*cinfo->err->format_message)(cinfo, text);
-  xErrMsg(xFormat("xJpegLoad::%s -> %s", text, ((JpegError*)cinfo->err)->name));
+  const char* name = ((JpegError*)cinfo->err)->name;
+  jpeg_destroy(cinfo);  // the decoder's memory goes back before the program ends
+  xErrMsg(xFormat("xJpegLoad::%s -> %s", text, name));
 }
 
 void jpegDecode(const uint8_t* data, size_t length, const char* name, xImage& img) {
@@ -104,13 +106,22 @@ void jpegDecode(const uint8_t* data, size_t length, const char* name, xImage& im
   jpeg_CreateDecompress(&cinfo, 62, sizeof cinfo);
   jpegMemorySource(&cinfo, data, length);
   jpeg_read_header(&cinfo, TRUE);
+  // A few bytes can declare 65500 x 65500 pixels, which libjpeg would allocate and fill
+  // for seconds; no picture the engine shows comes near 8192 x 8192.
+  if ((uint64_t)cinfo.image_width * cinfo.image_height > (uint64_t)8192 * 8192) {
+    jpeg_destroy_decompress(&cinfo);
+    xErrMsg(xFormat("xJpegLoad::picture too large -> %s", name));
+  }
   jpeg_start_decompress(&cinfo);
   img.width = (int32_t)cinfo.output_width;
   img.height = (int32_t)cinfo.output_height;
   const int32_t components = cinfo.output_components;
   if (components == 1) img.format = XIMAGE_INDEXED8;
   if (components == 3) img.format = XIMAGE_RGB24;
-  if (components != 1 && components != 3) xErrMsg(xFormat("xJpegLoad::unsupported format -> %s", name));
+  if (components != 1 && components != 3) {
+    jpeg_destroy_decompress(&cinfo);
+    xErrMsg(xFormat("xJpegLoad::unsupported format -> %s", name));
+  }
   const size_t rowBytes = (size_t)img.width * components;
   img.pixels = xImageAlloc(rowBytes * img.height, "Xjpeg", __LINE__);
   if (components == 1) {

@@ -29,7 +29,8 @@ static void xPcxDecode(const uint8_t* d, int32_t size, const char* name, xImage&
   const size_t total = lineLength * img.height;
   const uint8_t* src = d + 128;
   const size_t srcLength = (size_t)size - 128;
-  uint8_t* planar = xImageAlloc(total, "Xpcx", __LINE__);
+  // Held by the record from the start, so a fatal error leaves nothing the caller cannot free.
+  uint8_t* planar = img.pixels = xImageAlloc(total, "Xpcx", __LINE__);
 
   // The count restarts for each line while the output simply continues, so a run that
   // crosses a line end spills into the next line; decoding ends when the picture is full.
@@ -53,10 +54,10 @@ static void xPcxDecode(const uint8_t* d, int32_t size, const char* name, xImage&
 
   const size_t w = (size_t)img.width;
   if (img.format == XIMAGE_RGB24) {
-    img.pixels = xImageAlloc(w * img.height * 3, "Xpcx", __LINE__);
+    uint8_t* rgb = xImageAlloc(w * img.height * 3, "Xpcx", __LINE__);
     for (int32_t y = 0; y < img.height; y++) {
       const uint8_t* r = planar + y * lineLength;
-      uint8_t* o = img.pixels + y * w * 3;
+      uint8_t* o = rgb + y * w * 3;
       for (size_t x = 0; x < w; x++) {
         o[3 * x + 0] = r[x];
         o[3 * x + 1] = r[stride + x];
@@ -64,6 +65,7 @@ static void xPcxDecode(const uint8_t* d, int32_t size, const char* name, xImage&
       }
     }
     std::free(planar);
+    img.pixels = rgb;
     return;
   }
   if (stride != w) {

@@ -51,10 +51,18 @@ int xErrExitStatus(int32_t code) {
   return code;
 }
 
+#ifdef QV_FUZZ_BUILD
+static xErrLastStep xErrStep = nullptr;
+void xErrSetLastStep(xErrLastStep step) { xErrStep = step; }
+#endif
+
 // Steps shared by the three routines once the message is in place.
 [[noreturn]] static void xErrShowAndExit(const char* caption) {
   xSysShowCursor(true);
   platMessageBox(xErr.message, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+#ifdef QV_FUZZ_BUILD
+  if (xErrStep) xErrStep(xErrExitStatus(xErr.code));
+#endif
   std::exit(xErrExitStatus(xErr.code));
 }
 

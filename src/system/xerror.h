@@ -32,6 +32,14 @@ const char* xErrLookup(int32_t code);
 // and 256, which a POSIX status cannot hold, becomes 255.
 int xErrExitStatus(int32_t code);
 
+#ifdef QV_FUZZ_BUILD
+// Fuzz builds only: the fatal routine's last step (the exit) is replaceable, so a
+// harness can jump back to its entry and count the input as handled. The step gets
+// the exit status; null restores the exit, and a step that returns still exits.
+typedef void (*xErrLastStep)(int status);
+void xErrSetLastStep(xErrLastStep step);
+#endif
+
 // The engine's assertion: module name and line of the check.
 #define xAssert(cond, module, line) \
   do { if (!(cond)) xErrAt((module), (line), "Assertion failed"); } while (0)

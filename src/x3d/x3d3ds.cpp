@@ -10,8 +10,14 @@
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "x3d/x3d3dsload.h"
+#include "x3d/x3drelease.h"
 
 static const char* const kModule = "File3ds";
+
+// The load in progress: its reader state and its copy of the file. A fatal error
+// leaves them here, where the next load or x3dLoad3dsRelease frees them.
+static x3dLoad* x3dLoading = nullptr;
+static uint8_t* x3dLoadingData = nullptr;
 
 const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {0xC23D, 1, nullptr},
@@ -225,21 +231,32 @@ static void Finish(x3dLoad* L) {
   }
 }
 
-static void LoadData(const char* name, const uint8_t* data, int64_t size, x3dScene* scene) {
+void x3dLoad3dsRelease() {
+  if (x3dLoading) {
+    x3dTrack* t = x3dLoading->pendingTrack;
+    if (t) std::free(t->keys);
+    std::free(t);
+    delete x3dLoading;
+  }
+  std::free(x3dLoadingData);
+  x3dLoading = nullptr;
+  x3dLoadingData = nullptr;
+}
+
+// Parses x3dLoadingData (size bytes) into the scene, then releases the reader state.
+static void LoadData(const char* name, int64_t size, x3dScene* scene) {
   x3dLog.Print(xFormat("Load 3DS : %s", name ? name : ""));
-  scene->objectCount = scene->lightCount = scene->cameraCount = 0;
-  scene->materialCount = scene->ambientCount = scene->nodeCount = 0;
-  scene->texturePath = nullptr;
-  x3dLoad* L = new x3dLoad();
+  x3dEmptyScene(scene);
+  x3dLoad* L = x3dLoading = new x3dLoad();
   L->scene = scene;
-  L->data = data;
+  L->data = x3dLoadingData;
   L->size = size;
   L->object = L->light = L->camera = L->material = L->ambient = -1;
   // Not even one chunk header: nothing a 3DS writer produces.
   if (size < 6) x3dLoadFail(__LINE__, 2);
   Walk(L, size, 0, 0);
   Finish(L);
-  delete L;
+  x3dLoad3dsRelease();
   x3dLog.Print("Loaded..Ok");
   x3dLog.Print(xFormat("Objects: %d Cameras: %d Lights: %d Materials: %d", scene->objectCount, scene->cameraCount,
                        scene->lightCount, scene->materialCount));
@@ -252,25 +269,25 @@ static void LoadData(const char* name, const uint8_t* data, int64_t size, x3dSce
 void x3dLoad3ds(const char* fileName, x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xAssert(fileName != nullptr, kModule, __LINE__);
-  uint8_t* data = nullptr;
+  x3dLoad3dsRelease();
   int32_t size = 0;
-  int32_t r = xFileReadDisk(fileName, &data, &size);
+  // The bytes stay in module state until parsed, so a fatal error on the way can release them.
+  int32_t r = xFileReadDisk(fileName, &x3dLoadingData, &size);
   if (r == XFILE_OPEN_ERROR) x3dLoadFail(__LINE__, 5);
   if (r == XFILE_NO_MEMORY) x3dLoadFail(__LINE__, 1);
   if (r != XFILE_OK) x3dLoadFail(__LINE__, 2);
-  LoadData(fileName, data, size, scene);
-  std::free(data);
+  LoadData(fileName, size, scene);
 }
 
 void x3dLoad3dsMemory(const xFileData* buffer, x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xAssert(buffer != nullptr && (buffer->data != nullptr || buffer->size == 0), kModule, __LINE__);
+  x3dLoad3dsRelease();
   int64_t size = buffer->size > 0 ? buffer->size : 0;
-  uint8_t* copy = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
-  if (!copy) x3dLoadFail(__LINE__, 1);
-  if (size) std::memcpy(copy, buffer->data, size);
-  LoadData(buffer->name, copy, size, scene);
-  std::free(copy);
+  x3dLoadingData = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+  if (!x3dLoadingData) x3dLoadFail(__LINE__, 1);
+  if (size) std::memcpy(x3dLoadingData, buffer->data, size);
+  LoadData(buffer->name, size, scene);
 }
 
 void x3dComputeNormals(x3dObject* obj) {

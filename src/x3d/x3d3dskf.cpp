@@ -200,13 +200,11 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
   if (L->pos + static_cast<int64_t>(count) * 6 > end) return 2;
   x3dTrack* t = static_cast<x3dTrack*>(std::calloc(1, sizeof(x3dTrack)));
   if (!t) return 1;
+  L->pendingTrack = t;  // a key cut short ends the load; the release routine frees it
   t->mode = x3dTrackMode(flags);
   t->keyCount = count;
   t->keys = static_cast<x3dKey*>(std::calloc(count ? count : 1, sizeof(x3dKey)));
-  if (!t->keys) {
-    std::free(t);
-    return 1;
-  }
+  if (!t->keys) return 1;
   for (int32_t i = 0; i < count; i++) {
     x3dKey* k = &t->keys[i];
     k->frame = static_cast<float>(x3dReadU32(L, end) & 0xFFFF);
@@ -244,10 +242,7 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
       case 0xB026: {
         x3dReadName(L, end);
         int32_t o = FindByName(L->scene->objects, L->scene->objectCount, L->name);
-        if (o < 0) {
-          FreeTrack(t);
-          return 7;
-        }
+        if (o < 0) return 7;
         k->ivalue[0] = L->scene->objects[o].id;
         break;
       }
@@ -261,6 +256,7 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
     else if (chunk != 0xB026 && chunk != 0xB029)
       x3dSplineInit(t);
   }
+  L->pendingTrack = nullptr;
   *out = t;
   return 0;
 }

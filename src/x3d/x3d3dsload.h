@@ -21,6 +21,7 @@ struct x3dLoad {
   int32_t counter;                                   // numbers records and keyframer nodes
   std::vector<int32_t> nodeOwner;                    // per node: index into its kind's array
   std::vector<std::vector<int32_t>> faceMaterial;    // per object and face: material index or -1
+  x3dTrack* pendingTrack;                            // track being read, not yet in a node
 };
 
 // Fatal loader error with a code of the error table.

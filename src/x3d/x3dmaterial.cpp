@@ -11,10 +11,36 @@
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "x3d/raster/x3dpolygons.h"
+#include "x3d/x3drelease.h"
 
 x3dTextureList x3dTextures;
 
 static const char* const kModule = "Material";
+
+// The file and the picture being decoded (heap name and data): a fatal error in a
+// reader leaves them here for the next load or x3dFreeTextures.
+static xFileData x3dTextureRecord;
+static xImage x3dTextureImage;
+
+static void ReleaseDecoding() {
+  std::free(x3dTextureRecord.data);
+  std::free(x3dTextureRecord.name);
+  std::free(x3dTextureImage.pixels);
+  std::free(x3dTextureImage.palette);
+  x3dTextureRecord = xFileData{};
+  x3dTextureImage = xImage{};
+}
+
+void x3dFreeTextures() {
+  ReleaseDecoding();
+  for (int32_t i = 0; i < x3dTextures.count; i++) {
+    std::free(x3dTextures.entries[i].path);
+    std::free(x3dTextures.entries[i].pixels);
+  }
+  std::free(x3dTextures.entries);
+  x3dTextures.entries = nullptr;
+  x3dTextures.count = 0;
+}
 
 void x3dTexturePath(const char* texturePath, const char* name, char out[256], bool slashes) {
   std::snprintf(out, 256, "%s%s", texturePath ? texturePath : "", name ? name : "");
@@ -46,7 +72,7 @@ void x3dTextureAdd(const char* path, uint32_t* pixels, int32_t width, int32_t he
 static int32_t Decode(const char* path, xFileData* fd, x3dMap* map) {
   const uint8_t* d = fd->data;
   int32_t n = fd->size;
-  xImage img{};
+  xImage& img = x3dTextureImage;
   int32_t (*loader)(xFileData*, xImage&) = nullptr;
   if (n >= 10 && std::memcmp(d + 6, "JFIF", 4) == 0)
     loader = xJpegLoad;
@@ -60,24 +86,14 @@ static int32_t Decode(const char* path, xFileData* fd, x3dMap* map) {
     return 2;
   x3dLog.Print(xFormat("Loading texture: %s", path));
   int32_t rc = loader(fd, img);
-  if (rc) {
-    std::free(img.pixels);
-    std::free(img.palette);
-    return rc;
-  }
+  if (rc) return rc;
   rc = xImageConvert(&img, XIMAGE_XRGB32);
-  std::free(img.palette);
-  img.palette = nullptr;
-  if (rc || img.width <= 0 || img.height <= 0 || !img.pixels) {
-    std::free(img.pixels);
-    return rc ? rc : 6;
-  }
+  if (rc || img.width <= 0 || img.height <= 0 || !img.pixels) return rc ? rc : 6;
   size_t rowBytes = static_cast<size_t>(img.width) * 4;
   uint32_t* pixels = static_cast<uint32_t*>(std::malloc(rowBytes * img.height));
   if (!pixels) xErrCode(kModule, __LINE__, 1, nullptr);
   for (int32_t y = 0; y < img.height; y++)
     std::memcpy(reinterpret_cast<uint8_t*>(pixels) + rowBytes * y, img.pixels + rowBytes * (img.height - 1 - y), rowBytes);
-  std::free(img.pixels);
   map->image = pixels;
   x3dTextureAdd(path, pixels, img.width, img.height);
   return 0;
@@ -91,10 +107,10 @@ int32_t x3dTextureLoad(const char* name, const char* texturePath, x3dMap* map, x
     map->image = t->pixels;
     return 0;
   }
-  xFileData fd{};
-  if (file->Read(path, &fd) != XFILE_OK) xErrMsg(xFormat("x3dTextureLoad() -> Can't load %s", path));
-  int32_t rc = Decode(path, &fd, map);
-  file->Free(&fd);
+  ReleaseDecoding();
+  if (file->Read(path, &x3dTextureRecord) != XFILE_OK) xErrMsg(xFormat("x3dTextureLoad() -> Can't load %s", path));
+  int32_t rc = Decode(path, &x3dTextureRecord, map);
+  ReleaseDecoding();
   return rc;
 }
 
@@ -106,12 +122,18 @@ int32_t x3dTextureLoadFile(const char* name, const char* texturePath, x3dMap* ma
     map->image = t->pixels;
     return 0;
   }
-  xFileData fd{path, 0, nullptr};
+  ReleaseDecoding();
+  xFileData& fd = x3dTextureRecord;
+  fd = {strdup(path), 0, nullptr};
+  if (!fd.name) xErrCode(kModule, __LINE__, 1, nullptr);
   int32_t r = xFileReadDisk(path, &fd.data, &fd.size);
-  if (r == XFILE_BAD_PARAM || r == XFILE_OPEN_ERROR) return 5;
+  if (r == XFILE_BAD_PARAM || r == XFILE_OPEN_ERROR) {
+    ReleaseDecoding();
+    return 5;
+  }
   if (r == XFILE_NO_MEMORY) xErrCode(kModule, __LINE__, 1, nullptr);
   int32_t rc = r == XFILE_OK ? Decode(path, &fd, map) : 2;
-  std::free(fd.data);
+  ReleaseDecoding();
   return rc;
 }
 

@@ -13,6 +13,7 @@
 #include "x3d/raster/x3dpolygons.h"
 #include "x3d/x3d3ds.h"
 #include "x3d/x3dmaterial.h"
+#include "x3d/x3drelease.h"
 
 xScript x3dSceneScript;
 
@@ -28,6 +29,9 @@ struct Processor {
   bool archive = false;
   xFile* file = nullptr;
   std::string scriptName;
+  // Files in use; a fatal error leaves them here for x3dSceneScriptRelease.
+  xFileData script{};
+  xFileData scene{};
 };
 Processor P;
 
@@ -56,14 +60,18 @@ void SceneName(x3dScene* scene, const char* arg) {
     std::snprintf(name, sizeof name, "%s", arg);
     for (char* p = name; *p; p++)
       if (*p == '\\') *p = '/';
-    xFileData fd{};
-    if (P.file->Read(name, &fd) != XFILE_OK)
+    if (P.file->Read(name, &P.scene) != XFILE_OK)
       xErrMsg(xFormat("x3dProcessSceneScript::zInput->load() -> cant load %s", arg));
-    x3dLoad3dsMemory(&fd, scene);
-    P.file->Free(&fd);
+    x3dLoad3dsMemory(&P.scene, scene);
+    P.file->Free(&P.scene);
   } else {
     x3dLoad3ds(arg, scene);
   }
+  // Records picked before point into the arrays the load replaced.
+  P.material = nullptr;
+  P.light = nullptr;
+  P.object = nullptr;
+  P.camera = nullptr;
   if (scene->cameraCount == 0) xErrMsg(xFormat("No Cameras found in %s\n", arg));
   scene->texturePath = strdup(P.texturePath ? P.texturePath : "");
   x3dAllocFrameLists(scene);
@@ -152,8 +160,9 @@ void x3dProcessSceneScript(x3dScene* scene) {
         }
         break;
       case X3D_KW_SCENE_NAME: {
-        std::string arg = sc.ArgText();
-        SceneName(scene, arg.c_str());
+        char arg[xScript::kBufferSize];  // the reader's buffer is reused by what follows
+        std::snprintf(arg, sizeof arg, "%s", sc.ArgText());
+        SceneName(scene, arg);
         break;
       }
       case X3D_KW_CAMERA:
@@ -198,8 +207,9 @@ void x3dProcessSceneScript(x3dScene* scene) {
         break;
       }
       case X3D_KW_LENS_TEXTURE: {
-        std::string arg = sc.ArgText();
-        LensTexture(scene, arg.c_str());
+        char arg[xScript::kBufferSize];  // the reader's buffer is reused by what follows
+        std::snprintf(arg, sizeof arg, "%s", sc.ArgText());
+        LensTexture(scene, arg);
         break;
       }
       case X3D_KW_LENS_SCALE:
@@ -226,19 +236,25 @@ void x3dProcessSceneScript(x3dScene* scene) {
   }
 }
 
-static void Run(const char* fileName, x3dScene* scene, xFile* file, bool archive) {
-  xFileData fd{};
-  int32_t rc = file ? file->Read(fileName, &fd) : XFILE_OPEN_ERROR;
-  if (rc != XFILE_OK) xErrMsg(xFormat("x3dLoadSceneScript::xFileIO->load() - can't load %s", fileName));
+void x3dSceneScriptRelease() {
+  xFile records(0);
+  records.Free(&P.script);
+  records.Free(&P.scene);
   std::free(P.texturePath);
   P = Processor();
+  x3dSceneScript.Free();
+}
+
+static void Run(const char* fileName, x3dScene* scene, xFile* file, bool archive) {
+  x3dSceneScriptRelease();
+  int32_t rc = file ? file->Read(fileName, &P.script) : XFILE_OPEN_ERROR;
+  if (rc != XFILE_OK) xErrMsg(xFormat("x3dLoadSceneScript::xFileIO->load() - can't load %s", fileName));
   P.file = file;
   P.archive = archive;
-  P.scriptName = fd.name ? fd.name : fileName;
-  x3dSceneScript.Load(fd.data ? fd.data : reinterpret_cast<const uint8_t*>(""), fd.size);
+  P.scriptName = P.script.name ? P.script.name : fileName;
+  x3dSceneScript.Load(P.script.data ? P.script.data : reinterpret_cast<const uint8_t*>(""), P.script.size);
   x3dProcessSceneScript(scene);
-  x3dSceneScript.Free();
-  file->Free(&fd);
+  x3dSceneScriptRelease();
 }
 
 void x3dLoadSceneScript(const char* fileName, x3dScene* scene, xFile* file) {

@@ -272,6 +272,12 @@ TEST(JpegDeath, StreamErrorsEndThroughTheErrorBox) {
   std::string missing = ::testing::TempDir() + "qv_missing.jpg";
   EXPECT_EXIT(xJpegLoad(missing.c_str(), *new xImage()), ::testing::ExitedWithCode(1),
               "XERR: Error: xJpegLoad::Can't access file -> .*qv_missing.jpg\n");
+  // A header declaring 32768 x 32768 pixels is refused before anything is allocated.
+  std::string huge = jpg;
+  size_t sof = huge.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  huge.replace(sof + 5, 4, std::string("\x80\x00\x80\x00", 4));
+  EXPECT_EXIT(load(huge, "h.jpg"), ::testing::ExitedWithCode(1), "XERR: Error: xJpegLoad::picture too large -> h.jpg\n");
 }
 
 TEST(ImageLoadDeath, RecognitionOrderDecides) {

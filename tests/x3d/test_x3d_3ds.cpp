@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "x3dtestfree.h"
 #include "x3d/x3dspline.h"
 #include "x3dtest3ds.h"
 
@@ -24,6 +25,7 @@ TEST(X3d3ds, ChunkTableOrder) {
 
 TEST(X3d3ds, MeshVerticesFacesAndIds) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Material("Red") +
                    Mesh("Tri", {0, 0, 0, 1, 0, 0, 0, 2, 3}, {0, 1, 2}, "",
                         Chunk(0x4130, Name("Red") + U16(1) + U16(0))) +
@@ -54,6 +56,7 @@ TEST(X3d3ds, MeshVerticesFacesAndIds) {
 
 TEST(X3d3ds, BoundsAndRadius) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Mesh("Box", {-1, -2, -3, 3, 2, 1}, {}))), &s);
   x3dObject* o = &s.objects[0];
   EXPECT_EQ(o->boxMin[0], -1.0f);
@@ -67,6 +70,7 @@ TEST(X3d3ds, BoundsAndRadius) {
 
 TEST(X3d3ds, TexCoordsShortListLeavesTheRest) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Mesh("T", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2},
                         Chunk(0x4140, U16(1) + Floats({0.5f, 1.0f}))))),
        &s);
@@ -81,6 +85,7 @@ TEST(X3d3ds, MeshMatrixBringsWorldVerticesToLocal) {
   // Object axes: X' = 2*x (file), Y' = file z, Z' = file y, origin (10, 20, 30) in file space.
   std::string m = Chunk(0x4160, Floats({2, 0, 0, 0, 0, 1, 0, 1, 0, 10, 20, 30}));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Mesh("M", {14, 20, 30, 10, 25, 30}, {}, m))), &s);
   x3dObject* o = &s.objects[0];
   // (14,20,30) - O = (4,0,0): along X with |X|^2 = 4 -> local x = 4*2/4 = 2.
@@ -101,6 +106,7 @@ TEST(X3d3ds, MeshMatrixBringsWorldVerticesToLocal) {
 
 TEST(X3d3ds, UnknownChunksAreSkippedByLength) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   // 0x1234 is not in the table; it even holds what looks like an object block.
   std::string hidden = Chunk(0x1234, Mesh("Hidden", {0, 0, 0}, {}));
   Load(Main(Editor(hidden + Mesh("Seen", {1, 2, 3}, {}))), &s);
@@ -121,6 +127,7 @@ TEST(X3d3ds, MaterialColoursPercentagesAndMaps) {
   // Colours under the background and ambient-light chunks change nothing.
   std::string ignored = Chunk(0x1200, ColorF(9, 9, 9)) + Chunk(0x2100, ColorF(9, 9, 9));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(mat + ignored)), &s);
   ASSERT_EQ(s.materialCount, 1);
   x3dMaterial* m = &s.materials[0];
@@ -143,6 +150,7 @@ TEST(X3d3ds, MaterialColoursPercentagesAndMaps) {
 TEST(X3d3ds, LightsAndCameras) {
   std::string spot = Chunk(0x4610, Floats({1, 2, 3, 40, 60}));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Omni("Omni01", 1, 2, 3, ColorF(1, 0.5f, 0)) +
                    Omni("Spot01", 0, 0, 0, Chunk(0x4625, "") + spot + Chunk(0x4659, F32(10)) + Chunk(0x465A, F32(20))) +
                    Omni("Spot02", 0, 0, 0, spot + Chunk(0x4625, "")) +
@@ -181,6 +189,7 @@ TEST(X3d3ds, NodeIdsHierarchyAndDuplicateNames) {
       Chunk(0xB002, NodeHeader("Nobody", 0, 0xFFFF) + Track(0xB020, 0, {{0, Floats({1, 2, 3})}})) +
       Chunk(0xB003, NodeHeader("Camera01", 0, 7)) + Chunk(0xB004, NodeHeader("Camera01", 0, 0xFFFF)));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
   ASSERT_EQ(s.nodeCount, 5);
   EXPECT_EQ(s.nodes[0].id, 7);
@@ -224,6 +233,7 @@ TEST(X3d3ds, NodeIdsHierarchyAndDuplicateNames) {
 TEST(X3d3ds, PivotIsSubtractedFromVertices) {
   std::string kf = Keyframer(Chunk(0xB002, NodeHeader("Child", 0, 0xFFFF) + Chunk(0xB013, Floats({1, 1, 2}))));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
   x3dObject* o = x3dFindObject("Child", &s);
   EXPECT_EQ(o->vertices[0].pos[0], 1.0f);
@@ -239,6 +249,7 @@ TEST(X3d3ds, AmbientNodeAndTrackSlots) {
       Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + Track(0xB029, 0, {}) +
                         Track(0xB021, 0, {{0, Floats({1, 0, 0, 1})}})));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
   ASSERT_EQ(s.ambientCount, 1);
   EXPECT_EQ(s.ambients[0].id, 1024);
@@ -265,6 +276,7 @@ TEST(X3d3ds, TrackKeysWithSplineParameters) {
                          {20, Floats({4, 5, 6})}}) +
                   Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) + U32(0) + U16(0) + Name("Child"))));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
   x3dTrack* t = s.nodes[0].tracks->track[0];
   ASSERT_NE(t, nullptr);
@@ -288,6 +300,7 @@ TEST(X3d3ds, TrackKeysWithSplineParameters) {
 
 TEST(X3d3dsDeath, NodeWithoutRecordAndMorphWithoutObject) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   std::string cam = Keyframer(Chunk(0xB003, NodeHeader("NoSuchCamera", 0, 0xFFFF)));
   EXPECT_EXIT(Load(Main(TwoBoxes() + cam), &s), ::testing::ExitedWithCode(7), "Internal error, 7\nFile File3ds");
   std::string morph = Keyframer(Chunk(
@@ -335,6 +348,7 @@ TEST(X3d3dsDeath, MalformedFiles) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     x3dScene s{};
+    X3dSceneFree free_s{&s};
     EXPECT_EXIT(Load(r.bytes, &s), ::testing::ExitedWithCode(r.code), "File File3ds");
   }
 }
@@ -342,6 +356,7 @@ TEST(X3d3dsDeath, MalformedFiles) {
 TEST(X3d3ds, LongAndUnterminatedNamesAreCut) {
   std::string longName(400, 'N');
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(Mesh(longName, {0, 0, 0}, {}))), &s);
   EXPECT_EQ(std::string(s.objects[0].name), std::string(255, 'N'));
   // A material name that runs to the end of its chunk without a terminator.
@@ -351,6 +366,7 @@ TEST(X3d3ds, LongAndUnterminatedNamesAreCut) {
 
 TEST(X3d3ds, NullArgumentsAreAssertions) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   EXPECT_EXIT(x3dLoad3dsMemory(nullptr, &s), ::testing::ExitedWithCode(1), "Assertion failed");
   xFileData fd{nullptr, 0, nullptr};
   EXPECT_EXIT(x3dLoad3dsMemory(&fd, nullptr), ::testing::ExitedWithCode(1), "Assertion failed");

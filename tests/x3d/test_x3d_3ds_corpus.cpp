@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/qvtest.h"
+#include "x3dtestfree.h"
 #include "x3d/x3d3ds.h"
 
 namespace {
@@ -46,6 +47,7 @@ TEST(X3d3dsCorpus, EveryFileMatchesTheManifest) {
     if (r["size"] == "0") continue;  // the empty negative case has its own test
     SCOPED_TRACE(r["file"]);
     x3dScene s{};
+    X3dSceneFree free_s{&s};
     x3dLoad3ds((qvCorpusDir() + "/3ds/" + r["file"]).c_str(), &s);
     loaded++;
     EXPECT_EQ(s.cameraCount, std::stoi(r["raw_cameras"]));
@@ -95,6 +97,7 @@ TEST(X3d3dsCorpus, EveryFileMatchesTheManifest) {
 TEST(X3d3dsCorpus, EmptyFileIsAShortRead) {
   QV_REQUIRE_CORPUS();
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   EXPECT_EXIT(x3dLoad3ds((qvCorpusDir() + "/3ds/empty.3ds").c_str(), &s), ::testing::ExitedWithCode(2),
               "Error: File read error \\( access denied \\), 2\nFile File3ds");
 }
@@ -102,6 +105,7 @@ TEST(X3d3dsCorpus, EmptyFileIsAShortRead) {
 TEST(X3d3dsCorpus, LightsAndSpotOfPyramob) {
   QV_REQUIRE_CORPUS();
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   x3dLoad3ds((qvCorpusDir() + "/3ds/pyramob.3DS").c_str(), &s);
   int spots = 0;
   for (int i = 0; i < s.lightCount; i++) {
@@ -130,6 +134,7 @@ TEST(X3d3dsCorpus, LightsAndSpotOfPyramob) {
 
 TEST(X3d3dsCorpus, MissingFileIsAnOpenError) {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   EXPECT_EXIT(x3dLoad3ds("/nonexistent/none.3ds", &s), ::testing::ExitedWithCode(5),
               "Error: Can't access file \\( open error \\), 5\nFile File3ds");
 }

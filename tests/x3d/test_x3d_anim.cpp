@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "x3dtestfree.h"
 #include "x3d/x3danim.h"
 #include "x3d/x3dspline.h"
 #include "x3dtest3ds.h"
@@ -18,6 +19,7 @@ std::string Objects() {
 
 struct Posed {
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   explicit Posed(const std::string& kf) {
     x3dInit(320, 200, nullptr);
     Load(Main(Objects() + Keyframer(kf)), &s);

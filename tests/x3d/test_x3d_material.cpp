@@ -5,6 +5,7 @@
 
 #include "file/xfile.h"
 #include "system/xlog.h"
+#include "x3dtestfree.h"
 #include "x3d/x3dmaterial.h"
 #include "x3dtest3ds.h"
 #include "x3dtestfiles.h"
@@ -90,8 +91,9 @@ TEST_F(X3dMaterial, SceneMaterialsTexturesReflectionsAndSoftFailure) {
                      Material("C", Chunk(0xA020, ColorF(0, 1, 0)) + MapName(0xA200, "BAD.TGA")) +
                      Material("D", MapName(0xA220, "MISSING.TGA"));
   x3dScene s{};
+  X3dSceneFree free_s{&s};
   Load(Main(Editor(mats)), &s);
-  s.texturePath = const_cast<char*>(dir.c_str());
+  s.texturePath = strdup(dir.c_str());  // the scene owns its path
   x3dSetScene(&s);
   int32_t before = x3dTextures.count;
   x3dLoadMaterialTextures();

@@ -4,6 +4,7 @@
 #include "file/xfile.h"
 #include "x3d/raster/x3dpolygons.h"
 #include "x3d/x3dmaterial.h"
+#include "x3d/x3drelease.h"
 #include "x3d/x3dscene.h"
 #include "x3dtest3ds.h"
 #include "x3dtestfiles.h"
@@ -30,6 +31,7 @@ class X3dScene : public ::testing::Test {
                                                    Camera("Second", {0, 0, 0, 0, 1, 0}, 0, 50))));
     tfiles::Write(dir + "nocams.3ds", Main(Editor(Mesh("Box", {0, 0, 0}, {}))));
   }
+  void TearDown() override { x3dFreeScene(&s); }
   // Runs a script whose SCENE_NAME lines name files of the test folder.
   x3dScene* Run(const std::string& body) {
     tfiles::Write(dir + "test.x3d", body);
@@ -69,8 +71,7 @@ TEST_F(X3dScene, LoadsActivatesAndSetsUp) {
 TEST_F(X3dScene, FogOrderAndCase) {
   Run("FOG_COLOR 10 20 30\r\nFOG YES\r\n" + Head());
   EXPECT_EQ(s.fogColor[0], 0.0f);  // FOG_COLOR before FOG YES is ignored
-  x3dScene t{};
-  s = t;
+  x3dFreeScene(&s);  // a fresh record for the next script
   Run("FOG yes\r\nFOG_COLOR 10 20 30\r\n" + Head());
   EXPECT_EQ(s.fog, 0);  // lower-case yes is not YES
   EXPECT_EQ(x3dFogOn, 0);
@@ -89,8 +90,7 @@ TEST_F(X3dScene, RenderTypes) {
 TEST_F(X3dScene, CamerasAndFlares) {
   Run(Head("nocam01.3ds"));
   EXPECT_EQ(x3dActiveCamera, &s.cameras[0]);  // no Camera01: the first camera
-  x3dScene t{};
-  s = t;
+  x3dFreeScene(&s);  // a fresh record for the next script
   Run(Head() + "CAMERA Side\r\nCAMERA_SIZE 160 100\r\nCAMERA_SETACTIVE\r\nOBJ_NOLIGHT\r\n"
                "LENSFLARE Omni01\r\nLENS_TEXTURE FLARE.TGA\r\nLENS_SCALE 2.5\r\n");
   x3dCamera* side = x3dFindCamera("Side", &s);
@@ -104,8 +104,7 @@ TEST_F(X3dScene, CamerasAndFlares) {
   EXPECT_EQ(f->height, 32);
   EXPECT_EQ(f->scale, 2.5f);
   EXPECT_NE(f->map.image, nullptr);
-  x3dScene u{};
-  s = u;
+  x3dFreeScene(&s);  // a fresh record for the next script
   Run(Head() + "LENSFLARE Omni01\r\nLENS_SCALE 3\r\nLENSFLARE Omni01\r\n");
   EXPECT_EQ(s.lights[0].flare->scale, 0.0f);  // a new, empty flare
 }
@@ -127,6 +126,8 @@ TEST_F(X3dScene, FatalMessages) {
       {Head("nocams.3ds"), "No Cameras found in .*nocams.3ds"},
       {"SCENE_NAME " + dir + "absent.3ds\r\n", "x3dProcessSceneScript::zInput->load\\(\\) -> cant load .*absent.3ds"},
       {Head() + "CAMERA_SIZE 0 100\r\n", "Bad camera size"},
+      // A second scene replaces the first: records picked from it are gone.
+      {Head() + "MATERIAL PLAIN\r\nOBJECT Box\r\n" + Head() + "MAT_COLOR 1 2 3\r\n", "test.x3d->No active Material"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.script);

@@ -227,8 +227,10 @@ int qvCmd3ds(int argc, char** argv) {
   }
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));
+  if (!scene) return 1;
   x3dLoad3ds(file, scene);  // a broken file ends here with its coded error
   for (int32_t i = 0; i < scene->cameraCount; i++) x3dCameraViewport(&scene->cameras[i], 320, 200);
   qvX3dPrint(scene, json, posed, frame);
+  qvFreeScene(scene);
   return 0;
 }

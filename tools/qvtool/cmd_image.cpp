@@ -75,6 +75,8 @@ int qvCmdImage(int argc, char** argv) {
   std::printf("%s: %d x %d, format %d (%s)\n", input, img.width, img.height, format, qvFormatName(format));
   if (indices && format != XIMAGE_INDEXED8) {
     std::fprintf(stderr, "qvtool image: --indices needs an 8-bit indexed picture, %s is format %d\n", input, format);
+    std::free(img.pixels);
+    std::free(img.palette);
     return 1;
   }
 

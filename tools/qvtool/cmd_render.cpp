@@ -57,10 +57,14 @@ int qvCmdRender(int argc, char** argv) {
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));
   if (!scene) return 1;
-  if (!qvLoadScene("render", script, archive, scene)) return 1;
+  if (!qvLoadScene("render", script, archive, scene)) {
+    qvFreeScene(scene);
+    return 1;
+  }
   x3dSetScene(scene);
   if (!x3dActiveCamera) {
     std::fprintf(stderr, "qvtool render: %s has no camera\n", script);
+    qvFreeScene(scene);
     return 1;
   }
   if (haveFrame) {
@@ -77,11 +81,12 @@ int qvCmdRender(int argc, char** argv) {
   uint32_t* view = fb.data() + 320 * 20;
   x3dRenderScene(view);
 
-  if (!xPngWriteXrgb(out, view, 320, 200, 320)) {
+  const bool written = xPngWriteXrgb(out, view, 320, 200, 320);
+  if (written)
+    std::printf("%s: frame %g, %d faces drawn, %d lights\n", out, scene->frame, scene->listCount,
+                scene->visibleLightCount);
+  else
     std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
-    return 1;
-  }
-  std::printf("%s: frame %g, %d faces drawn, %d lights\n", out, scene->frame, scene->listCount,
-              scene->visibleLightCount);
-  return 0;
+  qvFreeScene(scene);
+  return written ? 0 : 1;
 }

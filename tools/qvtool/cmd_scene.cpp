@@ -8,6 +8,13 @@
 #include "file/xfile.h"
 #include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
+#include "x3d/x3drelease.h"
+
+void qvFreeScene(x3dScene* scene) {
+  x3dFreeScene(scene);
+  std::free(scene);
+  x3dFreeTextures();
+}
 
 bool qvLoadScene(const char* command, const char* script, const char* archive, x3dScene* scene) {
   if (archive) {
@@ -47,7 +54,8 @@ int qvCmdScene(int argc, char** argv) {
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));
   if (!scene) return 1;
-  if (!qvLoadScene("scene", script, archive, scene)) return 1;
-  qvX3dPrint(scene, json, posed, frame);
-  return 0;
+  const bool loaded = qvLoadScene("scene", script, archive, scene);
+  if (loaded) qvX3dPrint(scene, json, posed, frame);
+  qvFreeScene(scene);
+  return loaded ? 0 : 1;
 }

@@ -14,3 +14,6 @@ bool qvX3dOptions(int argc, char** argv, const char** positional, int maxPositio
 // folder (the working directory moves there). False, after a message naming the
 // command, when the archive or the folder cannot be opened.
 bool qvLoadScene(const char* command, const char* script, const char* archive, x3dScene* scene);
+
+// Frees a scene allocated with calloc, everything it holds and the texture list.
+void qvFreeScene(x3dScene* scene);
