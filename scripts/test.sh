@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the release build, then the ASan+UBSan build with leak
 # detection, then each fuzz target for a short fixed time after a replay of its stored
-# corpus (libFuzzer, clang). QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step.
+# corpus (libFuzzer, clang), then 20 s of the presentation under ThreadSanitizer.
+# QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step, QV_TSAN=0 the race check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -19,4 +20,8 @@ if [ "${QV_SANITIZE:-1}" = 1 ]; then
 fi
 if [ "${QV_FUZZ:-1}" = 1 ]; then
   bash scripts/fuzz.sh 15
+fi
+if [ "${QV_TSAN:-1}" = 1 ]; then
+  # The audio thread against the main loop, on the real backend with SDL's dummy drivers.
+  bash scripts/tsan.sh 20
 fi
