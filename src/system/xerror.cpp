@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 static const xErrRow xErrTable[8] = {
     {0, "Everything is ok?!", "XERR:"},

@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/plat_headless.h"
-#include "platform/plat_internal.h"
+#include "winlike/wl_ddraw.h"
+#include "winlike/wl_internal.h"
 
 struct PlatDDRec {
   bool used;
@@ -35,34 +35,6 @@ enum { PLAT_DD_SURFACES = 16, PLAT_DD_CLIPPERS = 4 };
 static PlatDDRec platDD;
 static PlatDDSurfaceRec platSurfaces[PLAT_DD_SURFACES];
 static PlatDDClipperRec platClippers[PLAT_DD_CLIPPERS];
-static uint32_t platPresents = 0;
-static int32_t platFailRestores = 0;
-
-void platFormatForBits(int32_t bits, DDPixelFormat* f) {
-  std::memset(f, 0, sizeof *f);
-  f->flags = DDPF_RGB;
-  if (bits == 8) {
-    f->bitCount = 8;  // palette indices: no channel masks
-  } else if (bits == 15) {
-    f->bitCount = 16;
-    f->rBitMask = 0x7C00, f->gBitMask = 0x03E0, f->bBitMask = 0x001F;
-  } else if (bits == 16) {
-    f->bitCount = 16;
-    f->rBitMask = 0xF800, f->gBitMask = 0x07E0, f->bBitMask = 0x001F;
-  } else {
-    f->bitCount = bits == 24 ? 24 : 32;
-    f->rBitMask = 0xFF0000, f->gBitMask = 0x00FF00, f->bBitMask = 0x0000FF;
-  }
-}
-
-void platStandardModes(PlatMode* out, int32_t* count) {
-  static const int32_t sizes[3][2] = {{320, 200}, {320, 240}, {640, 480}};
-  static const int32_t depths[3] = {16, 24, 32};
-  int32_t n = 0;
-  for (auto& s : sizes)
-    for (int32_t d : depths) out[n++] = {s[0], s[1], d};
-  *count = n;
-}
 
 static void platFreeSurface(PlatDDSurfaceRec* s) {
   std::free(s->memory);
@@ -75,12 +47,8 @@ void platDDReset() {
     if (s.used) platFreeSurface(&s);
   std::memset(&platDD, 0, sizeof platDD);
   std::memset(platClippers, 0, sizeof platClippers);
-  platPresents = 0;
-  platFailRestores = 0;
 }
 
-uint32_t platPresentCount() { return platPresents; }
-void platHeadlessFailRestores(int32_t n) { platFailRestores = n; }
 int32_t platDDSurfaceCount() {
   int32_t n = 0;
   for (auto& s : platSurfaces) n += s.used;
@@ -93,7 +61,7 @@ static bool platExclusive() {
 
 // The format and size the display has now: the set mode in exclusive mode, else the desktop's.
 static void platDisplay(int32_t* w, int32_t* h, DDPixelFormat* f) {
-  platOps()->desktop(w, h, f);
+  platDesktop(w, h, f);
   if (platExclusive() && platDD.modeSet) {
     *w = platDD.mode.width;
     *h = platDD.mode.height;
@@ -104,7 +72,7 @@ static void platDisplay(int32_t* w, int32_t* h, DDPixelFormat* f) {
 int32_t platDDCreate(LPDIRECTDRAW7* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (!platOps()) return DDERR_NODIRECTDRAWHW;
+  if (!platIsInitialised()) return DDERR_NODIRECTDRAWHW;
   if (platDD.used) return DDERR_DIRECTDRAWALREADYCREATED;
   std::memset(&platDD, 0, sizeof platDD);
   platDD.used = true;
@@ -119,7 +87,7 @@ static bool platValidSurface(LPDIRECTDRAWSURFACE7 s) {
 
 int32_t platDDRelease(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
-  if (platExclusive() && platOps()) platOps()->setFullscreen(false);
+  if (platExclusive()) platSetFullscreen(false);
   for (auto& s : platSurfaces)
     if (s.used) platFreeSurface(&s);
   std::memset(&platDD, 0, sizeof platDD);
@@ -129,7 +97,7 @@ int32_t platDDRelease(LPDIRECTDRAW7 dd) {
 int32_t platDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t, PlatDDEnumModes callback, void* context) {
   if (!platValidDD(dd) || !callback) return DDERR_INVALIDPARAMS;
   static PlatMode modes[1024];
-  int32_t n = platOps()->modes(modes, 1024);
+  int32_t n = platDisplayModes(modes, 1024);
   for (int32_t i = 0; i < n; i++) {
     DDSurfaceDesc d;
     std::memset(&d, 0, sizeof d);
@@ -152,7 +120,7 @@ int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t fl
   platDD.window = window;
   if (wasExclusive && !exclusive) {
     platDD.modeSet = false;  // the desktop's mode comes back with the display
-    platOps()->setFullscreen(false);
+    platSetFullscreen(false);
   }
   return DD_OK;
 }
@@ -162,12 +130,12 @@ int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, 
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (!platExclusive()) return DDERR_NOEXCLUSIVEMODE;
   static PlatMode modes[1024];
-  int32_t n = platOps()->modes(modes, 1024);
+  int32_t n = platDisplayModes(modes, 1024);
   for (int32_t i = 0; i < n; i++) {
     if (modes[i].width == (int32_t)width && modes[i].height == (int32_t)height && modes[i].bits == (int32_t)bits) {
       platDD.modeSet = true;
       platDD.mode = modes[i];
-      platOps()->setFullscreen(true);
+      platSetFullscreen(true);
       return DD_OK;
     }
   }
@@ -176,7 +144,7 @@ int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, 
 
 int32_t platDDRestoreDisplayMode(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
-  if (platDD.modeSet) platOps()->setFullscreen(false);
+  if (platDD.modeSet) platSetFullscreen(false);
   platDD.modeSet = false;
   return DD_OK;
 }
@@ -327,8 +295,7 @@ int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect*) {
 }
 
 static void platShow(PlatDDSurfaceRec* s) {
-  platPresents++;
-  platOps()->present(s->memory, s->width, s->height, s->pitch, &s->format, !s->windowView);
+  platPresent(s->memory, s->width, s->height, s->pitch, &s->format, !s->windowView);
 }
 
 int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_t) {
@@ -401,10 +368,7 @@ int32_t platSurfIsLost(LPDIRECTDRAWSURFACE7 s) {
 
 int32_t platSurfRestore(LPDIRECTDRAWSURFACE7 s) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
-  if (platFailRestores > 0) {
-    platFailRestores--;
-    return DDERR_WRONGMODE;
-  }
+  if (!platDisplayAvailable()) return DDERR_WRONGMODE;
   s->lost = false;
   if (s->back) s->back->lost = false;
   return DD_OK;

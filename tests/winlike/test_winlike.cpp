@@ -3,8 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/plat_dinput.h"
 #include "platform/plat_headless.h"
+#include "winlike/wl_ddraw.h"
+#include "winlike/wl_dinput.h"
+#include "winlike/wl_script.h"
 
 static std::string gMsgs;
 static intptr_t pProc(PlatHwnd w, uint32_t m, uintptr_t wp, intptr_t lp) {
@@ -36,19 +38,6 @@ class Plat : public ::testing::Test {
     while (platPeekMessage(&m, true)) platDispatchMessage(&m);
   }
 };
-
-TEST_F(Plat, VirtualClockAdvancesPerReading) {
-  uint32_t a = platGetTickCount();
-  EXPECT_EQ(platGetTickCount(), a + 1);
-  EXPECT_EQ(platPeekTickCount(), a + 2);
-  EXPECT_EQ(platPeekTickCount(), a + 2);
-  platSleep(40);
-  EXPECT_EQ(platGetTickCount(), a + 42);
-  // A busy wait ends.
-  uint32_t start = platGetTickCount();
-  while (platGetTickCount() - start < 50) {
-  }
-}
 
 TEST_F(Plat, QueueOrderAndQuitComesLast) {
   PlatHwnd w = makeWindow();
