@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/plat_dialog.h"
 
 // The running dialog's window as the backends see it.
 struct PlatDlgWindow {

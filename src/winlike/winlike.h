@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/plat_dialog.h"
 
 // MessageBox styles and answers (Win32 values).
 enum : uint32_t {

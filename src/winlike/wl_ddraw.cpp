@@ -29,6 +29,10 @@ struct PlatDDSurfaceRec {
   uint8_t* memory;
   PlatDDSurfaceRec* back;  // primary of a flip chain: its back buffer
   PlatDDClipperRec* clipper;
+  // Windowed primary shown straight from a blit's source (platSurfBlt): its picture is the
+  // source's at (shownX, shownY) and is copied into memory only when read (platViewSettle).
+  PlatDDSurfaceRec* shownFrom;
+  int32_t shownX, shownY;
 };
 
 enum { PLAT_DD_SURFACES = 16, PLAT_DD_CLIPPERS = 4 };
@@ -36,7 +40,25 @@ static PlatDDRec platDD;
 static PlatDDSurfaceRec platSurfaces[PLAT_DD_SURFACES];
 static PlatDDClipperRec platClippers[PLAT_DD_CLIPPERS];
 
+// Copies the picture of a view shown straight from its source into the view's memory.
+static void platViewSettle(PlatDDSurfaceRec* v) {
+  PlatDDSurfaceRec* from = v->shownFrom;
+  if (!from) return;
+  v->shownFrom = nullptr;
+  size_t bytes = (from->format.bitCount + 7) / 8, row = (size_t)v->width * bytes;
+  for (int32_t y = 0; y < v->height; y++)
+    std::memcpy(v->memory + (size_t)y * v->pitch, from->memory + (size_t)(v->shownY + y) * from->pitch + v->shownX * bytes,
+                row);
+}
+
+// Every view shown from s (s is going, or its memory is exchanged) takes its picture now.
+static void platViewSettleFrom(PlatDDSurfaceRec* s) {
+  for (auto& v : platSurfaces)
+    if (v.used && v.shownFrom == s) platViewSettle(&v);
+}
+
 static void platFreeSurface(PlatDDSurfaceRec* s) {
+  platViewSettleFrom(s);
   std::free(s->memory);
   if (s->clipper && --s->clipper->refs <= 0) s->clipper->refs = 0;
   std::memset(s, 0, sizeof *s);
@@ -281,6 +303,7 @@ int32_t platSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc
   if (!platValidSurface(s) || !desc || rect) return DDERR_INVALIDPARAMS;
   if (s->lost) return DDERR_SURFACELOST;
   if (s->locked) return DDERR_SURFACEBUSY;
+  platViewSettle(s);
   platSurfGetSurfaceDesc(s, desc);
   desc->surface = s->memory;
   s->locked = true;
@@ -303,11 +326,28 @@ int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_
   if (!primary->back) return DDERR_NOTFLIPPABLE;
   if (primary->lost || primary->back->lost) return DDERR_SURFACELOST;
   if (primary->locked || primary->back->locked) return DDERR_SURFACEBUSY;
+  platViewSettleFrom(primary);
+  platViewSettleFrom(primary->back);
   uint8_t* m = primary->memory;
   primary->memory = primary->back->memory;
   primary->back->memory = m;
   platShow(primary);
   return DD_OK;
+}
+
+// A blit that fills a window view's whole client area at 1:1 (the windowed present) shows its
+// source straight away, one copy less per frame; the view's memory follows only when read.
+static bool platViewWhole(PlatDDSurfaceRec* view, const PlatRect* dr, PlatDDSurfaceRec* src, const PlatRect* sr) {
+  if (src->windowView || dr->left != 0 || dr->top != 0 || dr->right != view->width || dr->bottom != view->height ||
+      sr->right - sr->left != view->width || sr->bottom - sr->top != view->height || view->width <= 0 ||
+      view->height <= 0)
+    return false;
+  view->shownFrom = src;
+  view->shownX = sr->left, view->shownY = sr->top;
+  size_t bytes = (src->format.bitCount + 7) / 8;
+  const uint8_t* at = src->memory + (size_t)sr->top * src->pitch + (size_t)sr->left * bytes;
+  platPresent(at, view->width, view->height, src->pitch, &view->format, false);
+  return true;
 }
 
 int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
@@ -333,13 +373,17 @@ int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTD
       std::free(dst->memory);
       dst->memory = mem;
       dst->width = cw, dst->height = ch, dst->pitch = pitch;
+      dst->shownFrom = nullptr;  // the old picture is gone with the old size
     }
     PlatPoint o;
     platClientOrigin(&o);
     dr.left -= o.x, dr.right -= o.x, dr.top -= o.y, dr.bottom -= o.y;
+    if (platViewWhole(dst, &dr, src, &sr)) return DD_OK;
   } else if (dr.left < 0 || dr.top < 0 || dr.right > dst->width || dr.bottom > dst->height) {
     if (!dst->clipper) return DDERR_INVALIDRECT;
   }
+  platViewSettle(src);
+  platViewSettle(dst);
   int32_t bytes = (int32_t)(src->format.bitCount + 7) / 8;
   int32_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left, dh = dr.bottom - dr.top;
   int32_t x0 = dr.left < 0 ? 0 : dr.left, x1 = dr.right > dst->width ? dst->width : dr.right;
@@ -385,6 +429,7 @@ void platDDLoseSurfaces() {
   for (auto& s : platSurfaces) {
     if (!s.used) continue;
     s.lost = true;
+    s.shownFrom = nullptr;
     // Lost display memory holds whatever the other program drew.
     std::memset(s.memory, 0x5A, (size_t)s.pitch * (size_t)(s.height > 0 ? s.height : 1));
   }

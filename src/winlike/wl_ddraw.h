@@ -81,6 +81,9 @@ int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect);
 int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7 override, uint32_t flags);
 // Copies (stretching by nearest pixel when sizes differ) between surfaces of one format.
 // A blit into a windowed primary takes screen coordinates and is clipped to the client area.
+// One that fills the whole client area at 1:1 (the windowed present) shows the source without
+// copying it; reading the primary back (Lock, a blit from it) then copies the source's picture
+// as it is at that moment, as reading a screen gives what it shows.
 int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
                     const PlatRect* srcRect, uint32_t flags);
 int32_t platSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper);
