@@ -13,9 +13,9 @@ enum PlatBackendKind : int32_t { PLAT_BACKEND_HEADLESS = 0, PLAT_BACKEND_SDL = 1
 // Starts a backend; false with a one-line reason (e.g. sdl without a display). Again after
 // platShutdown starts afresh. Both also run the reset hooks of the layers above.
 bool platInit(PlatBackendKind kind, char* err, size_t errSize);
-void platShutdown();
+void platShutdown();  // closes audio, runs the hooks, stops the backend; nothing when not started
 bool platIsInitialised();
-PlatBackendKind platBackend();
+PlatBackendKind platBackend();  // the one last started
 PlatBackendKind platBackendFromEnv();  // QV_BACKEND "headless" or "sdl"; sdl when unset or unknown
 // Called by platInit (shutdown false) and platShutdown (true, before the backend stops). At most 4.
 typedef void (*PlatResetHook)(bool shutdown);
@@ -28,7 +28,7 @@ void platSetWindowScale(int32_t scale);
 uint32_t platGetTickCount();
 uint32_t platPeekTickCount();  // the same without advancing the headless clock
 int64_t platTicksSinceInit();  // ms since platInit, not advancing (the event script's time base)
-void platSleep(uint32_t ms);
+void platSleep(uint32_t ms);  // headless: moves the clock by ms at once
 int64_t platCalendarSeconds();  // time(); headless answers 0 so seeded runs repeat
 
 // ---- Display: pixels and modes ---------------------------------------------------------
@@ -39,13 +39,13 @@ struct PlatPixelFormat {
   uint32_t rBitMask, gBitMask, bBitMask, aBitMask;
 };
 struct PlatMode { int32_t width, height, bits; };  // bits 15 means 5-5-5 in 16-bit pixels
-void platFormatForBits(int32_t bits, PlatPixelFormat* format);
+void platFormatForBits(int32_t bits, PlatPixelFormat* format);  // 8, 15, 16, 24, else 32 (x8-8-8-8)
 // The desktop in screen units (physical pixels / window scale); 1024x768 before platInit.
 void platDesktop(int32_t* width, int32_t* height, PlatPixelFormat* format);
 int32_t platDisplayModes(PlatMode* out, int32_t max);  // full-screen modes, enumeration order
 // False while another program holds the display (headless: platHeadlessFailRestores).
 bool platDisplayAvailable();
-void platSetFullscreen(bool on);
+void platSetFullscreen(bool on);  // sdl: desktop full screen on the chosen monitor; headless: nothing
 // Shows a frame: the window's picture, or the whole screen when fullscreen.
 void platPresent(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
                  const PlatPixelFormat* format, bool fullscreen);
@@ -64,7 +64,7 @@ struct PlatWindowState {
 };
 // The one window as the layer above wants it now (open false closes it).
 void platWindowUpdate(const PlatWindowState* state);
-void platSetCursorVisible(bool visible);
+void platSetCursorVisible(bool visible);  // over the window; sdl hides it in full screen anyway
 // The mouse in screen units; true with `client` set when it maps into the shown window's
 // (possibly scaled) picture, in picture pixels.
 bool platCursorPos(PlatPoint* screen, PlatPoint* client);
@@ -105,5 +105,5 @@ struct PlatAudioInfo {
 };
 // Opens the one device, paused; false (reason in info) without a device or for this rate.
 bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
-void platAudioPause(bool pause);
+void platAudioPause(bool pause);  // while paused the fill is not called and nothing is heard
 void platAudioClose();  // once it returns the fill never runs again; platShutdown closes it too
