@@ -317,8 +317,9 @@ static void sdlOpenViewer(const char* fileName) {
 }
 
 const PlatBackendOps platSdlOps = {
-    "sdl",            sdlInit,          sdlShutdown,       sdlTicks,            sdlSleep,         sdlPoll,
-    sdlWait,          sdlDesktop,       sdlModes,          sdlDisplayAvailable, sdlWindowUpdate,  sdlSetFullscreen,
-    sdlPresent,       sdlShowBox,       sdlCursorVisible,  sdlCursorPos,        sdlOpenViewer,    platSdlAudioOpen,
-    platSdlAudioPause, platSdlAudioClose, platSdlDialogOpen, platSdlDialogRun,  platSdlDialogClose, platSdlDialogShowBox,
+    "sdl",           sdlInit,          sdlShutdown,      sdlTicks,           sdlSleep,
+    sdlPoll,         sdlWait,          sdlDesktop,       sdlModes,           sdlDisplayAvailable,
+    sdlWindowUpdate, sdlSetFullscreen, sdlPresent,       sdlShowBox,         sdlCursorVisible,
+    sdlCursorPos,    sdlOpenViewer,    platSdlAudioOpen, platSdlAudioPause,  platSdlAudioClose,
+    platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogShowBox,
 };

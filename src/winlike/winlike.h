@@ -112,7 +112,8 @@ enum : uint32_t {
   BN_CLICKED = 0, BST_UNCHECKED = 0, BST_CHECKED = 1,
 };
 enum : int { IDCANCEL = 2 };
-static_assert((int)IDOK == (int)PLAT_DLG_OK && (int)IDCANCEL == (int)PLAT_DLG_CANCEL, "the platform's dialog commands are Win32's");
+static_assert((int)IDOK == (int)PLAT_DLG_OK && (int)IDCANCEL == (int)PLAT_DLG_CANCEL,
+              "the platform's dialog commands are Win32's");
 
 typedef intptr_t (*PlatDlgProc)(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
 

@@ -182,7 +182,8 @@ void platWindowChanged() {
 
 PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y,
                           int32_t width, int32_t height) {
-  if (!platIsInitialised() || platWindow.used || !className || std::strcmp(className, platClassName) != 0) return nullptr;
+  if (!platIsInitialised() || platWindow.used || !className || std::strcmp(className, platClassName) != 0)
+    return nullptr;
   std::memset(&platWindow, 0, sizeof platWindow);
   platWindow.used = true;
   platWindow.style = style;

@@ -47,8 +47,8 @@ static void platViewSettle(PlatDDSurfaceRec* v) {
   v->shownFrom = nullptr;
   size_t bytes = (from->format.bitCount + 7) / 8, row = (size_t)v->width * bytes;
   for (int32_t y = 0; y < v->height; y++)
-    std::memcpy(v->memory + (size_t)y * v->pitch, from->memory + (size_t)(v->shownY + y) * from->pitch + v->shownX * bytes,
-                row);
+    std::memcpy(v->memory + (size_t)y * v->pitch,
+                from->memory + (size_t)(v->shownY + y) * from->pitch + v->shownX * bytes, row);
 }
 
 // Every view shown from s (s is going, or its memory is exchanged) takes its picture now.

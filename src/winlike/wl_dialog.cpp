@@ -33,8 +33,8 @@ static void dlgSend(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 // A click on a control is BN_CLICKED from its handle; a command without one has no handle.
 static void dlgCommand(void*, int32_t id, int32_t item) {
-  if (item >= 0) dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)id | ((uintptr_t)BN_CLICKED << 16), (intptr_t)&dlgControls[item]);
-  else dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)id, 0);
+  uintptr_t code = item >= 0 ? (uintptr_t)BN_CLICKED << 16 : 0;
+  dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)id | code, item >= 0 ? (intptr_t)&dlgControls[item] : 0);
 }
 
 intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t param) {
