@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/plat_headless.h"
+#include "platform/plat_present.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 

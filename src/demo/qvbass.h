@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 // Flags of BASS_MusicLoad.
 enum : uint32_t { BASS_MUSIC_RAMP = 1, BASS_MUSIC_LOOP = 4 };

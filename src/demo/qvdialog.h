@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 enum : int32_t {
   QV_IDC_WINDOWED = 1000, QV_IDC_FULLSCREEN = 1002, QV_IDC_INFOFILE = 1003, QV_IDC_GREETINGS = 1004,

@@ -22,6 +22,8 @@
 #include "demo/qvviewer.h"
 #include "file/xfile.h"
 #include "platform/plat_headless.h"
+#include "platform/plat_present.h"
+#include "winlike/wl_script.h"
 #include "system/xerror.h"
 #include "system/xkeyboard.h"
 #include "system/xlog.h"

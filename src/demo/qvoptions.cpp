@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/plat_present.h"
 
 #define QV_FIELD(f) offsetof(qvOptions, f)
 

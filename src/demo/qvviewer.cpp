@@ -10,7 +10,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvtimeline.h"
 #include "image/xpng.h"
-#include "platform/plat_dinput.h"
+#include "winlike/wl_dinput.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "system/xsystem.h"

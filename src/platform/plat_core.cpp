@@ -1,29 +1,19 @@
-// Backend choice, time, the message queue and the engine window's geometry.
+// The contract's calls: backend choice, the reset hooks of the layers above, and each call
+// handed to the running backend (with the answer it has before platInit).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "platform/plat_dinput.h"
 #include "platform/plat_headless.h"
 #include "platform/plat_internal.h"
 
 static const PlatBackendOps* platCurrent = nullptr;
 static PlatBackendKind platKind = PLAT_BACKEND_HEADLESS;
 static uint32_t platStartTick = 0;
-
-// Posted messages: a ring of 256; a full queue drops the newest (Win32 limits the queue too).
-static PlatMsg platQueue[256];
-static int32_t platQueueHead = 0, platQueueCount = 0;
-static bool platQuitPosted = false;
-static int32_t platQuitCode = 0;
-
-static PlatWindowRec platWindow;
-static char platClassName[128];
-static PlatWndProc platClassProc = nullptr;
-static const PlatIcon* platClassIcon = nullptr;
-static int32_t platCursorCount = 0;
-static bool platForeground = false;
+static uint32_t platPresents = 0;
+static PlatResetHook platHooks[4];
+static int32_t platHookCount = 0;
 
 const PlatBackendOps* platOps() { return platCurrent; }
 bool platIsInitialised() { return platCurrent != nullptr; }
@@ -34,21 +24,20 @@ PlatBackendKind platBackendFromEnv() {
   return (b && std::strcmp(b, "headless") == 0) ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL;
 }
 
-static void platResetState() {
-  platQueueHead = platQueueCount = 0;
-  platQuitPosted = false;
-  std::memset(&platWindow, 0, sizeof platWindow);
-  platClassName[0] = 0;
-  platClassProc = nullptr;
-  platClassIcon = nullptr;
-  platCursorCount = 0;
-  platForeground = false;
-  platDialogTraceClear();
+void platAddResetHook(PlatResetHook hook) {
+  for (int32_t i = 0; i < platHookCount; i++)
+    if (platHooks[i] == hook) return;
+  if (platHookCount < 4) platHooks[platHookCount++] = hook;
+}
+
+static void platRunHooks(bool shutdown) {
+  for (int32_t i = 0; i < platHookCount; i++) platHooks[i](shutdown);
 }
 
 bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
   if (platCurrent) platShutdown();
-  platResetState();
+  platRunHooks(false);
+  platDialogTraceClear();
   const PlatBackendOps* ops = kind == PLAT_BACKEND_SDL ? &platSdlOps : &platHeadlessOps;
   if (!ops->init(err, errSize)) return false;
   platCurrent = ops;
@@ -60,16 +49,20 @@ bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
 void platShutdown() {
   if (!platCurrent) return;
   platCurrent->audioClose();
-  platDDReset();
-  platDIReset();
+  platRunHooks(true);
+  platPresents = 0;
   platCurrent->shutdown();
   platCurrent = nullptr;
-  platResetState();
-  platScriptClear();
+  platDialogTraceClear();
 }
+
+// ---- Time ------------------------------------------------------------------------------
 
 uint32_t platGetTickCount() { return platCurrent ? platCurrent->ticks(true) : 0; }
 uint32_t platPeekTickCount() { return platCurrent ? platCurrent->ticks(false) : 0; }
+int64_t platTicksSinceInit() {
+  return platCurrent ? (int64_t)(uint32_t)(platCurrent->ticks(false) - platStartTick) : 0;
+}
 void platSleep(uint32_t ms) {
   if (platCurrent) platCurrent->sleep(ms);
 }
@@ -77,259 +70,75 @@ int64_t platCalendarSeconds() {
   if (platCurrent == &platHeadlessOps) return 0;
   return (int64_t)std::time(nullptr);
 }
-int64_t platScriptNow() { return platCurrent ? (int64_t)(uint32_t)(platCurrent->ticks(false) - platStartTick) : 0; }
 
-// ---- Messages ------------------------------------------------------------------
+// ---- Display ------------------------------------------------------------------------------
 
-bool platPostMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (platQueueCount == 256) return false;
-  PlatMsg& m = platQueue[(platQueueHead + platQueueCount) & 255];
-  m.window = window;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = platPeekTickCount();
-  platQueueCount++;
-  return true;
+void platFormatForBits(int32_t bits, PlatPixelFormat* f) {
+  std::memset(f, 0, sizeof *f);
+  f->flags = PLAT_PF_RGB;
+  if (bits == 8) {
+    f->bitCount = 8;  // palette indices: no channel masks
+  } else if (bits == 15) {
+    f->bitCount = 16;
+    f->rBitMask = 0x7C00, f->gBitMask = 0x03E0, f->bBitMask = 0x001F;
+  } else if (bits == 16) {
+    f->bitCount = 16;
+    f->rBitMask = 0xF800, f->gBitMask = 0x07E0, f->bBitMask = 0x001F;
+  } else {
+    f->bitCount = bits == 24 ? 24 : 32;
+    f->rBitMask = 0xFF0000, f->gBitMask = 0x00FF00, f->bBitMask = 0x0000FF;
+  }
 }
 
-void platPostQuitMessage(int32_t exitCode) {
-  platQuitPosted = true;
-  platQuitCode = exitCode;
+void platStandardModes(PlatMode* out, int32_t* count) {
+  static const int32_t sizes[3][2] = {{320, 200}, {320, 240}, {640, 480}};
+  static const int32_t depths[3] = {16, 24, 32};
+  int32_t n = 0;
+  for (auto& s : sizes)
+    for (int32_t d : depths) out[n++] = {s[0], s[1], d};
+  *count = n;
 }
 
-static void platPump() {
+void platDesktop(int32_t* width, int32_t* height, PlatPixelFormat* format) {
+  *width = 1024, *height = 768;
+  platFormatForBits(32, format);
+  if (platCurrent) platCurrent->desktop(width, height, format);
+}
+int32_t platDisplayModes(PlatMode* out, int32_t max) { return platCurrent ? platCurrent->modes(out, max) : 0; }
+bool platDisplayAvailable() { return !platCurrent || platCurrent->displayAvailable(); }
+void platSetFullscreen(bool on) {
+  if (platCurrent) platCurrent->setFullscreen(on);
+}
+void platPresent(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch, const PlatPixelFormat* format,
+                 bool fullscreen) {
   if (!platCurrent) return;
-  platCurrent->pump();
-  platScriptRun();
+  platPresents++;
+  platCurrent->present(pixels, width, height, pitch, format, fullscreen);
 }
+uint32_t platPresentCount() { return platPresents; }
 
-bool platPeekMessage(PlatMsg* msg, bool remove) {
-  platPump();
-  if (platQueueCount > 0) {
-    *msg = platQueue[platQueueHead];
-    if (remove) {
-      platQueueHead = (platQueueHead + 1) & 255;
-      platQueueCount--;
-    }
-    return true;
-  }
-  // As in Win32, the quit message comes once the posted messages are gone.
-  if (platQuitPosted) {
-    std::memset(msg, 0, sizeof *msg);
-    msg->message = WM_QUIT;
-    msg->wParam = (uintptr_t)platQuitCode;
-    msg->time = platPeekTickCount();
-    if (remove) platQuitPosted = false;
-    return true;
-  }
-  return false;
+// ---- Window, events, cursor -------------------------------------------------------------------
+
+void platWindowUpdate(const PlatWindowState* state) {
+  if (platCurrent) platCurrent->windowUpdate(state);
 }
-
-void platWaitMessage() {
-  if (!platCurrent) return;
-  for (;;) {
-    platPump();
-    if (platQueueCount > 0 || platQuitPosted) return;
-    if (!platCurrent->wait(platScriptNextTime())) {
-      // Nothing can ever arrive (an inactive headless run whose script has ended): close
-      // the window, so the program ends through its own close path instead of hanging.
-      std::fprintf(stderr, "quorvane: no more events can arrive; closing the window\n");
-      platPostMessage(platWindow.used ? &platWindow : nullptr, WM_CLOSE, 0, 0);
-      return;
-    }
-  }
+void platSetCursorVisible(bool visible) {
+  if (platCurrent) platCurrent->cursorVisible(visible);
 }
-
-intptr_t platDispatchMessage(const PlatMsg* msg) {
-  if (!msg->window || msg->window != &platWindow || !platWindow.used || !platWindow.proc) return 0;
-  return platWindow.proc(msg->window, msg->message, msg->wParam, msg->lParam);
+bool platCursorPos(PlatPoint* screen, PlatPoint* client) {
+  screen->x = screen->y = 0;
+  return platCurrent && platCurrent->cursorPos(screen, client);
 }
-
-intptr_t platSendMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (!window || window != &platWindow || !platWindow.used || !platWindow.proc) return 0;
-  return platWindow.proc(window, message, wParam, lParam);
-}
-
-intptr_t platDefWindowProc(PlatHwnd window, uint32_t message, uintptr_t, intptr_t) {
-  // Closing destroys the window, as DefWindowProc does; everything else needs no default.
-  if (message == WM_CLOSE) platDestroyWindow(window);
-  return 0;
-}
-
-// ---- Window ----------------------------------------------------------------------
-
-uint32_t platRegisterClass(const PlatWndClass* wc) {
-  if (!wc || !wc->className || !wc->wndProc || platClassName[0]) return 0;
-  std::snprintf(platClassName, sizeof platClassName, "%s", wc->className);
-  platClassProc = wc->wndProc;
-  platClassIcon = wc->icon;
-  return 1;
-}
-
-PlatWindowRec* platWindowRec() { return platWindow.used ? &platWindow : nullptr; }
-PlatHwnd platMainWindow() { return platWindowRec(); }
-bool platIsWindow(PlatHwnd window) { return window && window == &platWindow && platWindow.used; }
-const char* platWindowTitle(PlatHwnd window) { return platIsWindow(window) ? platWindow.title : ""; }
-
-static int32_t platCaptionOf(const PlatWindowRec* w) { return (w->style & WS_CAPTION) ? PLAT_CAPTION : 0; }
-static int32_t platFrameOf(const PlatWindowRec* w) { return (w->style & WS_THICKFRAME) ? PLAT_FRAME : 0; }
-
-PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y,
-                          int32_t width, int32_t height) {
-  if (!platCurrent || platWindow.used || !className || std::strcmp(className, platClassName) != 0) return nullptr;
-  std::memset(&platWindow, 0, sizeof platWindow);
-  platWindow.used = true;
-  platWindow.style = style;
-  platWindow.proc = platClassProc;
-  platWindow.icon = platClassIcon;
-  std::snprintf(platWindow.title, sizeof platWindow.title, "%s", title ? title : "");
-  int32_t frame = platFrameOf(&platWindow), caption = platCaptionOf(&platWindow);
-  if (x == CW_USEDEFAULT) x = 0;
-  if (y == CW_USEDEFAULT) y = 0;
-  if (width == CW_USEDEFAULT) width = 640 + 2 * frame;
-  if (height == CW_USEDEFAULT) height = 480 + caption + 2 * frame;
-  platWindow.rect = {x, y, x + width, y + height};
-  platCurrent->windowChanged(&platWindow);
-  return &platWindow;
-}
-
-void platDestroyWindow(PlatHwnd window) {
-  if (!platIsWindow(window)) return;
-  platSendMessage(window, WM_DESTROY, 0, 0);
-  platWindow.used = false;
-  if (platCurrent) platCurrent->windowChanged(&platWindow);
-}
-
-void platShowWindow(PlatHwnd window, int32_t) {
-  if (!platIsWindow(window)) return;
-  bool first = !platWindow.shown;
-  platWindow.shown = true;
-  platCurrent->windowChanged(&platWindow);
-  if (first) platSetForeground(true);
-}
-
-void platUpdateWindow(PlatHwnd window) {
-  if (platIsWindow(window)) platSendMessage(window, WM_ERASEBKGND, 0, 0);
-}
-
-bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height,
-                      uint32_t flags) {
-  if (platDlgSetPos(window, x, y, width, height, flags)) return true;
-  if (!platIsWindow(window)) return false;
-  PlatMinMaxInfo info;
-  std::memset(&info, 0, sizeof info);
-  info.ptMinTrackSize = {1, 1};
-  info.ptMaxTrackSize = {1 << 16, 1 << 16};
-  platSendMessage(window, WM_GETMINMAXINFO, 0, (intptr_t)&info);
-  if (width < info.ptMinTrackSize.x) width = info.ptMinTrackSize.x;
-  if (height < info.ptMinTrackSize.y) height = info.ptMinTrackSize.y;
-  if (width > info.ptMaxTrackSize.x) width = info.ptMaxTrackSize.x;
-  if (height > info.ptMaxTrackSize.y) height = info.ptMaxTrackSize.y;
-  PlatRect old = platWindow.rect;
-  platWindow.rect = {x, y, x + width, y + height};
-  if (flags & SWP_SHOWWINDOW) platWindow.shown = true;
-  platCurrent->windowChanged(&platWindow);
-  if (old.left != x || old.top != y) platSendMessage(window, WM_MOVE, 0, 0);
-  if (old.right - old.left != width || old.bottom - old.top != height) {
-    int32_t cw, ch;
-    platClientSize(&cw, &ch);
-    platSendMessage(window, WM_SIZE, SIZE_RESTORED, (intptr_t)((ch << 16) | (cw & 0xffff)));
-  }
-  return true;
-}
-
-bool platGetWindowRect(PlatHwnd window, PlatRect* rect) {
-  if (platDlgGetRect(window, rect)) return true;
-  if (!platIsWindow(window)) return false;
-  *rect = platWindow.rect;
-  return true;
-}
-
-void platClientSize(int32_t* width, int32_t* height) {
-  int32_t frame = platFrameOf(&platWindow), caption = platCaptionOf(&platWindow);
-  *width = platWindow.rect.right - platWindow.rect.left - 2 * frame;
-  *height = platWindow.rect.bottom - platWindow.rect.top - caption - 2 * frame;
-  if (*width < 0) *width = 0;
-  if (*height < 0) *height = 0;
-}
-
-void platClientOrigin(PlatPoint* screen) {
-  screen->x = platWindow.rect.left + platFrameOf(&platWindow);
-  screen->y = platWindow.rect.top + platCaptionOf(&platWindow) + platFrameOf(&platWindow);
-}
-
-bool platGetClientRect(PlatHwnd window, PlatRect* rect) {
-  if (!platIsWindow(window)) return false;
-  int32_t w, h;
-  platClientSize(&w, &h);
-  *rect = {0, 0, w, h};
-  return true;
-}
-
-bool platClientToScreen(PlatHwnd window, PlatPoint* point) {
-  if (!platIsWindow(window)) return false;
-  PlatPoint o;
-  platClientOrigin(&o);
-  point->x += o.x;
-  point->y += o.y;
-  return true;
-}
-
-bool platScreenToClient(PlatHwnd window, PlatPoint* point) {
-  if (!platIsWindow(window)) return false;
-  PlatPoint o;
-  platClientOrigin(&o);
-  point->x -= o.x;
-  point->y -= o.y;
-  return true;
-}
-
-int32_t platGetSystemMetrics(int32_t index) {
-  int32_t w = 1024, h = 768;
-  DDPixelFormat f;
-  if (platCurrent) platCurrent->desktop(&w, &h, &f);
-  switch (index) {
-    case SM_CXSCREEN: return w;
-    case SM_CYSCREEN: return h;
-    case SM_CYCAPTION: return PLAT_CAPTION;
-    case SM_CXFRAME:
-    case SM_CYFRAME: return PLAT_FRAME;
-    default: return 0;
-  }
-}
-
-bool platGetCursorPos(PlatPoint* point) {
-  point->x = point->y = 0;
-  if (platCurrent) platCurrent->cursorPos(point);
-  return true;
-}
-
-int platShowCursor(int show) {
-  bool before = platCursorCount >= 0;
-  platCursorCount += show ? 1 : -1;
-  bool after = platCursorCount >= 0;
-  if (before != after && platCurrent) platCurrent->cursorVisible(after);
-  return platCursorCount;
-}
-
-// ---- Activation --------------------------------------------------------------------
-
-void platSetForeground(bool foreground) {
-  if (foreground == platForeground) return;
-  platForeground = foreground;
-  platDIForeground(foreground);
-  if (platWindow.used) platPostMessage(&platWindow, WM_ACTIVATEAPP, foreground ? 1 : 0, 0);
-}
-bool platIsForeground() { return platForeground; }
+bool platPollEvent(PlatEvent* event) { return platCurrent && platCurrent->poll(event); }
+bool platWaitEvents(int32_t timeoutMs) { return platCurrent && platCurrent->wait(timeoutMs); }
 
 // ---- Boxes, viewer, audio ------------------------------------------------------------
 
-int platMessageBox(const char* text, const char* caption, uint32_t style) {
+PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags) {
   std::fprintf(stderr, "%s %s\n", caption ? caption : "", text ? text : "");
   std::fflush(stderr);
-  if (!platCurrent) return (style & MB_YESNO) ? IDYES : IDOK;
-  return platCurrent->messageBox(text ? text : "", caption ? caption : "", style);
+  if (!platCurrent) return (flags & PLAT_BOX_YESNO) ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
+  return platCurrent->showBox(text ? text : "", caption ? caption : "", flags);
 }
 
 void platOpenViewer(const char* fileName) {

@@ -1,6 +1,6 @@
 // Modal dialogs, the part both backends share: the controls' check state and focus, clicks
-// and keyboard navigation turned into WM_COMMAND for the dialog procedure, EndDialog, and
-// the handles the procedure works with. The backends only show the window and feed input.
+// and keyboard navigation turned into commands for the layer above, the end and its result.
+// The backends only show the window and feed input.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -8,19 +8,19 @@
 #include "platform/plat_headless.h"
 #include "platform/plat_internal.h"
 
-static PlatWindowRec dlgWindow;
-static PlatWindowRec dlgControls[PLAT_DLG_MAX_ITEMS];  // one handle per item
+static bool dlgOpen = false;
+static PlatDlgWindow dlgWindow;
 static bool dlgChecked[PLAT_DLG_MAX_ITEMS];
 static const PlatDlgTemplate* dlgTmpl = nullptr;
-static PlatDlgProc dlgProc = nullptr;
+static PlatDlgCommand dlgCommandFn = nullptr;
+static void* dlgUser = nullptr;
 static int32_t dlgFocusIndex = -1;
 static bool dlgEnd = false;
 static intptr_t dlgResult = 0;
 static char dlgTrace[4096];
 static int32_t dlgFrame = PLAT_FRAME, dlgCaption = PLAT_CAPTION;  // window rectangle around the client
 
-PlatWindowRec* platDlgWindow() { return dlgWindow.used ? &dlgWindow : nullptr; }
-const PlatDlgTemplate* platDlgTemplate() { return dlgWindow.used ? dlgTmpl : nullptr; }
+const PlatDlgTemplate* platDlgTemplate() { return dlgOpen ? dlgTmpl : nullptr; }
 bool platDlgEnded() { return dlgEnd; }
 int32_t platDlgFocus() { return dlgFocusIndex; }
 const char* platDialogTrace() { return dlgTrace; }
@@ -36,7 +36,7 @@ void platDlgTraceAdd(const char* fmt, ...) {
   va_end(ap);
 }
 
-static bool dlgValidIndex(int32_t i) { return dlgWindow.used && i >= 0 && i < dlgTmpl->itemCount; }
+static bool dlgValidIndex(int32_t i) { return dlgOpen && i >= 0 && i < dlgTmpl->itemCount; }
 static const PlatDlgItem& dlgItem(int32_t i) { return dlgTmpl->items[i]; }
 static bool dlgIsRadio(int32_t i) { return dlgItem(i).kind == PLAT_DLG_AUTORADIO; }
 static bool dlgIsPush(int32_t i) {
@@ -45,18 +45,8 @@ static bool dlgIsPush(int32_t i) {
 bool platDlgIsButton(int32_t i) { return dlgValidIndex(i) && (dlgIsRadio(i) || dlgIsPush(i)); }
 bool platDlgChecked(int32_t i) { return dlgValidIndex(i) && dlgChecked[i]; }
 
-static int32_t dlgIndexOf(PlatHwnd control) {
-  if (!dlgWindow.used || control < dlgControls || control >= dlgControls + dlgTmpl->itemCount) return -1;
-  return (int32_t)(control - dlgControls);
-}
-static int32_t dlgIndexById(int32_t id) {
-  if (!dlgWindow.used || id < 0) return -1;
-  for (int32_t i = 0; i < dlgTmpl->itemCount; i++)
-    if (dlgItem(i).id == id) return i;
-  return -1;
-}
 int32_t platDlgFindReplayName(const char* name) {
-  if (!dlgWindow.used || !name) return -1;
+  if (!dlgOpen || !name) return -1;
   for (int32_t i = 0; i < dlgTmpl->itemCount; i++)
     if (dlgItem(i).replayName && std::strcmp(dlgItem(i).replayName, name) == 0) return i;
   return -1;
@@ -69,11 +59,11 @@ static void dlgGroup(int32_t i, int32_t* first, int32_t* last) {
   while (*last + 1 < dlgTmpl->itemCount && dlgIsRadio(*last + 1)) (*last)++;
 }
 
-static void dlgSend(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (dlgProc && dlgWindow.used) dlgProc(&dlgWindow, message, wParam, lParam);
+static void dlgSend(int32_t id, int32_t item) {
+  if (dlgCommandFn && dlgOpen) dlgCommandFn(dlgUser, id, item);
 }
 
-// BM_CLICK: check an auto radio button (unchecking its group), then WM_COMMAND (BN_CLICKED).
+// A press: check an auto radio button (unchecking its group), then the command.
 static void dlgButtonClick(int32_t i) {
   if (dlgIsRadio(i)) {
     int32_t first, last;
@@ -81,7 +71,7 @@ static void dlgButtonClick(int32_t i) {
     for (int32_t j = first; j <= last; j++) dlgChecked[j] = j == i;
   }
   platDlgTraceAdd("command:%d", dlgItem(i).id);
-  dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)dlgItem(i).id | ((uintptr_t)BN_CLICKED << 16), (intptr_t)&dlgControls[i]);
+  dlgSend(dlgItem(i).id, i);
 }
 
 static void dlgSetFocusIndex(int32_t i) {
@@ -97,9 +87,9 @@ void platDlgClick(int32_t i) {
 }
 
 void platDlgCommand(int32_t id) {
-  if (!dlgWindow.used || dlgEnd) return;
+  if (!dlgOpen || dlgEnd) return;
   platDlgTraceAdd("command:%d", id);
-  dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)id, 0);
+  dlgSend(id, -1);
 }
 
 // A tab stop: every push button; for a radio group only its checked button (the first when none is).
@@ -114,7 +104,7 @@ static bool dlgIsTabStop(int32_t i) {
 }
 
 void platDlgTab(bool backwards) {
-  if (!dlgWindow.used || dlgEnd) return;
+  if (!dlgOpen || dlgEnd) return;
   int32_t n = dlgTmpl->itemCount, at = dlgFocusIndex < 0 ? (backwards ? 0 : n - 1) : dlgFocusIndex;
   for (int32_t step = 1; step <= n; step++) {
     int32_t j = ((at + (backwards ? -step : step)) % n + n) % n;
@@ -126,7 +116,7 @@ void platDlgTab(bool backwards) {
 }
 
 void platDlgArrow(bool backwards) {
-  if (!dlgWindow.used || dlgEnd) return;
+  if (!dlgOpen || dlgEnd) return;
   int32_t i = dlgFocusIndex;
   if (i < 0 || !dlgIsRadio(i)) {
     platDlgTab(backwards);
@@ -139,7 +129,7 @@ void platDlgArrow(bool backwards) {
 }
 
 int32_t platDlgDefault() {
-  if (!dlgWindow.used) return -1;
+  if (!dlgOpen) return -1;
   if (dlgFocusIndex >= 0 && dlgIsPush(dlgFocusIndex)) return dlgFocusIndex;
   for (int32_t i = 0; i < dlgTmpl->itemCount; i++)
     if (dlgItem(i).kind == PLAT_DLG_DEFPUSHBUTTON) return i;
@@ -149,7 +139,7 @@ int32_t platDlgDefault() {
 void platDlgEnter() {
   int32_t d = platDlgDefault();
   if (d >= 0) platDlgClick(d);
-  else platDlgCommand(IDOK);  // no default button: the OK command, as a dialog without one gets
+  else platDlgCommand(PLAT_DLG_OK);  // no default button: the OK command, as a dialog without one gets
 }
 
 void platDlgSetClientSize(int32_t width, int32_t height, int32_t frame, int32_t caption) {
@@ -164,7 +154,7 @@ void platDlgClientOrigin(PlatPoint* screen) {
   screen->y = dlgWindow.rect.top + dlgCaption + dlgFrame;
 }
 
-// ---- The calls a dialog procedure makes ----------------------------------------------
+// ---- The contract's calls ------------------------------------------------------------
 
 static bool dlgTemplateOk(const PlatDlgTemplate* t) {
   if (!t || !t->items || t->itemCount < 0 || t->itemCount > PLAT_DLG_MAX_ITEMS || t->width <= 0 || t->height <= 0)
@@ -177,97 +167,82 @@ static bool dlgTemplateOk(const PlatDlgTemplate* t) {
   return true;
 }
 
-intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t param) {
+bool platDialogOpen(const PlatDlgTemplate* tmpl, PlatDlgCommand command, void* user) {
   const PlatBackendOps* ops = platOps();
-  if (!ops || !proc || dlgWindow.used || !dlgTemplateOk(tmpl)) return -1;
+  if (!ops || !command || dlgOpen || !dlgTemplateOk(tmpl)) return false;
   std::memset(&dlgWindow, 0, sizeof dlgWindow);
-  std::memset(dlgControls, 0, sizeof dlgControls);
   std::memset(dlgChecked, 0, sizeof dlgChecked);
-  dlgWindow.used = true;
-  dlgWindow.style = WS_CAPTION | WS_SYSMENU;
+  dlgOpen = true;
   std::snprintf(dlgWindow.title, sizeof dlgWindow.title, "%s", tmpl->caption ? tmpl->caption : "");
   dlgTmpl = tmpl;
-  dlgProc = proc;
+  dlgCommandFn = command;
+  dlgUser = user;
   dlgFocusIndex = -1;
   dlgEnd = false;
   dlgResult = 0;
-  for (int32_t i = 0; i < tmpl->itemCount; i++) dlgControls[i].used = true;
   if (!ops->dialogOpen(&dlgWindow)) {
-    dlgWindow.used = false;
-    return -1;
+    dlgOpen = false;
+    return false;
   }
   platDlgTraceAdd("init");
-  dlgSend(WM_INITDIALOG, 0, param);
-  if (!dlgEnd) ops->dialogRun(&dlgWindow);
-  ops->dialogClose(&dlgWindow);
-  intptr_t result = dlgEnd ? dlgResult : -1;
-  dlgWindow.used = false;
-  dlgFocusIndex = -1;
-  return result;
-}
-
-bool platEndDialog(PlatHwnd dialog, intptr_t result) {
-  if (!dialog || dialog != &dlgWindow || !dlgWindow.used) return false;
-  if (!dlgEnd) platDlgTraceAdd("end:%ld", (long)result);
-  dlgEnd = true;
-  dlgResult = result;
   return true;
 }
 
-PlatHwnd platGetDlgItem(PlatHwnd dialog, int32_t id) {
-  if (dialog != &dlgWindow) return nullptr;
-  int32_t i = dlgIndexById(id);
-  return i < 0 ? nullptr : &dlgControls[i];
+intptr_t platDialogRun() {
+  if (!dlgOpen) return -1;
+  if (!dlgEnd) platOps()->dialogRun(&dlgWindow);
+  return dlgEnd ? dlgResult : -1;
 }
 
-int32_t platGetDlgCtrlID(PlatHwnd control) {
-  int32_t i = dlgIndexOf(control);
-  return i < 0 ? 0 : dlgItem(i).id;
+void platDialogEnd(intptr_t result) {
+  if (!dlgOpen) return;
+  if (!dlgEnd) platDlgTraceAdd("end:%ld", (long)result);
+  dlgEnd = true;
+  dlgResult = result;
 }
 
-intptr_t platSendDlgItemMessage(PlatHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t) {
-  if (dialog != &dlgWindow) return 0;
-  int32_t i = dlgIndexById(id);
-  if (i < 0 || !platDlgIsButton(i)) return 0;
-  switch (message) {
-    case BM_CLICK: dlgButtonClick(i); return 0;
-    case BM_GETCHECK: return dlgChecked[i] ? BST_CHECKED : BST_UNCHECKED;
-    case BM_SETCHECK: dlgChecked[i] = wParam == BST_CHECKED; return 0;
-    default: return 0;
-  }
+void platDialogClose() {
+  if (!dlgOpen) return;
+  platOps()->dialogClose(&dlgWindow);
+  dlgOpen = false;
+  dlgFocusIndex = -1;
 }
 
-PlatHwnd platSetFocus(PlatHwnd control) {
-  PlatHwnd before = dlgFocusIndex >= 0 ? &dlgControls[dlgFocusIndex] : nullptr;
-  int32_t i = dlgIndexOf(control);
+bool platDialogIsOpen() { return dlgOpen; }
+bool platDialogChecked(int32_t i) { return platDlgChecked(i); }
+void platDialogSetChecked(int32_t i, bool on) {
+  if (dlgValidIndex(i)) dlgChecked[i] = on;
+}
+int32_t platDialogFocus() { return dlgOpen ? dlgFocusIndex : -1; }
+void platDialogSetFocus(int32_t i) {
   if (platDlgIsButton(i)) dlgSetFocusIndex(i);
-  return before;
+}
+void platDialogPress(int32_t i) {
+  if (platDlgIsButton(i)) dlgButtonClick(i);
 }
 
-PlatHwnd platGetFocus() { return dlgFocusIndex >= 0 && dlgWindow.used ? &dlgControls[dlgFocusIndex] : nullptr; }
-
-int platMessageBoxOwned(PlatHwnd owner, const char* text, const char* caption, uint32_t style) {
-  const PlatBackendOps* ops = platOps();
-  if (!ops || !owner || owner != &dlgWindow || !dlgWindow.used) return platMessageBox(text, caption, style);
-  text = text ? text : "";
-  caption = caption ? caption : "";
-  std::fprintf(stderr, "%s %s\n", caption, text);
-  std::fflush(stderr);
-  return ops->dialogMessageBox(&dlgWindow, text, caption, style);
-}
-
-bool platDlgGetRect(PlatHwnd dialog, PlatRect* rect) {
-  if (dialog != &dlgWindow || !dlgWindow.used) return false;
+bool platDialogGetRect(PlatRect* rect) {
+  if (!dlgOpen) return false;
   *rect = dlgWindow.rect;
   return true;
 }
 
-bool platDlgSetPos(PlatHwnd dialog, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-  if (dialog != &dlgWindow || !dlgWindow.used) return false;
-  dlgWindow.rect = {x, y, x + width, y + height};
-  if (flags & SWP_SHOWWINDOW) dlgWindow.shown = true;
-  platDlgTraceAdd("pos:%d,%d,%d,%d", x, y, width, height);
+bool platDialogSetRect(const PlatRect* r, bool show) {
+  if (!dlgOpen) return false;
+  dlgWindow.rect = *r;
+  if (show) dlgWindow.shown = true;
+  platDlgTraceAdd("pos:%d,%d,%d,%d", r->left, r->top, r->right - r->left, r->bottom - r->top);
   return true;
+}
+
+PlatAnswer platDialogShowBox(const char* text, const char* caption, uint32_t flags) {
+  const PlatBackendOps* ops = platOps();
+  if (!ops || !dlgOpen) return platShowBox(text, caption, flags);
+  text = text ? text : "";
+  caption = caption ? caption : "";
+  std::fprintf(stderr, "%s %s\n", caption, text);
+  std::fflush(stderr);
+  return ops->dialogShowBox(&dlgWindow, text, caption, flags);
 }
 
 // ---- The headless dialog: never shown; it replays a list of clicks -------------------------
@@ -304,7 +279,7 @@ bool platHlDialogParse(const char* list, char* err, size_t errSize) {
 
 // Windows' base units of 8-point Tahoma at 96 dpi (6 x 13 pixels), so headless runs always
 // see the same dialog size.
-bool platHlDialogOpen(PlatWindowRec*) {
+bool platHlDialogOpen(PlatDlgWindow*) {
   const PlatDlgTemplate* t = platDlgTemplate();
   platDlgSetClientSize((t->width * 6 + 2) / 4, (t->height * 13 + 4) / 8, PLAT_FRAME, PLAT_CAPTION);
   return true;
@@ -316,11 +291,11 @@ static void hlDlgOk() {
   else platDlgEnter();
 }
 
-void platHlDialogRun(PlatWindowRec*) {
+void platHlDialogRun(PlatDlgWindow*) {
   for (int32_t n = 0; n < hlDlgCount && !platDlgEnded(); n++) {
     int32_t word = hlDlgItems[n];
     if (word >= HL_DLG_FIRST_CANCEL) {
-      platDlgCommand(IDCANCEL);
+      platDlgCommand(PLAT_DLG_CANCEL);
       continue;
     }
     int32_t i = platDlgFindReplayName(hlDlgWords[word]);
@@ -331,4 +306,4 @@ void platHlDialogRun(PlatWindowRec*) {
   if (!platDlgEnded()) std::fprintf(stderr, "quorvane: the dialog did not close after the replayed list\n");
 }
 
-void platHlDialogClose(PlatWindowRec*) {}
+void platHlDialogClose(PlatDlgWindow*) {}

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/plat_dialog.h"
 
 struct PlatDlgLayout {
   int32_t scale;          // pixels per 96-dpi pixel, 1 or more

@@ -12,7 +12,7 @@
 static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr, nullptr};
 static PlatMode hlModes[1024];
 static int32_t hlModeCount = 0;
-static int32_t hlAnswers[64];
+static PlatAnswer hlAnswers[64];
 static int32_t hlAnswerCount = 0, hlAnswerNext = 0;
 static uint32_t hlClock = 0;
 static std::vector<uint8_t> hlFrame;
@@ -21,6 +21,7 @@ static bool hlHaveFrame = false;
 static int32_t hlBoxes = 0;
 static char hlBoxText[256], hlBoxCaption[256], hlViewer[256];
 static PlatPoint hlCursor = {0, 0};
+static int32_t hlFailRestores = 0;
 static uint64_t hlRefreshNum = 0, hlRefreshDen = 1, hlRefreshCarry = 0;
 static PlatAudioFill hlAudioFill = nullptr;
 static void* hlAudioUser = nullptr;
@@ -76,9 +77,9 @@ static bool hlParseAnswers(const char* s, char* err, size_t errSize) {
   char* save = nullptr;
   for (char* a = strtok_r(buf, ",", &save); a; a = strtok_r(nullptr, ",", &save)) {
     if (hlAnswerCount == 64) break;
-    if (!std::strcmp(a, "yes")) hlAnswers[hlAnswerCount++] = IDYES;
-    else if (!std::strcmp(a, "no")) hlAnswers[hlAnswerCount++] = IDNO;
-    else if (!std::strcmp(a, "ok")) hlAnswers[hlAnswerCount++] = IDOK;
+    if (!std::strcmp(a, "yes")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_YES;
+    else if (!std::strcmp(a, "no")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_NO;
+    else if (!std::strcmp(a, "ok")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_OK;
     else {
       std::snprintf(err, errSize, "bad message-box answer '%s' (yes, no or ok)", a);
       return false;
@@ -124,6 +125,7 @@ static void hlShutdown() {
   hlAnswerCount = hlAnswerNext = 0;
   hlRefreshNum = 0;
   hlRefreshCarry = 0;
+  hlFailRestores = 0;
   platHlDialogParse(nullptr, nullptr, 0);
 }
 
@@ -185,16 +187,15 @@ void platHeadlessSetRefresh(uint32_t num, uint32_t den) {
   hlRefreshDen = den ? den : 1;
   hlRefreshCarry = 0;
 }
-static void hlPump() {}
+static bool hlPoll(PlatEvent*) { return false; }
 
-static bool hlWait(int64_t nextScript) {
-  if (nextScript < 0) return false;
-  int64_t now = platScriptNow();
-  if (nextScript > now) hlAdvance((uint32_t)(nextScript - now));
+static bool hlWait(int32_t timeoutMs) {
+  if (timeoutMs < 0) return false;
+  hlAdvance((uint32_t)timeoutMs);
   return true;
 }
 
-static void hlDesktop(int32_t* w, int32_t* h, DDPixelFormat* f) {
+static void hlDesktop(int32_t* w, int32_t* h, PlatPixelFormat* f) {
   *w = hlConfig.desktopWidth;
   *h = hlConfig.desktopHeight;
   platFormatForBits(hlConfig.desktopBits, f);
@@ -206,10 +207,17 @@ static int32_t hlModesOp(PlatMode* out, int32_t max) {
   return n;
 }
 
-static void hlWindowChanged(PlatWindowRec*) {}
+static bool hlDisplayAvailable() {
+  if (hlFailRestores <= 0) return true;
+  hlFailRestores--;
+  return false;
+}
+void platHeadlessFailRestores(int32_t n) { hlFailRestores = n; }
+
+static void hlWindowUpdate(const PlatWindowState*) {}
 static void hlSetFullscreen(bool) {}
 
-static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f,
+static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f,
                       bool fullscreen) {
   int32_t bytes = (int32_t)(f->bitCount + 7) / 8;
   int32_t row = w * bytes;
@@ -231,17 +239,17 @@ bool platHeadlessLastFrame(PlatFrame* frame) {
   return true;
 }
 
-static int hlMessageBox(const char* text, const char* caption, uint32_t style) {
+static PlatAnswer hlShowBox(const char* text, const char* caption, uint32_t flags) {
   hlBoxes++;
   std::snprintf(hlBoxText, sizeof hlBoxText, "%s", text);
   std::snprintf(hlBoxCaption, sizeof hlBoxCaption, "%s", caption);
-  int answer = hlAnswerNext < hlAnswerCount ? hlAnswers[hlAnswerNext++] : IDYES;
-  if (!(style & MB_YESNO)) return IDOK;
-  return answer == IDNO ? IDNO : IDYES;
+  PlatAnswer answer = hlAnswerNext < hlAnswerCount ? hlAnswers[hlAnswerNext++] : PLAT_ANSWER_YES;
+  if (!(flags & PLAT_BOX_YESNO)) return PLAT_ANSWER_OK;
+  return answer == PLAT_ANSWER_NO ? PLAT_ANSWER_NO : PLAT_ANSWER_YES;
 }
 
-static int hlDialogMessageBox(PlatWindowRec*, const char* text, const char* caption, uint32_t style) {
-  return hlMessageBox(text, caption, style);
+static PlatAnswer hlDialogShowBox(PlatDlgWindow*, const char* text, const char* caption, uint32_t flags) {
+  return hlShowBox(text, caption, flags);
 }
 
 int32_t platHeadlessBoxCount() { return hlBoxes; }
@@ -251,12 +259,15 @@ const char* platHeadlessLastViewer() { return hlViewer; }
 
 void platHeadlessSetCursor(int32_t x, int32_t y) { hlCursor = {x, y}; }
 static void hlCursorVisible(bool) {}
-static void hlCursorPos(PlatPoint* p) { *p = hlCursor; }
+static bool hlCursorPos(PlatPoint* screen, PlatPoint*) {
+  *screen = hlCursor;
+  return false;
+}
 static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
 
 const PlatBackendOps platHeadlessOps = {
-    "headless",      hlInit,      hlShutdown,    hlTicks,       hlSleep,        hlPump,
-    hlWait,          hlDesktop,   hlModesOp,     hlWindowChanged, hlSetFullscreen, hlPresent,
-    hlMessageBox,    hlCursorVisible, hlCursorPos, hlOpenViewer, hlAudioOpen,    hlAudioPause,
-    hlAudioClose,    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogMessageBox,
+    "headless",      hlInit,          hlShutdown,     hlTicks,          hlSleep,         hlPoll,
+    hlWait,          hlDesktop,       hlModesOp,      hlDisplayAvailable, hlWindowUpdate, hlSetFullscreen,
+    hlPresent,       hlShowBox,       hlCursorVisible, hlCursorPos,     hlOpenViewer,    hlAudioOpen,
+    hlAudioPause,    hlAudioClose,    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogShowBox,
 };

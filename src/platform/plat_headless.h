@@ -1,10 +1,9 @@
-// Controls of the headless backend (tests and --headless runs) and the event script that
-// both backends replay.
+// Controls of the headless backend, the contract's null twin (tests and --headless runs).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/plat_ddraw.h"
+#include "platform/platform.h"
 
 struct PlatHeadlessConfig {
   int32_t desktopWidth, desktopHeight;  // screen size in pixels (default 1024x768)
@@ -24,11 +23,11 @@ void platHeadlessDefaults(PlatHeadlessConfig* config);
 // Applies to the next platInit of the headless backend. False (with a reason) on a bad string.
 bool platHeadlessConfigure(const PlatHeadlessConfig* config, char* err, size_t errSize);
 
-// The picture last shown (after Flip or a blit into the primary), in the display's format.
+// The picture last presented, in its own format.
 struct PlatFrame {
   const uint8_t* pixels;
   int32_t width, height, pitch;
-  DDPixelFormat format;
+  PlatPixelFormat format;
   bool fullscreen;
 };
 bool platHeadlessLastFrame(PlatFrame* frame);
@@ -41,7 +40,7 @@ const char* platHeadlessLastViewer();
 // focus:1006 command:1000 command:1006 end:0" (both backends keep it).
 const char* platDialogTrace();
 void platDialogTraceClear();
-// The next n Restore calls fail with DDERR_WRONGMODE (display still taken by another program).
+// The next n platDisplayAvailable calls answer false (the display still taken by another program).
 void platHeadlessFailRestores(int32_t n);
 // Where the mouse cursor is, in screen coordinates.
 void platHeadlessSetCursor(int32_t x, int32_t y);
@@ -53,14 +52,5 @@ void platHeadlessAdvance(uint32_t ms);
 // take no time. Each call starts the carry afresh.
 void platHeadlessSetRefresh(uint32_t num, uint32_t den);
 
-// Event script, replayed by both backends at times in ms from platInit:
-//   ITEM[,ITEM...] with ITEM = TIME:ACTION[:ARG]
-//   key:NAME (press and release), down:NAME, up:NAME, deactivate, activate, close,
-//   lose (surfaces lost), move:X:Y (the user drags the window to X,Y)
-// NAME is a key name (ESC, ENTER, LALT, RALT, SPACE, A..Z, 0..9, F1..F12, UP, ...) or a scan code.
-// False with a one-line reason when the text is malformed; nothing is added then.
-bool platScriptAdd(const char* script, char* err, size_t errSize);
-void platScriptClear();
-int32_t platScriptPending();
 // Audio frames the headless device has asked its fill for since platInit.
 uint64_t platHeadlessAudioFrames();

@@ -1,6 +1,6 @@
 // How the frame fills the output: the presentation settings and the geometry of scaling,
 // shared by the backends (only the sdl backend draws with them).
-#include "platform/platform.h"
+#include "platform/plat_present.h"
 
 static PlatPresentation platPresent = {PLAT_SCALING_FIT, PLAT_FILTER_SHARP, true, 0};
 

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/plat_dinput.h"
 #include "platform/plat_internal.h"
+#include "platform/plat_present.h"
 #include "platform/plat_sdl_present.h"
 
 static int32_t sdlScaleWanted = 0;
@@ -21,6 +21,7 @@ static SDL_Window* sdlWindow = nullptr;
 static bool sdlFull = false;
 static bool sdlCursorWanted = true;     // what the engine asked for; hidden anyway in full screen
 static int32_t sdlPlacedW = 0, sdlPlacedH = 0;  // logical client size the window was last sized to
+static PlatWindowState sdlState;                // the window as the layer above last wanted it
 
 void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
 int32_t platSdlScale() { return sdlScale; }
@@ -51,6 +52,7 @@ static bool sdlInit(char* err, size_t errSize) {
   if (SDL_GetDesktopDisplayMode(want, &dm) == 0) dw = dm.w, dh = dm.h;
   sdlCursorWanted = true;
   sdlPlacedW = sdlPlacedH = 0;
+  std::memset(&sdlState, 0, sizeof sdlState);
   sdlScale = sdlScaleWanted;
   if (sdlScale <= 0) {
     // The largest scale whose 320x240 client covers at most about half the desktop.
@@ -73,7 +75,8 @@ static void sdlShutdown() {
 static uint32_t sdlTicks(bool) { return SDL_GetTicks(); }
 static void sdlSleep(uint32_t ms) { SDL_Delay(ms); }
 
-static uint32_t sdlDik(SDL_Scancode s) {
+// SDL's scan codes as PC set-1 scan codes (extended keys + 0x80).
+static uint32_t sdlScanCode(SDL_Scancode s) {
   if (s >= SDL_SCANCODE_A && s <= SDL_SCANCODE_Z) {
     static const uint8_t letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
                                         0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
@@ -144,64 +147,52 @@ static uint32_t sdlDik(SDL_Scancode s) {
   }
 }
 
-static void sdlPump() {
+// The next event the layer above needs; window resizes only redraw the picture.
+static bool sdlPoll(PlatEvent* ev) {
   SDL_Event e;
-  PlatWindowRec* w = platWindowRec();
   while (SDL_PollEvent(&e)) {
+    std::memset(ev, 0, sizeof *ev);
     switch (e.type) {
-      case SDL_QUIT:
-        if (w) platPostMessage(w, WM_CLOSE, 0, 0);
-        break;
+      case SDL_QUIT: ev->kind = PLAT_EVENT_CLOSE; return true;
       case SDL_KEYDOWN:
-      case SDL_KEYUP: {
+      case SDL_KEYUP:
         if (e.key.repeat) break;
-        bool down = e.type == SDL_KEYDOWN;
-        platDIKeyEvent(sdlDik(e.key.keysym.scancode), down);
-        // Keys with Alt held arrive as system keys, which the window procedure swallows.
-        if (w && (e.key.keysym.mod & KMOD_ALT)) platPostMessage(w, down ? WM_SYSKEYDOWN : WM_SYSKEYUP, 0, 0);
-        break;
-      }
+        ev->kind = PLAT_EVENT_KEY;
+        ev->key = sdlScanCode(e.key.keysym.scancode);
+        ev->down = e.type == SDL_KEYDOWN;
+        ev->alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        return true;
       case SDL_WINDOWEVENT:
-        if (!w) break;
         switch (e.window.event) {
-          case SDL_WINDOWEVENT_CLOSE: platPostMessage(w, WM_CLOSE, 0, 0); break;
-          case SDL_WINDOWEVENT_FOCUS_GAINED: platSetForeground(true); break;
-          case SDL_WINDOWEVENT_FOCUS_LOST: platSetForeground(false); break;
-          case SDL_WINDOWEVENT_EXPOSED: platPostMessage(w, WM_ERASEBKGND, 0, 0); break;
-          case SDL_WINDOWEVENT_MINIMIZED: platPostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
-          case SDL_WINDOWEVENT_RESTORED: platPostMessage(w, WM_SIZE, SIZE_RESTORED, 0); break;
+          case SDL_WINDOWEVENT_CLOSE: ev->kind = PLAT_EVENT_CLOSE; return true;
+          case SDL_WINDOWEVENT_FOCUS_GAINED: ev->kind = PLAT_EVENT_FOCUS, ev->down = true; return true;
+          case SDL_WINDOWEVENT_FOCUS_LOST: ev->kind = PLAT_EVENT_FOCUS; return true;
+          case SDL_WINDOWEVENT_EXPOSED: ev->kind = PLAT_EVENT_EXPOSED; return true;
+          case SDL_WINDOWEVENT_MINIMIZED: ev->kind = PLAT_EVENT_MINIMIZED; return true;
+          case SDL_WINDOWEVENT_RESTORED: ev->kind = PLAT_EVENT_RESTORED; return true;
           // The engine's client size stays put; only the picture follows the window's size.
           case SDL_WINDOWEVENT_SIZE_CHANGED: platSdlPresentRedraw(); break;
           case SDL_WINDOWEVENT_MOVED:
-            if (!sdlFull) {
-              int32_t ww = w->rect.right - w->rect.left, wh = w->rect.bottom - w->rect.top;
-              int32_t x = e.window.data1 / sdlScale - PLAT_FRAME, y = e.window.data2 / sdlScale - PLAT_CAPTION - PLAT_FRAME;
-              if (x != w->rect.left || y != w->rect.top) {
-                w->rect = {x, y, x + ww, y + wh};
-                platPostMessage(w, WM_MOVE, 0, 0);
-                platPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
-              }
-            }
-            break;
+            if (sdlFull || !sdlState.open) break;
+            ev->kind = PLAT_EVENT_MOVED;
+            ev->x = e.window.data1 / sdlScale, ev->y = e.window.data2 / sdlScale;
+            sdlState.x = ev->x, sdlState.y = ev->y;
+            return true;
           default: break;
         }
         break;
       default: break;
     }
   }
+  return false;
 }
 
-static bool sdlWait(int64_t nextScript) {
-  int32_t timeout = 100;
-  if (nextScript >= 0) {
-    int64_t d = nextScript - platScriptNow();
-    timeout = d < 0 ? 0 : (d < 100 ? (int32_t)d : 100);
-  }
-  SDL_WaitEventTimeout(nullptr, timeout);
+static bool sdlWait(int32_t timeoutMs) {
+  SDL_WaitEventTimeout(nullptr, timeoutMs < 0 || timeoutMs > 100 ? 100 : timeoutMs);
   return true;
 }
 
-static void sdlDesktop(int32_t* w, int32_t* h, DDPixelFormat* f) {
+static void sdlDesktop(int32_t* w, int32_t* h, PlatPixelFormat* f) {
   SDL_DisplayMode dm;
   int32_t bits = 32;
   *w = 1024, *h = 768;
@@ -223,37 +214,33 @@ static int32_t sdlModes(PlatMode* out, int32_t max) {
   return n;
 }
 
-static void sdlPlace(PlatWindowRec* w) {
+static bool sdlDisplayAvailable() { return true; }
+
+static void sdlPlace() {
   if (!sdlWindow || sdlFull) return;
-  PlatPoint o;
-  int32_t cw, ch;
-  platClientOrigin(&o);
-  platClientSize(&cw, &ch);
-  if (cw < 1) cw = 1;
-  if (ch < 1) ch = 1;
+  int32_t cw = sdlState.width < 1 ? 1 : sdlState.width, ch = sdlState.height < 1 ? 1 : sdlState.height;
   // The user may resize the window (the picture follows); it is only sized again when the
   // engine's client size changes.
   SDL_SetWindowMinimumSize(sdlWindow, cw / 4 > 0 ? cw / 4 : 1, ch / 4 > 0 ? ch / 4 : 1);
   if (cw != sdlPlacedW || ch != sdlPlacedH) SDL_SetWindowSize(sdlWindow, cw * sdlScale, ch * sdlScale);
   sdlPlacedW = cw, sdlPlacedH = ch;
-  SDL_SetWindowPosition(sdlWindow, o.x * sdlScale, o.y * sdlScale);
-  (void)w;
+  SDL_SetWindowPosition(sdlWindow, sdlState.x * sdlScale, sdlState.y * sdlScale);
 }
 
-static void sdlWindowChanged(PlatWindowRec* w) {
-  if (!w->used) {
+static void sdlWindowUpdate(const PlatWindowState* w) {
+  sdlState = *w;
+  if (!w->open) {
     platSdlPresentClose();
     if (sdlWindow) SDL_DestroyWindow(sdlWindow);
     sdlWindow = nullptr;
     sdlPlacedW = sdlPlacedH = 0;
     return;
   }
+  const char* title = w->title ? w->title : "";
   if (!sdlWindow) {
-    int32_t cw, ch;
-    platClientSize(&cw, &ch);
     int32_t d = platPresentation()->display;
-    sdlWindow = SDL_CreateWindow(w->title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d),
-                                 cw * sdlScale, ch * sdlScale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d),
+                                 w->width * sdlScale, w->height * sdlScale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdlWindow) return;
     platSdlPresentOpen(sdlWindow);
     if (w->icon && w->icon->pixels) {
@@ -265,8 +252,8 @@ static void sdlWindowChanged(PlatWindowRec* w) {
       }
     }
   }
-  SDL_SetWindowTitle(sdlWindow, w->title);
-  sdlPlace(w);
+  SDL_SetWindowTitle(sdlWindow, title);
+  sdlPlace();
   if (w->shown) SDL_ShowWindow(sdlWindow);
 }
 
@@ -283,30 +270,18 @@ static void sdlSetFullscreen(bool on) {
   }
   SDL_SetWindowFullscreen(sdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   sdlApplyCursor();
-  if (!on) {
-    PlatWindowRec* w = platWindowRec();
-    if (w) sdlPlace(w);
-  }
+  if (!on && sdlState.open) sdlPlace();
 }
 
-static void sdlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f, bool) {
+static void sdlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f, bool) {
   platSdlPresentFrame(pixels, w, h, pitch, f);
 }
 
-static int sdlMessageBox(const char* text, const char* caption, uint32_t style) {
-  bool yesNo = (style & MB_YESNO) != 0;
-  SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
-                                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};
-  SDL_MessageBoxButtonData ok[1] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                                     IDOK, "OK"}};
-  uint32_t flags = (style & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR
-                   : (style & MB_ICONQUESTION) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+static PlatAnswer sdlShowBox(const char* text, const char* caption, uint32_t flags) {
   // A full-screen window would hide the box.
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, 0);
   SDL_ShowCursor(SDL_ENABLE);  // the box is answered with the mouse too
-  SDL_MessageBoxData d = {flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
-  int answer = 0;
-  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer <= 0) answer = yesNo ? IDYES : IDOK;
+  PlatAnswer answer = platSdlBox(nullptr, text, caption, flags);
   if (sdlFull && sdlWindow) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
   sdlApplyCursor();
   return answer;
@@ -317,20 +292,15 @@ static void sdlCursorVisible(bool visible) {
   sdlApplyCursor();
 }
 
-static void sdlCursorPos(PlatPoint* p) {
+static bool sdlCursorPos(PlatPoint* screen, PlatPoint* client) {
   int x = 0, y = 0, wx = 0, wy = 0;
   SDL_GetGlobalMouseState(&x, &y);
-  p->x = x / sdlScale;
-  p->y = y / sdlScale;
+  screen->x = x / sdlScale;
+  screen->y = y / sdlScale;
   // In a window the picture may be scaled and moved: the engine's client area is where it is.
-  int32_t fx, fy;
-  if (!sdlWindow || sdlFull || !platWindowRec()) return;
+  if (!sdlWindow || sdlFull || !sdlState.open) return false;
   SDL_GetWindowPosition(sdlWindow, &wx, &wy);
-  if (!platSdlPresentToFrame(x - wx, y - wy, &fx, &fy)) return;
-  PlatPoint o;
-  platClientOrigin(&o);
-  p->x = o.x + fx;
-  p->y = o.y + fy;
+  return platSdlPresentToFrame(x - wx, y - wy, &client->x, &client->y);
 }
 
 static void sdlOpenViewer(const char* fileName) {
@@ -347,8 +317,9 @@ static void sdlOpenViewer(const char* fileName) {
 }
 
 const PlatBackendOps platSdlOps = {
-    "sdl",          sdlInit,      sdlShutdown,  sdlTicks,        sdlSleep,         sdlPump,
-    sdlWait,        sdlDesktop,   sdlModes,     sdlWindowChanged, sdlSetFullscreen, sdlPresent,
-    sdlMessageBox,  sdlCursorVisible, sdlCursorPos, sdlOpenViewer, platSdlAudioOpen, platSdlAudioPause,
-    platSdlAudioClose, platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogMessageBox,
+    "sdl",           sdlInit,          sdlShutdown,      sdlTicks,           sdlSleep,
+    sdlPoll,         sdlWait,          sdlDesktop,       sdlModes,           sdlDisplayAvailable,
+    sdlWindowUpdate, sdlSetFullscreen, sdlPresent,       sdlShowBox,         sdlCursorVisible,
+    sdlCursorPos,    sdlOpenViewer,    platSdlAudioOpen, platSdlAudioPause,  platSdlAudioClose,
+    platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogShowBox,
 };

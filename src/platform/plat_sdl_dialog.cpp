@@ -20,19 +20,19 @@ static int32_t sdHover = -1, sdPressed = -1;
 static int32_t sdRatio = 1;  // renderer pixels per window point (2 on some HiDPI systems)
 static PlatRect sdPlaced;
 
-static int sdMessageBox(SDL_Window* parent, const char* text, const char* caption, uint32_t style) {
-  bool yesNo = (style & MB_YESNO) != 0;
-  SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
-                                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};
+PlatAnswer platSdlBox(void* parent, const char* text, const char* caption, uint32_t flags) {
+  bool yesNo = (flags & PLAT_BOX_YESNO) != 0;
+  SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, PLAT_ANSWER_YES, "Yes"},
+                                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, PLAT_ANSWER_NO, "No"}};
   SDL_MessageBoxButtonData ok[1] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
-  uint32_t flags = (style & MB_ICONERROR)      ? SDL_MESSAGEBOX_ERROR
-                   : (style & MB_ICONQUESTION) ? SDL_MESSAGEBOX_WARNING
-                                               : SDL_MESSAGEBOX_INFORMATION;
-  SDL_MessageBoxData d = {flags, parent, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
-  int answer = 0;
-  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer <= 0) answer = yesNo ? IDYES : IDOK;
-  return answer;
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, PLAT_ANSWER_OK, "OK"}};
+  uint32_t kind = (flags & PLAT_BOX_ERROR)      ? SDL_MESSAGEBOX_ERROR
+                  : (flags & PLAT_BOX_QUESTION) ? SDL_MESSAGEBOX_WARNING
+                                                : SDL_MESSAGEBOX_INFORMATION;
+  SDL_MessageBoxData d = {kind, (SDL_Window*)parent, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
+  int answer = -1;
+  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer < 0) return yesNo ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
+  return (PlatAnswer)answer;
 }
 
 static void sdDestroy() {
@@ -51,7 +51,7 @@ static void sdSetRectSize() {
   platDlgSetClientSize((pw + s - 1) / s, (ph + s - 1) / s, (PLAT_FRAME + s - 1) / s, (PLAT_CAPTION + s - 1) / s);
 }
 
-bool platSdlDialogOpen(PlatWindowRec* dialog) {
+bool platSdlDialogOpen(PlatDlgWindow* dialog) {
   const PlatDlgTemplate* t = platDlgTemplate();
   sdHover = sdPressed = -1;
   sdFallback = !platDlgFontOpen();
@@ -104,7 +104,7 @@ static void sdPaint() {
   SDL_RenderPresent(sdRenderer);
 }
 
-static void sdPlace(PlatWindowRec* dialog) {
+static void sdPlace(PlatDlgWindow* dialog) {
   sdPlaced = dialog->rect;
   PlatPoint o;
   platDlgClientOrigin(&o);
@@ -125,7 +125,7 @@ static bool sdEvent(const SDL_Event& e) {
       else if (key == SDLK_DOWN || key == SDLK_RIGHT) platDlgArrow(false);
       else if (key == SDLK_SPACE && !e.key.repeat) platDlgClick(platDlgFocus());
       else if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && !e.key.repeat) platDlgEnter();
-      else if (key == SDLK_ESCAPE && !e.key.repeat) platDlgCommand(IDCANCEL);
+      else if (key == SDLK_ESCAPE && !e.key.repeat) platDlgCommand(PLAT_DLG_CANCEL);
       else return false;
       return true;
     }
@@ -147,16 +147,16 @@ static bool sdEvent(const SDL_Event& e) {
       return true;
     }
     case SDL_WINDOWEVENT:
-      if (e.window.event == SDL_WINDOWEVENT_CLOSE) platDlgCommand(IDCANCEL);
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) platDlgCommand(PLAT_DLG_CANCEL);
       if (e.window.event == SDL_WINDOWEVENT_LEAVE) sdHover = -1;
       return true;
-    case SDL_QUIT: platDlgCommand(IDCANCEL); return true;
+    case SDL_QUIT: platDlgCommand(PLAT_DLG_CANCEL); return true;
     default: return false;
   }
 }
 
 // No font: each control becomes a button of a message box, shown again until the dialog ends.
-static void sdFallbackRun(PlatWindowRec* dialog) {
+static void sdFallbackRun(PlatDlgWindow* dialog) {
   const PlatDlgTemplate* t = platDlgTemplate();
   while (!platDlgEnded()) {
     SDL_MessageBoxButtonData b[PLAT_DLG_MAX_ITEMS];
@@ -174,13 +174,13 @@ static void sdFallbackRun(PlatWindowRec* dialog) {
     SDL_MessageBoxData d = {SDL_MESSAGEBOX_INFORMATION, nullptr, dialog->title, "(* marks the current choice)", n, b,
                             nullptr};
     int hit = -1;
-    if (SDL_ShowMessageBox(&d, &hit) != 0 || hit < 0) platDlgCommand(IDCANCEL);
+    if (SDL_ShowMessageBox(&d, &hit) != 0 || hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
     else platDlgClick(hit);
     if (!platDlgEnded() && hit < 0) return;  // no answer can come: leave instead of asking for ever
   }
 }
 
-void platSdlDialogRun(PlatWindowRec* dialog) {
+void platSdlDialogRun(PlatDlgWindow* dialog) {
   if (sdFallback) {
     sdFallbackRun(dialog);
     return;
@@ -206,16 +206,16 @@ void platSdlDialogRun(PlatWindowRec* dialog) {
   SDL_ResetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
 }
 
-void platSdlDialogClose(PlatWindowRec*) {
+void platSdlDialogClose(PlatDlgWindow*) {
   sdDestroy();
   sdPixels.clear();
   sdPixels.shrink_to_fit();
   platDlgFontClose();
 }
 
-int platSdlDialogMessageBox(PlatWindowRec*, const char* text, const char* caption, uint32_t style) {
+PlatAnswer platSdlDialogShowBox(PlatDlgWindow*, const char* text, const char* caption, uint32_t flags) {
   if (sdTexture) sdPaint();  // the click that opened the box shows while it is up
-  int answer = sdMessageBox(sdWindow, text, caption, style);
+  PlatAnswer answer = platSdlBox(sdWindow, text, caption, flags);
   sdPressed = sdHover = -1;
   if (sdWindow) {  // the keyboard comes back to the dialog
     SDL_RaiseWindow(sdWindow);

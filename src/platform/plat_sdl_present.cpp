@@ -4,7 +4,7 @@
 // multiples with nearest, smoothed from there to the final size.
 #include "platform/plat_sdl_present.h"
 
-#include "platform/platform.h"
+#include "platform/plat_present.h"
 
 static SDL_Renderer* psRenderer = nullptr;
 static SDL_Texture* psTexture = nullptr;  // the frame, in its own format
@@ -79,7 +79,7 @@ static void psDraw() {
   SDL_RenderPresent(psRenderer);
 }
 
-void platSdlPresentFrame(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const DDPixelFormat* f) {
+void platSdlPresentFrame(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f) {
   if (!psRenderer || w <= 0 || h <= 0) return;
   uint32_t fmt = SDL_MasksToPixelFormatEnum((int)f->bitCount, f->rBitMask, f->gBitMask, f->bBitMask, 0);
   if (fmt == SDL_PIXELFORMAT_UNKNOWN) return;

@@ -1,6 +1,6 @@
 #include "system/xcursor.h"
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 void xSysShowCursor(bool visible) {
   if (visible) {

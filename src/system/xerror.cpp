@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
 #include "system/xcursor.h"
+#include "winlike/winlike.h"
 
 static const xErrRow xErrTable[8] = {
     {0, "Everything is ok?!", "XERR:"},

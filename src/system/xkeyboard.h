@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/plat_dinput.h"
+#include "winlike/wl_dinput.h"
 
 extern uint8_t xKeyState[256];  // 1 while the key (DIK_ scan code) is down
 extern LPDIRECTINPUT lpDI;

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 // Event kinds and their records (valid only during the call).
 enum : uint32_t {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "hermes/hermes.h"
-#include "platform/plat_ddraw.h"
+#include "winlike/wl_ddraw.h"
 
 struct xVideoMode { int32_t width, height, bits; };
 enum : int32_t { XVIDEO_MAX_MODES = 64 };

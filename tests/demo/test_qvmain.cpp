@@ -12,6 +12,7 @@
 #include "demo/qvdemotest.h"
 #include "demo/qvoptions.h"
 #include "demo/qvtimeline.h"
+#include "platform/plat_present.h"
 #include "video/xvideo.h"
 
 // Runs the program's main with these arguments (argv[0] added).

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "platform/plat_present.h"
 #include "platform/platform.h"
 
 struct GeomCase {

@@ -2,6 +2,7 @@
 
 #include "platform/plat_headless.h"
 #include "system/xcursor.h"
+#include "winlike/winlike.h"
 
 // The display count starts at 0 (shown) on a fresh backend; platShowCursor reports the
 // count after its own step, so each check steps back to where it was.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/plat_headless.h"
+#include "winlike/wl_script.h"
 #include "system/xerror.h"
 #include "system/xkeyboard.h"
 #include "system/xsystem.h"

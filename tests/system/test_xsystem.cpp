@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/plat_headless.h"
+#include "winlike/wl_script.h"
 #include "system/xerror.h"
 #include "system/xsystem.h"
 

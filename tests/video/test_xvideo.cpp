@@ -5,6 +5,7 @@
 
 #include "common/qvtest.h"
 #include "platform/plat_headless.h"
+#include "winlike/wl_script.h"
 #include "system/xerror.h"
 #include "system/xkeyboard.h"
 #include "system/xlog.h"

@@ -1,9 +1,10 @@
 // DirectInput-like buffered keyboard. Scan codes are DirectInput DIK_ values; result codes are
-// dinput.h's. The backend feeds key changes; the device buffers them while acquired.
+// dinput.h's (the platform's key codes are the same set-1 scan codes). The platform's key
+// events and the script feed key changes; the device buffers them while acquired.
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 enum : int32_t {
   DI_OK = 0, DI_BUFFEROVERFLOW = 1,
@@ -47,9 +48,9 @@ int32_t platDIDevUnacquire(LPDIRECTINPUTDEVICE dev);
 int32_t platDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DIDeviceObjectData* records,
                                uint32_t* count, uint32_t flags);
 
-// Backend side: a key went down or up (scan code 1..255).
+// Input side: a key went down or up (scan code 1..255).
 void platDIKeyEvent(uint32_t dik, bool down);
-// Backend side: the application lost or regained the foreground (foreground devices lose input).
+// Input side: the application lost or regained the foreground (foreground devices lose input).
 void platDIForeground(bool foreground);
 
 // "ESC", "ENTER", "LALT", "A", "F1", ... or a number ("28", "0x1c"); 0 when unknown.

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <strings.h>
 
-#include "platform/plat_dinput.h"
-#include "platform/plat_internal.h"
+#include "winlike/wl_dinput.h"
+#include "winlike/wl_internal.h"
 
 struct PlatDIRec { bool used; };
 
@@ -30,7 +30,7 @@ int32_t platDICreate(uint32_t version, LPDIRECTINPUT* out) {
   *out = nullptr;
   if (version < 0x300) return DIERR_OLDDIRECTINPUTVERSION;
   if (version > 0x800) return DIERR_BETADIRECTINPUTVERSION;
-  if (!platOps()) return DIERR_NOTINITIALIZED;
+  if (!platIsInitialised()) return DIERR_NOTINITIALIZED;
   platDI.used = true;
   *out = &platDI;
   return DI_OK;

@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/plat_headless.h"
-#include "platform/plat_internal.h"
+#include "winlike/wl_ddraw.h"
+#include "winlike/wl_internal.h"
 
 struct PlatDDRec {
   bool used;
@@ -29,42 +29,36 @@ struct PlatDDSurfaceRec {
   uint8_t* memory;
   PlatDDSurfaceRec* back;  // primary of a flip chain: its back buffer
   PlatDDClipperRec* clipper;
+  // Windowed primary shown straight from a blit's source (platSurfBlt): its picture is the
+  // source's at (shownX, shownY) and is copied into memory only when read (platViewSettle).
+  PlatDDSurfaceRec* shownFrom;
+  int32_t shownX, shownY;
 };
 
 enum { PLAT_DD_SURFACES = 16, PLAT_DD_CLIPPERS = 4 };
 static PlatDDRec platDD;
 static PlatDDSurfaceRec platSurfaces[PLAT_DD_SURFACES];
 static PlatDDClipperRec platClippers[PLAT_DD_CLIPPERS];
-static uint32_t platPresents = 0;
-static int32_t platFailRestores = 0;
 
-void platFormatForBits(int32_t bits, DDPixelFormat* f) {
-  std::memset(f, 0, sizeof *f);
-  f->flags = DDPF_RGB;
-  if (bits == 8) {
-    f->bitCount = 8;  // palette indices: no channel masks
-  } else if (bits == 15) {
-    f->bitCount = 16;
-    f->rBitMask = 0x7C00, f->gBitMask = 0x03E0, f->bBitMask = 0x001F;
-  } else if (bits == 16) {
-    f->bitCount = 16;
-    f->rBitMask = 0xF800, f->gBitMask = 0x07E0, f->bBitMask = 0x001F;
-  } else {
-    f->bitCount = bits == 24 ? 24 : 32;
-    f->rBitMask = 0xFF0000, f->gBitMask = 0x00FF00, f->bBitMask = 0x0000FF;
-  }
+// Copies the picture of a view shown straight from its source into the view's memory.
+static void platViewSettle(PlatDDSurfaceRec* v) {
+  PlatDDSurfaceRec* from = v->shownFrom;
+  if (!from) return;
+  v->shownFrom = nullptr;
+  size_t bytes = (from->format.bitCount + 7) / 8, row = (size_t)v->width * bytes;
+  for (int32_t y = 0; y < v->height; y++)
+    std::memcpy(v->memory + (size_t)y * v->pitch,
+                from->memory + (size_t)(v->shownY + y) * from->pitch + v->shownX * bytes, row);
 }
 
-void platStandardModes(PlatMode* out, int32_t* count) {
-  static const int32_t sizes[3][2] = {{320, 200}, {320, 240}, {640, 480}};
-  static const int32_t depths[3] = {16, 24, 32};
-  int32_t n = 0;
-  for (auto& s : sizes)
-    for (int32_t d : depths) out[n++] = {s[0], s[1], d};
-  *count = n;
+// Every view shown from s (s is going, or its memory is exchanged) takes its picture now.
+static void platViewSettleFrom(PlatDDSurfaceRec* s) {
+  for (auto& v : platSurfaces)
+    if (v.used && v.shownFrom == s) platViewSettle(&v);
 }
 
 static void platFreeSurface(PlatDDSurfaceRec* s) {
+  platViewSettleFrom(s);
   std::free(s->memory);
   if (s->clipper && --s->clipper->refs <= 0) s->clipper->refs = 0;
   std::memset(s, 0, sizeof *s);
@@ -75,12 +69,8 @@ void platDDReset() {
     if (s.used) platFreeSurface(&s);
   std::memset(&platDD, 0, sizeof platDD);
   std::memset(platClippers, 0, sizeof platClippers);
-  platPresents = 0;
-  platFailRestores = 0;
 }
 
-uint32_t platPresentCount() { return platPresents; }
-void platHeadlessFailRestores(int32_t n) { platFailRestores = n; }
 int32_t platDDSurfaceCount() {
   int32_t n = 0;
   for (auto& s : platSurfaces) n += s.used;
@@ -93,7 +83,7 @@ static bool platExclusive() {
 
 // The format and size the display has now: the set mode in exclusive mode, else the desktop's.
 static void platDisplay(int32_t* w, int32_t* h, DDPixelFormat* f) {
-  platOps()->desktop(w, h, f);
+  platDesktop(w, h, f);
   if (platExclusive() && platDD.modeSet) {
     *w = platDD.mode.width;
     *h = platDD.mode.height;
@@ -104,7 +94,7 @@ static void platDisplay(int32_t* w, int32_t* h, DDPixelFormat* f) {
 int32_t platDDCreate(LPDIRECTDRAW7* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  if (!platOps()) return DDERR_NODIRECTDRAWHW;
+  if (!platIsInitialised()) return DDERR_NODIRECTDRAWHW;
   if (platDD.used) return DDERR_DIRECTDRAWALREADYCREATED;
   std::memset(&platDD, 0, sizeof platDD);
   platDD.used = true;
@@ -119,7 +109,7 @@ static bool platValidSurface(LPDIRECTDRAWSURFACE7 s) {
 
 int32_t platDDRelease(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
-  if (platExclusive() && platOps()) platOps()->setFullscreen(false);
+  if (platExclusive()) platSetFullscreen(false);
   for (auto& s : platSurfaces)
     if (s.used) platFreeSurface(&s);
   std::memset(&platDD, 0, sizeof platDD);
@@ -129,7 +119,7 @@ int32_t platDDRelease(LPDIRECTDRAW7 dd) {
 int32_t platDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t, PlatDDEnumModes callback, void* context) {
   if (!platValidDD(dd) || !callback) return DDERR_INVALIDPARAMS;
   static PlatMode modes[1024];
-  int32_t n = platOps()->modes(modes, 1024);
+  int32_t n = platDisplayModes(modes, 1024);
   for (int32_t i = 0; i < n; i++) {
     DDSurfaceDesc d;
     std::memset(&d, 0, sizeof d);
@@ -152,7 +142,7 @@ int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t fl
   platDD.window = window;
   if (wasExclusive && !exclusive) {
     platDD.modeSet = false;  // the desktop's mode comes back with the display
-    platOps()->setFullscreen(false);
+    platSetFullscreen(false);
   }
   return DD_OK;
 }
@@ -162,12 +152,12 @@ int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, 
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (!platExclusive()) return DDERR_NOEXCLUSIVEMODE;
   static PlatMode modes[1024];
-  int32_t n = platOps()->modes(modes, 1024);
+  int32_t n = platDisplayModes(modes, 1024);
   for (int32_t i = 0; i < n; i++) {
     if (modes[i].width == (int32_t)width && modes[i].height == (int32_t)height && modes[i].bits == (int32_t)bits) {
       platDD.modeSet = true;
       platDD.mode = modes[i];
-      platOps()->setFullscreen(true);
+      platSetFullscreen(true);
       return DD_OK;
     }
   }
@@ -176,7 +166,7 @@ int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, 
 
 int32_t platDDRestoreDisplayMode(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
-  if (platDD.modeSet) platOps()->setFullscreen(false);
+  if (platDD.modeSet) platSetFullscreen(false);
   platDD.modeSet = false;
   return DD_OK;
 }
@@ -313,6 +303,7 @@ int32_t platSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc
   if (!platValidSurface(s) || !desc || rect) return DDERR_INVALIDPARAMS;
   if (s->lost) return DDERR_SURFACELOST;
   if (s->locked) return DDERR_SURFACEBUSY;
+  platViewSettle(s);
   platSurfGetSurfaceDesc(s, desc);
   desc->surface = s->memory;
   s->locked = true;
@@ -327,8 +318,7 @@ int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect*) {
 }
 
 static void platShow(PlatDDSurfaceRec* s) {
-  platPresents++;
-  platOps()->present(s->memory, s->width, s->height, s->pitch, &s->format, !s->windowView);
+  platPresent(s->memory, s->width, s->height, s->pitch, &s->format, !s->windowView);
 }
 
 int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_t) {
@@ -336,11 +326,28 @@ int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_
   if (!primary->back) return DDERR_NOTFLIPPABLE;
   if (primary->lost || primary->back->lost) return DDERR_SURFACELOST;
   if (primary->locked || primary->back->locked) return DDERR_SURFACEBUSY;
+  platViewSettleFrom(primary);
+  platViewSettleFrom(primary->back);
   uint8_t* m = primary->memory;
   primary->memory = primary->back->memory;
   primary->back->memory = m;
   platShow(primary);
   return DD_OK;
+}
+
+// A blit that fills a window view's whole client area at 1:1 (the windowed present) shows its
+// source straight away, one copy less per frame; the view's memory follows only when read.
+static bool platViewWhole(PlatDDSurfaceRec* view, const PlatRect* dr, PlatDDSurfaceRec* src, const PlatRect* sr) {
+  if (src->windowView || dr->left != 0 || dr->top != 0 || dr->right != view->width || dr->bottom != view->height ||
+      sr->right - sr->left != view->width || sr->bottom - sr->top != view->height || view->width <= 0 ||
+      view->height <= 0)
+    return false;
+  view->shownFrom = src;
+  view->shownX = sr->left, view->shownY = sr->top;
+  size_t bytes = (src->format.bitCount + 7) / 8;
+  const uint8_t* at = src->memory + (size_t)sr->top * src->pitch + (size_t)sr->left * bytes;
+  platPresent(at, view->width, view->height, src->pitch, &view->format, false);
+  return true;
 }
 
 int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
@@ -366,13 +373,17 @@ int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTD
       std::free(dst->memory);
       dst->memory = mem;
       dst->width = cw, dst->height = ch, dst->pitch = pitch;
+      dst->shownFrom = nullptr;  // the old picture is gone with the old size
     }
     PlatPoint o;
     platClientOrigin(&o);
     dr.left -= o.x, dr.right -= o.x, dr.top -= o.y, dr.bottom -= o.y;
+    if (platViewWhole(dst, &dr, src, &sr)) return DD_OK;
   } else if (dr.left < 0 || dr.top < 0 || dr.right > dst->width || dr.bottom > dst->height) {
     if (!dst->clipper) return DDERR_INVALIDRECT;
   }
+  platViewSettle(src);
+  platViewSettle(dst);
   int32_t bytes = (int32_t)(src->format.bitCount + 7) / 8;
   int32_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left, dh = dr.bottom - dr.top;
   int32_t x0 = dr.left < 0 ? 0 : dr.left, x1 = dr.right > dst->width ? dst->width : dr.right;
@@ -401,10 +412,7 @@ int32_t platSurfIsLost(LPDIRECTDRAWSURFACE7 s) {
 
 int32_t platSurfRestore(LPDIRECTDRAWSURFACE7 s) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
-  if (platFailRestores > 0) {
-    platFailRestores--;
-    return DDERR_WRONGMODE;
-  }
+  if (!platDisplayAvailable()) return DDERR_WRONGMODE;
   s->lost = false;
   if (s->back) s->back->lost = false;
   return DD_OK;
@@ -421,6 +429,7 @@ void platDDLoseSurfaces() {
   for (auto& s : platSurfaces) {
     if (!s.used) continue;
     s.lost = true;
+    s.shownFrom = nullptr;
     // Lost display memory holds whatever the other program drew.
     std::memset(s.memory, 0x5A, (size_t)s.pitch * (size_t)(s.height > 0 ? s.height : 1));
   }

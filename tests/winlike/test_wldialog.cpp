@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/plat_headless.h"
+#include "winlike/winlike.h"
 
 // A small dialog of every kind of control: OK (default), Cancel, a group of two radio buttons
 // and a third push button; OK and the cancel command end it.

@@ -1,12 +1,13 @@
 // The event script: timed key changes, activation changes, close requests, lost surfaces and
-// window moves, replayed by whichever backend runs (see plat_headless.h for the syntax).
+// window moves, replayed by whichever backend runs (see wl_script.h for the syntax).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/plat_dinput.h"
-#include "platform/plat_headless.h"
-#include "platform/plat_internal.h"
+#include "winlike/wl_ddraw.h"
+#include "winlike/wl_dinput.h"
+#include "winlike/wl_internal.h"
+#include "winlike/wl_script.h"
 
 enum PlatScriptKind { PS_DOWN, PS_UP, PS_DEACTIVATE, PS_ACTIVATE, PS_CLOSE, PS_LOSE, PS_MOVE };
 struct PlatScriptItem {
@@ -104,8 +105,8 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
 int64_t platScriptNextTime() { return platScriptNext < platScriptCount ? platScript[platScriptNext].time : -1; }
 
 void platScriptRun() {
-  if (!platOps()) return;
-  int64_t now = platScriptNow();
+  if (!platIsInitialised()) return;
+  int64_t now = platTicksSinceInit();
   while (platScriptNext < platScriptCount && platScript[platScriptNext].time <= now) {
     const PlatScriptItem& it = platScript[platScriptNext++];
     PlatWindowRec* w = platWindowRec();
@@ -122,7 +123,7 @@ void platScriptRun() {
         if (w) {
           int32_t width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
           w->rect = {it.a, it.b, it.a + width, it.b + height};
-          platOps()->windowChanged(w);
+          platWindowChanged();
           platPostMessage(w, WM_MOVE, 0, 0);
           platPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
         }

@@ -1,11 +1,11 @@
 // DirectDraw-like display objects: display modes, cooperative level, primary surface with a
 // flip chain (full screen) or a clipped window view (windowed), off-screen surfaces, lock,
 // flip, blit, lost surfaces. Result codes and flags carry ddraw.h's values.
-// Surfaces live in memory; the backend shows the primary after Flip or a blit into it.
+// Surfaces live in memory; the platform shows the primary after Flip or a blit into it.
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "winlike/winlike.h"
 
 typedef int32_t HRESULT_;  // negative = failure
 #define DD_MAKE(code) ((int32_t)(0x88760000u | (uint32_t)(code)))
@@ -38,11 +38,9 @@ enum : uint32_t {
 };
 enum : int32_t { DDENUMRET_CANCEL = 0, DDENUMRET_OK = 1 };
 
-struct DDPixelFormat {
-  uint32_t flags;  // DDPF_RGB
-  uint32_t bitCount;  // 16, 24 or 32
-  uint32_t rBitMask, gBitMask, bBitMask, aBitMask;
-};
+// The platform's pixel format, with DDPF_RGB in its flags.
+typedef PlatPixelFormat DDPixelFormat;
+static_assert((uint32_t)DDPF_RGB == (uint32_t)PLAT_PF_RGB, "one value for direct colour");
 
 struct DDSurfaceDesc {
   uint32_t flags;  // DDSD_ bits naming the valid fields
@@ -83,6 +81,9 @@ int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect);
 int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7 override, uint32_t flags);
 // Copies (stretching by nearest pixel when sizes differ) between surfaces of one format.
 // A blit into a windowed primary takes screen coordinates and is clipped to the client area.
+// One that fills the whole client area at 1:1 (the windowed present) shows the source without
+// copying it; reading the primary back (Lock, a blit from it) then copies the source's picture
+// as it is at that moment, as reading a screen gives what it shows.
 int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
                     const PlatRect* srcRect, uint32_t flags);
 int32_t platSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper);
