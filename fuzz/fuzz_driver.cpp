@@ -58,7 +58,8 @@ bool ReadFile(const std::string& path, Bytes* out) {
   out->clear();
   uint8_t buf[65536];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && out->size() < kMaxSeedBytes) out->insert(out->end(), buf, buf + n);
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && out->size() < kMaxSeedBytes)
+    out->insert(out->end(), buf, buf + n);
   std::fclose(f);
   return true;
 }
@@ -99,8 +100,8 @@ void Inflate(Bytes& b, Rng& r, int width) {
   for (int i = 0; i < width; i++) v |= static_cast<uint64_t>(b[at + i]) << (8 * i);
   uint64_t mask = width == 2 ? 0xFFFFull : 0xFFFFFFFFull;
   switch (r.Below(4)) {
-    case 0: v = mask; break;                      // all ones
-    case 1: v = mask >> 1; break;                 // largest positive when signed
+    case 0: v = mask; break;       // all ones
+    case 1: v = mask >> 1; break;  // largest positive when signed
     case 2: v = (v << (1 + r.Below(8))) & mask; break;
     default: v = (v + 1 + r.Below(4096)) & mask; break;
   }
@@ -257,7 +258,9 @@ int main(int argc, char** argv) {
       result = 1;
       break;
     }
-    const char* what = o == kSignal ? "killed by signal" : o == kHang ? "hang (timeout)" : "sanitizer report, exit code";
+    const char* what = o == kSignal ? "killed by signal"
+                       : o == kHang ? "hang (timeout)"
+                                    : "sanitizer report, exit code";
     std::string keep = std::string("qv_fuzz-") + target->name + "-" + std::to_string(run) + ".bin";
     FILE* f = std::fopen(keep.c_str(), "wb");
     if (f) {

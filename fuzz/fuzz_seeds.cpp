@@ -58,9 +58,9 @@ std::vector<Bytes> pcx() {
 std::vector<Bytes> gif() {
   // 2x2, two-colour global table, 8-bit minimum code size (the only one the decoder
   // takes); codes clear, 0, 1, 2, 3, end in 9 bits each.
-  Bytes g = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF,
-             0x21, 0xF9, 4, 1, 0, 0, 0, 0,  // graphic control extension
-             0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 8, 7, 0x00, 0x01, 0x04, 0x10, 0x30, 0x20, 0x20, 0, 0x3B};
+  Bytes g = {'G',  'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x80, 0, 0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0x21, 0xF9,
+             4,    1,   0,   0,   0,   0,  // graphic control extension
+             0x2C, 0,   0,   0,   0,   2,   0, 2, 0, 0, 8,    7, 0x00, 0x01, 0x04, 0x10, 0x30, 0x20, 0x20, 0,    0x3B};
   return {g};
 }
 
@@ -153,18 +153,24 @@ std::vector<Bytes> threeDs() {
 
 std::vector<Bytes> sceneScripts() {
   Bytes a, b;
-  putText(a, "VERSION 1\nTEXTURE_PATH \nSCENE_NAME scene.3ds\nDISTANCE 500\nFOG YES\nFOG_COLOR 10 20 30\n"
-             "CAMERA Camera01\nCAMERA_SIZE 160 100\nCAMERA_SETACTIVE\nMATERIAL Mat\nRENDER_TYPE 3\n"
-             "MAT_COLOR 200 100 50\nZBUFFER YES\nOBJECT Tri\nOBJ_NOLIGHT\n", false);
-  putText(b, "/* flare */\nSCENE_NAME scene.3ds\nLENSFLARE Light01\nLENS_TEXTURE flare.pcx\nLENS_SCALE 1.5\n"
-             "MATERIAL Mat\nRENDER_TYPE 4\nZBUFFER NO\n", false);
+  putText(a,
+          "VERSION 1\nTEXTURE_PATH \nSCENE_NAME scene.3ds\nDISTANCE 500\nFOG YES\nFOG_COLOR 10 20 30\n"
+          "CAMERA Camera01\nCAMERA_SIZE 160 100\nCAMERA_SETACTIVE\nMATERIAL Mat\nRENDER_TYPE 3\n"
+          "MAT_COLOR 200 100 50\nZBUFFER YES\nOBJECT Tri\nOBJ_NOLIGHT\n",
+          false);
+  putText(b,
+          "/* flare */\nSCENE_NAME scene.3ds\nLENSFLARE Light01\nLENS_TEXTURE flare.pcx\nLENS_SCALE 1.5\n"
+          "MATERIAL Mat\nRENDER_TYPE 4\nZBUFFER NO\n",
+          false);
   return {a, b};
 }
 
 std::vector<Bytes> script() {
   Bytes s;
-  putText(s, "/* scene */\nSCENE_NAME scene.3ds\r\nCAMERA Camera01 1.5 -2 3\n\nFOG_COLOR 10 20 30\n"
-             "MATERIAL Mat /* inline */ 7\nOBJECT Box01 0.5 1e9 -7\nEND", false);
+  putText(s,
+          "/* scene */\nSCENE_NAME scene.3ds\r\nCAMERA Camera01 1.5 -2 3\n\nFOG_COLOR 10 20 30\n"
+          "MATERIAL Mat /* inline */ 7\nOBJECT Box01 0.5 1e9 -7\nEND",
+          false);
   return {s};
 }
 

@@ -23,7 +23,8 @@ int qvFuzzOne(const uint8_t* data, size_t size) {
   archive = new xFile(1);
   if (archive->Open(path.c_str()) == XFILE_OK || archive->archive) {
     // Names of the entries in the seeds; a mutated directory may still match some.
-    static const char* const kNames[] = {"a.txt", "README", "02.bmp", "bla.txt", "mod.ok", "chip zone.mdl", "ponylips.mod"};
+    static const char* const kNames[] = {"a.txt",  "README",        "02.bmp",      "bla.txt",
+                                         "mod.ok", "chip zone.mdl", "ponylips.mod"};
     for (const char* name : kNames) {
       archive->Read(name, &fd);
       xFile(0).Free(&fd);

@@ -15,10 +15,10 @@
 typedef int (*QvFuzzFn)(const uint8_t* data, size_t size);
 typedef void (*QvFuzzResetFn)();
 
-#define QV_FUZZ_TARGET(t)                        \
-  namespace qvfuzz_##t {                         \
-  int qvFuzzOne(const uint8_t* data, size_t size); \
-  void qvFuzzReset();                            \
+#define QV_FUZZ_TARGET(t)                            \
+  namespace qvfuzz_##t {                             \
+    int qvFuzzOne(const uint8_t* data, size_t size); \
+    void qvFuzzReset();                              \
   }
 #include "targets.inc"
 #undef QV_FUZZ_TARGET

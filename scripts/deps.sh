@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-need=(build-essential pkg-config cmake libsdl2-dev libopenmpt-dev libminizip-dev zlib1g-dev
+need=(build-essential pkg-config cmake clang-format libsdl2-dev libopenmpt-dev libminizip-dev zlib1g-dev
       libjpeg62-turbo-dev libpng-dev libgtest-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core)
 # Peer tools the tests use to check our writers; tests that need one skip when it is absent.
 peers=(imagemagick ffmpeg assimp-utils openmpt123 desktop-file-utils appstream man-db dpkg-dev)

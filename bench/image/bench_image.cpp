@@ -20,11 +20,14 @@ namespace {
 const int N = 256;
 
 // Smooth shapes with a little noise, like a texture.
-uint8_t sample(int x, int y, int c) { return (uint8_t)((x * (c + 1) + y * (3 - c) + ((x * y) >> 5) + (x ^ y) % 3) & 0xFF); }
+uint8_t sample(int x, int y, int c) {
+  return (uint8_t)((x * (c + 1) + y * (3 - c) + ((x * y) >> 5) + (x ^ y) % 3) & 0xFF);
+}
 
 std::string makeTga() {
   std::string t(18, '\0');
-  t[2] = 2, t[12] = (char)(N & 0xFF), t[13] = (char)(N >> 8), t[14] = (char)(N & 0xFF), t[15] = (char)(N >> 8), t[16] = 24;
+  t[2] = 2, t[12] = (char)(N & 0xFF), t[13] = (char)(N >> 8), t[14] = (char)(N & 0xFF), t[15] = (char)(N >> 8),
+  t[16] = 24;
   for (int y = 0; y < N; y++)
     for (int x = 0; x < N; x++)
       for (int c = 0; c < 3; c++) t += (char)sample(x, y, c);
@@ -148,10 +151,22 @@ void decode(benchmark::State& state, const std::string& bytes) {
   state.SetItemsProcessed(state.iterations() * N * N);
 }
 
-void BM_DecodeTga(benchmark::State& s) { static std::string b = makeTga(); decode(s, b); }
-void BM_DecodePcx(benchmark::State& s) { static std::string b = makePcx(); decode(s, b); }
-void BM_DecodeGif(benchmark::State& s) { static std::string b = makeGif(); decode(s, b); }
-void BM_DecodeJpeg(benchmark::State& s) { static std::string b = makeJpeg(); decode(s, b); }
+void BM_DecodeTga(benchmark::State& s) {
+  static std::string b = makeTga();
+  decode(s, b);
+}
+void BM_DecodePcx(benchmark::State& s) {
+  static std::string b = makePcx();
+  decode(s, b);
+}
+void BM_DecodeGif(benchmark::State& s) {
+  static std::string b = makeGif();
+  decode(s, b);
+}
+void BM_DecodeJpeg(benchmark::State& s) {
+  static std::string b = makeJpeg();
+  decode(s, b);
+}
 BENCHMARK(BM_DecodeTga);
 BENCHMARK(BM_DecodePcx);
 BENCHMARK(BM_DecodeGif);

@@ -102,8 +102,13 @@ void compare(benchmark::State& state, Op fn) {
   state.counters["speedup"] = ta / tb;
 }
 
-#define X2D_COMPARE(name, body)                                                                           \
-  void BM_##name(benchmark::State& st) { compare(st, [](x2dSprite* s, uint32_t* v) { (void)v; body; }); } \
+#define X2D_COMPARE(name, body)                 \
+  void BM_##name(benchmark::State& st) {        \
+    compare(st, [](x2dSprite* s, uint32_t* v) { \
+      (void)v;                                  \
+      body;                                     \
+    });                                         \
+  }                                             \
   BENCHMARK(BM_##name)
 
 // Drawn sprites lie wholly inside the view (x 100, y 50) unless the name says Clipped
@@ -144,8 +149,18 @@ void BM_Fade(benchmark::State& state) {
     tSimd += timeIt(fade, 8);
     x2dInstallKernels(true);
     tPlain += timeIt(fade, 8);
-    tCopy += timeIt([&] { std::memcpy(copy.data(), sc.view, 64000 * 4); benchmark::ClobberMemory(); }, 8);
-    tSet += timeIt([&] { std::memset(copy.data(), 0, 64000 * 4); benchmark::ClobberMemory(); }, 8);
+    tCopy += timeIt(
+        [&] {
+          std::memcpy(copy.data(), sc.view, 64000 * 4);
+          benchmark::ClobberMemory();
+        },
+        8);
+    tSet += timeIt(
+        [&] {
+          std::memset(copy.data(), 0, 64000 * 4);
+          benchmark::ClobberMemory();
+        },
+        8);
     benchmark::DoNotOptimize(copy.data());
   }
   x2dInstallKernels(false);

@@ -81,23 +81,27 @@ void runMix(benchmark::State& state, Fn fn, bool z) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-#define TEX_BENCH(name, z)                                                                            \
-  void BM_##name(benchmark::State& st) {                                                              \
-    runMix(st, [](x3dClipPolygon* p, uint32_t* t) { name(p, t, S().texture.data()); }, z);            \
-  }                                                                                                   \
+#define TEX_BENCH(name, z)                                                              \
+  void BM_##name(benchmark::State& st) {                                                \
+    runMix(                                                                             \
+        st, [](x3dClipPolygon* p, uint32_t* t) { name(p, t, S().texture.data()); }, z); \
+  }                                                                                     \
   BENCHMARK(BM_##name);
-#define COL_BENCH(name, z)                                                                            \
-  void BM_##name(benchmark::State& st) {                                                              \
-    runMix(st, [](x3dClipPolygon* p, uint32_t* t) { name(p, t, 0x80C0FF); }, z);                      \
-  }                                                                                                   \
+#define COL_BENCH(name, z)                                                    \
+  void BM_##name(benchmark::State& st) {                                      \
+    runMix(                                                                   \
+        st, [](x3dClipPolygon* p, uint32_t* t) { name(p, t, 0x80C0FF); }, z); \
+  }                                                                           \
   BENCHMARK(BM_##name);
 
 void BM_x3dFillFlat(benchmark::State& st) {
-  runMix(st, [](x3dClipPolygon* p, uint32_t* t) { x3dFillFlat(p, t, 200, 100, 50); }, false);
+  runMix(
+      st, [](x3dClipPolygon* p, uint32_t* t) { x3dFillFlat(p, t, 200, 100, 50); }, false);
 }
 BENCHMARK(BM_x3dFillFlat);
 void BM_x3dFillFlatAddZ(benchmark::State& st) {
-  runMix(st, [](x3dClipPolygon* p, uint32_t* t) { x3dFillFlatAddZ(p, t, 200, 100, 50); }, true);
+  runMix(
+      st, [](x3dClipPolygon* p, uint32_t* t) { x3dFillFlatAddZ(p, t, 200, 100, 50); }, true);
 }
 BENCHMARK(BM_x3dFillFlatAddZ);
 COL_BENCH(x3dFillGouraud, false)
@@ -114,7 +118,8 @@ TEX_BENCH(x3dFillPerspLitZ, true)
 TEX_BENCH(x3dFillPerspFog, false)
 
 void BM_Wire(benchmark::State& st) {
-  runMix(st, [](x3dClipPolygon* p, uint32_t* t) { x3dDrawWire(p, 255, 200, 100, t); }, false);
+  runMix(
+      st, [](x3dClipPolygon* p, uint32_t* t) { x3dDrawWire(p, 255, 200, 100, t); }, false);
 }
 BENCHMARK(BM_Wire);
 

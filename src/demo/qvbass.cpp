@@ -42,9 +42,7 @@ uint64_t qaSilentMs = 0;    // ms played since the last play or move
 
 // ---- Under the lock -------------------------------------------------------------------
 
-uint32_t qaModulePos() {
-  return (uint32_t)qa.mod->get_current_order() | (uint32_t)qa.mod->get_current_row() << 16;
-}
+uint32_t qaModulePos() { return (uint32_t)qa.mod->get_current_order() | (uint32_t)qa.mod->get_current_row() << 16; }
 
 uint32_t qaOrderRow(uint32_t pos) { return (pos & 0xffff) << 16 | pos >> 16; }
 

@@ -40,8 +40,8 @@ bool QvY4mWriter::Begin(FILE* out, const QvCanvas& canvas, uint32_t fpsNum, uint
   v_.assign(u_.size(), 128);
   // C420jpeg: chroma sited between the four pixels it averages; the range is stated for
   // readers that would otherwise guess.
-  return std::fprintf(out_, "YUV4MPEG2 W%d H%d F%u:%u Ip A1:1 C420jpeg XYSCSS=420JPEG XCOLORRANGE=LIMITED\n",
-                      c_.width, c_.height, fpsNum, fpsDen) > 0;
+  return std::fprintf(out_, "YUV4MPEG2 W%d H%d F%u:%u Ip A1:1 C420jpeg XYSCSS=420JPEG XCOLORRANGE=LIMITED\n", c_.width,
+                      c_.height, fpsNum, fpsDen) > 0;
 }
 
 bool QvY4mWriter::Frame(const uint32_t* pixels) {

@@ -25,14 +25,14 @@ struct Capture {
   QvCanvas canvas;
   QvY4mWriter y4m;
   FILE* video = nullptr;
-  bool pipe = false;           // video goes into ffmpeg
+  bool pipe = false;  // video goes into ffmpeg
   std::string videoName, wavName, tempWav;
   int32_t startOrder = 0;
   std::vector<uint32_t> frame;  // the frame presented last
   bool haveFrame = false;
   uint32_t lastMs = 0;
-  uint64_t written = 0;         // video frames
-  uint64_t expected = 0;        // for the progress bar
+  uint64_t written = 0;   // video frames
+  uint64_t expected = 0;  // for the progress bar
   bool failed = false;
   bool tty = false;
   std::chrono::steady_clock::time_point began;
@@ -54,9 +54,7 @@ std::string qvQuote(const std::string& s) {
 }
 
 // The instant of output frame k, compared with a time in ms: k / fps < ms / 1000.
-bool qvInstantBefore(uint64_t k, uint32_t ms) {
-  return k * 1000u * cap.set.fpsDen < (uint64_t)ms * cap.set.fpsNum;
-}
+bool qvInstantBefore(uint64_t k, uint32_t ms) { return k * 1000u * cap.set.fpsDen < (uint64_t)ms * cap.set.fpsNum; }
 
 void qvProgress(bool last) {
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
@@ -77,7 +75,8 @@ void qvEmit() {
   if (cap.failed) return;
   if (!cap.y4m.Frame(cap.frame.data())) {
     cap.failed = true;
-    std::fprintf(stderr, "\nquorvane: cannot write the video (%s)\n", cap.pipe ? "ffmpeg stopped" : cap.videoName.c_str());
+    std::fprintf(stderr, "\nquorvane: cannot write the video (%s)\n",
+                 cap.pipe ? "ffmpeg stopped" : cap.videoName.c_str());
     xSysQuit();
     return;
   }
@@ -138,8 +137,9 @@ bool qvOpenVideo(char* err, int32_t errSize) {
     return false;
   }
   const char* codecs = qvEndsWith(out, ".webm") ? "-c:v libvpx-vp9 -crf 24 -b:v 0 -c:a libopus -b:a 192k"
-                       : qvEndsWith(out, ".mkv") ? "-c:v libx264 -crf 16 -preset medium -c:a flac"
-                                                 : "-c:v libx264 -crf 16 -preset medium -c:a aac -b:a 256k -movflags +faststart";
+                       : qvEndsWith(out, ".mkv")
+                           ? "-c:v libx264 -crf 16 -preset medium -c:a flac"
+                           : "-c:v libx264 -crf 16 -preset medium -c:a aac -b:a 256k -movflags +faststart";
   std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f yuv4mpegpipe -i - -i " + qvQuote(cap.tempWav) + " " +
                     codecs + " -pix_fmt yuv420p -colorspace bt470bg -color_primaries bt470bg -color_trc smpte170m" +
                     " -color_range tv -shortest " + qvQuote(out);
@@ -180,9 +180,11 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   cap.set = s;
   cap.startOrder = startOrder;
   bool sized = s.width || s.height;
-  if (sized ? !qvCanvasForSize(s.width, s.height, &cap.canvas) : !qvCanvasForScale(s.scale ? s.scale : 1, &cap.canvas)) {
-    std::snprintf(err, (size_t)errSize, sized ? "--capture-size needs an even size of at least 320x240 and at most 7680x4320"
-                                              : "--capture-scale needs a whole number 1..16");
+  if (sized ? !qvCanvasForSize(s.width, s.height, &cap.canvas)
+            : !qvCanvasForScale(s.scale ? s.scale : 1, &cap.canvas)) {
+    std::snprintf(err, (size_t)errSize,
+                  sized ? "--capture-size needs an even size of at least 320x240 and at most 7680x4320"
+                        : "--capture-scale needs a whole number 1..16");
     return false;
   }
   if (!qvOpenVideo(err, errSize)) return false;

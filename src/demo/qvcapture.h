@@ -6,7 +6,7 @@
 struct qvOptions;
 
 struct QvCaptureSettings {
-  const char* out;        // OUT (y4m + wav) or a file name ending in .mp4, .mkv, .webm
+  const char* out;  // OUT (y4m + wav) or a file name ending in .mp4, .mkv, .webm
   uint32_t fpsNum, fpsDen;
   int32_t scale;          // --capture-scale (0 = not given)
   int32_t width, height;  // --capture-size (0 = not given)

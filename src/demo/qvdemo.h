@@ -12,32 +12,32 @@
 class xFile;
 
 // ---- Driver state ----
-extern int32_t fullScreen;       // 1 full screen, 0 windowed (the setup dialog's choice)
-extern xFile qvArchive;          // the resource archive every loader reads through
-extern uint32_t musicHandle;     // 0: no music, the clock counts by itself
-extern uint32_t* view;           // pixel 6400 of the frame buffer: the 320x200 window drawn into
-extern uint32_t lastFrameTick;   // tick of the last frame's pacing
-extern uint32_t frameTime;       // ms since the previous frame, as the current segment's pacing measured it
-extern uint8_t firstFrame;       // set until the first frame of a pass has been presented
+extern int32_t fullScreen;      // 1 full screen, 0 windowed (the setup dialog's choice)
+extern xFile qvArchive;         // the resource archive every loader reads through
+extern uint32_t musicHandle;    // 0: no music, the clock counts by itself
+extern uint32_t* view;          // pixel 6400 of the frame buffer: the 320x200 window drawn into
+extern uint32_t lastFrameTick;  // tick of the last frame's pacing
+extern uint32_t frameTime;      // ms since the previous frame, as the current segment's pacing measured it
+extern uint8_t firstFrame;      // set until the first frame of a pass has been presented
 extern int32_t musicOrder, musicRow;
 
 enum : int32_t {
   QV_VIEW_W = 320,
   QV_VIEW_H = 200,
   QV_VIEW_PIXELS = 64000,
-  QV_VIEW_OFFSET = 6400,       // the view starts at line 20 of the frame buffer
-  QV_BUFFER_PIXELS = 76800,    // the whole 320x240 frame buffer
-  QV_SHARED_PIXELS = 100000,   // sharedBuffer: 400000 bytes
+  QV_VIEW_OFFSET = 6400,      // the view starts at line 20 of the frame buffer
+  QV_BUFFER_PIXELS = 76800,   // the whole 320x240 frame buffer
+  QV_SHARED_PIXELS = 100000,  // sharedBuffer: 400000 bytes
   QV_SCENES = 10,
 };
 
 // ---- Loaded material (loaders, in the order they create it) ----
-extern x2dSprite* thumbnail7;    // segment 7's 80x50 view, made by the start-up
+extern x2dSprite* thumbnail7;  // segment 7's 80x50 view, made by the start-up
 
-extern x2dSprite* logoSprite;    // kvologo.tga with the alpha of kvologom.gif
-extern uint32_t* sharedBuffer;   // 100000 pixels behind the views below
-extern x2dSprite* textureSprite; // 256x256 at pixel 0: segment 6's live planet texture
-extern x2dSprite* workSprite;    // 320x200 at pixel 0: the frozen last frame and scratch
+extern x2dSprite* logoSprite;     // kvologo.tga with the alpha of kvologom.gif
+extern uint32_t* sharedBuffer;    // 100000 pixels behind the views below
+extern x2dSprite* textureSprite;  // 256x256 at pixel 0: segment 6's live planet texture
+extern x2dSprite* workSprite;     // 320x200 at pixel 0: the frozen last frame and scratch
 extern x2dSprite* back01;
 extern x2dSprite* back02;
 // Five credit series of four pictures (index 0..3 for pictures 1..4), white layers.
@@ -50,22 +50,22 @@ extern x2dSprite* titleSprite;   // quorvane.tga
 extern x2dSprite* vantreSprite;  // vantre1.jpg: strips and tickers
 extern x2dSprite* pelun01;       // emblem layers
 extern x2dSprite* pelun02;
-extern uint32_t* tunnel1Texture; // TEXTURES/TEXTURE4.TGA
+extern uint32_t* tunnel1Texture;  // TEXTURES/TEXTURE4.TGA
 extern x2dSprite* thumbnail8;
-extern x2dSprite* effectView;    // 160x100 at pixel 64000 (segment 9)
+extern x2dSprite* effectView;  // 160x100 at pixel 64000 (segment 9)
 extern x2dSprite* ramkaSprite;
 extern x2dSprite* scroll1Sprite;
-extern uint32_t* texture6;       // textures/texture6.tga: tunnel 2 and the finale's warp
+extern uint32_t* texture6;  // textures/texture6.tga: tunnel 2 and the finale's warp
 extern x2dSprite* thumbnail10;
 extern x2dSprite* emc2Sprite;
-extern x2dSprite* rotationView;  // 190x200 at pixel 0 (segment 12)
-extern x2dSprite* maskSprite;    // 115x87, filled yellow, alpha layer from mask.gif
-extern x2dSprite* effectScratch; // 160x100 at pixel 0 (segment 12)
+extern x2dSprite* rotationView;   // 190x200 at pixel 0 (segment 12)
+extern x2dSprite* maskSprite;     // 115x87, filled yellow, alpha layer from mask.gif
+extern x2dSprite* effectScratch;  // 160x100 at pixel 0 (segment 12)
 extern x2dSprite* mmmSprite;
 extern x2dSprite* scroll2Sprite;
-extern uint32_t* texture7;       // textures/texture7.tga: segment 12's second layer
-extern uint32_t* texture4;       // TEXTURES/TEXTURE4.TGA: segments 11 and 12
-extern xFlc animation;           // mirvak.flc
+extern uint32_t* texture7;  // textures/texture7.tga: segment 12's second layer
+extern uint32_t* texture4;  // TEXTURES/TEXTURE4.TGA: segments 11 and 12
+extern xFlc animation;      // mirvak.flc
 extern x2dSprite* animationSprite;
 extern x2dSprite* thumbnail13;
 extern x2dSprite* thumbnail14;
@@ -89,7 +89,7 @@ void qvUseScene(const char* fileName);
 // A path the user gave, made absolute against the folder the program was started in (the
 // program may then have moved to the folder holding its data).
 std::string qvUserPath(const char* path);
-void qvRunLoaders();               // the tunnel tables, then the loaders in their order
-void qvResetSharedState();         // what the segments change in the loaded material, as loaded
+void qvRunLoaders();        // the tunnel tables, then the loaders in their order
+void qvResetSharedState();  // what the segments change in the loaded material, as loaded
 // A view into sharedBuffer: w x h pixels from pixel `at`, rows w pixels apart.
 x2dSprite* qvMakeView(int32_t at, int32_t w, int32_t h);

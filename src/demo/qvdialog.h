@@ -6,8 +6,12 @@
 #include "winlike/winlike.h"
 
 enum : int32_t {
-  QV_IDC_WINDOWED = 1000, QV_IDC_FULLSCREEN = 1002, QV_IDC_INFOFILE = 1003, QV_IDC_GREETINGS = 1004,
-  QV_IDC_CANCEL = 1005, QV_IDC_OK = 1006,
+  QV_IDC_WINDOWED = 1000,
+  QV_IDC_FULLSCREEN = 1002,
+  QV_IDC_INFOFILE = 1003,
+  QV_IDC_GREETINGS = 1004,
+  QV_IDC_CANCEL = 1005,
+  QV_IDC_OK = 1006,
 };
 
 // The dialog template, with the setup picture filled in.

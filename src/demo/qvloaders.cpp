@@ -62,9 +62,9 @@ xFdPlanes* effectE;
 xFdPlanes* effectF;
 
 // Scene files in load order; the last one loaded is current when the presentation starts.
-static const char* const kSceneFiles[QV_SCENES] = {"scene_3.x3d",  "scene_4.x3d",  "scene_5.x3d", "scene_6.x3d",
-                                                   "scene_7.x3d",  "scene_11.x3d", "scene_13.x3d", "scene_14.x3d",
-                                                   "scene_2.x3d",  "scene_1.x3d"};
+static const char* const kSceneFiles[QV_SCENES] = {"scene_3.x3d", "scene_4.x3d",  "scene_5.x3d",  "scene_6.x3d",
+                                                   "scene_7.x3d", "scene_11.x3d", "scene_13.x3d", "scene_14.x3d",
+                                                   "scene_2.x3d", "scene_1.x3d"};
 static x3dScene qvScenes[QV_SCENES];
 
 x3dScene* qvScene(const char* fileName) {
@@ -171,8 +171,7 @@ static void qvLoadScenes() {
   for (int32_t i = 0; i < QV_SCENES; i++) {
     x3dLoadSceneScript(kSceneFiles[i], &qvScenes[i], &qvArchive);
     // A script that never names a scene leaves it empty; the segments need its camera.
-    if (qvScenes[i].cameraCount == 0)
-      xErrMsg(xFormat("Broken resource file -> %s sets up no scene", kSceneFiles[i]));
+    if (qvScenes[i].cameraCount == 0) xErrMsg(xFormat("Broken resource file -> %s sets up no scene", kSceneFiles[i]));
   }
   x3dTextureDump();
   const uint32_t* t5 = qvFindTexture("TEXTURES/TEXTURE5.TGA", 1657);

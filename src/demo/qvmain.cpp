@@ -59,7 +59,8 @@ static void qvHeadlessDisplayPhase() {
 // --capture and its settings; 0, or 2 after a usage message.
 static int32_t qvPrepareCapture(qvOptions& o) {
   if (!o.capture) {
-    if (o.fps || o.captureScale || o.captureSize) return qvUsageLine("--fps, --capture-scale and --capture-size need --capture");
+    if (o.fps || o.captureScale || o.captureSize)
+      return qvUsageLine("--fps, --capture-scale and --capture-size need --capture");
     return 0;
   }
   QvCaptureSettings s = {o.capture, 60, 1, o.captureScale, 0, 0};
@@ -70,7 +71,8 @@ static int32_t qvPrepareCapture(qvOptions& o) {
                                       : "--capture-size needs WxH, e.g. 1920x1080");
   if (o.loop) return qvUsageLine("--capture and --loop exclude each other");
   QvCanvas canvas;
-  if (o.captureSize ? !qvCanvasForSize(s.width, s.height, &canvas) : o.captureScale && !qvCanvasForScale(s.scale, &canvas))
+  if (o.captureSize ? !qvCanvasForSize(s.width, s.height, &canvas)
+                    : o.captureScale && !qvCanvasForScale(s.scale, &canvas))
     return qvUsageLine("--capture-size needs an even size of at least 320x240 and at most 7680x4320");
   o.headless = true;
   o.displayGiven = true;
@@ -159,9 +161,7 @@ std::string qvUserPath(const char* path) {
   return base ? std::string(base) + "/" + path : std::string(path);
 }
 
-static bool qvHoldsData(const std::string& folder) {
-  return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0;
-}
+static bool qvHoldsData(const std::string& folder) { return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0; }
 
 // The data (archive, module, info file) is read from the current folder. When that folder has
 // no archive, the first of these that has one becomes the current folder: the program's own

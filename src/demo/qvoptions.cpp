@@ -119,12 +119,15 @@ static void qvTroff(const char* text) {
 }
 
 void qvPrintMan() {
-  std::printf(".TH QUORVANE 6 \"2026\" \"quorvane 1.0\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual demo\n");
+  std::printf(
+      ".TH QUORVANE 6 \"2026\" \"quorvane 1.0\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual "
+      "demo\n");
   std::printf(".SH SYNOPSIS\n.B quorvane\n[\\fIOPTIONS\\fR]\n.SH DESCRIPTION\n");
-  std::printf("A 320x240 picture drawn by the processor into one 32-bit frame buffer: fifteen parts\n"
-              "(3D scenes, tunnels, rotating and warped textures, an animation, sprites and scrollers)\n"
-              "synchronised to a music module. Without \\fB\\-\\-windowed\\fR or \\fB\\-\\-fullscreen\\fR a setup\n"
-              "dialog asks how to show it.\n.SH OPTIONS\n");
+  std::printf(
+      "A 320x240 picture drawn by the processor into one 32-bit frame buffer: fifteen parts\n"
+      "(3D scenes, tunnels, rotating and warped textures, an animation, sprites and scrollers)\n"
+      "synchronised to a music module. Without \\fB\\-\\-windowed\\fR or \\fB\\-\\-fullscreen\\fR a setup\n"
+      "dialog asks how to show it.\n.SH OPTIONS\n");
   for (int32_t i = 0; i < qvOptionCount; i++) {
     const QvOptionDef& d = qvOptionTable[i];
     std::printf(".TP\n.B ");
@@ -145,16 +148,20 @@ void qvPrintMan() {
       p = nl ? nl + 1 : p + line.size();
     }
   }
-  std::printf(".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\nswitch between window "
-              "and full screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
-              "picture\n.TP\n.B F12\nsave a screenshot as quorvane\\-NNNN.png in the current folder\n");
-  std::printf(".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
-              ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
-              ".PP\nThey are read from the current folder; when it has no archive, from the program's own\n"
-              "folder, its ../share/quorvane, or the installed data folder.\n");
-  std::printf(".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
-              ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"
-              ".TP\n.B 2\na bad command line\n.TP\n.B 130\na capture interrupted by Ctrl+C (its files hold what was captured)\n");
+  std::printf(
+      ".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\nswitch between window "
+      "and full screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
+      "picture\n.TP\n.B F12\nsave a screenshot as quorvane\\-NNNN.png in the current folder\n");
+  std::printf(
+      ".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
+      ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
+      ".PP\nThey are read from the current folder; when it has no archive, from the program's own\n"
+      "folder, its ../share/quorvane, or the installed data folder.\n");
+  std::printf(
+      ".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
+      ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"
+      ".TP\n.B 2\na bad command line\n.TP\n.B 130\na capture interrupted by Ctrl+C (its files hold what was "
+      "captured)\n");
   std::printf(".SH SEE ALSO\n.BR qvtool (1),\n.BR ffmpeg (1)\n");
 }
 

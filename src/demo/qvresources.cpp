@@ -17,8 +17,8 @@ static bool qvFail(char* err, size_t errSize, const char* what) {
 // A device-independent bitmap at data[dib]: header, palette, then the pixel rows at
 // data[bits] (0: right after the palette). Icons (mask set) store twice the height and an
 // AND mask of one bit per pixel after the colour rows.
-static bool qvDecodeDib(const uint8_t* data, size_t size, size_t dib, size_t bits, bool mask, qvBitmap* out,
-                        char* err, size_t errSize) {
+static bool qvDecodeDib(const uint8_t* data, size_t size, size_t dib, size_t bits, bool mask, qvBitmap* out, char* err,
+                        size_t errSize) {
   if (dib > size || size - dib < 40) return qvFail(err, errSize, "bitmap header cut short");
   const uint8_t* h = data + dib;
   uint32_t headerSize = qvU32(h), depth = qvU16(h + 14), colours = qvU32(h + 32);

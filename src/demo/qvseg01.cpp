@@ -7,9 +7,9 @@
 #include "demo/qvsegments.h"
 #include "x2d/x2d.h"
 
-static const float kRate = 0.021f;       // scene frames per ms
-static const float kFastFrom = 150.0f;   // past this scene frame ...
-static const float kFastRate = 0.037f;   // ... this much more per ms
+static const float kRate = 0.021f;      // scene frames per ms
+static const float kFastFrom = 150.0f;  // past this scene frame ...
+static const float kFastRate = 0.037f;  // ... this much more per ms
 static const int32_t kFadeOutOrder = 1;
 static const int32_t kFadeOutStep = 15;  // per frame
 static const int32_t kFadeInStep = 25;   // per frame, from black

@@ -6,12 +6,12 @@
 #include "demo/qvsegments.h"
 #include "x2d/x2d.h"
 
-static const float kRate = 0.0323f;       // scene frames per ms
-static const float kSceneFrom = 170.0f;   // black until the scene time passes this
-static const float kLogoFrom = 350.0f;    // the logo from this scene time on
-static const float kZoomStep = 0.02f;     // logo scale per frame, up to 1.0
+static const float kRate = 0.0323f;      // scene frames per ms
+static const float kSceneFrom = 170.0f;  // black until the scene time passes this
+static const float kLogoFrom = 350.0f;   // the logo from this scene time on
+static const float kZoomStep = 0.02f;    // logo scale per frame, up to 1.0
 static const int32_t kFadeOrder = 2, kFadeAfterRow = 57;
-static const int32_t kFadeStep = 25;      // per frame
+static const int32_t kFadeStep = 25;  // per frame
 
 QvSeg2State qvSeg2;
 

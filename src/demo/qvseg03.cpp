@@ -7,10 +7,10 @@
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 
-static const float kRate = 0.029f;       // scene frames per ms
-static const int32_t kBackStep = 10;     // back01 -> back02 per frame
-static const int32_t kCreditFade = 15;   // credit level per frame once its row has come
-static const int32_t kJitter = 10;       // credits move by 0..9 pixels
+static const float kRate = 0.029f;      // scene frames per ms
+static const int32_t kBackStep = 10;    // back01 -> back02 per frame
+static const int32_t kCreditFade = 15;  // credit level per frame once its row has come
+static const int32_t kJitter = 10;      // credits move by 0..9 pixels
 
 QvSeg3State qvSeg3;
 
@@ -70,8 +70,7 @@ void qvSeg03Frame() {
   seg3Background();
   qvRenderScene(qvSeg3.time, workSprite->pixels);
   fxBlend50(workSprite->pixels, view, QV_VIEW_PIXELS);
-  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30))
-    qvSeg3.backLevel = qvLevelUp(qvSeg3.backLevel, kBackStep);
+  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30)) qvSeg3.backLevel = qvLevelUp(qvSeg3.backLevel, kBackStep);
   seg3Credits();
   if ((qvSeg3.frameCounter & 1) == 0) seg3NextCredit();
 }

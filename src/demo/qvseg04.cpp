@@ -6,13 +6,13 @@
 #include "demo/qvsegments.h"
 #include "x2d/x2d.h"
 
-static const float kTravel = 0.055f;      // effect position per ms
-static const float kTurn = 0.002f;        // effect angle per ms
-static const float kRate = 0.022f;        // scene frames per ms
+static const float kTravel = 0.055f;  // effect position per ms
+static const float kTurn = 0.002f;    // effect angle per ms
+static const float kRate = 0.022f;    // scene frames per ms
 static const int32_t kTitleOrder = 7;
 static const int32_t kTitleX = 15, kTitleY = 50, kShake = 15;
 static const int32_t kFadeOrder = 7, kFadeAfterRow = 56;
-static const int32_t kFadeStep = 25;      // per frame
+static const int32_t kFadeStep = 25;  // per frame
 
 QvSeg4State qvSeg4;
 

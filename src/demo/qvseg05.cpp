@@ -6,11 +6,11 @@
 #include "demo/qvsegments.h"
 #include "x2d/x2d.h"
 
-static const float kRate = 0.065f;        // scene frames per ms
-static const float kRise = -0.065f;       // strip pixels per ms (upwards)
-static const int32_t kStripRight = 310;   // the strip ends at this column
+static const float kRate = 0.065f;       // scene frames per ms
+static const float kRise = -0.065f;      // strip pixels per ms (upwards)
+static const int32_t kStripRight = 310;  // the strip ends at this column
 static const int32_t kEmblemX = 10, kEmblemY = 10;
-static const int32_t kFadeInStep = 25;    // per frame
+static const int32_t kFadeInStep = 25;  // per frame
 
 QvSeg5State qvSeg5;
 

@@ -7,11 +7,11 @@
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 
-static const float kTravel = 0.025f;      // effect position per ms
-static const float kTurn = 0.0006f;       // effect angle per ms
-static const float kRate = 0.025f;        // scene frames per ms
+static const float kTravel = 0.025f;  // effect position per ms
+static const float kTurn = 0.0006f;   // effect angle per ms
+static const float kRate = 0.025f;    // scene frames per ms
 static const int32_t kEmblemX = 282, kEmblemY = 10;
-static const int32_t kTexture = 256;      // textureSprite is 256 x 256
+static const int32_t kTexture = 256;  // textureSprite is 256 x 256
 
 QvSeg6State qvSeg6;
 

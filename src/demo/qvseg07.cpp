@@ -7,14 +7,14 @@
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const float kRate = 0.022f;        // scene frames per ms
+static const float kRate = 0.022f;  // scene frames per ms
 static const int32_t kThumbW = 80, kThumbH = 50, kThumbX = 10, kThumbY = 120;
 static const int32_t kTickerTop = 175, kTickerBottom = 185;  // lines 175..184
 static const int32_t kTickerX = 20;
-static const float kTickerRise = -0.025f; // pixels per ms (upwards)
-static const int32_t kFadeInStep = 25;    // per frame
+static const float kTickerRise = -0.025f;  // pixels per ms (upwards)
+static const int32_t kFadeInStep = 25;     // per frame
 static const int32_t kFadeOrder = 11, kFadeAfterRow = 57;
-static const int32_t kFadeOutStep = 15;   // per frame
+static const int32_t kFadeOutStep = 15;  // per frame
 
 QvSeg7State qvSeg7;
 

@@ -10,7 +10,7 @@ QvSeg08State qvSeg08 = kSeg08Start;
 
 static const uint16_t kOffsetStep = 255;  // one row deeper, one angle step back
 static const int32_t kStripX = 10;
-static const int32_t kStripPitch = 60;    // a thumbnail every 60 lines
+static const int32_t kStripPitch = 60;  // a thumbnail every 60 lines
 static const int32_t kStripCopies = 5;
 static const double kStripSpeed = -0.13;  // lines per ms
 static const int32_t kFadeInStep = 50;

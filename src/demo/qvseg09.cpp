@@ -9,8 +9,8 @@
 static const QvSeg09State kSeg09Start = {0.0f, 0.0f, 200, 255};
 QvSeg09State qvSeg09 = kSeg09Start;
 
-static const double kSphereSpeed = -0.0008;  // radians per ms
-static const double kPlaneSpeed = 0.033;     // plane units per ms
+static const double kSphereSpeed = -0.0008;         // radians per ms
+static const double kPlaneSpeed = 0.033;            // plane units per ms
 static const int32_t kWindowX = 34, kWindowY = 31;  // effect window inside its frame
 static const int32_t kFrameY = -10;
 static const int32_t kShake = 10;

@@ -12,8 +12,8 @@ static const uint16_t kOffsetStep = 255;  // subtracted: one row back, one angle
 static const int32_t kStripX = 230;
 static const int32_t kStripPitch = 60;
 static const int32_t kStripCopies = 5;
-static const int32_t kStripWrap = 140;    // once the second thumbnail is below this line
-static const double kStripSpeed = 0.13;   // lines per ms
+static const int32_t kStripWrap = 140;   // once the second thumbnail is below this line
+static const double kStripSpeed = 0.13;  // lines per ms
 static const int32_t kFadeInStep = 25;
 static const int32_t kFadeOutStep = 25;
 static const int32_t kFadeOutOrder = 14, kFadeOutRow = 59;

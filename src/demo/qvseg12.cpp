@@ -14,7 +14,7 @@ static const double kBSpeed = -0.0016, kCSpeed = 0.0006;  // window plane angles
 static const double kDSpeed = 0.06;                       // window plane position per ms
 static const int32_t kBackZoom = 100, kFrontZoom = 255;   // 256 = one texel per pixel
 static const int32_t kFrontW = 190;
-static const double kScrollSpeed = -0.2;                   // pixels per ms
+static const double kScrollSpeed = -0.2;                        // pixels per ms
 static const double kAngle1Speed = 0.06, kAngle2Speed = -0.04;  // 1/256 turns per ms
 static const int32_t kScrollY = 80;
 static const int32_t kFadeInStep = 25;

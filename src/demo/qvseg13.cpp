@@ -15,11 +15,11 @@
 static const QvSeg13State kSeg13Start = {0.0f, 0, 0, 1, 0, 0, 255};
 QvSeg13State qvSeg13 = kSeg13Start;
 
-static const uint32_t kMinFrame = 35;     // ms
-static const uint32_t kWaitStep = 95;     // ms since the last step that make the wait note one
-static const int64_t kStepTime = 120;     // ms between animation steps
-static const int32_t kAnimOrder = 18;     // the animation plays from this order on
-static const int32_t kBlankFrom = 80;     // frames after this one lose their top lines
+static const uint32_t kMinFrame = 35;  // ms
+static const uint32_t kWaitStep = 95;  // ms since the last step that make the wait note one
+static const int64_t kStepTime = 120;  // ms between animation steps
+static const int32_t kAnimOrder = 18;  // the animation plays from this order on
+static const int32_t kBlankFrom = 80;  // frames after this one lose their top lines
 static const int32_t kBlankLines = 20;
 static const double kSceneSpeed = 0.143;  // scene frames per ms
 static const int32_t kAnimX = 70, kAnimY = 10;

@@ -21,7 +21,7 @@ static const int32_t kZoom = 255;
 // Grid over 250..306 x 15..71; the marker turns back outside 262..304 x 17..69.
 static const int32_t kGridX = 250, kGridY = 15, kGridSpacing = 8, kGridLines = 8;
 static const int32_t kMarkerXLo = 262, kMarkerXHi = 304, kMarkerYLo = 17, kMarkerYHi = 69;
-static const int32_t kTickerStep = -10;      // lines per frame
+static const int32_t kTickerStep = -10;  // lines per frame
 static const int32_t kBlendStep = 15;
 static const int32_t kFadeOutOrder = 25, kFadeOutStep = 2;
 static const int32_t kEndOrder = 26;

@@ -18,12 +18,12 @@ struct QvSeg09State {
 
 struct QvSeg10State {
   uint16_t offset;
-  int32_t stripY;   // the falling strip's lowest thumbnail
+  int32_t stripY;  // the falling strip's lowest thumbnail
   int32_t fadeIn, fadeOut;
 };
 
 struct QvSeg11State {
-  int32_t angle;    // warp angle counter, 1024 to a turn
+  int32_t angle;  // warp angle counter, 1024 to a turn
   float sceneTime;
 };
 
@@ -36,11 +36,11 @@ struct QvSeg12State {
 
 struct QvSeg13State {
   float sceneTime;
-  int32_t animFrame;       // frames decoded since the last rewind; 0: rewind before the next
-  uint32_t animTick;       // tick of the last animation step
-  uint8_t firstStep;       // set until the first frame from order 18 on
-  uint8_t visible;         // set once a converted frame is in the animation sprite
-  int32_t stripX;          // the rightmost thumbnail of the row
+  int32_t animFrame;  // frames decoded since the last rewind; 0: rewind before the next
+  uint32_t animTick;  // tick of the last animation step
+  uint8_t firstStep;  // set until the first frame from order 18 on
+  uint8_t visible;    // set once a converted frame is in the animation sprite
+  int32_t stripX;     // the rightmost thumbnail of the row
   int32_t whiteFade;
 };
 
@@ -58,11 +58,11 @@ struct QvSeg14State {
 };
 
 struct QvSeg15State {
-  int32_t warpAngle;       // 1024 to a turn, as segment 11's
-  uint8_t rotation;        // rotozoom angle
+  int32_t warpAngle;  // 1024 to a turn, as segment 11's
+  uint8_t rotation;   // rotozoom angle
   QvMarker marker;
   int32_t tickerY;
-  int32_t blend;           // how much of segment 14's last frame still shows
+  int32_t blend;  // how much of segment 14's last frame still shows
   int32_t fadeOut;
 };
 

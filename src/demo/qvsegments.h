@@ -48,8 +48,8 @@ struct QvSeg2State {
 struct QvSeg3State {
   float time = 0.0f;
   int32_t frameCounter = 0;
-  int32_t backLevel = 0;   // blend of back02 over back01
-  int32_t creditIndex = 1; // picture 0..3 of the current credit series
+  int32_t backLevel = 0;    // blend of back02 over back01
+  int32_t creditIndex = 1;  // picture 0..3 of the current credit series
   int32_t creditDirection = 1;
   int32_t creditLevel[4] = {255, 255, 255, 255};
 };
@@ -66,7 +66,7 @@ struct QvSeg5State {
 struct QvSeg6State {
   float u = 0.0f, w = 0.0f;  // effect position and angle
   float time = 0.0f;
-  bool textureFresh = false; // textureSprite holds the frame before this segment's first
+  bool textureFresh = false;  // textureSprite holds the frame before this segment's first
 };
 struct QvSeg7State {
   float time = 0.0f;

@@ -48,7 +48,8 @@ uint32_t qvSegmentStart(int32_t k) {
   if (k == 0) return 0;
   const QvSegmentDef& p = qvSegments[k - 1];
   int32_t order = p.endOrder, row = p.endRow;
-  if (p.altOrder >= 0 && (p.altOrder < order || (p.altOrder == order && p.altRow < row))) order = p.altOrder, row = p.altRow;
+  if (p.altOrder >= 0 && (p.altOrder < order || (p.altOrder == order && p.altRow < row)))
+    order = p.altOrder, row = p.altRow;
   return (uint32_t)order | (uint32_t)row << 16;
 }
 
@@ -118,13 +119,15 @@ int32_t qvTimedemo(qvOptions& o, std::chrono::steady_clock::time_point processSt
   int32_t frames = o.frames ? o.frames : 300;
   std::vector<SegmentResult> results;
   for (int32_t k = 0; k < QV_SEGMENTS; k++) results.push_back(qvTimeSegment(k, frames, memcpyMs));
-  std::printf("quorvane timedemo: %d frames per segment at 20 ms, %s sprites, start-up %.0f ms, memcpy of the view %.2f us\n",
-              frames, x2dUseMMX ? "packed" : "plain", startupMs, memcpyMs * 1000);
+  std::printf(
+      "quorvane timedemo: %d frames per segment at 20 ms, %s sprites, start-up %.0f ms, memcpy of the view %.2f us\n",
+      frames, x2dUseMMX ? "packed" : "plain", startupMs, memcpyMs * 1000);
   std::printf("segment  frames   mean ms    p99 ms       fps  x memcpy\n");
   for (const SegmentResult& r : results)
     std::printf("%7d  %6d  %8.3f  %8.3f  %8.1f  %8.1f\n", r.segment, r.frames, r.meanMs, r.p99Ms, r.fps, r.ratio);
   std::vector<SegmentResult> byRatio = results;
-  std::sort(byRatio.begin(), byRatio.end(), [](const SegmentResult& a, const SegmentResult& b) { return a.ratio < b.ratio; });
+  std::sort(byRatio.begin(), byRatio.end(),
+            [](const SegmentResult& a, const SegmentResult& b) { return a.ratio < b.ratio; });
   const SegmentResult& worst = byRatio.back();
   double median = byRatio[byRatio.size() / 2].ratio;
   std::printf("worst: segment %d at %.1fx memcpy; median %.1fx memcpy\n", worst.segment, worst.ratio, median);

@@ -138,8 +138,8 @@ static void qvSegmentTimer(uint32_t) {
   qvSegmentPass(K);
 }
 static const xSysTimerProc kTimers[QV_SEGMENTS] = {
-    qvSegmentTimer<0>, qvSegmentTimer<1>, qvSegmentTimer<2>,  qvSegmentTimer<3>,  qvSegmentTimer<4>,
-    qvSegmentTimer<5>, qvSegmentTimer<6>, qvSegmentTimer<7>,  qvSegmentTimer<8>,  qvSegmentTimer<9>,
+    qvSegmentTimer<0>,  qvSegmentTimer<1>,  qvSegmentTimer<2>,  qvSegmentTimer<3>,  qvSegmentTimer<4>,
+    qvSegmentTimer<5>,  qvSegmentTimer<6>,  qvSegmentTimer<7>,  qvSegmentTimer<8>,  qvSegmentTimer<9>,
     qvSegmentTimer<10>, qvSegmentTimer<11>, qvSegmentTimer<12>, qvSegmentTimer<13>, qvSegmentTimer<14>,
 };
 
@@ -175,8 +175,8 @@ static uint32_t qvResidentKiB() {
 }
 
 static void qvRestart(int32_t k) {
-  xLog.Print(xFormat("pass %d: %u frames, hash %016llx, %u ms, resident %u KiB", qvStats.pass + 1,
-                     qvStats.passFrames, (unsigned long long)qvStats.passHash, qvPassTime(), qvResidentKiB()));
+  xLog.Print(xFormat("pass %d: %u frames, hash %016llx, %u ms, resident %u KiB", qvStats.pass + 1, qvStats.passFrames,
+                     (unsigned long long)qvStats.passHash, qvPassTime(), qvResidentKiB()));
   qvStats.pass++;
   BASS_Pause();
   if (musicHandle) BASS_ChannelSetPosition(musicHandle, (uint32_t)qvStartOrder);

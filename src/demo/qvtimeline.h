@@ -19,16 +19,16 @@ enum : uint32_t {
 };
 
 struct QvSegmentDef {
-  void (*frame)();        // draws one frame after the pacing; the timeline presents it
-  void (*reset)();        // puts the segment's own state at its initial values
+  void (*frame)();  // draws one frame after the pacing; the timeline presents it
+  void (*reset)();  // puts the segment's own state at its initial values
   QvPacing pacing;
-  uint32_t minFrame;      // ms (QV_PACE_WAIT and QV_PACE_OWN)
+  uint32_t minFrame;  // ms (QV_PACE_WAIT and QV_PACE_OWN)
   // Ends when (order >= endOrder and row >= endRow) or (order == altOrder and row >= altRow).
   int32_t endOrder, endRow;
   int32_t altOrder, altRow;  // altOrder -1: no second condition
-  uint32_t handOver;      // QV_HAND_*
-  const char* nextScene;  // made current at the hand-over, null when the scene stays
-  const char* scene;      // the scene this segment renders, null for none
+  uint32_t handOver;         // QV_HAND_*
+  const char* nextScene;     // made current at the hand-over, null when the scene stays
+  const char* scene;         // the scene this segment renders, null for none
 };
 extern const QvSegmentDef qvSegments[QV_SEGMENTS];
 
@@ -53,10 +53,10 @@ void qvPresentationEnd();
 // What the frame observers (frame dumps, captures) are told: after every frame a segment
 // presents, and at each hand-over before the next segment draws.
 struct QvFrameEvent {
-  int32_t segment;        // 0-based
-  uint32_t frame;         // frames the segment has presented, this one included
-  uint32_t passMs;        // ms since the first frame of the pass
-  bool handOver;          // the segment has just ended; its last frame is the one presented before
+  int32_t segment;  // 0-based
+  uint32_t frame;   // frames the segment has presented, this one included
+  uint32_t passMs;  // ms since the first frame of the pass
+  bool handOver;    // the segment has just ended; its last frame is the one presented before
 };
 extern void (*qvFrameHook)(const QvFrameEvent& event);
 // Milliseconds since the first frame of the pass (0 before it).
@@ -69,13 +69,13 @@ void qvSetPaused(bool paused);
 
 // Counters of the run, for the log, the tests and the summary line.
 struct QvRunStats {
-  int32_t segment;          // 0-based index of the segment now playing
-  uint32_t segmentFrames;   // frames drawn by it so far
-  uint32_t presented;       // every presented frame of the run (start-up included)
-  uint64_t hash;            // of the pixels of every presented frame (top bytes masked)
-  int32_t pass;             // presentations completed (--loop)
-  uint32_t passFrames;      // frames presented in the current pass
-  uint64_t passHash;        // hash of them
+  int32_t segment;         // 0-based index of the segment now playing
+  uint32_t segmentFrames;  // frames drawn by it so far
+  uint32_t presented;      // every presented frame of the run (start-up included)
+  uint64_t hash;           // of the pixels of every presented frame (top bytes masked)
+  int32_t pass;            // presentations completed (--loop)
+  uint32_t passFrames;     // frames presented in the current pass
+  uint64_t passHash;       // hash of them
 };
 extern QvRunStats qvStats;
 // Starts the counts of a pass (just before its first frame) and calls qvPassStartHook, which

@@ -5,12 +5,12 @@
 
 enum : int32_t {
   XFILE_OK = 0,
-  XFILE_NOT_FOUND = -100,     // no such entry in the archive
-  XFILE_BAD_PARAM = -102,     // no archive, or a name of 256 characters or more
-  XFILE_OPEN_ERROR = -103,    // disk file cannot be opened; also the success code of Open in archive mode
-  XFILE_READ_ERROR = -104,    // memory exhausted or fewer bytes than announced
-  XFILE_CRC_ERROR = -105,     // CRC-32 mismatch after reading (data is kept)
-  XFILE_NO_MEMORY = -106,     // xFileReadDisk only: no buffer for the contents
+  XFILE_NOT_FOUND = -100,   // no such entry in the archive
+  XFILE_BAD_PARAM = -102,   // no archive, or a name of 256 characters or more
+  XFILE_OPEN_ERROR = -103,  // disk file cannot be opened; also the success code of Open in archive mode
+  XFILE_READ_ERROR = -104,  // memory exhausted or fewer bytes than announced
+  XFILE_CRC_ERROR = -105,   // CRC-32 mismatch after reading (data is kept)
+  XFILE_NO_MEMORY = -106,   // xFileReadDisk only: no buffer for the contents
 };
 
 // The one whole-file disk reader: the file into a new malloc'd buffer of exactly *size bytes

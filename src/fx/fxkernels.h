@@ -5,8 +5,7 @@
 
 struct fxKernelTable {
   void (*blend50)(const uint32_t* source, uint32_t* target, int32_t n);
-  void (*scale)(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th,
-                bool mirror);
+  void (*scale)(const uint32_t* source, uint32_t* target, int32_t sw, int32_t sh, int32_t tw, int32_t th, bool mirror);
 };
 extern fxKernelTable fxKernels;
 

@@ -15,14 +15,14 @@ struct xFdPoint {
 
 // The state the three effects share.
 struct xFdGrid {
-  xFdPoint** grid;          // rows pointers to cols points each
-  int32_t cols;             // width / 8 + 1
-  int32_t rows;             // height / 8 + 1
-  float colStep;            // 1 / cols
-  float rowStep;            // 1 / rows
+  xFdPoint** grid;  // rows pointers to cols points each
+  int32_t cols;     // width / 8 + 1
+  int32_t rows;     // height / 8 + 1
+  float colStep;    // 1 / cols
+  float rowStep;    // 1 / rows
   int32_t halfWidth;
   int32_t halfHeight;
-  int32_t width;            // also the target's row pitch in pixels
+  int32_t width;  // also the target's row pitch in pixels
   int32_t height;
   const uint32_t* texture;  // 256x256, 0x00RRGGBB; not owned
   float corner[4][3];       // unit view rays: top-left, top-right, bottom-right, bottom-left
@@ -34,13 +34,13 @@ struct xFdGrid {
 };
 
 // The three effects share one interface; only the surface a ray meets differs.
-#define XFD_EFFECT_MEMBERS(Name)                        \
-  Name(int32_t width, int32_t height, int32_t size);   \
-  ~Name();                                              \
-  void SetTexture(const uint32_t* texture);             \
-  void SetAngles(float a1, float a2, float a3);         \
-  void SetPosition(float x, float y, float z);          \
-  void Render(uint32_t* target);                        \
+#define XFD_EFFECT_MEMBERS(Name)                     \
+  Name(int32_t width, int32_t height, int32_t size); \
+  ~Name();                                           \
+  void SetTexture(const uint32_t* texture);          \
+  void SetAngles(float a1, float a2, float a3);      \
+  void SetPosition(float x, float y, float z);       \
+  void Render(uint32_t* target);                     \
   xFdGrid fd;
 
 // The inside of an infinite cylinder of radius size around the z axis.

@@ -72,8 +72,7 @@ void xFdGridSetAngles(xFdGrid& g, float a1, float a2, float a3) {
   float base[4][3];
   xFdCorners(g, base);
   for (int32_t k = 0; k < 4; k++) {
-    for (int32_t r = 0; r < 3; r++)
-      g.corner[k][r] = m[r][0] * base[k][0] + m[r][1] * base[k][1] + m[r][2] * base[k][2];
+    for (int32_t r = 0; r < 3; r++) g.corner[k][r] = m[r][0] * base[k][0] + m[r][1] * base[k][1] + m[r][2] * base[k][2];
     xFdNormalise(g.corner[k]);
   }
 }

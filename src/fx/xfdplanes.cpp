@@ -14,9 +14,7 @@ void xFdPlanes::SetTexture(const uint32_t* texture) { xFdGridSetTexture(fd, text
 
 void xFdPlanes::SetAngles(float a1, float a2, float a3) { xFdGridSetAngles(fd, a1, a2, a3); }
 
-void xFdPlanes::SetPosition(float x, float y, float z) {
-  fd.camera[0] = x, fd.camera[1] = y, fd.camera[2] = 8.0f * z;
-}
+void xFdPlanes::SetPosition(float x, float y, float z) { fd.camera[0] = x, fd.camera[1] = y, fd.camera[2] = 8.0f * z; }
 
 void xFdPlanes::Render(uint32_t* target) {
   const float px = fd.camera[0], py = fd.camera[1], pz = fd.camera[2];

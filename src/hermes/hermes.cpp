@@ -352,7 +352,8 @@ int32_t Hermes_ConverterCopy(HermesHandle handle, void* s_pixels, int32_t s_x, i
     if (!pal) return 0;
     for (int32_t i = 0; i < 256; i++) {
       uint32_t p = pal[i];
-      c->indexLut[i] = c->ch[0].lut[(p >> 16) & 0xFF] | c->ch[1].lut[(p >> 8) & 0xFF] | c->ch[2].lut[p & 0xFF] | c->fill;
+      c->indexLut[i] =
+          c->ch[0].lut[(p >> 16) & 0xFF] | c->ch[1].lut[(p >> 8) & 0xFF] | c->ch[2].lut[p & 0xFF] | c->fill;
     }
   }
   const uint8_t* s = (const uint8_t*)s_pixels + (intptr_t)s_y * s_pitch + (intptr_t)s_x * c->sBytes;

@@ -18,7 +18,7 @@ typedef void (*HermesRowFn)(struct HermesConverter* c, const uint8_t* s, uint8_t
 struct HermesConverter {
   int32_t used;
   unsigned long flags;
-  int32_t ready;           // a format pair was accepted
+  int32_t ready;  // a format pair was accepted
   HermesFormat source, dest;
   HermesHandle palette;    // source palette for an indexed source
   HermesChannel ch[4];     // r, g, b, a

@@ -17,9 +17,9 @@ struct GifState {
   const char* name;
   uint8_t block[257];  // current sub-block, then the length byte of the next one
   int32_t blockLength;
-  int32_t index;       // next byte to take from block
-  int32_t ended;       // the zero-length terminator was reached
-  uint32_t bits;       // bits not yet used, least significant first
+  int32_t index;  // next byte to take from block
+  int32_t ended;  // the zero-length terminator was reached
+  uint32_t bits;  // bits not yet used, least significant first
   int32_t bitCount;
   uint16_t prefix[GIF_TABLE];
   uint8_t suffix[GIF_TABLE];

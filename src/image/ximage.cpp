@@ -41,12 +41,12 @@ int32_t xImageLoad(xFileData* fd, xImage& img) {
 // Hermes description of a format code; false for codes outside 1 to 6.
 static bool xImageHermesFormat(int32_t format, HermesFormat* h) {
   static const HermesFormat table[6] = {
-      {0, 0, 0, 0, 8, 1, 0, 0},                          // 1: palette index
-      {0x7C00, 0x03E0, 0x001F, 0, 16, 0, 0, 0},          // 2: 5-5-5
-      {0xF800, 0x07E0, 0x001F, 0, 16, 0, 0, 0},          // 3: 5-6-5
-      {0xFF0000, 0x00FF00, 0x0000FF, 0, 24, 0, 0, 0},    // 4: bytes blue, green, red
-      {0x0000FF, 0x00FF00, 0xFF0000, 0, 24, 0, 0, 0},    // 5: bytes red, green, blue
-      {0xFF0000, 0x00FF00, 0x0000FF, 0, 32, 0, 0, 0},    // 6: 0x00RRGGBB
+      {0, 0, 0, 0, 8, 1, 0, 0},                        // 1: palette index
+      {0x7C00, 0x03E0, 0x001F, 0, 16, 0, 0, 0},        // 2: 5-5-5
+      {0xF800, 0x07E0, 0x001F, 0, 16, 0, 0, 0},        // 3: 5-6-5
+      {0xFF0000, 0x00FF00, 0x0000FF, 0, 24, 0, 0, 0},  // 4: bytes blue, green, red
+      {0x0000FF, 0x00FF00, 0xFF0000, 0, 24, 0, 0, 0},  // 5: bytes red, green, blue
+      {0xFF0000, 0x00FF00, 0x0000FF, 0, 32, 0, 0, 0},  // 6: 0x00RRGGBB
   };
   if (format < 1 || format > 6) return false;
   *h = table[format - 1];

@@ -31,9 +31,7 @@ struct JpegError {
   const char* name;
 };
 
-void jpegInitSource(j_decompress_ptr cinfo) {
-  ((JpegMemorySource*)cinfo->src)->startOfFile = TRUE;
-}
+void jpegInitSource(j_decompress_ptr cinfo) { ((JpegMemorySource*)cinfo->src)->startOfFile = TRUE; }
 
 boolean jpegFillInput(j_decompress_ptr cinfo) {
   JpegMemorySource* src = (JpegMemorySource*)cinfo->src;
@@ -70,8 +68,8 @@ void jpegSkipInput(j_decompress_ptr cinfo, long count) {
 void jpegTermSource(j_decompress_ptr) {}
 
 void jpegMemorySource(j_decompress_ptr cinfo, const uint8_t* data, size_t length) {
-  JpegMemorySource* src = (JpegMemorySource*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
-                                                                         sizeof(JpegMemorySource));
+  JpegMemorySource* src =
+      (JpegMemorySource*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT, sizeof(JpegMemorySource));
   src->buffer = (JOCTET*)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT, JPEG_TRANSFER);
   src->pub.init_source = jpegInitSource;
   src->pub.fill_input_buffer = jpegFillInput;

@@ -41,8 +41,7 @@ bool xPngWriteRows(const char* path, int32_t width, int32_t height, int32_t chan
 
 bool xPngWrite(const char* path, const uint8_t* pixels, int32_t width, int32_t height, int32_t channels) {
   const size_t stride = (size_t)(width > 0 ? width : 0) * (size_t)(channels > 0 ? channels : 0);
-  return xPngWriteRows(path, width, height, channels,
-                        [&](int32_t y, uint8_t*) { return pixels + (size_t)y * stride; });
+  return xPngWriteRows(path, width, height, channels, [&](int32_t y, uint8_t*) { return pixels + (size_t)y * stride; });
 }
 
 bool xPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchPixels) {
@@ -56,8 +55,7 @@ bool xPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int3
   });
 }
 
-bool xPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height,
-                   const char** why) {
+bool xPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height, const char** why) {
   static thread_local std::string reason;
   png_image img{};
   img.version = PNG_IMAGE_VERSION;

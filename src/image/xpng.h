@@ -12,5 +12,4 @@ bool xPngWriteXrgb(const char* path, const uint32_t* pixels, int32_t width, int3
 
 // Any PNG as 0x00RRGGBB pixels (alpha dropped, gray spread to RGB). On failure returns
 // false and points *why at libpng's reason.
-bool xPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height,
-                   const char** why);
+bool xPngReadXrgb(const char* path, std::vector<uint32_t>* pixels, int32_t* width, int32_t* height, const char** why);

@@ -248,8 +248,8 @@ PlatAnswer platDialogShowBox(const char* text, const char* caption, uint32_t fla
 // ---- The headless dialog: never shown; it replays a list of clicks -------------------------
 
 // Words of a replay list; close and escape are the cancel command, the others name controls.
-static const char* const hlDlgWords[] = {"ok", "cancel", "windowed", "fullscreen", "infofile", "greetings",
-                                         "close", "escape"};
+static const char* const hlDlgWords[] = {"ok",       "cancel",    "windowed", "fullscreen",
+                                         "infofile", "greetings", "close",    "escape"};
 enum : int32_t { HL_DLG_WORDS = 8, HL_DLG_FIRST_CANCEL = 6, HL_DLG_MAX = 64 };
 static int32_t hlDlgItems[HL_DLG_MAX];
 static int32_t hlDlgCount = 0;
@@ -265,8 +265,10 @@ bool platHlDialogParse(const char* list, char* err, size_t errSize) {
       if (std::strlen(hlDlgWords[w]) == len && std::strncmp(p, hlDlgWords[w], len) == 0) word = w;
     if (word < 0 || hlDlgCount == HL_DLG_MAX) {
       if (word < 0)
-        std::snprintf(err, errSize, "bad dialog item '%.*s' (ok, cancel, close, escape, windowed, fullscreen, "
-                      "infofile or greetings)", (int)(len > 40 ? 40 : len), p);
+        std::snprintf(err, errSize,
+                      "bad dialog item '%.*s' (ok, cancel, close, escape, windowed, fullscreen, "
+                      "infofile or greetings)",
+                      (int)(len > 40 ? 40 : len), p);
       else std::snprintf(err, errSize, "dialog list too long (at most %d items)", (int)HL_DLG_MAX);
       hlDlgCount = 0;
       return false;

@@ -9,7 +9,11 @@
 // Positions in dialog units: x quarters of the font's average character width, y eighths of
 // its height.
 enum PlatDlgKind : int32_t {
-  PLAT_DLG_DEFPUSHBUTTON, PLAT_DLG_PUSHBUTTON, PLAT_DLG_BITMAP, PLAT_DLG_GROUPBOX, PLAT_DLG_AUTORADIO,
+  PLAT_DLG_DEFPUSHBUTTON,
+  PLAT_DLG_PUSHBUTTON,
+  PLAT_DLG_BITMAP,
+  PLAT_DLG_GROUPBOX,
+  PLAT_DLG_AUTORADIO,
 };
 struct PlatDlgItem {
   int32_t id;  // -1 for controls that send nothing (picture, group box)

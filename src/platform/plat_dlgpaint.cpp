@@ -19,10 +19,20 @@ static int32_t dpW = 0, dpH = 0;
 
 // Windows 11 light look: window, text, accent (default button, checked radio), lines.
 enum : uint32_t {
-  DP_BACK = 0xF3F3F3, DP_TEXT = 0x1B1B1B, DP_ACCENT = 0x005FB8, DP_ACCENT_HOVER = 0x196EBF,
-  DP_ACCENT_DOWN = 0x004C93, DP_BUTTON = 0xFDFDFD, DP_BUTTON_HOVER = 0xF5F5F5, DP_BUTTON_DOWN = 0xE8E8E8,
-  DP_BORDER = 0xC4C4C4, DP_BORDER_HOVER = 0xA8A8A8, DP_GROUP = 0xD0D0D0, DP_RADIO_RING = 0x8A8A8A,
-  DP_WHITE = 0xFFFFFF, DP_FOCUS = 0x1B1B1B,
+  DP_BACK = 0xF3F3F3,
+  DP_TEXT = 0x1B1B1B,
+  DP_ACCENT = 0x005FB8,
+  DP_ACCENT_HOVER = 0x196EBF,
+  DP_ACCENT_DOWN = 0x004C93,
+  DP_BUTTON = 0xFDFDFD,
+  DP_BUTTON_HOVER = 0xF5F5F5,
+  DP_BUTTON_DOWN = 0xE8E8E8,
+  DP_BORDER = 0xC4C4C4,
+  DP_BORDER_HOVER = 0xA8A8A8,
+  DP_GROUP = 0xD0D0D0,
+  DP_RADIO_RING = 0x8A8A8A,
+  DP_WHITE = 0xFFFFFF,
+  DP_FOCUS = 0x1B1B1B,
 };
 
 static const char* const dpFontFiles[] = {
@@ -58,7 +68,8 @@ bool platDlgFontOpen() {
                    dpFontFiles[0], dpFontFiles[i]);
     return true;
   }
-  std::fprintf(stderr, "quorvane: font not found: %s (install fonts-dejavu-core); the dialog falls back to message boxes\n",
+  std::fprintf(stderr,
+               "quorvane: font not found: %s (install fonts-dejavu-core); the dialog falls back to message boxes\n",
                dpFontFiles[0]);
   return false;
 }
@@ -228,8 +239,12 @@ static void dpButton(int32_t i, const PlatRect& r, int32_t k, int32_t cap, bool 
   const PlatDlgItem& it = platDlgTemplate()->items[i];
   bool def = platDlgDefault() == i;
   float x = (float)r.left, y = (float)r.top, w = (float)(r.right - r.left), h = (float)(r.bottom - r.top);
-  uint32_t fill = def ? (pressed ? DP_ACCENT_DOWN : hover ? DP_ACCENT_HOVER : DP_ACCENT)
-                      : (pressed ? DP_BUTTON_DOWN : hover ? DP_BUTTON_HOVER : DP_BUTTON);
+  uint32_t fill = def ? (pressed ? DP_ACCENT_DOWN
+                         : hover ? DP_ACCENT_HOVER
+                                 : DP_ACCENT)
+                      : (pressed ? DP_BUTTON_DOWN
+                         : hover ? DP_BUTTON_HOVER
+                                 : DP_BUTTON);
   uint32_t border = def ? DP_ACCENT_DOWN : (hover || pressed ? DP_BORDER_HOVER : DP_BORDER);
   dpRound(x, y, w, h, 4.0f * k, 0, border);
   dpRound(x + k, y + k, w - 2 * k, h - 2 * k, 3.0f * k, 0, fill);

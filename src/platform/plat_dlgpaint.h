@@ -6,9 +6,9 @@
 #include "platform/plat_dialog.h"
 
 struct PlatDlgLayout {
-  int32_t scale;          // pixels per 96-dpi pixel, 1 or more
-  int32_t baseX, baseY;   // the font's base units at 96 dpi (average character width, height)
-  int32_t width, height;  // client size in pixels
+  int32_t scale;                       // pixels per 96-dpi pixel, 1 or more
+  int32_t baseX, baseY;                // the font's base units at 96 dpi (average character width, height)
+  int32_t width, height;               // client size in pixels
   PlatRect items[PLAT_DLG_MAX_ITEMS];  // each control's rectangle in pixels
 };
 

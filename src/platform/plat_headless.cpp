@@ -131,7 +131,6 @@ static void hlShutdown() {
 
 // ---- Audio: a device that plays as fast as the virtual clock runs ----------------------
 
-
 // The clock moved by ms: ask for the frames that make floor(ms x rate / 1000) in all.
 static void hlAudioCatchUp(uint32_t ms) {
   // A fill that reads the clock itself is not asked again from inside.
@@ -222,7 +221,8 @@ static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch
   int32_t bytes = (int32_t)(f->bitCount + 7) / 8;
   int32_t row = w * bytes;
   hlFrame.resize((size_t)row * (size_t)h);
-  for (int32_t y = 0; y < h; y++) std::memcpy(hlFrame.data() + (size_t)y * row, pixels + (size_t)y * pitch, (size_t)row);
+  for (int32_t y = 0; y < h; y++)
+    std::memcpy(hlFrame.data() + (size_t)y * row, pixels + (size_t)y * pitch, (size_t)row);
   hlFrameInfo = {hlFrame.data(), w, h, row, *f, fullscreen};
   hlHaveFrame = true;
   if (hlRefreshNum) {
@@ -266,8 +266,9 @@ static bool hlCursorPos(PlatPoint* screen, PlatPoint*) {
 static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
 
 const PlatBackendOps platHeadlessOps = {
-    "headless",      hlInit,          hlShutdown,     hlTicks,          hlSleep,         hlPoll,
-    hlWait,          hlDesktop,       hlModesOp,      hlDisplayAvailable, hlWindowUpdate, hlSetFullscreen,
-    hlPresent,       hlShowBox,       hlCursorVisible, hlCursorPos,     hlOpenViewer,    hlAudioOpen,
-    hlAudioPause,    hlAudioClose,    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogShowBox,
+    "headless",       hlInit,          hlShutdown,        hlTicks,         hlSleep,
+    hlPoll,           hlWait,          hlDesktop,         hlModesOp,       hlDisplayAvailable,
+    hlWindowUpdate,   hlSetFullscreen, hlPresent,         hlShowBox,       hlCursorVisible,
+    hlCursorPos,      hlOpenViewer,    hlAudioOpen,       hlAudioPause,    hlAudioClose,
+    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogShowBox,
 };

@@ -25,8 +25,8 @@ struct PlatBackendOps {
   bool (*displayAvailable)();
   void (*windowUpdate)(const PlatWindowState* state);
   void (*setFullscreen)(bool on);
-  void (*present)(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
-                  const PlatPixelFormat* format, bool fullscreen);
+  void (*present)(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch, const PlatPixelFormat* format,
+                  bool fullscreen);
   PlatAnswer (*showBox)(const char* text, const char* caption, uint32_t flags);
   void (*cursorVisible)(bool visible);
   bool (*cursorPos)(PlatPoint* screen, PlatPoint* client);
@@ -52,8 +52,8 @@ void platStandardModes(PlatMode* out, int32_t* count);  // the nine low-resoluti
 const PlatDlgTemplate* platDlgTemplate();  // null when none is open
 bool platDlgEnded();
 bool platDlgChecked(int32_t index);
-int32_t platDlgFocus();         // item index, -1 when no control has the focus
-int32_t platDlgDefault();       // the push button Enter would click: the focused one, else the default
+int32_t platDlgFocus();               // item index, -1 when no control has the focus
+int32_t platDlgDefault();             // the push button Enter would click: the focused one, else the default
 bool platDlgIsButton(int32_t index);  // push buttons and radio buttons (controls that can be clicked)
 int32_t platDlgFindReplayName(const char* name);  // item index or -1
 // Input, as the user gives it: a click (mouse, Space, replay) focuses the control, checks a

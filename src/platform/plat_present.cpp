@@ -14,8 +14,8 @@ int32_t platIntegerFactor(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH
   return kx < ky ? kx : ky;
 }
 
-void platPresentGeometry(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH, PlatScaling scaling,
-                         PlatFilter filter, PlatPresentGeometry* g) {
+void platPresentGeometry(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH, PlatScaling scaling, PlatFilter filter,
+                         PlatPresentGeometry* g) {
   *g = {0, 0, outW > 0 ? outW : 0, outH > 0 ? outH : 0, 0, 0, filter == PLAT_FILTER_LINEAR};
   if (outW <= 0 || outH <= 0 || srcW <= 0 || srcH <= 0) return;
   int32_t k = platIntegerFactor(outW, outH, srcW, srcH);

@@ -27,7 +27,7 @@ struct PlatPresentGeometry {
   int32_t preWidth, preHeight;
   bool linear;
 };
-void platPresentGeometry(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH, PlatScaling scaling,
-                         PlatFilter filter, PlatPresentGeometry* geometry);
+void platPresentGeometry(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH, PlatScaling scaling, PlatFilter filter,
+                         PlatPresentGeometry* geometry);
 // The largest whole k with k*srcW <= outW and k*srcH <= outH; 0 when not even 1 fits.
 int32_t platIntegerFactor(int32_t outW, int32_t outH, int32_t srcW, int32_t srcH);

@@ -19,7 +19,7 @@ static int32_t sdlScaleWanted = 0;
 static int32_t sdlScale = 1;
 static SDL_Window* sdlWindow = nullptr;
 static bool sdlFull = false;
-static bool sdlCursorWanted = true;     // what the engine asked for; hidden anyway in full screen
+static bool sdlCursorWanted = true;             // what the engine asked for; hidden anyway in full screen
 static int32_t sdlPlacedW = 0, sdlPlacedH = 0;  // logical client size the window was last sized to
 static PlatWindowState sdlState;                // the window as the layer above last wanted it
 
@@ -317,9 +317,28 @@ static void sdlOpenViewer(const char* fileName) {
 }
 
 const PlatBackendOps platSdlOps = {
-    "sdl",           sdlInit,          sdlShutdown,      sdlTicks,           sdlSleep,
-    sdlPoll,         sdlWait,          sdlDesktop,       sdlModes,           sdlDisplayAvailable,
-    sdlWindowUpdate, sdlSetFullscreen, sdlPresent,       sdlShowBox,         sdlCursorVisible,
-    sdlCursorPos,    sdlOpenViewer,    platSdlAudioOpen, platSdlAudioPause,  platSdlAudioClose,
-    platSdlDialogOpen, platSdlDialogRun, platSdlDialogClose, platSdlDialogShowBox,
+    "sdl",
+    sdlInit,
+    sdlShutdown,
+    sdlTicks,
+    sdlSleep,
+    sdlPoll,
+    sdlWait,
+    sdlDesktop,
+    sdlModes,
+    sdlDisplayAvailable,
+    sdlWindowUpdate,
+    sdlSetFullscreen,
+    sdlPresent,
+    sdlShowBox,
+    sdlCursorVisible,
+    sdlCursorPos,
+    sdlOpenViewer,
+    platSdlAudioOpen,
+    platSdlAudioPause,
+    platSdlAudioClose,
+    platSdlDialogOpen,
+    platSdlDialogRun,
+    platSdlDialogClose,
+    platSdlDialogShowBox,
 };

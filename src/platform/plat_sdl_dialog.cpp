@@ -171,8 +171,8 @@ static void sdFallbackRun(PlatDlgWindow* dialog) {
       b[n] = {f, i, label[n]};
       n++;
     }
-    SDL_MessageBoxData d = {SDL_MESSAGEBOX_INFORMATION, nullptr, dialog->title, "(* marks the current choice)", n, b,
-                            nullptr};
+    SDL_MessageBoxData d = {
+        SDL_MESSAGEBOX_INFORMATION, nullptr, dialog->title, "(* marks the current choice)", n, b, nullptr};
     int hit = -1;
     if (SDL_ShowMessageBox(&d, &hit) != 0 || hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
     else platDlgClick(hit);

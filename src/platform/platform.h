@@ -15,7 +15,7 @@ enum PlatBackendKind : int32_t { PLAT_BACKEND_HEADLESS = 0, PLAT_BACKEND_SDL = 1
 bool platInit(PlatBackendKind kind, char* err, size_t errSize);
 void platShutdown();  // closes audio, runs the hooks, stops the backend; nothing when not started
 bool platIsInitialised();
-PlatBackendKind platBackend();  // the one last started
+PlatBackendKind platBackend();         // the one last started
 PlatBackendKind platBackendFromEnv();  // QV_BACKEND "headless" or "sdl"; sdl when unset or unknown
 // Called by platInit (shutdown false) and platShutdown (true, before the backend stops). At most 4.
 typedef void (*PlatResetHook)(bool shutdown);
@@ -26,9 +26,9 @@ void platSetWindowScale(int32_t scale);
 // ---- Time --------------------------------------------------------------------------
 // Milliseconds since an arbitrary start. Headless: each call advances a virtual clock by 1 ms.
 uint32_t platGetTickCount();
-uint32_t platPeekTickCount();  // the same without advancing the headless clock
-int64_t platTicksSinceInit();  // ms since platInit, not advancing (the event script's time base)
-void platSleep(uint32_t ms);  // headless: moves the clock by ms at once
+uint32_t platPeekTickCount();   // the same without advancing the headless clock
+int64_t platTicksSinceInit();   // ms since platInit, not advancing (the event script's time base)
+void platSleep(uint32_t ms);    // headless: moves the clock by ms at once
 int64_t platCalendarSeconds();  // time(); headless answers 0 so seeded runs repeat
 
 // ---- Display: pixels and modes ---------------------------------------------------------
@@ -38,7 +38,9 @@ struct PlatPixelFormat {
   uint32_t bitCount;  // 8 (palette indices, no masks), 16, 24 or 32
   uint32_t rBitMask, gBitMask, bBitMask, aBitMask;
 };
-struct PlatMode { int32_t width, height, bits; };  // bits 15 means 5-5-5 in 16-bit pixels
+struct PlatMode {
+  int32_t width, height, bits;
+};                                                              // bits 15 means 5-5-5 in 16-bit pixels
 void platFormatForBits(int32_t bits, PlatPixelFormat* format);  // 8, 15, 16, 24, else 32 (x8-8-8-8)
 // The desktop in screen units (physical pixels / window scale); 1024x768 before platInit.
 void platDesktop(int32_t* width, int32_t* height, PlatPixelFormat* format);
@@ -47,15 +49,22 @@ int32_t platDisplayModes(PlatMode* out, int32_t max);  // full-screen modes, enu
 bool platDisplayAvailable();
 void platSetFullscreen(bool on);  // sdl: desktop full screen on the chosen monitor; headless: nothing
 // Shows a frame: the window's picture, or the whole screen when fullscreen.
-void platPresent(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch,
-                 const PlatPixelFormat* format, bool fullscreen);
+void platPresent(const uint8_t* pixels, int32_t width, int32_t height, int32_t pitch, const PlatPixelFormat* format,
+                 bool fullscreen);
 
 // ---- The window ------------------------------------------------------------------------
-struct PlatRect { int32_t left, top, right, bottom; };
-struct PlatPoint { int32_t x, y; };
+struct PlatRect {
+  int32_t left, top, right, bottom;
+};
+struct PlatPoint {
+  int32_t x, y;
+};
 // A window's frame and caption in screen units, as window rectangles count them around the client.
 enum : int32_t { PLAT_FRAME = 4, PLAT_CAPTION = 19 };
-struct PlatIcon { int32_t width, height; const uint32_t* pixels; };  // 0xAARRGGBB, top row first
+struct PlatIcon {
+  int32_t width, height;
+  const uint32_t* pixels;
+};  // 0xAARRGGBB, top row first
 struct PlatWindowState {
   bool open, shown;
   const char* title;
@@ -71,8 +80,13 @@ bool platCursorPos(PlatPoint* screen, PlatPoint* client);
 
 // ---- Events ------------------------------------------------------------------------------
 enum PlatEventKind : int32_t {
-  PLAT_EVENT_CLOSE, PLAT_EVENT_KEY, PLAT_EVENT_FOCUS, PLAT_EVENT_EXPOSED, PLAT_EVENT_MINIMIZED,
-  PLAT_EVENT_RESTORED, PLAT_EVENT_MOVED,
+  PLAT_EVENT_CLOSE,
+  PLAT_EVENT_KEY,
+  PLAT_EVENT_FOCUS,
+  PLAT_EVENT_EXPOSED,
+  PLAT_EVENT_MINIMIZED,
+  PLAT_EVENT_RESTORED,
+  PLAT_EVENT_MOVED,
 };
 struct PlatEvent {
   PlatEventKind kind;
@@ -92,7 +106,7 @@ enum PlatAnswer : int32_t { PLAT_ANSWER_OK, PLAT_ANSWER_YES, PLAT_ANSWER_NO };
 // Also written to stderr as "CAPTION TEXT". Headless answers are scripted (default yes / OK).
 PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags);
 void platOpenViewer(const char* fileName);  // xdg-open, result unreported; headless records it
-bool platCpuHasSSE2();  // queried once; QV_SCALAR=1 reports no SIMD
+bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 reports no SIMD
 
 // ---- Audio ------------------------------------------------------------------------------
 // The fill writes frameCount frames of interleaved s16 stereo. sdl calls it on its own thread;
@@ -106,4 +120,4 @@ struct PlatAudioInfo {
 // Opens the one device, paused; false (reason in info) without a device or for this rate.
 bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
 void platAudioPause(bool pause);  // while paused the fill is not called and nothing is heard
-void platAudioClose();  // once it returns the fill never runs again; platShutdown closes it too
+void platAudioClose();            // once it returns the fill never runs again; platShutdown closes it too

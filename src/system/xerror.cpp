@@ -70,8 +70,8 @@ void xErrCode(const char* file, int line, int32_t code, const char* detail) {
   std::memset(xErr.message, 0, sizeof xErr.message);
   const char* text = xErrLookup(code);
   if (detail)
-    std::snprintf(xErr.message, sizeof xErr.message, "Error: %s -> %s, %d\nFile %s\nLine %d\n", text, detail,
-                  xErr.code, file, line);
+    std::snprintf(xErr.message, sizeof xErr.message, "Error: %s -> %s, %d\nFile %s\nLine %d\n", text, detail, xErr.code,
+                  file, line);
   else
     std::snprintf(xErr.message, sizeof xErr.message, "Error: %s, %d\nFile %s\nLine %d\n", text, xErr.code, file, line);
   xErrShowAndExit(xErr.caption);

@@ -41,5 +41,7 @@ void xErrSetLastStep(xErrLastStep step);
 #endif
 
 // The engine's assertion: module name and line of the check.
-#define xAssert(cond, module, line) \
-  do { if (!(cond)) xErrAt((module), (line), "Assertion failed"); } while (0)
+#define xAssert(cond, module, line)                            \
+  do {                                                         \
+    if (!(cond)) xErrAt((module), (line), "Assertion failed"); \
+  } while (0)

@@ -26,9 +26,7 @@ void xLogFile::Open(const char* fileName) {
 
 xLogFile& xLogFile::Print(const char* message) {
   if (!file_) return *this;
-  if (prefix_)
-    std::fprintf(file_, "%s: %s\n", prefix_, message);
-  else
-    std::fprintf(file_, "X3D: %s\n", message);
+  if (prefix_) std::fprintf(file_, "%s: %s\n", prefix_, message);
+  else std::fprintf(file_, "X3D: %s\n", message);
   return *this;
 }

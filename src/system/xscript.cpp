@@ -59,8 +59,8 @@ const char* xScript::NextKeyword() {
     // Skip blank lines and leading white space. The keyword's own line is the
     // one advanced past below, so a line is never read twice whatever the line ends.
     int32_t start = position;
-    while (start < size && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' ||
-                            text[start] == '\n' || text[start] == '\v' || text[start] == '\f'))
+    while (start < size && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' || text[start] == '\n' ||
+                            text[start] == '\v' || text[start] == '\f'))
       start++;
     if (start >= size) {
       position = size;

@@ -38,7 +38,7 @@ class xScript {
   int32_t unused = 0;
   int32_t end = 0;
   char** words = nullptr;
-  int32_t wordCount = 0;     // n of the last SplitArgs
+  int32_t wordCount = 0;  // n of the last SplitArgs
 
  private:
   void NextLine(int32_t from);

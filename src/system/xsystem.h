@@ -7,15 +7,15 @@
 
 // Event kinds and their records (valid only during the call).
 enum : uint32_t {
-  XSYS_KEY_PRESSED = 0,   // uint32_t scan code
-  XSYS_KEY_RELEASED = 1,  // uint32_t scan code
-  XSYS_MOUSE_MOVED = 2,   // int32_t x, y, 0, 0
-  XSYS_PRESENT_BEGIN = 7, // null
-  XSYS_PRESENT_END = 8,   // null
-  XSYS_MODE_SET = 9,      // uint32_t full-screen flag
-  XSYS_ACTIVATED = 10,    // uint32_t new active flag
-  XSYS_RUN = 11,          // uint32_t 0 at start, 1 at end
-  XSYS_CLOSE = 12,        // null
+  XSYS_KEY_PRESSED = 0,    // uint32_t scan code
+  XSYS_KEY_RELEASED = 1,   // uint32_t scan code
+  XSYS_MOUSE_MOVED = 2,    // int32_t x, y, 0, 0
+  XSYS_PRESENT_BEGIN = 7,  // null
+  XSYS_PRESENT_END = 8,    // null
+  XSYS_MODE_SET = 9,       // uint32_t full-screen flag
+  XSYS_ACTIVATED = 10,     // uint32_t new active flag
+  XSYS_RUN = 11,           // uint32_t 0 at start, 1 at end
+  XSYS_CLOSE = 12,         // null
   XSYS_EVENT_KINDS = 13,
 };
 enum : int32_t { XSYS_MAX_RESPONDERS = 10, XSYS_MAX_TIMERS = 10, XSYS_LEVELS = 20 };

@@ -4,7 +4,10 @@
 
 #include "video/xvideo.h"
 
-static const struct { uint32_t code; const char* name; } xDDErrors[99] = {
+static const struct {
+  uint32_t code;
+  const char* name;
+} xDDErrors[99] = {
     {0x88760005u, "DDERR_ALREADYINITIALIZED"},
     {0x8876023Eu, "DDERR_BLTFASTCANTCLIP"},
     {0x8876000Au, "DDERR_CANNOTATTACHSURFACE"},

@@ -7,7 +7,9 @@ PlatRect xMouseArea = {0, 0, 0, 0};
 PlatPoint xMousePos = {0, 0};
 uint8_t xMouseHidden = 0, xMouseInside = 0, xMouseHideAllowed = 0;
 
-void xMouseSetArea(int32_t left, int32_t top, int32_t right, int32_t bottom) { xMouseArea = {left, top, right, bottom}; }
+void xMouseSetArea(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  xMouseArea = {left, top, right, bottom};
+}
 
 void xMousePoll() {
   PlatPoint p;

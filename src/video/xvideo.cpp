@@ -60,7 +60,8 @@ int32_t DDraw_DisplayModesCallBack(const DDSurfaceDesc* desc, void*) {
 }
 
 int32_t xVideoGetActualMode(int32_t width, int32_t height, int32_t bits) {
-  if (bits != 16 && bits != 24 && bits != 32) xErrAt("Xvideo", 171, xFormat("xVideoGetActualMode:: %dbpp not supported", bits));
+  if (bits != 16 && bits != 24 && bits != 32)
+    xErrAt("Xvideo", 171, xFormat("xVideoGetActualMode:: %dbpp not supported", bits));
   xLog.Print("* video modes found -----------------");
   for (int32_t i = 0; i < xVideoModeCount; i++)
     xLog.Print(xFormat("enum mode %3d: %4d x %4d x %2d bpp", i, xVideoModes[i].width, xVideoModes[i].height,
@@ -111,7 +112,8 @@ void xVideoSetMode(int32_t width, int32_t height, int32_t fullScreen, int32_t bi
     xVideoSelected.bits = bits;
   }
   xLog.Print("---------------------------------");
-  xLog.Print(xFormat("selected mode : %d x %d x %dbpp", xVideoSelected.width, xVideoSelected.height, xVideoSelected.bits));
+  xLog.Print(
+      xFormat("selected mode : %d x %d x %dbpp", xVideoSelected.width, xVideoSelected.height, xVideoSelected.bits));
   xVideoPlaceWindow();
   if (lpDDS_Shadow) platSurfRelease(lpDDS_Shadow);
   if (lpDDS_Primary) platSurfRelease(lpDDS_Primary);
@@ -144,7 +146,8 @@ static void xVideoCreateShadow() {
   d.caps = DDSCAPS_OFFSCREENPLAIN;
   d.width = (uint32_t)xVideoSelected.width;
   d.height = (uint32_t)xVideoSelected.height;
-  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Shadow), "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Shadow )");
+  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Shadow),
+              "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Shadow )");
   xVideoCheck(platSurfGetSurfaceDesc(lpDDS_Shadow, &d), "xVideoInitSurfaces::lpDDS_Shadow->GetSurfaceDesc");
   xVideoShadowPitch = d.pitch;
 }
@@ -166,7 +169,8 @@ void xVideoInitSurfaces() {
     d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
     d.backBufferCount = 1;
-    xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary), "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Primary )");
+    xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary),
+                "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Primary )");
     xVideoCheck(platSurfGetAttachedSurface(lpDDS_Primary, DDSCAPS_BACKBUFFER, &lpDDS_Back),
                 "xVideoInitSurfaces::lpDDS_Primary->GetAttachedSurface");
     xVideoCreateShadow();
@@ -183,7 +187,8 @@ void xVideoInitSurfaces() {
   std::memset(&d, 0, sizeof d);
   d.flags = DDSD_CAPS;
   d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY;
-  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary), "xVideoInitSurfaces::DDraw->CreateSurface( lpDDS_Primary");
+  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary),
+              "xVideoInitSurfaces::DDraw->CreateSurface( lpDDS_Primary");
   xVideoCreateShadow();
   xVideoCheck(platSurfGetPixelFormat(lpDDS_Shadow, &pf), "xVideoInitSurfaces::lpDDS_Shadow->GetPixelFormat");
   xVideoScreenFormatFrom(pf);

@@ -6,7 +6,9 @@
 #include "hermes/hermes.h"
 #include "winlike/wl_ddraw.h"
 
-struct xVideoMode { int32_t width, height, bits; };
+struct xVideoMode {
+  int32_t width, height, bits;
+};
 enum : int32_t { XVIDEO_MAX_MODES = 64 };
 
 extern PlatHwnd xVideoWindow;

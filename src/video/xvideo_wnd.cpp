@@ -37,9 +37,7 @@ intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, i
       xLog.Print("WM_SIZE");
       if (wParam == SIZE_RESTORED && xSysActive && xVideoSurfacesPresent()) xVideoPresent();
       return 1;
-    case WM_CLOSE:
-      xSysDispatch(XSYS_CLOSE, nullptr);
-      return 1;
+    case WM_CLOSE: xSysDispatch(XSYS_CLOSE, nullptr); return 1;
     case WM_ERASEBKGND:
       xLog.Print("WM_ERASEBACKGROUND");
       if (xVideoSurfacesPresent()) xVideoPresent();
@@ -68,14 +66,12 @@ intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, i
       return 1;
     }
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-      return 1;
+    case WM_SYSKEYUP: return 1;
     case WM_EXITSIZEMOVE:
       xLog.Print("WM_EXITSIZEMOVE");
       if (xVideoSurfacesPresent() && xSysActive) xVideoPresent();
       return 1;
-    default:
-      return platDefWindowProc(window, message, wParam, lParam);
+    default: return platDefWindowProc(window, message, wParam, lParam);
   }
 }
 

@@ -10,24 +10,39 @@
 
 // MessageBox styles and answers (Win32 values).
 enum : uint32_t {
-  MB_OK = 0x0000, MB_YESNO = 0x0004,
-  MB_ICONERROR = 0x0010, MB_ICONQUESTION = 0x0020, MB_ICONINFORMATION = 0x0040,
-  MB_SETFOREGROUND = 0x10000, MB_TOPMOST = 0x40000,
+  MB_OK = 0x0000,
+  MB_YESNO = 0x0004,
+  MB_ICONERROR = 0x0010,
+  MB_ICONQUESTION = 0x0020,
+  MB_ICONINFORMATION = 0x0040,
+  MB_SETFOREGROUND = 0x10000,
+  MB_TOPMOST = 0x40000,
 };
 enum : int { IDOK = 1, IDYES = 6, IDNO = 7 };
 
 // ---- Messages (Win32 values) -------------------------------------------------
 enum : uint32_t {
-  WM_NULL = 0x0000, WM_DESTROY = 0x0002, WM_MOVE = 0x0003, WM_SIZE = 0x0005, WM_CLOSE = 0x0010,
-  WM_QUIT = 0x0012, WM_ERASEBKGND = 0x0014, WM_ACTIVATEAPP = 0x001C, WM_GETMINMAXINFO = 0x0024,
-  WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_EXITSIZEMOVE = 0x0232,
+  WM_NULL = 0x0000,
+  WM_DESTROY = 0x0002,
+  WM_MOVE = 0x0003,
+  WM_SIZE = 0x0005,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_ERASEBKGND = 0x0014,
+  WM_ACTIVATEAPP = 0x001C,
+  WM_GETMINMAXINFO = 0x0024,
+  WM_SYSKEYDOWN = 0x0104,
+  WM_SYSKEYUP = 0x0105,
+  WM_EXITSIZEMOVE = 0x0232,
 };
 enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1 };
 
 typedef struct PlatWindowRec* PlatHwnd;
 typedef intptr_t (*PlatWndProc)(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-struct PlatMinMaxInfo { PlatPoint ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize; };
+struct PlatMinMaxInfo {
+  PlatPoint ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
+};
 
 struct PlatMsg {
   PlatHwnd window;  // null for thread messages such as WM_QUIT
@@ -53,9 +68,13 @@ intptr_t platDefWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, 
 
 // ---- Window -------------------------------------------------------------------
 enum : uint32_t {
-  WS_CAPTION = 0x00C00000, WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000, WS_MINIMIZEBOX = 0x00020000,
+  WS_CAPTION = 0x00C00000,
+  WS_SYSMENU = 0x00080000,
+  WS_THICKFRAME = 0x00040000,
+  WS_MINIMIZEBOX = 0x00020000,
   CS_BYTEALIGNWINDOW = 0x2000,
-  SWP_SHOWWINDOW = 0x0040, SW_SHOWNORMAL = 1,
+  SWP_SHOWWINDOW = 0x0040,
+  SW_SHOWNORMAL = 1,
 };
 enum : int32_t { CW_USEDEFAULT = (int32_t)0x80000000 };
 // SetWindowPos insertion values.
@@ -72,8 +91,8 @@ struct PlatWndClass {
 // Non-zero on success. One class name may be registered once.
 uint32_t platRegisterClass(const PlatWndClass* wc);
 // One engine window at a time; null on failure (unknown class, window already exists).
-PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y,
-                          int32_t width, int32_t height);
+PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                          int32_t height);
 // Sends WM_DESTROY, then forgets the window.
 void platDestroyWindow(PlatHwnd window);
 bool platIsWindow(PlatHwnd window);
@@ -107,9 +126,14 @@ int platMessageBox(const char* text, const char* caption, uint32_t style);
 // runs, platGetWindowRect and platSetWindowPos also accept its handle (window
 // rectangle in the same screen units as SM_CXSCREEN/SM_CYSCREEN).
 enum : uint32_t {
-  WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
-  BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_CLICK = 0x00F5,
-  BN_CLICKED = 0, BST_UNCHECKED = 0, BST_CHECKED = 1,
+  WM_INITDIALOG = 0x0110,
+  WM_COMMAND = 0x0111,
+  BM_GETCHECK = 0x00F0,
+  BM_SETCHECK = 0x00F1,
+  BM_CLICK = 0x00F5,
+  BN_CLICKED = 0,
+  BST_UNCHECKED = 0,
+  BST_CHECKED = 1,
 };
 enum : int { IDCANCEL = 2 };
 static_assert((int)IDOK == (int)PLAT_DLG_OK && (int)IDCANCEL == (int)PLAT_DLG_CANCEL,

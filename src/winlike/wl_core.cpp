@@ -180,8 +180,8 @@ void platWindowChanged() {
   platWindowUpdate(&st);
 }
 
-PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y,
-                          int32_t width, int32_t height) {
+PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                          int32_t height) {
   if (!platIsInitialised() || platWindow.used || !className || std::strcmp(className, platClassName) != 0)
     return nullptr;
   std::memset(&platWindow, 0, sizeof platWindow);
@@ -219,8 +219,7 @@ void platUpdateWindow(PlatHwnd window) {
   if (platIsWindow(window)) platSendMessage(window, WM_ERASEBKGND, 0, 0);
 }
 
-bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height,
-                      uint32_t flags) {
+bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
   if (platDlgSetPos(window, x, y, width, height, flags)) return true;
   if (!platIsWindow(window)) return false;
   PlatMinMaxInfo info;

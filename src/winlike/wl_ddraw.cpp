@@ -147,8 +147,7 @@ int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t fl
   return DD_OK;
 }
 
-int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t,
-                             uint32_t) {
+int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t, uint32_t) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (!platExclusive()) return DDERR_NOEXCLUSIVEMODE;
   static PlatMode modes[1024];

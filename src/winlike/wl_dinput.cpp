@@ -7,7 +7,9 @@
 #include "winlike/wl_dinput.h"
 #include "winlike/wl_internal.h"
 
-struct PlatDIRec { bool used; };
+struct PlatDIRec {
+  bool used;
+};
 
 struct PlatDIDeviceRec {
   bool used, formatSet, acquired, lost, overflow;
@@ -143,18 +145,23 @@ void platDIForeground(bool foreground) {
   dev->head = dev->count = 0;
 }
 
-static const struct { const char* name; uint32_t dik; } platDIKNames[] = {
-    {"ESC", 0x01}, {"ESCAPE", 0x01}, {"MINUS", 0x0C}, {"EQUALS", 0x0D}, {"BACK", 0x0E}, {"BACKSPACE", 0x0E},
-    {"TAB", 0x0F}, {"ENTER", 0x1C}, {"RETURN", 0x1C}, {"LCTRL", 0x1D}, {"LCONTROL", 0x1D}, {"LSHIFT", 0x2A},
-    {"RSHIFT", 0x36}, {"LALT", 0x38}, {"LMENU", 0x38}, {"SPACE", 0x39}, {"CAPSLOCK", 0x3A}, {"F11", 0x57},
-    {"F12", 0x58}, {"KPENTER", 0x9C}, {"NUMPADENTER", 0x9C}, {"RCTRL", 0x9D}, {"RCONTROL", 0x9D},
-    {"RALT", 0xB8}, {"RMENU", 0xB8}, {"PAUSE", 0xC5}, {"HOME", 0xC7}, {"UP", 0xC8}, {"PGUP", 0xC9},
-    {"LEFT", 0xCB}, {"RIGHT", 0xCD}, {"END", 0xCF}, {"DOWN", 0xD0}, {"PGDN", 0xD1}, {"INSERT", 0xD2},
+static const struct {
+  const char* name;
+  uint32_t dik;
+} platDIKNames[] = {
+    {"ESC", 0x01},         {"ESCAPE", 0x01},   {"MINUS", 0x0C},    {"EQUALS", 0x0D}, {"BACK", 0x0E},
+    {"BACKSPACE", 0x0E},   {"TAB", 0x0F},      {"ENTER", 0x1C},    {"RETURN", 0x1C}, {"LCTRL", 0x1D},
+    {"LCONTROL", 0x1D},    {"LSHIFT", 0x2A},   {"RSHIFT", 0x36},   {"LALT", 0x38},   {"LMENU", 0x38},
+    {"SPACE", 0x39},       {"CAPSLOCK", 0x3A}, {"F11", 0x57},      {"F12", 0x58},    {"KPENTER", 0x9C},
+    {"NUMPADENTER", 0x9C}, {"RCTRL", 0x9D},    {"RCONTROL", 0x9D}, {"RALT", 0xB8},   {"RMENU", 0xB8},
+    {"PAUSE", 0xC5},       {"HOME", 0xC7},     {"UP", 0xC8},       {"PGUP", 0xC9},   {"LEFT", 0xCB},
+    {"RIGHT", 0xCD},       {"END", 0xCF},      {"DOWN", 0xD0},     {"PGDN", 0xD1},   {"INSERT", 0xD2},
     {"DELETE", 0xD3},
 };
 // Letters in A..Z order.
-static const uint8_t platDIKLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-                                           0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+static const uint8_t platDIKLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                           0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                           0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
 
 uint32_t platDIKFromName(const char* name) {
   if (!name || !*name) return 0;

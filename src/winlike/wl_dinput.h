@@ -7,13 +7,20 @@
 #include "winlike/winlike.h"
 
 enum : int32_t {
-  DI_OK = 0, DI_BUFFEROVERFLOW = 1,
-  DIERR_UNSUPPORTED = (int32_t)0x80004001, DIERR_NOTBUFFERED = (int32_t)0x80040207,
-  DIERR_OBJECTNOTFOUND = (int32_t)0x80070002, DIERR_OTHERAPPHASPRIO = (int32_t)0x80070005,
-  DIERR_E_HANDLE = (int32_t)0x80070006, DIERR_NOTACQUIRED = (int32_t)0x8007000C,
-  DIERR_OUTOFMEMORY = (int32_t)0x8007000E, DIERR_NOTINITIALIZED = (int32_t)0x80070015,
-  DIERR_INPUTLOST = (int32_t)0x8007001E, DIERR_INVALIDPARAM = (int32_t)0x80070057,
-  DIERR_ACQUIRED = (int32_t)0x800700AA, DIERR_OLDDIRECTINPUTVERSION = (int32_t)0x8007047E,
+  DI_OK = 0,
+  DI_BUFFEROVERFLOW = 1,
+  DIERR_UNSUPPORTED = (int32_t)0x80004001,
+  DIERR_NOTBUFFERED = (int32_t)0x80040207,
+  DIERR_OBJECTNOTFOUND = (int32_t)0x80070002,
+  DIERR_OTHERAPPHASPRIO = (int32_t)0x80070005,
+  DIERR_E_HANDLE = (int32_t)0x80070006,
+  DIERR_NOTACQUIRED = (int32_t)0x8007000C,
+  DIERR_OUTOFMEMORY = (int32_t)0x8007000E,
+  DIERR_NOTINITIALIZED = (int32_t)0x80070015,
+  DIERR_INPUTLOST = (int32_t)0x8007001E,
+  DIERR_INVALIDPARAM = (int32_t)0x80070057,
+  DIERR_ACQUIRED = (int32_t)0x800700AA,
+  DIERR_OLDDIRECTINPUTVERSION = (int32_t)0x8007047E,
   DIERR_BETADIRECTINPUTVERSION = (int32_t)0x80070481,
 };
 enum : uint32_t { DISCL_EXCLUSIVE = 1, DISCL_NONEXCLUSIVE = 2, DISCL_FOREGROUND = 4, DISCL_BACKGROUND = 8 };
@@ -21,17 +28,43 @@ enum : uint32_t { DIPH_DEVICE = 0 };
 
 // Scan codes used by the engine and the script names.
 enum : uint32_t {
-  DIK_ESCAPE = 0x01, DIK_1 = 0x02, DIK_0 = 0x0B, DIK_BACK = 0x0E, DIK_TAB = 0x0F, DIK_Q = 0x10,
-  DIK_RETURN = 0x1C, DIK_LCONTROL = 0x1D, DIK_A = 0x1E, DIK_LSHIFT = 0x2A, DIK_RSHIFT = 0x36,
-  DIK_LMENU = 0x38, DIK_SPACE = 0x39, DIK_F1 = 0x3B, DIK_F10 = 0x44, DIK_F11 = 0x57, DIK_F12 = 0x58,
-  DIK_NUMPADENTER = 0x9C, DIK_RCONTROL = 0x9D, DIK_RMENU = 0xB8, DIK_UP = 0xC8, DIK_LEFT = 0xCB,
-  DIK_RIGHT = 0xCD, DIK_DOWN = 0xD0,
+  DIK_ESCAPE = 0x01,
+  DIK_1 = 0x02,
+  DIK_0 = 0x0B,
+  DIK_BACK = 0x0E,
+  DIK_TAB = 0x0F,
+  DIK_Q = 0x10,
+  DIK_RETURN = 0x1C,
+  DIK_LCONTROL = 0x1D,
+  DIK_A = 0x1E,
+  DIK_LSHIFT = 0x2A,
+  DIK_RSHIFT = 0x36,
+  DIK_LMENU = 0x38,
+  DIK_SPACE = 0x39,
+  DIK_F1 = 0x3B,
+  DIK_F10 = 0x44,
+  DIK_F11 = 0x57,
+  DIK_F12 = 0x58,
+  DIK_NUMPADENTER = 0x9C,
+  DIK_RCONTROL = 0x9D,
+  DIK_RMENU = 0xB8,
+  DIK_UP = 0xC8,
+  DIK_LEFT = 0xCB,
+  DIK_RIGHT = 0xCD,
+  DIK_DOWN = 0xD0,
 };
 
-struct DIPropHeader { uint32_t size, headerSize, obj, how; };
-struct DIPropDword { DIPropHeader diph; uint32_t data; };
+struct DIPropHeader {
+  uint32_t size, headerSize, obj, how;
+};
+struct DIPropDword {
+  DIPropHeader diph;
+  uint32_t data;
+};
 // The device-object-data record: 16 bytes.
-struct DIDeviceObjectData { uint32_t ofs, data, timeStamp, sequence; };
+struct DIDeviceObjectData {
+  uint32_t ofs, data, timeStamp, sequence;
+};
 
 typedef struct PlatDIRec* LPDIRECTINPUT;
 typedef struct PlatDIDeviceRec* LPDIRECTINPUTDEVICE;

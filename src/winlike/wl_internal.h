@@ -26,7 +26,7 @@ bool platIsForeground();
 void platScriptRun();          // fires due scripted events
 int64_t platScriptNextTime();  // -1 when none is left
 void platScriptClear();
-void platDDReset();            // forget every object (platShutdown)
+void platDDReset();  // forget every object (platShutdown)
 void platDIReset();
 // The dialog's handles (wl_dialog.cpp): platGetWindowRect and platSetWindowPos for its handle
 // (false for any other).

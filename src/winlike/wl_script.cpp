@@ -77,8 +77,10 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
       }
       items[n++] = {t, PS_MOVE, x, y};
     } else {
-      static const struct { const char* name; int32_t kind; } simple[] = {
-          {"deactivate", PS_DEACTIVATE}, {"activate", PS_ACTIVATE}, {"close", PS_CLOSE}, {"lose", PS_LOSE}};
+      static const struct {
+        const char* name;
+        int32_t kind;
+      } simple[] = {{"deactivate", PS_DEACTIVATE}, {"activate", PS_ACTIVATE}, {"close", PS_CLOSE}, {"lose", PS_LOSE}};
       int32_t kind = -1;
       for (auto& s : simple)
         if (!std::strcmp(act, s.name)) kind = s.kind;

@@ -141,10 +141,8 @@ static void x2dFadeSSE2(uint32_t b, int32_t count, uint32_t* buf) {
     __m128i a = _mm_loadu_si128(p);
     _mm_storeu_si128(p, White ? _mm_adds_epu8(a, k) : _mm_subs_epu8(a, k));
   }
-  if (White)
-    x2dFadeWhitePlain(b, count - i, buf + i);
-  else
-    x2dFadeBlackPlain(b, count - i, buf + i);
+  if (White) x2dFadeWhitePlain(b, count - i, buf + i);
+  else x2dFadeBlackPlain(b, count - i, buf + i);
 }
 #endif
 

@@ -42,10 +42,8 @@ void x2dSprite::Init(int32_t w, int32_t h) {
 
 static x2dSprite* x2dSpriteNew() {
   x2dSprite* s;
-  if (x2dUseMMX)
-    s = new (std::nothrow) x2dSpriteMMX;
-  else
-    s = new (std::nothrow) x2dSpriteX86;
+  if (x2dUseMMX) s = new (std::nothrow) x2dSpriteMMX;
+  else s = new (std::nothrow) x2dSpriteX86;
   if (!s) xErrMsg("x2dSpriteCreate() -> Can't create class object x2dSprite");
   s->className = x2dUseMMX ? "x2dSpriteMMX" : "x2dSpriteX86";
   return s;

@@ -11,29 +11,29 @@ class xFile;
 struct xImage;
 
 // The 22 operations in table order: X(name, parameter list).
-#define X2D_SPRITE_OPERATIONS(X) \
-  X(Draw, (int32_t x, int32_t y, uint32_t* target)) \
-  X(Fill, (uint32_t colour)) \
-  X(Clear, ()) \
-  X(DrawNoClip, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawAddNoClip, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawBlendNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
-  X(DrawAlphaNoClip, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawAlphaLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
-  X(DrawKeyNoClip, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawLayerNoClip, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawLayerLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
-  X(DrawAdd, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawBlendScaled, (int32_t x, int32_t y, float scale, int32_t level, uint32_t* target)) \
-  X(DrawBlend, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
-  X(DrawAlphaScaled, (int32_t x, int32_t y, float scale, uint32_t* target)) \
-  X(DrawAlpha, (int32_t x, int32_t y, uint32_t* target)) \
+#define X2D_SPRITE_OPERATIONS(X)                                                                \
+  X(Draw, (int32_t x, int32_t y, uint32_t * target))                                            \
+  X(Fill, (uint32_t colour))                                                                    \
+  X(Clear, ())                                                                                  \
+  X(DrawNoClip, (int32_t x, int32_t y, uint32_t * target))                                      \
+  X(DrawAddNoClip, (int32_t x, int32_t y, uint32_t * target))                                   \
+  X(DrawBlendNoClip, (int32_t x, int32_t y, int32_t level, uint32_t * target))                  \
+  X(DrawAlphaNoClip, (int32_t x, int32_t y, uint32_t * target))                                 \
+  X(DrawAlphaLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t * target))             \
+  X(DrawKeyNoClip, (int32_t x, int32_t y, uint32_t * target))                                   \
+  X(DrawLayerNoClip, (int32_t x, int32_t y, uint32_t * target))                                 \
+  X(DrawLayerLevelNoClip, (int32_t x, int32_t y, int32_t level, uint32_t * target))             \
+  X(DrawAdd, (int32_t x, int32_t y, uint32_t * target))                                         \
+  X(DrawBlendScaled, (int32_t x, int32_t y, float scale, int32_t level, uint32_t* target))      \
+  X(DrawBlend, (int32_t x, int32_t y, int32_t level, uint32_t * target))                        \
+  X(DrawAlphaScaled, (int32_t x, int32_t y, float scale, uint32_t* target))                     \
+  X(DrawAlpha, (int32_t x, int32_t y, uint32_t * target))                                       \
   X(DrawAlphaLevelScaled, (int32_t x, int32_t y, float scale, int32_t level, uint32_t* target)) \
-  X(DrawAlphaLevel, (int32_t x, int32_t y, int32_t level, uint32_t* target)) \
-  X(DrawKey, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawLayerScaled, (int32_t x, int32_t y, float scale, uint32_t* target)) \
-  X(DrawLayer, (int32_t x, int32_t y, uint32_t* target)) \
-  X(DrawLayerLevel, (int32_t x, int32_t y, int32_t level, uint32_t* target))
+  X(DrawAlphaLevel, (int32_t x, int32_t y, int32_t level, uint32_t * target))                   \
+  X(DrawKey, (int32_t x, int32_t y, uint32_t * target))                                         \
+  X(DrawLayerScaled, (int32_t x, int32_t y, float scale, uint32_t* target))                     \
+  X(DrawLayer, (int32_t x, int32_t y, uint32_t * target))                                       \
+  X(DrawLayerLevel, (int32_t x, int32_t y, int32_t level, uint32_t * target))
 
 class x2dSprite {
  public:
@@ -56,10 +56,10 @@ class x2dSprite {
   const char* className = nullptr;  // "x2dSpriteX86" or "x2dSpriteMMX"
   int32_t width = 0;
   int32_t height = 0;
-  uint32_t* pixels = nullptr;  // width x height, row-major; owned unless a view
-  int32_t pitch = 0;           // width x 4; 0 for a sprite made by LoadAlphaLayer
-  int32_t skip = 0;            // frame-buffer width - width, fixed when the size is set
-  uint32_t color = 0;          // colour key of the key draws, ink of the layer draws
+  uint32_t* pixels = nullptr;     // width x height, row-major; owned unless a view
+  int32_t pitch = 0;              // width x 4; 0 for a sprite made by LoadAlphaLayer
+  int32_t skip = 0;               // frame-buffer width - width, fixed when the size is set
+  uint32_t color = 0;             // colour key of the key draws, ink of the layer draws
   uint8_t* alphaLayer = nullptr;  // width x height bytes; owned; only after LoadAlphaLayer
   uint8_t ownsMemory = 1;         // the destructor frees pixels and alphaLayer only when set
 };

@@ -52,8 +52,12 @@ static inline bool x2dPlaceClip(int32_t w, int32_t h, int32_t x, int32_t y, uint
     py = top;
   }
   if (cols <= 0 || rows <= 0) return false;
-  r = x2dRect{static_cast<int32_t>(cols), static_cast<int32_t>(rows), src, w,
-              x2dTargetAt(target, static_cast<int32_t>(px), static_cast<int32_t>(py)), x2dWidth};
+  r = x2dRect{static_cast<int32_t>(cols),
+              static_cast<int32_t>(rows),
+              src,
+              w,
+              x2dTargetAt(target, static_cast<int32_t>(px), static_cast<int32_t>(py)),
+              x2dWidth};
   return true;
 }
 
@@ -88,7 +92,12 @@ static inline bool x2dPlaceScaled(int32_t w, int32_t h, int32_t x, int32_t y, fl
     py = top;
   }
   if (rows <= 0 || cols <= 0) return false;
-  r = x2dScaledRect{static_cast<int32_t>(cols), static_cast<int32_t>(rows), u0, v0, stepX, stepY,
+  r = x2dScaledRect{static_cast<int32_t>(cols),
+                    static_cast<int32_t>(rows),
+                    u0,
+                    v0,
+                    stepX,
+                    stepY,
                     x2dTargetAt(target, static_cast<int32_t>(px), static_cast<int32_t>(py))};
   return true;
 }

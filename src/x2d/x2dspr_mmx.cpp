@@ -109,12 +109,14 @@ void x2dSpriteMMX::DrawBlendScaled(int32_t x, int32_t y, float scale, int32_t le
 
 void x2dSpriteMMX::DrawBlend(int32_t x, int32_t y, int32_t level, uint32_t* target) {
   x2dRect r;
-  if (pixels && x2dPlaceClip(width, height, x, y, target, r)) mmxRect(mmxRows().blend, r, pixels, 0, x2dClampLevel(level));
+  if (pixels && x2dPlaceClip(width, height, x, y, target, r))
+    mmxRect(mmxRows().blend, r, pixels, 0, x2dClampLevel(level));
 }
 
 void x2dSpriteMMX::DrawAlphaScaled(int32_t x, int32_t y, float scale, uint32_t* target) {
   x2dScaledRect r;
-  if (pixels && x2dPlaceScaled(width, height, x, y, scale, target, r)) mmxScaled(mmxRows().alpha, r, pixels, width, 0, 0);
+  if (pixels && x2dPlaceScaled(width, height, x, y, scale, target, r))
+    mmxScaled(mmxRows().alpha, r, pixels, width, 0, 0);
 }
 
 void x2dSpriteMMX::DrawAlpha(int32_t x, int32_t y, uint32_t* target) {
@@ -127,7 +129,8 @@ void x2dSpriteMMX::DrawAlphaLevelScaled(int32_t x, int32_t y, float scale, int32
   if (level == 0 || !pixels) return;
   if (level == 255) return DrawAlphaScaled(x, y, scale, target);
   x2dScaledRect r;
-  if (x2dPlaceScaled(width, height, x, y, scale, target, r)) mmxScaled(mmxRows().alphaLevel, r, pixels, width, 0, level);
+  if (x2dPlaceScaled(width, height, x, y, scale, target, r))
+    mmxScaled(mmxRows().alphaLevel, r, pixels, width, 0, level);
 }
 
 void x2dSpriteMMX::DrawAlphaLevel(int32_t x, int32_t y, int32_t level, uint32_t* target) {

@@ -36,10 +36,8 @@ void pBlend(uint32_t* d, const void* s, int32_t n, uint32_t, int32_t a) {
 void pAlpha(uint32_t* d, const void* s, int32_t n, uint32_t, int32_t) {
   for (int32_t i = 0; i < n; i++) {
     const uint32_t v = px(s)[i], A = v >> 24;
-    if (A == 255)
-      d[i] = v;
-    else if (A)
-      d[i] = x2dMmxBlend1(v, d[i], A);
+    if (A == 255) d[i] = v;
+    else if (A) d[i] = x2dMmxBlend1(v, d[i], A);
   }
 }
 void pAlphaLevel(uint32_t* d, const void* s, int32_t n, uint32_t, int32_t a) {
@@ -52,10 +50,8 @@ void pAlphaLevel(uint32_t* d, const void* s, int32_t n, uint32_t, int32_t a) {
 void pLayer(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t) {
   for (int32_t i = 0; i < n; i++) {
     const int32_t L = lb(s)[i];
-    if (L == 255)
-      d[i] = c;
-    else if (L)
-      d[i] = x2dMmxBlend1(c, d[i], L);
+    if (L == 255) d[i] = c;
+    else if (L) d[i] = x2dMmxBlend1(c, d[i], L);
   }
 }
 void pLayerLevel(uint32_t* d, const void* s, int32_t n, uint32_t c, int32_t a) {

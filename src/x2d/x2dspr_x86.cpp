@@ -42,10 +42,8 @@ inline void opAdd(uint32_t& d, uint32_t s) {
 }
 inline void opAlpha(uint32_t& d, uint32_t s) {
   const uint32_t a = s >> 24;
-  if (a == 255)
-    d = s;
-  else if (a)
-    d = x2dBlendChannels(s, d, x2dBlendRow(a));
+  if (a == 255) d = s;
+  else if (a) d = x2dBlendChannels(s, d, x2dBlendRow(a));
 }
 struct OpBlend {
   const int8_t* row;
@@ -67,10 +65,8 @@ struct OpKey {
 struct OpLayer {
   uint32_t c;
   void operator()(uint32_t& d, uint8_t l) const {
-    if (l == 255)
-      d = c;
-    else if (l)
-      d = x2dBlendChannels(c, d, x2dBlendRow(l));
+    if (l == 255) d = c;
+    else if (l) d = x2dBlendChannels(c, d, x2dBlendRow(l));
   }
 };
 struct OpLayerLevel {

@@ -43,49 +43,49 @@ enum : int32_t {
 
 // Twenty 32-bit words; the polygon pipeline numbers them 0..19 in this order.
 struct x3dVertex {
-  uint32_t flags;        // 0: X3D_VTX_*; in a clip polygon bits 16-19 hold the outcode
-  float pos[3];          // 1-3: object position (file y and z exchanged, pivot subtracted)
-  float view[3];         // 4-6: view position this frame
-  float normal[3];       // 7-9: unit object-space vertex normal
-  float viewNormal[3];   // 10-12
-  float u, v;            // 13-14: texels (file value x 255.9)
-  float sx, sy, rz;      // 15-17: screen x, y and 1/z, written by the fillers
-  float intensity;       // 18: 0..1
-  float fog;             // 19: 0..1
+  uint32_t flags;       // 0: X3D_VTX_*; in a clip polygon bits 16-19 hold the outcode
+  float pos[3];         // 1-3: object position (file y and z exchanged, pivot subtracted)
+  float view[3];        // 4-6: view position this frame
+  float normal[3];      // 7-9: unit object-space vertex normal
+  float viewNormal[3];  // 10-12
+  float u, v;           // 13-14: texels (file value x 255.9)
+  float sx, sy, rz;     // 15-17: screen x, y and 1/z, written by the fillers
+  float intensity;      // 18: 0..1
+  float fog;            // 19: 0..1
 };
 static_assert(sizeof(x3dVertex) == 80, "x3dVertex is twenty 32-bit words");
 
 struct x3dFace {
-  uint16_t a, b, c;        // vertex indices
-  uint16_t frameFlags;     // 0x04 visible, 0x08 not lit, 0x10 fade zone, 0x20 fog zone
-  uint16_t clipCode;       // owning object's clip code; 0x100 back-facing
-  uint16_t materialNumber; // low 16 bits of the material id
+  uint16_t a, b, c;         // vertex indices
+  uint16_t frameFlags;      // 0x04 visible, 0x08 not lit, 0x10 fade zone, 0x20 fog zone
+  uint16_t clipCode;        // owning object's clip code; 0x100 back-facing
+  uint16_t materialNumber;  // low 16 bits of the material id
   x3dVertex* va;
   x3dVertex* vb;
   x3dVertex* vc;
   float normal[3];
   float morphNormal[3];
-  x3dMaterial* material;   // null: the renderer's default material
+  x3dMaterial* material;  // null: the renderer's default material
 };
 
 // Texture, reflection or bump map of a material.
 struct x3dMap {
-  char* name;        // file name, null = no map
+  char* name;  // file name, null = no map
   uint16_t tiling;
   float uScale, vScale, uOffset, vOffset, rotation;
-  uint32_t* image;   // 32-bit pixels of the loaded texture (shared), null until loaded
+  uint32_t* image;  // 32-bit pixels of the loaded texture (shared), null until loaded
 };
 
 struct x3dMaterial {
   char* name;
   int32_t id;
-  int32_t renderFlags;   // x3dRenderFlags
-  int32_t optionFlags;   // 0x01, 0x02, 0x04, 0x08 from the file; recorded only
+  int32_t renderFlags;                        // x3dRenderFlags
+  int32_t optionFlags;                        // 0x01, 0x02, 0x04, 0x08 from the file; recorded only
   float ambient[3], diffuse[3], specular[3];  // 0..1
   float shininess, shininessStrength, transparency, transparencyFalloff, reflectionBlur, selfIllum;
   x3dMap texture, reflection, bump;
-  uint8_t r, g, b;       // flat colour
-  uint32_t color;        // 0x00RRGGBB
+  uint8_t r, g, b;  // flat colour
+  uint32_t color;   // 0x00RRGGBB
 };
 
 // Lens flare of a light (zeroed when created by the scene script).
@@ -98,18 +98,18 @@ struct x3dLensFlare {
 struct x3dObject {
   char* name;
   int32_t id;
-  int32_t parentId;       // -1 none
+  int32_t parentId;  // -1 none
   int32_t vertexCount;
   int32_t faceCount;
-  int32_t flags;          // X3D_OBJ_*
-  int32_t clipCode;       // 0x80 wholly outside
+  int32_t flags;     // X3D_OBJ_*
+  int32_t clipCode;  // 0x80 wholly outside
   x3dVertex* vertices;
   x3dFace* faces;
   float pivot[3];
   float position[3];
   float scale[3];
-  float rotation[4];      // w, x, y, z
-  float matrix[3][4];     // object to world
+  float rotation[4];   // w, x, y, z
+  float matrix[3][4];  // object to world
   int16_t morphSource, morphTarget;
   float morphFactor;
   float boxMin[3], boxMax[3];
@@ -122,22 +122,22 @@ struct x3dCamera {
   int32_t id;
   int32_t parentId, targetParentId;
   float position[3], target[3];
-  float fov;              // degrees the projection was last built for; 0 forces a rebuild
-  float roll;             // degrees
+  float fov;   // degrees the projection was last built for; 0 forces a rebuild
+  float roll;  // degrees
   float width, height;
   float halfWidth, halfHeight;
-  float view[3][4];       // world to camera
+  float view[3][4];  // world to camera
   float projection[3][4];
-  float sideSine;         // 1 / sqrt(M^2 + 1), M = projection[0][0]: the left and right planes
-  float sideSineY;        // 1 / sqrt(M^2 + 1), M = projection[1][1]: the top and bottom planes
-  float fileFov;          // degrees from the 3DS lens; used when no track sets one
+  float sideSine;   // 1 / sqrt(M^2 + 1), M = projection[0][0]: the left and right planes
+  float sideSineY;  // 1 / sqrt(M^2 + 1), M = projection[1][1]: the top and bottom planes
+  float fileFov;    // degrees from the 3DS lens; used when no track sets one
 };
 
 struct x3dLight {
   char* name;
   int32_t id;
   int32_t parentId, targetParentId;
-  int32_t kind;           // X3D_LIGHT_*
+  int32_t kind;  // X3D_LIGHT_*
   float position[3], target[3];
   float viewPosition[3], viewTarget[3];
   float viewDirection[3];
@@ -146,7 +146,7 @@ struct x3dLight {
   float spotFactor;
   float innerRange, outerRange;
   x3dLensFlare* flare;
-  float color[3];         // 0..1
+  float color[3];  // 0..1
 };
 
 struct x3dAmbient {
@@ -163,13 +163,13 @@ struct x3dTrackSet {
 };
 
 struct x3dNode {
-  int32_t kind;          // X3D_NODE_*
-  int32_t id;            // node id from the file
+  int32_t kind;  // X3D_NODE_*
+  int32_t id;    // node id from the file
   x3dTrackSet* tracks;
-  void* owner;           // x3dObject, x3dCamera, x3dLight or x3dAmbient
-  int32_t parent;        // array index, -1 none
-  int32_t firstChild;    // array index, 0 none
-  int32_t nextSibling;   // array index, 0 none
+  void* owner;          // x3dObject, x3dCamera, x3dLight or x3dAmbient
+  int32_t parent;       // array index, -1 none
+  int32_t firstChild;   // array index, 0 none
+  int32_t nextSibling;  // array index, 0 none
   x3dNode* next;
   x3dNode* prev;
   // The point a camera, target or light node had before its first update. The hierarchy
@@ -181,7 +181,7 @@ struct x3dNode {
 
 enum : int32_t { X3D_LIST_FACE = 1, X3D_LIST_FLARE = 2 };
 struct x3dSceneList {
-  void* item;            // x3dFace or x3dLight
+  void* item;  // x3dFace or x3dLight
   float depth;
   int32_t kind;
 };
@@ -204,19 +204,19 @@ struct x3dScene {
   char* texturePath;
   float distance;
   uint8_t fog;
-  float fogColor[3];     // 0..255
-  uint8_t zbuffer;       // 1 z-buffer mode, 0 painter mode
+  float fogColor[3];  // 0..255
+  uint8_t zbuffer;    // 1 z-buffer mode, 0 painter mode
 };
 
 // ---- engine state ----
 extern int32_t x3dWidth, x3dHeight, x3dHalfWidth, x3dHalfHeight, x3dPixelCount;
-extern int32_t* x3dLineOffset;      // byte offset of each view line
-extern int32_t x3dLineRows;         // entries in x3dLineOffset
-extern uint8_t* x3dShadeTable;      // [level * 256 + value] = (level * value) >> 8
-extern uint8_t* x3dFogTable;        // three 256 x 256 planes: red, green, blue
-extern uint32_t x3dFogColor;        // 0x00RRGGBB
+extern int32_t* x3dLineOffset;  // byte offset of each view line
+extern int32_t x3dLineRows;     // entries in x3dLineOffset
+extern uint8_t* x3dShadeTable;  // [level * 256 + value] = (level * value) >> 8
+extern uint8_t* x3dFogTable;    // three 256 x 256 planes: red, green, blue
+extern uint32_t x3dFogColor;    // 0x00RRGGBB
 extern float x3dFogRGB[3];
-extern int32_t* x3dZBuffer;         // 16.16 camera-space z per pixel, or null
+extern int32_t* x3dZBuffer;  // 16.16 camera-space z per pixel, or null
 extern x3dScene* x3dActiveScene;
 extern x3dCamera* x3dActiveCamera;
 extern uint8_t x3dFogOn;

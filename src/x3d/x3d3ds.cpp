@@ -209,10 +209,10 @@ static void Finish(x3dLoad* L) {
       face->va = &obj->vertices[face->a];
       face->vb = &obj->vertices[face->b];
       face->vc = &obj->vertices[face->c];
-      int32_t m = o < static_cast<int32_t>(L->faceMaterial.size()) &&
-                          f < static_cast<int32_t>(L->faceMaterial[o].size())
-                      ? L->faceMaterial[o][f]
-                      : -1;
+      int32_t m =
+          o < static_cast<int32_t>(L->faceMaterial.size()) && f < static_cast<int32_t>(L->faceMaterial[o].size())
+              ? L->faceMaterial[o][f]
+              : -1;
       face->material = m >= 0 && m < s->materialCount ? &s->materials[m] : nullptr;
     }
   }
@@ -333,7 +333,8 @@ void x3dComputeBounds(x3dObject* obj) {
   float r = 0.0f;
   for (int32_t i = 0; i < obj->vertexCount; i++) {
     const float* p = obj->vertices[i].pos;
-    float d = std::sqrt((p[0] - obj->centre[0]) * (p[0] - obj->centre[0]) + (p[1] - obj->centre[1]) * (p[1] - obj->centre[1]) +
+    float d = std::sqrt((p[0] - obj->centre[0]) * (p[0] - obj->centre[0]) +
+                        (p[1] - obj->centre[1]) * (p[1] - obj->centre[1]) +
                         (p[2] - obj->centre[2]) * (p[2] - obj->centre[2]));
     if (d == 0.0f) d = 1.0f;
     r = std::fmax(r, d);

@@ -164,8 +164,7 @@ int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
     case 0xB001:
       if (L->ambient < 0 || L->ambient >= s->ambientCount) return 7;
       return CreateNode(L, X3D_NODE_AMBIENT, 1, L->ambient, parentIndex);
-    default:
-      return 0;  // a node header outside a node chunk
+    default: return 0;  // a node header outside a node chunk
   }
 }
 
@@ -251,10 +250,8 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
   }
   x3dTrackLink(t);
   if (count > 0) {
-    if (chunk == 0xB021)
-      x3dSplineInitRot(t);
-    else if (chunk != 0xB026 && chunk != 0xB029)
-      x3dSplineInit(t);
+    if (chunk == 0xB021) x3dSplineInitRot(t);
+    else if (chunk != 0xB026 && chunk != 0xB029) x3dSplineInit(t);
   }
   L->pendingTrack = nullptr;
   *out = t;

@@ -166,10 +166,22 @@ int32_t x3dChunkMapUOffset(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x
 int32_t x3dChunkMapVOffset(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x3dMap::vOffset); }
 int32_t x3dChunkMapRotation(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x3dMap::rotation); }
 
-int32_t x3dChunkMatOption01(x3dLoad* L, int64_t) { CurrentMaterial(L)->optionFlags |= 0x01; return 0; }
-int32_t x3dChunkMatOption08(x3dLoad* L, int64_t) { CurrentMaterial(L)->optionFlags |= 0x08; return 0; }
-int32_t x3dChunkMatOption04(x3dLoad* L, int64_t) { CurrentMaterial(L)->optionFlags |= 0x04; return 0; }
-int32_t x3dChunkMatOption02(x3dLoad* L, int64_t) { CurrentMaterial(L)->optionFlags |= 0x02; return 0; }
+int32_t x3dChunkMatOption01(x3dLoad* L, int64_t) {
+  CurrentMaterial(L)->optionFlags |= 0x01;
+  return 0;
+}
+int32_t x3dChunkMatOption08(x3dLoad* L, int64_t) {
+  CurrentMaterial(L)->optionFlags |= 0x08;
+  return 0;
+}
+int32_t x3dChunkMatOption04(x3dLoad* L, int64_t) {
+  CurrentMaterial(L)->optionFlags |= 0x04;
+  return 0;
+}
+int32_t x3dChunkMatOption02(x3dLoad* L, int64_t) {
+  CurrentMaterial(L)->optionFlags |= 0x02;
+  return 0;
+}
 
 int32_t x3dChunkShading(x3dLoad* L, int64_t end) {
   x3dMaterial* m = CurrentMaterial(L);

@@ -106,9 +106,8 @@ int32_t x3dChunkMeshMatrix(x3dLoad* L, int64_t end) {
   for (auto& row : file)
     for (float& f : row) f = x3dReadF32(L, end);
   // Engine rows: file X, Z and Y axes with their y and z components exchanged.
-  float axis[3][3] = {{file[0][0], file[0][2], file[0][1]},
-                      {file[2][0], file[2][2], file[2][1]},
-                      {file[1][0], file[1][2], file[1][1]}};
+  float axis[3][3] = {
+      {file[0][0], file[0][2], file[0][1]}, {file[2][0], file[2][2], file[2][1]}, {file[1][0], file[1][2], file[1][1]}};
   float origin[3] = {file[3][0], file[3][2], file[3][1]};
   bool degenerate = false;
   for (auto& a : axis) {

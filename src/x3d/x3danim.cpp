@@ -22,10 +22,8 @@ template <int N, void (*Spline)(x3dTrack*, float, float*), bool Orient = false>
 static void Eval(x3dTrack* t, float frame, float* out) {
   if (!HasKeys(t) || frame < 0.0f) return;
   float time = TrackTime(t, frame);
-  if (t->keyCount >= 2 && time >= t->keys[0].frame)
-    Spline(t, time, out);
-  else
-    std::memcpy(out, Orient ? t->keys[0].orient : t->keys[0].value, N * sizeof(float));
+  if (t->keyCount >= 2 && time >= t->keys[0].frame) Spline(t, time, out);
+  else std::memcpy(out, Orient ? t->keys[0].orient : t->keys[0].value, N * sizeof(float));
 }
 constexpr auto EvalVector = Eval<3, x3dSplineVector>;
 constexpr auto EvalScalar = Eval<1, x3dSplineScalar>;
@@ -34,7 +32,9 @@ constexpr auto EvalRotation = Eval<4, x3dSplineRotation, true>;
 // Colours: plain interpolation at the unwrapped frame.
 static void EvalColor(x3dTrack* t, float frame, float out[3]) { x3dSplineVector(t, frame, out); }
 
-static x3dTrack* Slot(const x3dNode* n, int i) { return n->tracks && i < n->tracks->count ? n->tracks->track[i] : nullptr; }
+static x3dTrack* Slot(const x3dNode* n, int i) {
+  return n->tracks && i < n->tracks->count ? n->tracks->track[i] : nullptr;
+}
 
 // The key with the largest frame not above time (the first key when none is).
 static x3dKey* KeyAtOrBefore(x3dTrack* t, float time) {

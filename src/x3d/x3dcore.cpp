@@ -96,17 +96,18 @@ void x3dSetFrame(float frame) {
 }
 
 // Exact, case-sensitive; the last record of that name wins.
-#define X3D_FIND(array, count)                                                \
-  if (!name || !scene || !scene->array) return nullptr;                       \
-  for (int32_t i = scene->count - 1; i >= 0; i--)                             \
-    if (scene->array[i].name && std::strcmp(scene->array[i].name, name) == 0) \
-      return &scene->array[i];                                                \
+#define X3D_FIND(array, count)                                                                         \
+  if (!name || !scene || !scene->array) return nullptr;                                                \
+  for (int32_t i = scene->count - 1; i >= 0; i--)                                                      \
+    if (scene->array[i].name && std::strcmp(scene->array[i].name, name) == 0) return &scene->array[i]; \
   return nullptr;
 
-x3dCamera* x3dFindCamera(const char* name, x3dScene* scene) { X3D_FIND(cameras, cameraCount) }
-x3dObject* x3dFindObject(const char* name, x3dScene* scene) { X3D_FIND(objects, objectCount) }
-x3dLight* x3dFindLight(const char* name, x3dScene* scene) { X3D_FIND(lights, lightCount) }
-x3dMaterial* x3dFindMaterial(const char* name, x3dScene* scene) { X3D_FIND(materials, materialCount) }
+x3dCamera* x3dFindCamera(const char* name, x3dScene* scene){
+    X3D_FIND(cameras, cameraCount)} x3dObject* x3dFindObject(const char* name, x3dScene* scene){
+    X3D_FIND(objects, objectCount)} x3dLight* x3dFindLight(const char* name, x3dScene* scene){
+    X3D_FIND(lights, lightCount)} x3dMaterial* x3dFindMaterial(const char* name, x3dScene* scene) {
+  X3D_FIND(materials, materialCount)
+}
 #undef X3D_FIND
 
 void x3dCameraViewport(x3dCamera* camera, int32_t width, int32_t height) {
@@ -144,7 +145,7 @@ void x3dCameraMatrix(x3dCamera* cam) {
   float sR = std::sin(r), cR = std::cos(r);
   float sY = std::sin(yaw), cY = std::cos(yaw);
   float sP = std::sin(pitch), cP = std::cos(pitch);
-  float (*m)[4] = cam->view;
+  float(*m)[4] = cam->view;
   m[0][0] = sR * sY * sP + cR * cY;
   m[0][1] = sR * cP;
   m[0][2] = sY * cR - cY * sP * sR;

@@ -74,16 +74,11 @@ static int32_t Decode(const char* path, xFileData* fd, x3dMap* map) {
   int32_t n = fd->size;
   xImage& img = x3dTextureImage;
   int32_t (*loader)(xFileData*, xImage&) = nullptr;
-  if (n >= 10 && std::memcmp(d + 6, "JFIF", 4) == 0)
-    loader = xJpegLoad;
-  else if (n >= 1 && d[0] == 0x0A)
-    loader = xPcxLoad;
-  else if (n >= 18 && (d[2] == 1 || d[2] == 2))
-    loader = xTargaLoad;
-  else if (n >= 3 && std::memcmp(d, "GIF", 3) == 0)
-    loader = xGifLoad;
-  else
-    return 2;
+  if (n >= 10 && std::memcmp(d + 6, "JFIF", 4) == 0) loader = xJpegLoad;
+  else if (n >= 1 && d[0] == 0x0A) loader = xPcxLoad;
+  else if (n >= 18 && (d[2] == 1 || d[2] == 2)) loader = xTargaLoad;
+  else if (n >= 3 && std::memcmp(d, "GIF", 3) == 0) loader = xGifLoad;
+  else return 2;
   x3dLog.Print(xFormat("Loading texture: %s", path));
   int32_t rc = loader(fd, img);
   if (rc) return rc;
@@ -93,7 +88,8 @@ static int32_t Decode(const char* path, xFileData* fd, x3dMap* map) {
   uint32_t* pixels = static_cast<uint32_t*>(std::malloc(rowBytes * img.height));
   if (!pixels) xErrCode(kModule, __LINE__, 1, nullptr);
   for (int32_t y = 0; y < img.height; y++)
-    std::memcpy(reinterpret_cast<uint8_t*>(pixels) + rowBytes * y, img.pixels + rowBytes * (img.height - 1 - y), rowBytes);
+    std::memcpy(reinterpret_cast<uint8_t*>(pixels) + rowBytes * y, img.pixels + rowBytes * (img.height - 1 - y),
+                rowBytes);
   map->image = pixels;
   x3dTextureAdd(path, pixels, img.width, img.height);
   return 0;
@@ -187,7 +183,8 @@ static uint32_t* FillerImage(const char* path, uint32_t* image) {
 }
 
 static bool LoadMap(x3dMap* map, const char* texturePath, xFile* file) {
-  int32_t rc = file ? x3dTextureLoad(map->name, texturePath, map, file) : x3dTextureLoadFile(map->name, texturePath, map);
+  int32_t rc =
+      file ? x3dTextureLoad(map->name, texturePath, map, file) : x3dTextureLoadFile(map->name, texturePath, map);
   if (rc) return false;
   char path[256];
   x3dTexturePath(texturePath, map->name, path, true);

@@ -7,8 +7,8 @@
 class xFile;
 
 struct x3dTexture {
-  char* path;         // owned copy
-  uint32_t* pixels;   // 0x00RRGGBB, width x height, bottom row first
+  char* path;        // owned copy
+  uint32_t* pixels;  // 0x00RRGGBB, width x height, bottom row first
   int32_t width, height;
 };
 

@@ -54,8 +54,8 @@ void x3dDrawLensFlare(const x3dLight* light, uint32_t* pixels, bool depthTest) {
   }
   if (rows <= 0 || cols <= 0) return;
   const int32_t zTest = depthTest ? static_cast<int32_t>(std::lrint(static_cast<double>(z) * 65536.0 > 2147483647.0
-                                                                         ? 2147483647.0
-                                                                         : static_cast<double>(z) * 65536.0))
+                                                                        ? 2147483647.0
+                                                                        : static_cast<double>(z) * 65536.0))
                                   : 0;
   const uint32_t* tex = fl->map.image;
   // Rounding n up can step one texel past the image: the last row or column repeats instead.
@@ -97,10 +97,8 @@ void x3dRenderScene(uint32_t* pixels) {
   } else {
     for (int32_t i = s->listCount - 1; i >= 0; i--) {
       const x3dSceneList& e = s->listA[i];
-      if (e.kind == X3D_LIST_FACE)
-        x3dDrawFace(static_cast<x3dFace*>(e.item), pixels, X3D_MODE_PAINTER, 1);
-      else if (e.kind == X3D_LIST_FLARE)
-        x3dDrawLensFlare(static_cast<const x3dLight*>(e.item), pixels, false);
+      if (e.kind == X3D_LIST_FACE) x3dDrawFace(static_cast<x3dFace*>(e.item), pixels, X3D_MODE_PAINTER, 1);
+      else if (e.kind == X3D_LIST_FLARE) x3dDrawLensFlare(static_cast<const x3dLight*>(e.item), pixels, false);
     }
   }
 }

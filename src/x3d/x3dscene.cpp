@@ -39,15 +39,24 @@ const struct {
   const char* word;
   int32_t code;
 } kKeywords[] = {
-    {"VERSION", X3D_KW_VERSION},         {"TEXTURE_PATH", X3D_KW_TEXTURE_PATH},
-    {"DISTANCE", X3D_KW_DISTANCE},       {"FOG", X3D_KW_FOG},
-    {"FOG_COLOR", X3D_KW_FOG_COLOR},     {"SCENE_NAME", X3D_KW_SCENE_NAME},
-    {"CAMERA", X3D_KW_CAMERA},           {"CAMERA_SIZE", X3D_KW_CAMERA_SIZE},
-    {"CAMERA_SETACTIVE", X3D_KW_CAMERA_SETACTIVE}, {"MATERIAL", X3D_KW_MATERIAL},
-    {"RENDER_TYPE", X3D_KW_RENDER_TYPE}, {"MAT_COLOR", X3D_KW_MAT_COLOR},
-    {"LENSFLARE", X3D_KW_LENSFLARE},     {"LENS_TEXTURE", X3D_KW_LENS_TEXTURE},
-    {"LENS_SCALE", X3D_KW_LENS_SCALE},   {"ZBUFFER", X3D_KW_ZBUFFER},
-    {"OBJECT", X3D_KW_OBJECT},           {"OBJ_NOLIGHT", X3D_KW_OBJ_NOLIGHT},
+    {"VERSION", X3D_KW_VERSION},
+    {"TEXTURE_PATH", X3D_KW_TEXTURE_PATH},
+    {"DISTANCE", X3D_KW_DISTANCE},
+    {"FOG", X3D_KW_FOG},
+    {"FOG_COLOR", X3D_KW_FOG_COLOR},
+    {"SCENE_NAME", X3D_KW_SCENE_NAME},
+    {"CAMERA", X3D_KW_CAMERA},
+    {"CAMERA_SIZE", X3D_KW_CAMERA_SIZE},
+    {"CAMERA_SETACTIVE", X3D_KW_CAMERA_SETACTIVE},
+    {"MATERIAL", X3D_KW_MATERIAL},
+    {"RENDER_TYPE", X3D_KW_RENDER_TYPE},
+    {"MAT_COLOR", X3D_KW_MAT_COLOR},
+    {"LENSFLARE", X3D_KW_LENSFLARE},
+    {"LENS_TEXTURE", X3D_KW_LENS_TEXTURE},
+    {"LENS_SCALE", X3D_KW_LENS_SCALE},
+    {"ZBUFFER", X3D_KW_ZBUFFER},
+    {"OBJECT", X3D_KW_OBJECT},
+    {"OBJ_NOLIGHT", X3D_KW_OBJ_NOLIGHT},
 };
 
 const char* Name() { return P.scriptName.c_str(); }
@@ -90,10 +99,22 @@ void RenderType(int32_t type) {
   int32_t flags = x3dRenderFlags(type);
   if (flags < 0) return;  // other values leave the flags unchanged
   switch (type) {
-    case 3: case 5: case 7: case 8: case 11: case 13: case 15: case 18:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 11:
+    case 13:
+    case 15:
+    case 18:
       if (!m->texture.image) xErrMsg(xFormat("Texture is not loaded: %s\n", m->texture.name ? m->texture.name : ""));
       break;
-    case 4: case 6: case 12: case 14: case 16: case 17:
+    case 4:
+    case 6:
+    case 12:
+    case 14:
+    case 16:
+    case 17:
       if (!m->reflection.image) {
         m->reflection.image = m->texture.image;
         if (!m->reflection.image)
@@ -110,7 +131,8 @@ void LensTexture(x3dScene* scene, const char* arg) {
   if (!P.light || !P.light->flare) xErrMsg(xFormat("%s->No active light for lensflare\n", Name()));
   x3dLensFlare* f = P.light->flare;
   const char* texturePath = scene->texturePath ? scene->texturePath : "";
-  int32_t rc = P.archive ? x3dTextureLoad(arg, texturePath, &f->map, P.file) : x3dTextureLoadFile(arg, texturePath, &f->map);
+  int32_t rc =
+      P.archive ? x3dTextureLoad(arg, texturePath, &f->map, P.file) : x3dTextureLoadFile(arg, texturePath, &f->map);
   if (rc) xErrCode(kModule, __LINE__, rc, nullptr);
   char path[256];
   x3dTexturePath(texturePath, arg, path, true);

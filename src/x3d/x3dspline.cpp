@@ -92,7 +92,10 @@ void x3dQuatMul(const float a[4], const float b[4], float o[4]) {
   float x = a[0] * b[1] + a[1] * b[0] + a[2] * b[3] - a[3] * b[2];
   float y = a[0] * b[2] - a[1] * b[3] + a[2] * b[0] + a[3] * b[1];
   float z = a[0] * b[3] + a[1] * b[2] - a[2] * b[1] + a[3] * b[0];
-  o[0] = w; o[1] = x; o[2] = y; o[3] = z;
+  o[0] = w;
+  o[1] = x;
+  o[2] = y;
+  o[3] = z;
 }
 
 void x3dQuatFromAngleAxis(float angle, float x, float y, float z, float out[4]) {
@@ -109,7 +112,10 @@ static float Len4(const float a[4]) { return std::sqrt(Dot4(a, a)); }
 static void Inverse(const float q[4], float out[4]) {
   float n = Dot4(q, q);
   if (n == 0.0f) n = 1.0f;
-  out[0] = q[0] / n; out[1] = -q[1] / n; out[2] = -q[2] / n; out[3] = -q[3] / n;
+  out[0] = q[0] / n;
+  out[1] = -q[1] / n;
+  out[2] = -q[2] / n;
+  out[3] = -q[3] / n;
 }
 
 // log of d = a^-1 (x) b; c is the cosine between a and b.
@@ -127,12 +133,15 @@ static void Log(const float d[4], float c, float out[4]) {
 static void Exp(const float v[4], float out[4]) {
   float len = std::sqrt(v[1] * v[1] + v[2] * v[2] + v[3] * v[3]);
   if (len == 0.0f) {
-    out[0] = 1.0f; out[1] = out[2] = out[3] = 0.0f;
+    out[0] = 1.0f;
+    out[1] = out[2] = out[3] = 0.0f;
     return;
   }
   float s = std::sin(len) / len;
   out[0] = std::cos(len);
-  out[1] = v[1] * s; out[2] = v[2] * s; out[3] = v[3] * s;
+  out[1] = v[1] * s;
+  out[2] = v[2] * s;
+  out[3] = v[3] * s;
 }
 
 // log(a^-1 (x) b), with a taken as its normalised conjugate when a . b < 0.
@@ -141,7 +150,10 @@ static void LogBetween(const float aIn[4], const float b[4], float out[4]) {
   if (Dot4(a, b) < 0.0f) {
     float l = Len4(a);
     if (l == 0.0f) l = 1.0f;
-    a[0] = a[0] / l; a[1] = -a[1] / l; a[2] = -a[2] / l; a[3] = -a[3] / l;
+    a[0] = a[0] / l;
+    a[1] = -a[1] / l;
+    a[2] = -a[2] / l;
+    a[3] = -a[3] / l;
   }
   float inv[4], d[4];
   Inverse(a, inv);
@@ -179,7 +191,10 @@ void x3dSplineInitRot(x3dTrack* t) {
         if (Dot4(nn, q) < 0.0f) {
           float l = Len4(nn);
           if (l == 0.0f) l = 1.0f;
-          nn[0] = nn[0] / l; nn[1] = -nn[1] / l; nn[2] = -nn[2] / l; nn[3] = -nn[3] / l;
+          nn[0] = nn[0] / l;
+          nn[1] = -nn[1] / l;
+          nn[2] = -nn[2] / l;
+          nn[3] = -nn[3] / l;
         }
         Inverse(q, inv);
         x3dQuatMul(inv, nn, d);
@@ -278,7 +293,9 @@ void x3dSplineVector(x3dTrack* t, float time, float out[3]) {
   if (Segment(t, time, &k, &s)) {
     Hermite(k, s, 3, out);
   } else {
-    out[0] = k->value[0]; out[1] = k->value[1]; out[2] = k->value[2];
+    out[0] = k->value[0];
+    out[1] = k->value[1];
+    out[2] = k->value[2];
   }
 }
 
@@ -286,10 +303,8 @@ void x3dSplineScalar(x3dTrack* t, float time, float* out) {
   if (!t || !t->keys || t->keyCount <= 0 || time < 0.0f) return;
   x3dKey* k;
   float s;
-  if (Segment(t, time, &k, &s))
-    Hermite(k, s, 1, out);
-  else
-    *out = k->value[0];
+  if (Segment(t, time, &k, &s)) Hermite(k, s, 1, out);
+  else *out = k->value[0];
 }
 
 void x3dSplineRotation(x3dTrack* t, float time, float out[4]) {

@@ -7,14 +7,14 @@ struct x3dKey {
   float frame;
   float tension, bias, continuity, easeTo, easeFrom;
   union {
-    float value[4];   // vector (x, y, z), scalar (first), rotation (cumulative angle, axis x, y, z)
+    float value[4];     // vector (x, y, z), scalar (first), rotation (cumulative angle, axis x, y, z)
     int32_t ivalue[4];  // morph: object id; hide: state
   };
-  float tin[4];       // incoming tangent per component
-  float tout[4];      // outgoing tangent per component
-  float qin[4];       // incoming control quaternion (rotation tracks)
-  float qout[4];      // outgoing control quaternion
-  float orient[4];    // absolute orientation at this key
+  float tin[4];     // incoming tangent per component
+  float tout[4];    // outgoing tangent per component
+  float qin[4];     // incoming control quaternion (rotation tracks)
+  float qout[4];    // outgoing control quaternion
+  float orient[4];  // absolute orientation at this key
   x3dKey* next;
   x3dKey* prev;
 };
@@ -22,11 +22,11 @@ struct x3dKey {
 enum : int32_t { X3D_TRACK_SINGLE = 0, X3D_TRACK_REPEAT = 1, X3D_TRACK_LOOP = 2 };
 
 struct x3dTrack {
-  int32_t mode;       // X3D_TRACK_*
+  int32_t mode;  // X3D_TRACK_*
   int32_t keyCount;
-  float length;       // frame of the last key
+  float length;  // frame of the last key
   x3dKey* keys;
-  x3dKey* cursor;     // segment start of the last evaluation
+  x3dKey* cursor;  // segment start of the last evaluation
 };
 
 // Track mode from the 16-bit track flags.

@@ -6,7 +6,7 @@
 
 #include "ag_writers.h"
 
-std::string agtTempDir(const char* tag);                   // fresh empty folder under /tmp
+std::string agtTempDir(const char* tag);                            // fresh empty folder under /tmp
 std::string agtRun(const std::string& cmd, int* status = nullptr);  // stdout of a shell command
 bool agtWrite(const std::string& path, const AgBytes& b);
 // The assets written by agWriteAssets into one folder (generated on first use),

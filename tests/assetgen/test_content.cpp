@@ -11,7 +11,9 @@
 #include "common/qvtest.h"
 
 namespace {
-struct Size { int32_t w, h; };
+struct Size {
+  int32_t w, h;
+};
 // Picture size from the header: TGA bytes 12-15, GIF 6-9, JPEG the first SOF marker.
 Size pictureSize(const std::string& d) {
   auto u16le = [&](size_t p) { return int32_t(uint8_t(d[p]) | uint8_t(d[p + 1]) << 8); };
@@ -38,13 +40,39 @@ const std::string& entry(const char* name) {
 }  // namespace
 
 TEST(AgContent, EveryLoadedNameExistsInTheArchive) {
-  static const char* names[] = {
-      "loading.tga", "kvologo.tga", "kvologom.gif", "back01.jpg", "back02.jpg", "quorvane.tga", "vantre1.jpg",
-      "pelun01.gif", "pelun02.gif", "ramka.gif", "scroll1.tga", "textures/texture6.tga", "emc2.gif", "mask.gif",
-      "mmm.gif", "scroll2.gif", "textures/texture7.tga", "mirvak.flc", "greet1.jpg", "greet2.jpg",
-      "TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA", "scene_1.x3d", "scene_2.x3d",
-      "scene_3.x3d", "scene_4.x3d", "scene_5.x3d", "scene_6.x3d", "scene_7.x3d", "scene_11.x3d", "scene_13.x3d",
-      "scene_14.x3d"};
+  static const char* names[] = {"loading.tga",
+                                "kvologo.tga",
+                                "kvologom.gif",
+                                "back01.jpg",
+                                "back02.jpg",
+                                "quorvane.tga",
+                                "vantre1.jpg",
+                                "pelun01.gif",
+                                "pelun02.gif",
+                                "ramka.gif",
+                                "scroll1.tga",
+                                "textures/texture6.tga",
+                                "emc2.gif",
+                                "mask.gif",
+                                "mmm.gif",
+                                "scroll2.gif",
+                                "textures/texture7.tga",
+                                "mirvak.flc",
+                                "greet1.jpg",
+                                "greet2.jpg",
+                                "TEXTURES/TEXTURE.TGA",
+                                "TEXTURES/TEXTURE4.TGA",
+                                "TEXTURES/TEXTURE5.TGA",
+                                "scene_1.x3d",
+                                "scene_2.x3d",
+                                "scene_3.x3d",
+                                "scene_4.x3d",
+                                "scene_5.x3d",
+                                "scene_6.x3d",
+                                "scene_7.x3d",
+                                "scene_11.x3d",
+                                "scene_13.x3d",
+                                "scene_14.x3d"};
   for (const char* n : names) EXPECT_FALSE(entry(n).empty()) << n;
   for (const char* s : {"rulmus", "pdcode", "fenwa", "tirsk", "dulmo"})
     for (int32_t i = 1; i <= 4; i++) {
@@ -55,32 +83,36 @@ TEST(AgContent, EveryLoadedNameExistsInTheArchive) {
 
 // Sizes fixed by the program, and limits that keep each picture inside the view where it is drawn.
 TEST(AgContent, PictureSizesFitWhereTheSegmentsDrawThem) {
-  struct Row { const char* name; int32_t minW, maxW, minH, maxH; };
+  struct Row {
+    const char* name;
+    int32_t minW, maxW, minH, maxH;
+  };
   static const Row rows[] = {
-      {"loading.tga", 320, 320, 200, 200},   // copied 1:1 into the view
-      {"back01.jpg", 320, 320, 200, 200},    // background copies
+      {"loading.tga", 320, 320, 200, 200},  // copied 1:1 into the view
+      {"back01.jpg", 320, 320, 200, 200},   // background copies
       {"back02.jpg", 320, 320, 200, 200},
       {"TEXTURES/TEXTURE.TGA", 256, 256, 256, 256},
       {"TEXTURES/TEXTURE4.TGA", 256, 256, 256, 256},
       {"TEXTURES/TEXTURE5.TGA", 256, 256, 256, 256},
       {"textures/texture6.tga", 256, 256, 256, 256},
       {"textures/texture7.tga", 256, 256, 256, 256},
-      {"mask.gif", 115, 115, 87, 87},        // alpha layer of the 115x87 mask sprite
-      {"pelun01.gif", 8, 38, 8, 60},         // at x 279 and 300 - width, unclipped
-      {"pelun02.gif", 8, 38, 8, 60},         // at x 282
-      {"quorvane.tga", 100, 291, 30, 150},   // shakes at (15..29, 36..50), unclipped
-      {"vantre1.jpg", 16, 70, 201, 1000},    // tickers at x 230/250 and a strip at 310 - width
-      {"ramka.gif", 195, 320, 142, 200},     // the 160x100 window at (34, 41) lies inside
-      {"scroll1.tga", 90, 120, 201, 2000},   // at x 200, taller than the view
-      {"scroll2.gif", 2800, 8000, 10, 60},   // 0.2 px/ms for the whole segment
-      {"mmm.gif", 123, 150, 90, 138},        // frames the 115x87 window at (7, 2)
-      {"emc2.gif", 20, 306, 10, 177},        // at (14, 23), unclipped
-      {"greet1.jpg", 100, 303, 50, 183},     // at up to (17, 17), unclipped
+      {"mask.gif", 115, 115, 87, 87},       // alpha layer of the 115x87 mask sprite
+      {"pelun01.gif", 8, 38, 8, 60},        // at x 279 and 300 - width, unclipped
+      {"pelun02.gif", 8, 38, 8, 60},        // at x 282
+      {"quorvane.tga", 100, 291, 30, 150},  // shakes at (15..29, 36..50), unclipped
+      {"vantre1.jpg", 16, 70, 201, 1000},   // tickers at x 230/250 and a strip at 310 - width
+      {"ramka.gif", 195, 320, 142, 200},    // the 160x100 window at (34, 41) lies inside
+      {"scroll1.tga", 90, 120, 201, 2000},  // at x 200, taller than the view
+      {"scroll2.gif", 2800, 8000, 10, 60},  // 0.2 px/ms for the whole segment
+      {"mmm.gif", 123, 150, 90, 138},       // frames the 115x87 window at (7, 2)
+      {"emc2.gif", 20, 306, 10, 177},       // at (14, 23), unclipped
+      {"greet1.jpg", 100, 303, 50, 183},    // at up to (17, 17), unclipped
       {"greet2.jpg", 100, 303, 50, 183},
   };
   for (const Row& r : rows) {
     Size s = pictureSize(entry(r.name));
-    EXPECT_TRUE(s.w >= r.minW && s.w <= r.maxW && s.h >= r.minH && s.h <= r.maxH) << r.name << " is " << s.w << "x" << s.h;
+    EXPECT_TRUE(s.w >= r.minW && s.w <= r.maxW && s.h >= r.minH && s.h <= r.maxH)
+        << r.name << " is " << s.w << "x" << s.h;
   }
   Size logo = pictureSize(entry("kvologo.tga")), mask = pictureSize(entry("kvologom.gif"));
   EXPECT_EQ(logo.w, mask.w);
@@ -129,15 +161,16 @@ TEST(AgContent, AnimationHasTheRequiredFramesAndChunks) {
     pos += r32(pos);
   }
   EXPECT_EQ(pos, f.size());
-  EXPECT_EQ(firstKind, 15u);         // the first frame is a byte run
-  EXPECT_EQ(types.count(4), 1u);     // 256-level palette with the first frame
-  EXPECT_EQ(types.count(11), 1u);    // one 64-level palette chunk
-  EXPECT_GT(types.count(7), 10u);    // word-oriented deltas
-  EXPECT_GT(types.count(12), 10u);   // byte-oriented deltas
+  EXPECT_EQ(firstKind, 15u);        // the first frame is a byte run
+  EXPECT_EQ(types.count(4), 1u);    // 256-level palette with the first frame
+  EXPECT_EQ(types.count(11), 1u);   // one 64-level palette chunk
+  EXPECT_GT(types.count(7), 10u);   // word-oriented deltas
+  EXPECT_GT(types.count(12), 10u);  // byte-oriented deltas
   if (!qvHaveTool("ffprobe")) GTEST_SKIP() << "ffmpeg not installed";
   std::string path = agtTempDir("mirvak") + "/mirvak.flc";
   ASSERT_TRUE(agtWrite(path, AgBytes(f.begin(), f.end())));
-  std::string n = agtRun("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'");
+  std::string n =
+      agtRun("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'");
   EXPECT_EQ(std::stoi(n), int(r16(6)));
 }
 
@@ -150,7 +183,8 @@ TEST(AgContent, PicturesIdentifyInImageMagick) {
     for (char& c : ext) c = char(tolower(c));
     if (ext != ".tga" && ext != ".gif" && ext != ".jpg") continue;
     std::string flat = name;
-    for (char& c : flat) if (c == '/') c = '_';
+    for (char& c : flat)
+      if (c == '/') c = '_';
     ASSERT_TRUE(agtWrite(dir + "/" + flat, AgBytes(data.begin(), data.end())));
     Size s = pictureSize(data);
     std::string want = std::to_string(s.w) + "x" + std::to_string(s.h) + "\n";

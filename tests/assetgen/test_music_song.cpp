@@ -50,9 +50,11 @@ TEST(MusicSong, LayoutFitsTheFormat) {
 
 TEST(MusicSong, InstrumentsAreCleanSixteenBitSamples) {
   // name, looped: sustained parts loop, one-shots do not
-  const struct { const char* name; bool loop; } want[kInsCount] = {
-      {"Kick", false}, {"Snare", false}, {"Closed hat", false}, {"Open hat", false}, {"Crash", false},
-      {"Bass", true},  {"Pad", true},    {"Lead", true},        {"Pluck", false},    {"Riser", false}};
+  const struct {
+    const char* name;
+    bool loop;
+  } want[kInsCount] = {{"Kick", false}, {"Snare", false}, {"Closed hat", false}, {"Open hat", false}, {"Crash", false},
+                       {"Bass", true},  {"Pad", true},    {"Lead", true},        {"Pluck", false},    {"Riser", false}};
   for (int i = 0; i < kInsCount; i++) {
     const S3mSample& x = song().samples[(size_t)i];
     SCOPED_TRACE(x.name);
@@ -62,8 +64,8 @@ TEST(MusicSong, InstrumentsAreCleanSixteenBitSamples) {
     EXPECT_LE(x.c2spd, 65535u);  // what the original tracker can store
     int peak = 0;
     for (int16_t v : x.pcm) peak = std::max(peak, std::abs((int)v));
-    EXPECT_GT(peak, 16000);        // normalised, not quiet
-    EXPECT_LT(peak, 32767);        // and not clipped
+    EXPECT_GT(peak, 16000);  // normalised, not quiet
+    EXPECT_LT(peak, 32767);  // and not clipped
     if (x.loop) {
       EXPECT_LT(x.loopStart, x.loopEnd);
       EXPECT_EQ(x.loopEnd, x.pcm.size());
@@ -110,9 +112,8 @@ TEST(MusicSong, OnlyPortableEffectsAndOneTempo) {
 TEST(MusicSong, SectionsTurnWhereThePictureDoes) {
   // (order, row) where a segment starts or the picture changes; the music
   // starts or stops several parts on exactly that row.
-  const int turns[][2] = {{1, 6},  {2, 0},  {2, 58}, {3, 0},  {4, 31}, {5, 55}, {6, 0},  {8, 0},  {9, 0},
-                          {10, 0}, {12, 0}, {13, 0}, {14, 0}, {15, 0}, {16, 0}, {17, 55}, {18, 0}, {20, 0},
-                          {23, 0}};
+  const int turns[][2] = {{1, 6},  {2, 0},  {2, 58}, {3, 0},  {4, 31}, {5, 55},  {6, 0},  {8, 0},  {9, 0}, {10, 0},
+                          {12, 0}, {13, 0}, {14, 0}, {15, 0}, {16, 0}, {17, 55}, {18, 0}, {20, 0}, {23, 0}};
   for (const auto& t : turns) EXPECT_GE(eventsAt(t[0], t[1]), 3) << "order " << t[0] << " row " << t[1];
   // The breaks: the drums stop for the rest of the order while a riser (or the
   // fill) leads into the next one.

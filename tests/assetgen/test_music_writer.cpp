@@ -49,11 +49,10 @@ TEST(S3mWriter, PacksRowsChannelByChannel) {
   p.cell[63][15].note = kS3mNoteCut;
   p.cell[10][2].vol = 99;  // clamped to 64 when stored
   std::vector<uint8_t> b = s3mPackPattern(p, 16);
-  std::vector<uint8_t> want = {
-      0, 0,                      // length, filled in below
-      0x60, 0x40, 1, 64,         // ch 0: note C-4, instrument 1, volume 64
-      0x83, 1, 6,                // ch 3: effect A (speed) 6
-      0};                        // end of row 0
+  std::vector<uint8_t> want = {0,    0,            // length, filled in below
+                               0x60, 0x40, 1, 64,  // ch 0: note C-4, instrument 1, volume 64
+                               0x83, 1,    6,      // ch 3: effect A (speed) 6
+                               0};                 // end of row 0
   for (int r = 1; r < 63; r++) {
     if (r == 10) want.insert(want.end(), {0x42, 64});  // ch 2: volume only
     want.push_back(0);
@@ -81,9 +80,9 @@ TEST(S3mWriter, HeaderInstrumentsAndSampleData) {
   EXPECT_EQ(f[0x31], 6);
   EXPECT_EQ(f[0x32], 125);
   EXPECT_EQ(f[0x33], 0x80 | 48);
-  EXPECT_EQ(f[0x40], 0);   // left 1
-  EXPECT_EQ(f[0x41], 8);   // right 1
-  EXPECT_EQ(f[0x42], 255); // unused
+  EXPECT_EQ(f[0x40], 0);    // left 1
+  EXPECT_EQ(f[0x41], 8);    // right 1
+  EXPECT_EQ(f[0x42], 255);  // unused
   EXPECT_EQ(std::vector<uint8_t>(f.begin() + 0x60, f.begin() + 0x64), (std::vector<uint8_t>{0, 1, 0, 255}));
   size_t ptrs = 0x64;
   size_t panAt = ptrs + 2 * 2 + 2 * 2;
@@ -136,8 +135,7 @@ TEST(S3mWriter, RefusesWhatTheFormatCannotHold) {
 TEST(MusicDsp, SineAndExpMatchTheLibrary) {
   for (double x : {-100.0, -7.0, -3.14159, -1.0, 0.0, 0.3, 1.5707963, 2.0, 3.0, 6.2, 50.0, 1000.0})
     EXPECT_NEAR(musSin(x), std::sin(x), 1e-10) << x;
-  for (double x : {-50.0, -3.0, -0.5, 0.0, 0.25, 1.0, 5.5, 40.0})
-    EXPECT_NEAR(musExp(x) / std::exp(x), 1.0, 1e-13) << x;
+  for (double x : {-50.0, -3.0, -0.5, 0.0, 0.25, 1.0, 5.5, 40.0}) EXPECT_NEAR(musExp(x) / std::exp(x), 1.0, 1e-13) << x;
   EXPECT_NEAR(musMidiHz(69), 440.0, 1e-9);
   EXPECT_NEAR(musMidiHz(60), 261.6255653, 1e-6);
 }
@@ -166,7 +164,7 @@ TEST(MusicDsp, LoopedToneJoinsWithoutAClick) {
   ASSERT_TRUE(t.loop);
   EXPECT_EQ(t.loopEnd - t.loopStart, 64u * 128u);  // the detuned oscillators realign after 128 periods
   EXPECT_EQ(t.loopEnd, t.pcm.size());
-  EXPECT_EQ(t.rate, 16744u);                       // 261.63 Hz x 64
+  EXPECT_EQ(t.rate, 16744u);  // 261.63 Hz x 64
   int maxStep = 0;
   for (size_t i = t.loopStart + 1; i < t.loopEnd; i++) maxStep = std::max(maxStep, std::abs(t.pcm[i] - t.pcm[i - 1]));
   EXPECT_LE(std::abs(t.pcm[t.loopStart] - t.pcm[t.loopEnd - 1]), maxStep);

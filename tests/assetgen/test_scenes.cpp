@@ -18,7 +18,7 @@ namespace {
 // What a small chunk walk finds in a 3DS file.
 struct Found {
   std::set<std::string> materials, maps, cameras, objects;
-  std::multiset<uint32_t> ids;     // every chunk id seen
+  std::multiset<uint32_t> ids;  // every chunk id seen
   int32_t omni = 0, spot = 0, parented = 0, endFrame = -1, cameraPosKeys = 0;
   bool ok = true;
 };
@@ -29,20 +29,41 @@ void walk(const std::string& d, size_t pos, size_t end, uint16_t parent, Found& 
   while (pos + 6 <= end) {
     uint16_t id = uint16_t(u16(pos));
     uint32_t len = u32(pos + 2);
-    if (len < 6 || pos + len > end) { f.ok = false; return; }
+    if (len < 6 || pos + len > end) {
+      f.ok = false;
+      return;
+    }
     f.ids.insert(id);
     size_t body = pos + 6;
     std::string str = id == 0x4000 || id == 0xA000 || id == 0xA300 || id == 0xB010 ? std::string(d.c_str() + body) : "";
     switch (id) {
-      case 0x4D4D: case 0x3D3D: case 0xAFFF: case 0xA200: case 0xA220: case 0xB000:
-      case 0xB001: case 0xB002: case 0xB003: case 0xB004: case 0xB005: case 0xB006: case 0xB007:
-        walk(d, body, pos + len, id, f, name, node); break;
-      case 0x4000: name = str; walk(d, body + str.size() + 1, pos + len, id, f, name, node); break;
-      case 0x4100: f.objects.insert(name); walk(d, body, pos + len, id, f, name, node); break;
+      case 0x4D4D:
+      case 0x3D3D:
+      case 0xAFFF:
+      case 0xA200:
+      case 0xA220:
+      case 0xB000:
+      case 0xB001:
+      case 0xB002:
+      case 0xB003:
+      case 0xB004:
+      case 0xB005:
+      case 0xB006:
+      case 0xB007: walk(d, body, pos + len, id, f, name, node); break;
+      case 0x4000:
+        name = str;
+        walk(d, body + str.size() + 1, pos + len, id, f, name, node);
+        break;
+      case 0x4100:
+        f.objects.insert(name);
+        walk(d, body, pos + len, id, f, name, node);
+        break;
       case 0x4120: walk(d, body + 2 + 8 * u16(body), pos + len, id, f, name, node); break;
       case 0x4600:
         if (len > 6 + 12) {  // a spot chunk inside makes it a spot light
-          Found sub; std::string n; uint16_t nd = 0;
+          Found sub;
+          std::string n;
+          uint16_t nd = 0;
           walk(d, body + 12, pos + len, id, sub, n, nd);
           (sub.ids.count(0x4610) ? f.spot : f.omni)++;
         }
@@ -51,8 +72,14 @@ void walk(const std::string& d, size_t pos, size_t end, uint16_t parent, Found& 
       case 0xA000: f.materials.insert(str); break;
       case 0xA300: f.maps.insert(str); break;
       case 0xB008: f.endFrame = int32_t(u32(body + 4)); break;
-      case 0xB010: if (u16(body + str.size() + 5) != 0xFFFF) f.parented++; node = parent; name = str; break;
-      case 0xB020: if (parent == 0xB003 && name == "Camera01") f.cameraPosKeys = int32_t(u32(body + 10)); break;
+      case 0xB010:
+        if (u16(body + str.size() + 5) != 0xFFFF) f.parented++;
+        node = parent;
+        name = str;
+        break;
+      case 0xB020:
+        if (parent == 0xB003 && name == "Camera01") f.cameraPosKeys = int32_t(u32(body + 10));
+        break;
     }
     pos += len;
   }
@@ -93,7 +120,8 @@ std::vector<std::pair<std::string, std::string>> lines(const std::string& s) {
 TEST(Ag3ds, ChunkTreeOfASmallScene) {
   Ag3dsScene s;
   Ag3dsMaterial m;
-  m.name = "M1"; m.texture.file = "T.TGA";
+  m.name = "M1";
+  m.texture.file = "T.TGA";
   s.materials.push_back(m);
   Ag3dsMesh box;
   box.name = "Box";
@@ -101,10 +129,20 @@ TEST(Ag3ds, ChunkTreeOfASmallScene) {
   agMeshBox(box, c, 2, 2, 2);
   agMeshAllFaces(box, "M1");
   s.meshes.push_back(box);
-  Ag3dsLight l; l.name = "L"; l.spot = true; s.lights.push_back(l);
-  Ag3dsCamera k; k.name = "Camera01"; k.pos[1] = -10; s.cameras.push_back(k);
-  Ag3dsNode n; n.name = "Box"; n.pos.keys.push_back(Ag3dsKey{}); n.pos.keys.push_back(Ag3dsKey{});
-  n.pos.keys[1].frame = 50; n.pos.keys[1].tension = 0.5f;
+  Ag3dsLight l;
+  l.name = "L";
+  l.spot = true;
+  s.lights.push_back(l);
+  Ag3dsCamera k;
+  k.name = "Camera01";
+  k.pos[1] = -10;
+  s.cameras.push_back(k);
+  Ag3dsNode n;
+  n.name = "Box";
+  n.pos.keys.push_back(Ag3dsKey{});
+  n.pos.keys.push_back(Ag3dsKey{});
+  n.pos.keys[1].frame = 50;
+  n.pos.keys[1].tension = 0.5f;
   s.nodes.push_back(n);
   s.endFrame = 50;
   AgBytes b = ag3dsWrite(s);
@@ -124,7 +162,10 @@ TEST(Ag3ds, ChunkTreeOfASmallScene) {
 
 TEST(Ag3ds, MeshMakersAreClosedAndWoundOutward) {
   float c[3] = {5, -3, 2};
-  struct Case { const char* name; Ag3dsMesh m; } cases[4];
+  struct Case {
+    const char* name;
+    Ag3dsMesh m;
+  } cases[4];
   agMeshSphere(cases[0].m, c, 10, 12, 8);
   agMeshTorus(cases[1].m, c, 10, 3, 16, 8);
   agMeshCrystal(cases[2].m, c, 4, 10, 6, 3, 2);
@@ -134,7 +175,9 @@ TEST(Ag3ds, MeshMakersAreClosedAndWoundOutward) {
     double volume = 0;  // signed volume by the divergence theorem: positive when faces point outward
     for (size_t i = 0; i < m.f.size(); i += 3) {
       const float *a = &m.v[m.f[i] * 3], *b = &m.v[m.f[i + 1] * 3], *d = &m.v[m.f[i + 2] * 3];
-      volume += (a[0] * (b[1] * d[2] - b[2] * d[1]) - a[1] * (b[0] * d[2] - b[2] * d[0]) + a[2] * (b[0] * d[1] - b[1] * d[0])) / 6;
+      volume += (a[0] * (b[1] * d[2] - b[2] * d[1]) - a[1] * (b[0] * d[2] - b[2] * d[0]) +
+                 a[2] * (b[0] * d[1] - b[1] * d[0])) /
+                6;
       EXPECT_LT(std::max({m.f[i], m.f[i + 1], m.f[i + 2]}), m.v.size() / 3);
     }
     EXPECT_GT(volume, 0) << "mesh " << (&cs - cases);
@@ -178,7 +221,10 @@ TEST(AgScenes, TogetherTheyUseEveryRenderTypeAndMode) {
     Found f = scan(entry(name + ".3ds"));
     std::string mat;
     for (auto& [k, a] : lines(entry(name + ".x3d"))) {
-      if (k == "MATERIAL") { mat = a; EXPECT_TRUE(f.materials.count(a)) << name << " has no material " << a; }
+      if (k == "MATERIAL") {
+        mat = a;
+        EXPECT_TRUE(f.materials.count(a)) << name << " has no material " << a;
+      }
       if (k == "RENDER_TYPE") types.insert(std::stoi(a));
       if (k == "FOG" && a == "YES") fog++;
       if (k == "ZBUFFER") (a == "YES" ? zbuf : painter)++;
@@ -202,7 +248,7 @@ TEST(AgScenes, TogetherTheyUseEveryRenderTypeAndMode) {
 
 // Scene lengths in 3DS frames: how long each segment shows its scene.
 TEST(AgScenes, ThreeDsFilesCarryCamerasLightsTracksAndTheTextureNames) {
-  static const std::map<int32_t, int32_t> minEnd = {{1, 220}, {2, 590}, {3, 600}, {4, 300}, {5, 450},
+  static const std::map<int32_t, int32_t> minEnd = {{1, 220}, {2, 590}, {3, 600},  {4, 300},   {5, 450},
                                                     {6, 170}, {7, 300}, {11, 600}, {13, 2000}, {14, 1200}};
   std::set<std::string> textures;
   int32_t morph = 0, hide = 0, parented = 0, spots = 0, omnis = 0, fov = 0, roll = 0, colour = 0, tcb = 0;
@@ -214,16 +260,28 @@ TEST(AgScenes, ThreeDsFilesCarryCamerasLightsTracksAndTheTextureNames) {
     EXPECT_GT(f.omni + f.spot, 0) << n;
     EXPECT_GE(f.endFrame, minEnd.at(n)) << n;
     for (const std::string& m : f.maps) textures.insert("TEXTURES/" + m);
-    morph += int32_t(f.ids.count(0xB026)); hide += int32_t(f.ids.count(0xB029));
-    fov += int32_t(f.ids.count(0xB023)); roll += int32_t(f.ids.count(0xB024)); colour += int32_t(f.ids.count(0xB025));
-    parented += f.parented; spots += f.spot; omnis += f.omni;
+    morph += int32_t(f.ids.count(0xB026));
+    hide += int32_t(f.ids.count(0xB029));
+    fov += int32_t(f.ids.count(0xB023));
+    roll += int32_t(f.ids.count(0xB024));
+    colour += int32_t(f.ids.count(0xB025));
+    parented += f.parented;
+    spots += f.spot;
+    omnis += f.omni;
     if (n == 6) {
       EXPECT_TRUE(f.materials.count("JUPITER"));
     }
   }
-  EXPECT_EQ(textures, (std::set<std::string>{"TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA"}));
-  EXPECT_GT(morph, 0); EXPECT_GT(hide, 0); EXPECT_GT(parented, 0); EXPECT_GT(spots, 0); EXPECT_GT(omnis, 0);
-  EXPECT_GT(fov, 0); EXPECT_GT(roll, 0); EXPECT_GT(colour, 0);
+  EXPECT_EQ(textures,
+            (std::set<std::string>{"TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA"}));
+  EXPECT_GT(morph, 0);
+  EXPECT_GT(hide, 0);
+  EXPECT_GT(parented, 0);
+  EXPECT_GT(spots, 0);
+  EXPECT_GT(omnis, 0);
+  EXPECT_GT(fov, 0);
+  EXPECT_GT(roll, 0);
+  EXPECT_GT(colour, 0);
   (void)tcb;
 }
 

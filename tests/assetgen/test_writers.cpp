@@ -16,7 +16,9 @@ AgImage testPicture(int32_t w, int32_t h, uint32_t seed) {
   AgRng rng(seed);
   for (int32_t y = 0; y < h; y++)
     for (int32_t x = 0; x < w; x++)
-      im.at(x, y) = x < w / 3 ? agRgb(x * 3, y, 255 - x) : x < 2 * w / 3 ? ((x / 8 + y / 8) & 1 ? 0xffa020 : 0x103060) : rng.next() & 0xffffff;
+      im.at(x, y) = x < w / 3       ? agRgb(x * 3, y, 255 - x)
+                    : x < 2 * w / 3 ? ((x / 8 + y / 8) & 1 ? 0xffa020 : 0x103060)
+                                    : rng.next() & 0xffffff;
   return im;
 }
 
@@ -37,7 +39,11 @@ std::string magickRaw(const std::string& path, const char* kind) {
 
 std::string rgbBytes(const AgImage& im) {
   std::string s;
-  for (uint32_t c : im.px) { s += char(c >> 16); s += char(c >> 8); s += char(c); }
+  for (uint32_t c : im.px) {
+    s += char(c >> 16);
+    s += char(c >> 8);
+    s += char(c);
+  }
   return s;
 }
 }  // namespace
@@ -57,8 +63,8 @@ TEST(AgTga, TrueColourAndIndexedReadBackThroughImageMagick) {
 
 TEST(AgTga, HeaderFieldsTheEngineReads) {
   AgBytes b = agTgaIndexed(testIndexed(16, 8, 3));
-  EXPECT_EQ(b[0], 0);   // no identification field: the first byte is never 0x0A (PCX)
-  EXPECT_EQ(b[2], 1);   // colour-mapped
+  EXPECT_EQ(b[0], 0);  // no identification field: the first byte is never 0x0A (PCX)
+  EXPECT_EQ(b[2], 1);  // colour-mapped
   EXPECT_EQ(b[5] | b[6] << 8, 256);
   EXPECT_EQ(b[16], 8);
   EXPECT_EQ(b.size(), 18u + 768u + 16u * 8u);
@@ -75,10 +81,12 @@ TEST(AgGif, BothVersionsDecodeExactlyInImageMagick) {
   // 300x200 with a noisy half: the 4096-entry table fills and is cleared several times.
   AgIndexed ix = testIndexed(300, 200, 4);
   ASSERT_TRUE(agtWrite(dir + "/a.gif", agGif(ix, false)));
-  ASSERT_TRUE(agtWrite(dir + "/b.gif", agGif(ix, true, "comment longer than one sub-block of 255 bytes ........................"
-                                                       "..........................................................................."
-                                                       "..........................................................................."
-                                                       "...........................................................................")));
+  ASSERT_TRUE(
+      agtWrite(dir + "/b.gif", agGif(ix, true,
+                                     "comment longer than one sub-block of 255 bytes ........................"
+                                     "..........................................................................."
+                                     "..........................................................................."
+                                     "...........................................................................")));
   std::string want(ix.idx.px.begin(), ix.idx.px.end());
   EXPECT_EQ(magickRaw(dir + "/a.gif", "gray"), want);
   EXPECT_EQ(magickRaw(dir + "/b.gif", "gray"), want);
@@ -89,9 +97,9 @@ TEST(AgGif, StreamLayout) {
   AgIndexed ix = testIndexed(3, 1, 5);
   AgBytes b = agGif(ix, false);
   EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF87a");
-  EXPECT_EQ(b[10], 0xF7);                // 256-entry global table
-  EXPECT_EQ(b[13 + 768], 0x2C);          // no extensions in 87a: the image follows the table
-  EXPECT_EQ(b[13 + 768 + 10], 8);        // LZW minimum code size
+  EXPECT_EQ(b[10], 0xF7);          // 256-entry global table
+  EXPECT_EQ(b[13 + 768], 0x2C);    // no extensions in 87a: the image follows the table
+  EXPECT_EQ(b[13 + 768 + 10], 8);  // LZW minimum code size
   EXPECT_EQ(b.back(), 0x3B);
   AgBytes c = agGif(ix, true, "x");
   EXPECT_EQ(std::string(c.begin(), c.begin() + 6), "GIF89a");
@@ -116,7 +124,8 @@ TEST(AgGif, LzwCodeWidthsOfASmallStream) {
 TEST(AgJpeg, JfifAtOffsetSixAndCloseToTheSource) {
   AgImage im(64, 48);  // smooth gradients and 8x8 blocks aligned with the transform
   for (int32_t y = 0; y < 48; y++)
-    for (int32_t x = 0; x < 64; x++) im.at(x, y) = x < 32 ? agRgb(x * 6, y * 4, 200 - x * 2) : ((x / 8 + y / 8) & 1 ? 0xd09040 : 0x305070);
+    for (int32_t x = 0; x < 64; x++)
+      im.at(x, y) = x < 32 ? agRgb(x * 6, y * 4, 200 - x * 2) : ((x / 8 + y / 8) & 1 ? 0xd09040 : 0x305070);
   AgBytes b = agJpeg(im, 95);
   ASSERT_GT(b.size(), 20u);
   EXPECT_EQ(std::string(b.begin() + 6, b.begin() + 10), "JFIF");
@@ -146,7 +155,10 @@ TEST(AgWinRes, BitmapAndIconIdentify) {
 
 // ---- FLC ----
 namespace {
-struct FlcChunkInfo { int32_t frame; uint16_t type; };
+struct FlcChunkInfo {
+  int32_t frame;
+  uint16_t type;
+};
 std::vector<FlcChunkInfo> flcChunks(const AgBytes& f, int32_t* frames) {
   std::vector<FlcChunkInfo> out;
   auto r16 = [&](size_t p) { return uint32_t(f[p] | f[p + 1] << 8); };
@@ -157,7 +169,10 @@ std::vector<FlcChunkInfo> flcChunks(const AgBytes& f, int32_t* frames) {
     uint32_t size = r32(pos);
     EXPECT_EQ(r16(pos + 4), 0xF1FAu);
     size_t c = pos + 16;
-    for (uint32_t k = 0; k < r16(pos + 6); k++) { out.push_back({i, uint16_t(r16(c + 4))}); c += r32(c); }
+    for (uint32_t k = 0; k < r16(pos + 6); k++) {
+      out.push_back({i, uint16_t(r16(c + 4))});
+      c += r32(c);
+    }
     EXPECT_EQ(c, pos + size);  // chunk sizes add up to the frame size
     pos += size;
   }
@@ -170,7 +185,11 @@ TEST(AgFlc, FramesDecodeExactlyInFfmpeg) {
   if (!qvHaveTool("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
   const int32_t W = 64, H = 40, N = 12;
   std::array<uint8_t, 768> pal{};
-  for (int32_t i = 0; i < 256; i++) { pal[i * 3] = uint8_t(i & 0xFC); pal[i * 3 + 1] = uint8_t((255 - i) & 0xFC); pal[i * 3 + 2] = uint8_t((i * 7) & 0xFC); }
+  for (int32_t i = 0; i < 256; i++) {
+    pal[i * 3] = uint8_t(i & 0xFC);
+    pal[i * 3 + 1] = uint8_t((255 - i) & 0xFC);
+    pal[i * 3 + 2] = uint8_t((i * 7) & 0xFC);
+  }
   AgFlcWriter w;
   agFlcBegin(w, W, H, 50);
   std::vector<uint8_t> px(size_t(W) * H);
@@ -178,18 +197,27 @@ TEST(AgFlc, FramesDecodeExactlyInFfmpeg) {
   std::array<uint8_t, 768> seen = pal;  // the palette as ffmpeg shows it
   AgRng rng(10);
   for (int32_t f = 0; f < N; f++) {
-    if (f == 0) for (size_t i = 0; i < px.size(); i++) px[i] = uint8_t(i % 7 == 0 ? rng.next() : i / 64);
+    if (f == 0)
+      for (size_t i = 0; i < px.size(); i++) px[i] = uint8_t(i % 7 == 0 ? rng.next() : i / 64);
     else {
-      for (int32_t k = 0; k < 40; k++) px[rng.next() % px.size()] = uint8_t(rng.next());                  // scattered pixels
+      for (int32_t k = 0; k < 40; k++) px[rng.next() % px.size()] = uint8_t(rng.next());  // scattered pixels
       int32_t y = int32_t(rng.next() % H);
-      std::memset(&px[size_t(y) * W + 10], f * 9, 30);                                                 // a run
-      if (f == 6) for (int32_t i = 0; i < 768; i++) pal[i] = uint8_t((pal[i] + 64) & 0xFC);            // palette change
+      std::memset(&px[size_t(y) * W + 10], f * 9, 30);  // a run
+      if (f == 6)
+        for (int32_t i = 0; i < 768; i++) pal[i] = uint8_t((pal[i] + 64) & 0xFC);  // palette change
     }
     agFlcFrame(w, px.data(), pal, f % 2 ? AG_FLC_DELTA_BYTE : AG_FLC_DELTA_WORD,
-               f == 0 ? AG_FLC_PAL_256 : f == 6 ? AG_FLC_PAL_64 : AG_FLC_PAL_NONE);
+               f == 0   ? AG_FLC_PAL_256
+               : f == 6 ? AG_FLC_PAL_64
+                        : AG_FLC_PAL_NONE);
     // ffmpeg widens 6-bit components as v << 2 | v >> 4 (63 -> 255); the engine's player uses v << 2.
-    if (f == 6) for (int32_t i = 0; i < 768; i++) seen[i] = uint8_t(pal[i] | pal[i] >> 6);
-    for (uint8_t v : px) { want += char(seen[v * 3]); want += char(seen[v * 3 + 1]); want += char(seen[v * 3 + 2]); }
+    if (f == 6)
+      for (int32_t i = 0; i < 768; i++) seen[i] = uint8_t(pal[i] | pal[i] >> 6);
+    for (uint8_t v : px) {
+      want += char(seen[v * 3]);
+      want += char(seen[v * 3 + 1]);
+      want += char(seen[v * 3 + 2]);
+    }
   }
   AgBytes file = agFlcFinish(w);
   int32_t frames = 0;
@@ -201,7 +229,8 @@ TEST(AgFlc, FramesDecodeExactlyInFfmpeg) {
   ASSERT_EQ(got.size(), want.size());
   size_t diff = 0;
   while (diff < got.size() && got[diff] == want[diff]) diff++;
-  EXPECT_EQ(diff, got.size()) << "first difference in frame " << diff / (W * H * 3) << " at pixel " << (diff % (W * H * 3)) / 3;
+  EXPECT_EQ(diff, got.size()) << "first difference in frame " << diff / (W * H * 3) << " at pixel "
+                              << (diff % (W * H * 3)) / 3;
 }
 
 TEST(AgFlc, ByteRunAndDeltasOnKnownRows) {
@@ -219,7 +248,9 @@ TEST(AgFlc, ByteRunAndDeltasOnKnownRows) {
   std::array<uint8_t, 768> pal{};
   pal[3] = 252;
   AgBytes p = agFlcPalette(pal, true);
-  EXPECT_EQ(p[0], 1); EXPECT_EQ(p[3], 0); EXPECT_EQ(p[4 + 3], 63);
+  EXPECT_EQ(p[0], 1);
+  EXPECT_EQ(p[3], 0);
+  EXPECT_EQ(p[4 + 3], 63);
 }
 
 // ---- archive ----

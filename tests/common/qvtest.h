@@ -6,8 +6,8 @@
 // Folder of the third-party sample files ("" when absent).
 std::string qvCorpusDir();
 // Skips the current test with a clear note when the corpus folder is missing.
-#define QV_REQUIRE_CORPUS()                                                         \
-  do {                                                                             \
+#define QV_REQUIRE_CORPUS()                                                             \
+  do {                                                                                  \
     if (qvCorpusDir().empty()) GTEST_SKIP() << "test corpus not found: " QV_CORPUS_DIR; \
   } while (0)
 

@@ -39,7 +39,8 @@ static std::string qvEntry(const char* name) {
   unzFile in = unzOpen(from.c_str());
   unz_file_info info;
   if (in && unzLocateFile(in, name, 2) == UNZ_OK &&
-      unzGetCurrentFileInfo(in, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK && unzOpenCurrentFile(in) == UNZ_OK) {
+      unzGetCurrentFileInfo(in, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK &&
+      unzOpenCurrentFile(in) == UNZ_OK) {
     bytes.resize(info.uncompressed_size);
     if (unzReadCurrentFile(in, bytes.data(), (unsigned)bytes.size()) != (int)bytes.size()) bytes.clear();
     unzCloseCurrentFile(in);

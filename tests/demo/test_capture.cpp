@@ -35,21 +35,31 @@ std::string qvSha256File(const std::string& path) {
 TEST(CaptureUnits, ColoursCanvasesAndRates) {
   uint8_t y, cb, cr;
   qvRgbToYuv601(0x000000, &y, &cb, &cr);
-  EXPECT_EQ(y, 16); EXPECT_EQ(cb, 128); EXPECT_EQ(cr, 128);
+  EXPECT_EQ(y, 16);
+  EXPECT_EQ(cb, 128);
+  EXPECT_EQ(cr, 128);
   qvRgbToYuv601(0xffffff, &y, &cb, &cr);
-  EXPECT_EQ(y, 235); EXPECT_EQ(cb, 128); EXPECT_EQ(cr, 128);
+  EXPECT_EQ(y, 235);
+  EXPECT_EQ(cb, 128);
+  EXPECT_EQ(cr, 128);
   qvRgbToYuv601(0xff0000, &y, &cb, &cr);
-  EXPECT_EQ(y, 82); EXPECT_EQ(cb, 90); EXPECT_EQ(cr, 240);
+  EXPECT_EQ(y, 82);
+  EXPECT_EQ(cb, 90);
+  EXPECT_EQ(cr, 240);
   QvCanvas c;
   ASSERT_TRUE(qvCanvasForSize(1920, 1080, &c));
-  EXPECT_EQ(c.scale, 4); EXPECT_EQ(c.left, 320); EXPECT_EQ(c.top, 60);
+  EXPECT_EQ(c.scale, 4);
+  EXPECT_EQ(c.left, 320);
+  EXPECT_EQ(c.top, 60);
   ASSERT_TRUE(qvCanvasForScale(4, &c));
-  EXPECT_EQ(c.width, 1280); EXPECT_EQ(c.height, 960);
+  EXPECT_EQ(c.width, 1280);
+  EXPECT_EQ(c.height, 960);
   EXPECT_FALSE(qvCanvasForSize(300, 240, &c));
   EXPECT_FALSE(qvCanvasForSize(641, 480, &c));
   uint32_t n, d;
   ASSERT_TRUE(qvParseFps("60000/1001", &n, &d));
-  EXPECT_EQ(n, 60000u); EXPECT_EQ(d, 1001u);
+  EXPECT_EQ(n, 60000u);
+  EXPECT_EQ(d, 1001u);
   EXPECT_FALSE(qvParseFps("0", &n, &d));
   EXPECT_FALSE(qvParseFps("60/", &n, &d));
   EXPECT_FALSE(qvParseFps("2000", &n, &d));
@@ -72,8 +82,10 @@ TEST(Capture, Y4mAndWavOfTheLastOrders) {
   EXPECT_EQ(qvSha256(y4m.data(), y4m.size()), qvSha256File(dir + "/out/b.y4m"));
   EXPECT_EQ(qvSha256(wav.data(), wav.size()), qvSha256File(dir + "/out/b.wav"));
   if (!qvHaveTool("ffprobe")) GTEST_SKIP() << "ffprobe not installed";
-  std::string cmd = "ffprobe -v error -count_frames -show_entries stream=width,height,r_frame_rate,nb_read_frames "
-                    "-of csv=p=0 '" + dir + "/out/a.y4m' > '" + dir + "/probe.txt'";
+  std::string cmd =
+      "ffprobe -v error -count_frames -show_entries stream=width,height,r_frame_rate,nb_read_frames "
+      "-of csv=p=0 '" +
+      dir + "/out/a.y4m' > '" + dir + "/probe.txt'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(qvReadFile(dir + "/probe.txt"), "320,240,60/1," + std::to_string(frames) + "\n");
 }
@@ -104,7 +116,8 @@ TEST(Capture, ThroughFfmpeg) {
   double video = 0, audio = 0;
   int w = 0, h = 0;
   ASSERT_EQ(std::sscanf(probe.c_str(), "video,%d,%d,%lf\naudio,%lf", &w, &h, &video, &audio), 4) << probe;
-  EXPECT_EQ(w, 640); EXPECT_EQ(h, 480);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
   EXPECT_NEAR(video, 7.7, 0.2);
   EXPECT_NEAR(audio, video, 0.05);
 }

@@ -48,7 +48,8 @@ TEST(Faults, EntriesOfTheWrongKindOrEmpty) {
       {"back02.jpg", nullptr, "xImageLoad( xFile *, xImage &): unrecognized file type back02.jpg"},
       {"mirvak.flc", nullptr, "Broken resource file -> can't load mirvak.flc"},
       {"scene_7.x3d", nullptr, "Broken resource file -> scene_7.x3d sets up no scene"},
-      {"textures/texture6.tga", nullptr, "xImageLoad( xFile *, xImage &): unrecognized file type textures/texture6.tga"},
+      {"textures/texture6.tga", nullptr,
+       "xImageLoad( xFile *, xImage &): unrecognized file type textures/texture6.tga"},
   };
   for (const auto& c : cases) {
     std::string dir = qvFreshDir("kind");

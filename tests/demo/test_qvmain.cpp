@@ -23,8 +23,8 @@ static int32_t qvRun(std::vector<const char*> args) {
 
 TEST(QvOptions, ParsesAndRejects) {
   qvOptions o;
-  const char* ok[] = {"q", "--windowed", "--scale", "3", "--log", "a.log", "--headless", "--start-order", "13", "--loop",
-                      "--mute"};
+  const char* ok[] = {"q",          "--windowed",    "--scale", "3",      "--log", "a.log",
+                      "--headless", "--start-order", "13",      "--loop", "--mute"};
   EXPECT_EQ(qvParseOptions(11, (char**)ok, &o), 0);
   EXPECT_EQ(o.fullScreen, 0);
   EXPECT_TRUE(o.displayGiven);
@@ -57,7 +57,10 @@ TEST(QvOptions, ParsesAndRejects) {
 }
 
 // Bad command lines: one line naming the fault, a pointer to --help, status 2.
-struct BadLine { std::vector<const char*> args; const char* message; };
+struct BadLine {
+  std::vector<const char*> args;
+  const char* message;
+};
 static const BadLine kBad[] = {
     {{"--frobnicate"}, "unknown option '--frobnicate'\nTry 'quorvane --help'"},
     {{"--scale", "0"}, "--scale needs a whole number 1..16, not '0'"},
@@ -114,7 +117,8 @@ TEST(QvStartup, MissingArchiveAndModule) {
   std::string copy = "cp '" + std::string(QV_BINARY_DIR) + "/quorvane' '" + dir + "/quorvane'";
   ASSERT_EQ(std::system(copy.c_str()), 0);
   int status = std::system(("cd '" + dir + "' && ./quorvane --headless --log run.log 2>err.txt >/dev/null").c_str());
-  if (WEXITSTATUS(status) == 0) GTEST_SKIP() << "an installed copy of the data was found: " << qvReadFile(dir + "/run.log");
+  if (WEXITSTATUS(status) == 0)
+    GTEST_SKIP() << "an installed copy of the data was found: " << qvReadFile(dir + "/run.log");
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(qvReadFile(dir + "/err.txt"), "XERR: Error: Resource file not found -> QUORVANE.KVO\n\n");
   dir = qvFreshDir("nomodule");
@@ -153,8 +157,9 @@ TEST(QvStartup, LoaderFaults) {
 TEST(QvMainDeath, EscapeCloseAndAltEnter) {
   EXPECT_EXIT(std::exit(qvRun({"--headless", "--script", "5000:key:ESC"}) == 0 && qvStats.segment == 0 ? 0 : 3),
               ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(std::exit(qvRun({"--headless", "--windowed", "--script", "12000:close"}) == 0 && qvStats.segment == 1 ? 0 : 3),
-              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      std::exit(qvRun({"--headless", "--windowed", "--script", "12000:close"}) == 0 && qvStats.segment == 1 ? 0 : 3),
+      ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
         int32_t r = qvRun({"--headless", "--windowed", "--script",
@@ -176,7 +181,8 @@ TEST(QvMainDeath, F11AndPresentationOptions) {
       ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
-        int32_t r = qvRun({"--headless", "--fullscreen", "--script", "5000:key:F11,6000:key:F11,6500:key:F11,7200:key:ESC"});
+        int32_t r =
+            qvRun({"--headless", "--fullscreen", "--script", "5000:key:F11,6000:key:F11,6500:key:F11,7200:key:ESC"});
         std::exit(r == 0 && xVideoFullScreen == 0 ? 0 : 3);
       },
       ::testing::ExitedWithCode(0), "");
@@ -186,7 +192,7 @@ TEST(QvMainDeath, F11AndPresentationOptions) {
 
 // The order and row at which each segment's end condition first holds, for a module of
 // 64-row orders: segment k (1..14) hands over exactly there.
-static const int32_t kBoundary[14][2] = {{1, 6}, {3, 0}, {5, 63}, {8, 0}, {9, 0},  {10, 0}, {11, 63},
+static const int32_t kBoundary[14][2] = {{1, 6},  {3, 0},  {5, 63}, {8, 0},  {9, 0},   {10, 0}, {11, 63},
                                          {13, 0}, {14, 0}, {15, 0}, {16, 0}, {17, 55}, {20, 0}, {23, 0}};
 
 // exact: the hand-over comes at that very position (a clock read from the module; the
@@ -198,7 +204,8 @@ static void qvExpectHandOvers(const std::string& log, int32_t first, bool exact 
     int from, to, order, row;
     unsigned ms, frames;
     ASSERT_EQ(std::sscanf(lines.c_str() + at, "XLOG: segment %d -> %d: order %d row %d, %u ms, %u frames", &from, &to,
-                          &order, &row, &ms, &frames), 6);
+                          &order, &row, &ms, &frames),
+              6);
     EXPECT_EQ(from, k);
     EXPECT_EQ(to, k + 1);
     EXPECT_TRUE(qvSegmentEnded(k - 1, order, row)) << "segment " << k;

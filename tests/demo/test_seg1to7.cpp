@@ -88,7 +88,8 @@ TEST_F(Seg1to7, SegmentTwoBlackUntil170ThenLogoZoomsWithoutAJump) {
         uint32_t p = logo->pixels[y * logo->width + x];
         if (p >> 24 != 255) continue;
         opaque++;
-        ASSERT_EQ(view[(y0 + y) * QV_VIEW_W + x0 + x] & 0xffffff, p & 0xffffff) << "frame " << n << " at " << x << "," << y;
+        ASSERT_EQ(view[(y0 + y) * QV_VIEW_W + x0 + x] & 0xffffff, p & 0xffffff)
+            << "frame " << n << " at " << x << "," << y;
       }
   }
   EXPECT_EQ(last, 1.0f);

@@ -275,7 +275,8 @@ TEST(Seg8to15Run, LoopPassesRepeatExactly) {
     size_t eol = passes.find('\n', at);
     ASSERT_NE(eol, std::string::npos) << passes;
     int n;
-    ASSERT_EQ(std::sscanf(passes.c_str() + at, "XLOG: pass %d: %u frames, hash %31[0-9a-f]", &n, &frames[p], hash[p]), 3);
+    ASSERT_EQ(std::sscanf(passes.c_str() + at, "XLOG: pass %d: %u frames, hash %31[0-9a-f]", &n, &frames[p], hash[p]),
+              3);
     at = eol + 1;
   }
   EXPECT_EQ(frames[1], frames[2]);

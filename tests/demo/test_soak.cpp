@@ -19,7 +19,11 @@ TEST(Soak, FivePassesAlikeInFramesAndMemory) {
   ASSERT_EQ(qvRunProgram(dir, "--headless --loop --log soak.log --script 1050000:key:ESC"), 0);
 #endif
   std::string lines = qvLogLines(qvReadFile(dir + "/soak.log"), "XLOG: pass ");
-  struct Pass { unsigned frames; unsigned long long hash; unsigned kib; };
+  struct Pass {
+    unsigned frames;
+    unsigned long long hash;
+    unsigned kib;
+  };
   std::vector<Pass> passes;
   for (size_t at = 0; at < lines.size(); at = lines.find('\n', at) + 1) {
     Pass p;

@@ -26,20 +26,24 @@ class FxTables : public ::testing::Test {
 };
 
 TEST_F(FxTables, SineAndCosineEntries) {
-  struct Row { const int32_t* table; int32_t index; int32_t value; } rows[] = {
-      {sin128, 0, 0},          // sin 0
-      {sin128, 32, 65536},     // quarter turn: exactly 1.0 in 16.16
-      {sin128, 16, 46340},     // sqrt(2)/2 * 65536 = 46340.95, truncated
-      {sin128, 80, -46340},    // negative values truncate toward zero, not down
-      {sin128, 64, 0},         // sin pi is 1.2e-16: truncates to 0
-      {cos128, 0, 65536},      // cos 0
-      {cos128, 64, -65536},    // half turn
-      {cos128, 32, 0},         // cos pi/2 rounds to 0
-      {sin256, 64, 256},       // quarter turn scaled by 256
-      {sin256, 32, 181},       // 181.02
-      {sin256, 160, -181},     // -181.02 toward zero
-      {cos256, 128, -256},     // half turn
-      {cos256, 255, 255},      // cos(2 pi * 255/256) * 256 = 255.92
+  struct Row {
+    const int32_t* table;
+    int32_t index;
+    int32_t value;
+  } rows[] = {
+      {sin128, 0, 0},        // sin 0
+      {sin128, 32, 65536},   // quarter turn: exactly 1.0 in 16.16
+      {sin128, 16, 46340},   // sqrt(2)/2 * 65536 = 46340.95, truncated
+      {sin128, 80, -46340},  // negative values truncate toward zero, not down
+      {sin128, 64, 0},       // sin pi is 1.2e-16: truncates to 0
+      {cos128, 0, 65536},    // cos 0
+      {cos128, 64, -65536},  // half turn
+      {cos128, 32, 0},       // cos pi/2 rounds to 0
+      {sin256, 64, 256},     // quarter turn scaled by 256
+      {sin256, 32, 181},     // 181.02
+      {sin256, 160, -181},   // -181.02 toward zero
+      {cos256, 128, -256},   // half turn
+      {cos256, 255, 255},    // cos(2 pi * 255/256) * 256 = 255.92
   };
   for (const Row& r : rows) EXPECT_EQ(r.table[r.index], r.value) << "index " << r.index;
 }
@@ -74,13 +78,13 @@ TEST(FxTunnel, RendererLooksUpAndKeepsZeroPixels) {
   std::vector<uint8_t> saveD(tunnelDepth, tunnelDepth + 65000), saveA(tunnelAngle, tunnelAngle + 65000);
   std::memset(tunnelDepth, 0, 65000);
   std::memset(tunnelAngle, 0, 65000);
-  tunnelDepth[1] = 1;                        // d = 256: one texture row deeper
-  tunnelAngle[2] = 7;                        // d = 7
+  tunnelDepth[1] = 1;                          // d = 256: one texture row deeper
+  tunnelAngle[2] = 7;                          // d = 7
   tunnelDepth[3] = 255, tunnelAngle[3] = 255;  // d = 65535: wraps with any offset > 0
   const std::vector<uint32_t> tex = positionTexture();
   std::vector<uint32_t> view(64000, 0xdeadbeef);
   fxTunnelDraw(0x0102, tex.data(), view.data());
-  EXPECT_EQ(view[0], 0xdeadbeefu);          // both bytes 0: not written
+  EXPECT_EQ(view[0], 0xdeadbeefu);  // both bytes 0: not written
   EXPECT_EQ(view[1], tex[0x0202]);
   EXPECT_EQ(view[2], tex[0x0109]);
   EXPECT_EQ(view[3], tex[(0x0102 + 65535) & 0xffff]);  // 16-bit wrap, = texel 0x0101
@@ -138,7 +142,9 @@ TEST(FxWarp, FillsOnlyItsRectangleColumnByColumn) {
   for (int y = 0; y < 200; y++)
     for (int x = 0; x < 320; x++) {
       const bool inside = x >= 10 && x < 13 && y >= 20 && y < 25;
-      if (!inside) { ASSERT_EQ(view[y * 320 + x], 1u) << x << "," << y; }
+      if (!inside) {
+        ASSERT_EQ(view[y * 320 + x], 1u) << x << "," << y;
+      }
     }
   // Column j starts at u = (sum of cos128[0..j-1]) >> 8 and v = 0.
   int32_t v = 0;
@@ -160,7 +166,9 @@ TEST(FxWarp, NegativeRowStepsWrapBackwards) {
 }
 
 TEST(FxBlend50, ChannelAveragesWithoutCarries) {
-  struct Row { uint32_t target, source, result; } rows[] = {
+  struct Row {
+    uint32_t target, source, result;
+  } rows[] = {
       {0x00FF0001, 0x00010003, 0x00800002},  // (255 + 1) >> 1, 0, (1 + 3) >> 1
       {0xFFFFFFFF, 0xFFFFFFFF, 0x00FFFFFF},  // top byte cleared, channels stay 255
       {0x0000FF00, 0x00000100, 0x00008000},  // no carry into red
@@ -240,7 +248,9 @@ TEST(FxScale, MirroredScaleFlipsRows) {
 }
 
 TEST(FxScale, SimdTwinMatchesPlain) {
-  struct Size { int sw, sh, tw, th; } sizes[] = {
+  struct Size {
+    int sw, sh, tw, th;
+  } sizes[] = {
       {320, 200, 80, 50}, {320, 200, 256, 256}, {160, 100, 115, 87}, {320, 200, 320, 200},
       {7, 3, 13, 11},     {13, 11, 7, 3},       {1, 1, 5, 5},        {256, 256, 1, 1},
   };

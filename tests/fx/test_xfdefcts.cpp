@@ -25,7 +25,9 @@ class XFd : public ::testing::Test {
 };
 
 TEST_F(XFd, GridSizes) {
-  struct Row { int w, h, cols, rows; } rows[] = {
+  struct Row {
+    int w, h, cols, rows;
+  } rows[] = {
       {320, 200, 41, 26},  // 40 x 25 cells: exactly the picture
       {160, 104, 21, 14},  // 20 x 13 cells: 104 lines
       {160, 100, 21, 13},  // 20 x 12 cells: 96 lines, the last 4 untouched
@@ -186,7 +188,7 @@ TEST_F(XFd, RaysThatNeverMeetTheSurface) {
 }
 
 TEST_F(XFd, RoundingHelpers) {
-  EXPECT_EQ(xFdRound(2.5f), 2);    // nearest, ties to even
+  EXPECT_EQ(xFdRound(2.5f), 2);  // nearest, ties to even
   EXPECT_EQ(xFdRound(3.5f), 4);
   EXPECT_EQ(xFdRound(-1.4f), -1);
   EXPECT_EQ(xFdRound(NAN), 0);
@@ -194,7 +196,7 @@ TEST_F(XFd, RoundingHelpers) {
   EXPECT_EQ(xFdRound(4294967296.0f + 65536.0f * 2), 131072);  // wraps modulo 2^32
   EXPECT_EQ(xFdShade(0.0f, 40.0f), 65536);
   EXPECT_EQ(xFdShade(10.0f, 40.0f), 65136);
-  EXPECT_EQ(xFdShade(1639.0f, 40.0f), 0);   // 65560 > 65536: clamped
+  EXPECT_EQ(xFdShade(1639.0f, 40.0f), 0);  // 65560 > 65536: clamped
   EXPECT_EQ(xFdShade(INFINITY, 40.0f), 0);
   EXPECT_EQ(xFdShade(NAN, 40.0f), 0);
 }

@@ -170,12 +170,11 @@ TEST_F(HermesPairs, ChannelWidthChanges) {
     uint16_t in;
     uint32_t out;
   } rows[] = {
-      {0x7FFF, 0xFFFFFF},  // 5-bit 31 -> 255 in every channel
-      {0x0000, 0x000000},
-      {0x4000, 0x830000},  // red 16 -> 131 (16 * 255 / 31 = 131.6, rounded down)
-      {0x5400, 0xAC0000},  // red 21 -> 172, where repeating the top bits would give 173
-      {0x0020, 0x000800},  // green 1 -> 8
-      {0x0001, 0x000008},  // blue 1 -> 8
+      {0x7FFF, 0xFFFFFF},                      // 5-bit 31 -> 255 in every channel
+      {0x0000, 0x000000}, {0x4000, 0x830000},  // red 16 -> 131 (16 * 255 / 31 = 131.6, rounded down)
+      {0x5400, 0xAC0000},                      // red 21 -> 172, where repeating the top bits would give 173
+      {0x0020, 0x000800},                      // green 1 -> 8
+      {0x0001, 0x000008},                      // blue 1 -> 8
   };
   HermesFormat s = kFormats[1].f, d = kFormats[7].f;
   HermesHandle conv = Hermes_ConverterInstance(0);
@@ -193,12 +192,12 @@ TEST_F(HermesPairs, RefusesWhatItCannotDo) {
   HermesHandle conv = Hermes_ConverterInstance(0);
   HermesFormat good = kFormats[7].f;
   HermesFormat bad[] = {
-      {0xFF0000, 0xFF00, 0xFF, 0, 12, 0, 0, 0},      // no such depth
-      {0xFF0000, 0xFF00, 0xFF, 0, 16, 0, 0, 0},      // masks beyond 16 bits
-      {0xF800, 0x0FE0, 0x001F, 0, 16, 0, 0, 0},      // overlapping masks
-      {0xF100, 0x07E0, 0x001F, 0, 16, 0, 0, 0},      // red mask with a gap
-      {0, 0x07E0, 0x001F, 0, 16, 0, 0, 0},           // no red
-      {0, 0, 0, 0, 16, 1, 0, 0},                     // indexed but not 8 bits
+      {0xFF0000, 0xFF00, 0xFF, 0, 12, 0, 0, 0},  // no such depth
+      {0xFF0000, 0xFF00, 0xFF, 0, 16, 0, 0, 0},  // masks beyond 16 bits
+      {0xF800, 0x0FE0, 0x001F, 0, 16, 0, 0, 0},  // overlapping masks
+      {0xF100, 0x07E0, 0x001F, 0, 16, 0, 0, 0},  // red mask with a gap
+      {0, 0x07E0, 0x001F, 0, 16, 0, 0, 0},       // no red
+      {0, 0, 0, 0, 16, 1, 0, 0},                 // indexed but not 8 bits
   };
   for (HermesFormat& b : bad) {
     EXPECT_EQ(Hermes_ConverterRequest(conv, &b, &good), 0);

@@ -74,7 +74,7 @@ struct Anim {
 Bytes brunFill(int w, int h, int value) {
   Bytes p;
   for (int y = 0; y < h; y++) {
-    p.push_back(1);  // one packet
+    p.push_back(1);                                        // one packet
     p.push_back((uint8_t)w), p.push_back((uint8_t)value);  // w repeats (w < 128)
   }
   return chunk(15, p);
@@ -113,12 +113,12 @@ TEST(FlcPalette, SixtyFourLevelsSkipsAndEmptyChunks) {
 TEST(FlcDelta, WordDeltaLineSkipRepeatPairAndCopy) {
   const int w = 8, h = 8;
   Bytes d;
-  put16(d, 2);   // two packet lines
-  put16(d, -5);  // skip lines 0-4; does not count as a line
-  put16(d, 2);   // line 5: two packets
+  put16(d, 2);                                                               // two packet lines
+  put16(d, -5);                                                              // skip lines 0-4; does not count as a line
+  put16(d, 2);                                                               // line 5: two packets
   d.push_back(1), d.push_back((uint8_t)-2), d.push_back(3), d.push_back(7);  // skip 1, pair 3,7 twice
   d.push_back(1), d.push_back(1), d.push_back(9), d.push_back(8);            // skip 1, copy one pair
-  put16(d, 0);   // line 6: no packets, still counts
+  put16(d, 0);                                                               // line 6: no packets, still counts
   Anim a(file(w, h, 2, cat({frame({brunFill(w, h, 1)}), frame({chunk(7, d)})})));
   ASSERT_EQ(a.step(), 1);
   ASSERT_EQ(a.step(), 1);
@@ -147,23 +147,24 @@ TEST(FlcDelta, WordDeltaLastByteOfOddWidthLine) {
 TEST(FlcDelta, ByteDeltaFromFirstLine) {
   const int w = 6, h = 4;
   Bytes d;
-  put16(d, 1);  // first line 1
-  put16(d, 2);  // two lines
+  put16(d, 1);                                                                     // first line 1
+  put16(d, 2);                                                                     // two lines
   d.push_back(2), d.push_back(1), d.push_back(2), d.push_back(4), d.push_back(5);  // 2 packets: skip 1, copy 4 5
-  d.push_back(0), d.push_back((uint8_t)-3), d.push_back(9);                     // skip 0, 9 three times
-  d.push_back(1), d.push_back(4), d.push_back((uint8_t)-1), d.push_back(6);      // line 2: skip 4, one 6
+  d.push_back(0), d.push_back((uint8_t)-3), d.push_back(9);                        // skip 0, 9 three times
+  d.push_back(1), d.push_back(4), d.push_back((uint8_t)-1), d.push_back(6);        // line 2: skip 4, one 6
   Bytes none;
   put16(none, 0), put16(none, 0);  // a line count of 0 changes nothing
   Anim a(file(w, h, 1, frame({chunk(12, d), chunk(12, none)})));
   ASSERT_EQ(a.step(), 1);
-  const uint8_t expect[24] = {0, 0, 0, 0, 0, 0,  0, 4, 5, 9, 9, 9,  0, 0, 0, 0, 6, 0,  0, 0, 0, 0, 0, 0};
+  const uint8_t expect[24] = {0, 0, 0, 0, 0, 0, 0, 4, 5, 9, 9, 9, 0, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(0, std::memcmp(a.flc.pixels, expect, 24));
 }
 
 TEST(FlcRun, ByteRunContinuesAcrossLines) {
   const int w = 4, h = 2;
   Bytes p;
-  p.push_back(2), p.push_back(3), p.push_back(1), p.push_back((uint8_t)-2), p.push_back(7), p.push_back(8);  // 1 1 1 7 8
+  p.push_back(2), p.push_back(3), p.push_back(1), p.push_back((uint8_t)-2), p.push_back(7),
+      p.push_back(8);                              // 1 1 1 7 8
   p.push_back(1), p.push_back(3), p.push_back(2);  // line 2 goes on at pixel 5: 2 2 2
   Anim a(file(w, h, 1, frame({chunk(15, p)})));
   ASSERT_EQ(a.step(), 1);
@@ -211,7 +212,7 @@ TEST(FlcFrames, RewindDecodesTheFirstFrameOntoTheLastPicture) {
 
 TEST(FlcBroken, HeaderRejected) {
   EXPECT_EQ(Anim(Bytes(100, 0)).result, XFLC_ERR_SHORT);
-  EXPECT_EQ(Anim(file(4, 2, 1, {}, -128)).result, XFLC_ERR_SIZE);   // file size 0
+  EXPECT_EQ(Anim(file(4, 2, 1, {}, -128)).result, XFLC_ERR_SIZE);  // file size 0
   EXPECT_EQ(Anim(file(0, 2, 1, frame({}))).result, XFLC_ERR_DIMS);
   EXPECT_EQ(Anim(file(4, 0, 1, frame({}))).result, XFLC_ERR_DIMS);
   EXPECT_EQ(Anim(file(40000, 2, 1, frame({}))).result, XFLC_ERR_DIMS);
@@ -278,7 +279,7 @@ TEST(FlcBroken, DeltasStayInsidePixels) {
   Bytes d;
   put16(d, 1), put16(d, 3);
   d.push_back(1), d.push_back(2), d.push_back((uint8_t)-127), d.push_back(7);  // 127 sevens from pixel 6
-  d.push_back(1), d.push_back(0), d.push_back((uint8_t)-1), d.push_back(8);   // line 2: past the end
+  d.push_back(1), d.push_back(0), d.push_back((uint8_t)-1), d.push_back(8);    // line 2: past the end
   // Word delta: a repeat of 100 pairs and a big copy on the last line.
   Bytes wd;
   put16(wd, 3);

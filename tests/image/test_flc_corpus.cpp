@@ -13,20 +13,19 @@ namespace {
 
 struct CorpusFlc {
   const char* file;
-  int frames;      // frames in the file, ring frame included (= ffmpeg's row count)
-  bool widen64;    // a 64-level palette: ffmpeg widens v as (v << 2) | (v >> 4)
+  int frames;    // frames in the file, ring frame included (= ffmpeg's row count)
+  bool widen64;  // a 64-level palette: ffmpeg widens v as (v << 2) | (v >> 4)
 };
 
 // Every file whose chunks the player supports, or whose other chunks it skips.
 const CorpusFlc corpusFiles[] = {
-    {"2422.flc", 28, false},     // prefix block before frame 1, postage stamp skipped
-    {"SUN.CEL", 11, true},       // 64-level palette inside an FLC, byte runs, word deltas
-    {"APWCOL.CEL", 2, false},    // odd width 161
-    {"CLIPTEXT.CEL", 2, false},  // odd width 321
-    {"LOGO.CEL", 2, false},
-    {"S-BULLET.CEL", 2, false},  // its short copy chunk is skipped here and by ffmpeg
-    {"ANN2.FLI", 20, true},      // FLI: 64-level palette, byte deltas
-    {"a.fli", 385, true},        // many empty frames
+    {"2422.flc", 28, false},                                 // prefix block before frame 1, postage stamp skipped
+    {"SUN.CEL", 11, true},                                   // 64-level palette inside an FLC, byte runs, word deltas
+    {"APWCOL.CEL", 2, false},                                // odd width 161
+    {"CLIPTEXT.CEL", 2, false},                              // odd width 321
+    {"LOGO.CEL", 2, false},     {"S-BULLET.CEL", 2, false},  // its short copy chunk is skipped here and by ffmpeg
+    {"ANN2.FLI", 20, true},                                  // FLI: 64-level palette, byte deltas
+    {"a.fli", 385, true},                                    // many empty frames
 };
 
 std::vector<std::string> frameHashes(const std::string& path) {

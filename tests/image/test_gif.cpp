@@ -113,7 +113,10 @@ std::string buildGif(const GifSpec& s, const std::vector<uint8_t>& lzwBytes) {
   if (s.extensions) {
     g += "\x21\xF9\x04\x01\x00\x00\x00";  // graphic control
     g += '\0';
-    g += "\x21\xFE\x05" "hello" "\x03" "abc";  // comment in two sub-blocks
+    g += "\x21\xFE\x05"
+         "hello"
+         "\x03"
+         "abc";  // comment in two sub-blocks
     g += '\0';
   }
   g += '\x2C';
@@ -263,8 +266,7 @@ TEST(GifDecoderDeath, RefusedStreams) {
   EXPECT_EXIT(load(version), ::testing::ExitedWithCode(1), "XERR: Error: xGifLoad:: unsupported version -> bad.gif\n");
   version = good;
   version[1] = 'X';
-  EXPECT_EXIT(load(version), ::testing::ExitedWithCode(1),
-              "XERR: Error: xGifLoad:: not a GIF image file -> bad.gif\n");
+  EXPECT_EXIT(load(version), ::testing::ExitedWithCode(1), "XERR: Error: xGifLoad:: not a GIF image file -> bad.gif\n");
   std::string noPath = ::testing::TempDir() + "qv_missing.gif";
   EXPECT_EXIT(xGifLoad(noPath.c_str(), *new xImage()), ::testing::ExitedWithCode(1),
               "mopen:: unable to open file -> .*qv_missing.gif\n");

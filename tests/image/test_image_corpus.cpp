@@ -95,8 +95,9 @@ TEST(ImageCorpus, GifPixelsMatchTheRecordedHashes) {
     const char* file;
     bool interlaced;
   } cases[] = {
-      {"hopper_resized.gif", true},  {"hopper_zero_comment_subblocks.gif", true}, {"hopper.gif", false},
-      {"interlaced.gif", true},      {"chi.gif", false},                          {"iss634.gif", false},
+      {"hopper_resized.gif", true}, {"hopper_zero_comment_subblocks.gif", true},
+      {"hopper.gif", false},        {"interlaced.gif", true},
+      {"chi.gif", false},           {"iss634.gif", false},
       {"transparent.gif", false},
   };
   for (const Case& c : cases) {
@@ -219,15 +220,15 @@ TEST(ImageCorpusDeath, UnsupportedFilesAreRefused) {
   for (const char* f : {"pil184.pcx", "p_4_planes.pcx"})
     EXPECT_EXIT(viaLoad("pcx", f), ::testing::ExitedWithCode(1),
                 std::string("XERR: Error: xPcxLoad::unsupported format -> ") + f + "\n");
-  for (const char* f : {"test.colors.gif", "star.gif", "dispose_bgnd.gif", "alpha_gif_a.gif",
-                        "missing_background.gif", "large-gif-anim-combine.gif", "issue_2811.gif"})
+  for (const char* f : {"test.colors.gif", "star.gif", "dispose_bgnd.gif", "alpha_gif_a.gif", "missing_background.gif",
+                        "large-gif-anim-combine.gif", "issue_2811.gif"})
     EXPECT_EXIT(viaLoad("gif", f), ::testing::ExitedWithCode(1),
                 std::string("XERR: Error: xGifLoad::unsupported format -> ") + f + "\n");
   // JPEG without a JFIF segment is not recognised.
   for (const char* f : {"flower2.jpg", "exif_typeerror.jpg", "iptc.jpg", "pil_sample_cmyk.jpg"})
     EXPECT_EXIT(viaLoad("jpeg", f), ::testing::ExitedWithCode(1), unrecognised(f));
-  EXPECT_EXIT(xJpegLoad(corpusFile("jpeg", "pil_sample_cmyk.jpg").c_str(), *new xImage()),
-              ::testing::ExitedWithCode(1), "XERR: Error: xJpegLoad::unsupported format -> .*pil_sample_cmyk.jpg\n");
+  EXPECT_EXIT(xJpegLoad(corpusFile("jpeg", "pil_sample_cmyk.jpg").c_str(), *new xImage()), ::testing::ExitedWithCode(1),
+              "XERR: Error: xJpegLoad::unsupported format -> .*pil_sample_cmyk.jpg\n");
 }
 
 }  // namespace

@@ -45,12 +45,17 @@ TEST(Targa, IndexedWithShortColourMap) {
   Tga t;
   t.mapLength = 2;
   t.map = std::string("\x01\x02\x03\x04\x05\x06", 6);  // blue, green, red
-  t.pixels = std::string("\x00\x01\x00" "\x01\x01\x00", 6);
+  t.pixels = std::string(
+      "\x00\x01\x00"
+      "\x01\x01\x00",
+      6);
   for (int desc : {0x00, 0x20}) {  // the origin bit changes nothing
     t.desc = desc;
     xImage img = load(t.bytes());
     EXPECT_EQ(img.format, XIMAGE_INDEXED8);
-    EXPECT_EQ(pixelsOf(img, 1), std::string("\x01\x01\x00" "\x00\x01\x00", 6));  // last stored row first
+    EXPECT_EQ(pixelsOf(img, 1), std::string("\x01\x01\x00"
+                                            "\x00\x01\x00",
+                                            6));  // last stored row first
     ASSERT_NE(img.palette, nullptr);
     EXPECT_EQ(std::string((const char*)img.palette, 6), "\x03\x02\x01\x06\x05\x04");
     EXPECT_EQ(img.palette[767], 0);  // entries past the map stay black
@@ -83,9 +88,9 @@ TEST(Targa, TrueColourDepths) {
     std::string pixel;
     uint32_t rgb;
   } rows[] = {
-      {16, XIMAGE_RGB555, std::string("\x1F\x7C", 2), 0xFF00FF},      // red 31, blue 31
-      {15, XIMAGE_RGB555, std::string("\xE0\x03", 2), 0x00FF00},      // green 31
-      {24, XIMAGE_BGR24, std::string("\x10\x20\x30", 3), 0x302010},   // blue, green, red
+      {16, XIMAGE_RGB555, std::string("\x1F\x7C", 2), 0xFF00FF},     // red 31, blue 31
+      {15, XIMAGE_RGB555, std::string("\xE0\x03", 2), 0x00FF00},     // green 31
+      {24, XIMAGE_BGR24, std::string("\x10\x20\x30", 3), 0x302010},  // blue, green, red
       {32, XIMAGE_XRGB32, std::string("\x10\x20\x30\x00", 4), 0x302010},
   };
   for (const Row& r : rows) {
@@ -277,7 +282,8 @@ TEST(JpegDeath, StreamErrorsEndThroughTheErrorBox) {
   size_t sof = huge.find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
   huge.replace(sof + 5, 4, std::string("\x80\x00\x80\x00", 4));
-  EXPECT_EXIT(load(huge, "h.jpg"), ::testing::ExitedWithCode(1), "XERR: Error: xJpegLoad::picture too large -> h.jpg\n");
+  EXPECT_EXIT(load(huge, "h.jpg"), ::testing::ExitedWithCode(1),
+              "XERR: Error: xJpegLoad::picture too large -> h.jpg\n");
 }
 
 TEST(ImageLoadDeath, RecognitionOrderDecides) {

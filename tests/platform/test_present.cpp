@@ -42,8 +42,8 @@ TEST(PlatPresent, GeometryTable) {
   for (const GeomCase& c : kGeom) {
     PlatPresentGeometry g;
     platPresentGeometry(c.outW, c.outH, 320, 240, c.scaling, c.filter, &g);
-    std::string at = std::to_string(c.outW) + "x" + std::to_string(c.outH) + " scaling " +
-                     std::to_string(c.scaling) + " filter " + std::to_string(c.filter);
+    std::string at = std::to_string(c.outW) + "x" + std::to_string(c.outH) + " scaling " + std::to_string(c.scaling) +
+                     " filter " + std::to_string(c.filter);
     EXPECT_EQ(g.x, c.want.x) << at;
     EXPECT_EQ(g.y, c.want.y) << at;
     EXPECT_EQ(g.width, c.want.width) << at;

@@ -50,22 +50,46 @@ xImage loadPicture(const char* name, int32_t* formatBefore) {
 
 TEST(AssetsReadback, PicturesDecodeWithTheirSizesAndAlphaRules) {
   REQUIRE_ARCHIVE();
-  struct Row { const char* name; int32_t w, h; bool alpha; };  // w or h 0: any size
-  static const Row rows[] = {
-      {"loading.tga", 320, 200, false}, {"back01.jpg", 320, 200, false}, {"back02.jpg", 320, 200, false},
-      {"TEXTURES/TEXTURE.TGA", 256, 256, false}, {"TEXTURES/TEXTURE4.TGA", 256, 256, false},
-      {"TEXTURES/TEXTURE5.TGA", 256, 256, false}, {"textures/texture6.tga", 256, 256, false},
-      {"textures/texture7.tga", 256, 256, false}, {"mask.gif", 115, 87, true}, {"kvologo.tga", 0, 0, false},
-      {"kvologom.gif", 0, 0, true}, {"quorvane.tga", 0, 0, false}, {"vantre1.jpg", 0, 0, false},
-      {"pelun01.gif", 0, 0, true}, {"pelun02.gif", 0, 0, true}, {"ramka.gif", 0, 0, true},
-      {"scroll1.tga", 0, 0, false}, {"emc2.gif", 0, 0, true}, {"mmm.gif", 0, 0, true}, {"scroll2.gif", 0, 0, true},
-      {"greet1.jpg", 0, 0, false}, {"greet2.jpg", 0, 0, false}, {"rulmus1.gif", 0, 0, true}, {"dulmo4.gif", 0, 0, true}};
+  struct Row {
+    const char* name;
+    int32_t w, h;
+    bool alpha;
+  };  // w or h 0: any size
+  static const Row rows[] = {{"loading.tga", 320, 200, false},
+                             {"back01.jpg", 320, 200, false},
+                             {"back02.jpg", 320, 200, false},
+                             {"TEXTURES/TEXTURE.TGA", 256, 256, false},
+                             {"TEXTURES/TEXTURE4.TGA", 256, 256, false},
+                             {"TEXTURES/TEXTURE5.TGA", 256, 256, false},
+                             {"textures/texture6.tga", 256, 256, false},
+                             {"textures/texture7.tga", 256, 256, false},
+                             {"mask.gif", 115, 87, true},
+                             {"kvologo.tga", 0, 0, false},
+                             {"kvologom.gif", 0, 0, true},
+                             {"quorvane.tga", 0, 0, false},
+                             {"vantre1.jpg", 0, 0, false},
+                             {"pelun01.gif", 0, 0, true},
+                             {"pelun02.gif", 0, 0, true},
+                             {"ramka.gif", 0, 0, true},
+                             {"scroll1.tga", 0, 0, false},
+                             {"emc2.gif", 0, 0, true},
+                             {"mmm.gif", 0, 0, true},
+                             {"scroll2.gif", 0, 0, true},
+                             {"greet1.jpg", 0, 0, false},
+                             {"greet2.jpg", 0, 0, false},
+                             {"rulmus1.gif", 0, 0, true},
+                             {"dulmo4.gif", 0, 0, true}};
   for (const Row& r : rows) {
     int32_t fmt = 0;
     xImage img = loadPicture(r.name, &fmt);
     ASSERT_TRUE(img.pixels) << r.name;
-    if (r.w) { EXPECT_EQ(img.width, r.w) << r.name; EXPECT_EQ(img.height, r.h) << r.name; }
-    if (r.alpha) { EXPECT_EQ(fmt, XIMAGE_INDEXED8) << r.name << ": alpha pictures must be 8-bit"; }
+    if (r.w) {
+      EXPECT_EQ(img.width, r.w) << r.name;
+      EXPECT_EQ(img.height, r.h) << r.name;
+    }
+    if (r.alpha) {
+      EXPECT_EQ(fmt, XIMAGE_INDEXED8) << r.name << ": alpha pictures must be 8-bit";
+    }
     EXPECT_EQ(img.format, XIMAGE_XRGB32);
     std::free(img.pixels);
     std::free(img.palette);
@@ -74,7 +98,8 @@ TEST(AssetsReadback, PicturesDecodeWithTheirSizesAndAlphaRules) {
   xImage logo = loadPicture("kvologo.tga", &f), mask = loadPicture("kvologom.gif", &f);
   EXPECT_EQ(logo.width, mask.width);
   EXPECT_EQ(logo.height, mask.height);
-  std::free(logo.pixels); std::free(mask.pixels);
+  std::free(logo.pixels);
+  std::free(mask.pixels);
 }
 
 TEST(AssetsReadback, AnimationPlaysEveryFrameThroughThePlayer) {
@@ -97,7 +122,8 @@ TEST(AssetsReadback, AnimationPlaysEveryFrameThroughThePlayer) {
     uint32_t key = uint32_t(pal[0]) << 16 | pal[1] << 8 | pal[2];
     if (i == 0) firstKey = key;
     EXPECT_EQ(key, firstKey) << "the keyed-out background colour changes at frame " << i;
-    for (int32_t p = 0; p < 20 * 160; p++) ASSERT_EQ(xFlcState.pixels[p], xFlcState.pixels[0]) << "top lines drawn in frame " << i;
+    for (int32_t p = 0; p < 20 * 160; p++)
+      ASSERT_EQ(xFlcState.pixels[p], xFlcState.pixels[0]) << "top lines drawn in frame " << i;
   }
   EXPECT_EQ(xFlcState.cursor, xFlcState.frameBytes);  // every byte consumed
   xFlcFree(&anim);
@@ -121,12 +147,17 @@ TEST(AssetsReadback, SceneFilesLoadWithCamerasMaterialsAndTextureNames) {
     EXPECT_GT(s->objectCount, 0) << file;
     EXPECT_GT(s->nodeCount, 0) << file;
     EXPECT_GT(s->endFrame, 100.0f) << file;
-    if (n == 6) { EXPECT_TRUE(x3dFindMaterial("JUPITER", s)); }
+    if (n == 6) {
+      EXPECT_TRUE(x3dFindMaterial("JUPITER", s));
+    }
     for (int32_t m = 0; m < s->materialCount; m++)
       for (const x3dMap* map : {&s->materials[m].texture, &s->materials[m].reflection}) {
         if (!map->name) continue;
         std::string path = std::string("TEXTURES/") + map->name;
-        int32_t k = path == "TEXTURES/TEXTURE.TGA" ? 0 : path == "TEXTURES/TEXTURE4.TGA" ? 1 : path == "TEXTURES/TEXTURE5.TGA" ? 2 : -1;
+        int32_t k = path == "TEXTURES/TEXTURE.TGA"    ? 0
+                    : path == "TEXTURES/TEXTURE4.TGA" ? 1
+                    : path == "TEXTURES/TEXTURE5.TGA" ? 2
+                                                      : -1;
         EXPECT_GE(k, 0) << file << " names an unexpected texture " << path;
         if (k >= 0) names[k] = true;
       }
@@ -170,7 +201,8 @@ TEST(AssetsReadback, SceneScriptsLoadThroughTheEngine) {
     EXPECT_TRUE(x3dFindCamera("Camera01", &store[i])) << file;
   }
   EXPECT_TRUE(x3dFindMaterial("JUPITER", &store[3]));
-  for (const char* t : {"TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA"}) EXPECT_TRUE(x3dTextureFind(t)) << t;
+  for (const char* t : {"TEXTURES/TEXTURE.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE5.TGA"})
+    EXPECT_TRUE(x3dTextureFind(t)) << t;
 }
 #else
 TEST(AssetsReadback, SceneScriptsLoadThroughTheEngine) {

@@ -81,8 +81,8 @@ TEST(QvtoolFx, UsageErrors) {
   const std::string out = (scratchDir("usage") / "x.png").string();
   EXPECT_EQ(run(qvCmdFx, {"fx"}), 2);
   EXPECT_EQ(run(qvCmdFx, {"fx", "donut", "-o", out}), 2);
-  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel"}), 2);                        // no -o
-  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-o"}), 2);                  // -o without value
+  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel"}), 2);                          // no -o
+  EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-o"}), 2);                    // -o without value
   EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-p", "1,2", "-o", out}), 2);  // three values needed
   EXPECT_EQ(run(qvCmdFx, {"fx", "tunnel", "-p", "1,2,nan", "-o", out}), 2);
   EXPECT_EQ(run(qvCmdFx, {"fx", "planes", "-s", "320x0", "-o", out}), 2);
@@ -96,7 +96,10 @@ TEST(QvtoolFx, UsageErrors) {
 
 TEST(QvtoolFx, RendersEveryEffect) {
   const fs::path dir = scratchDir("effects");
-  struct Case { std::vector<std::string> args; int w, h; } cases[] = {
+  struct Case {
+    std::vector<std::string> args;
+    int w, h;
+  } cases[] = {
       {{"tunnel", "-p", "0,0,3", "-a", "0,0,0.3"}, 320, 200},
       {{"planes", "-s", "160x100", "-p", "0,0,10"}, 160, 100},
       {{"sphere", "-p", "1,1,1", "-a", "0.5,0,0.5", "-r", "600"}, 320, 200},
@@ -149,7 +152,8 @@ TEST(QvtoolFx, UsesTheGivenTexture) {
 
 // Uncompressed 24-bit TGA of RGB24 pixels, stored bottom row first as the engine reads it.
 void writeTga(const fs::path& path, const std::vector<uint8_t>& rgb, int w, int h) {
-  uint8_t head[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (uint8_t)w, (uint8_t)(w >> 8), (uint8_t)h, (uint8_t)(h >> 8), 24, 0};
+  uint8_t head[18] = {0,  0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (uint8_t)w, (uint8_t)(w >> 8), (uint8_t)h, (uint8_t)(h >> 8),
+                      24, 0};
   std::vector<uint8_t> bytes(head, head + 18);
   for (int y = h - 1; y >= 0; y--)
     for (int x = 0; x < w; x++) {
@@ -166,7 +170,8 @@ TEST(QvtoolFx, TakesAnyPictureTheEngineReadsAsTexture) {
   const fs::path dir = scratchDir("tga");
   // Every texel differs from its neighbours, so a misplaced or swapped channel shows.
   std::vector<uint8_t> tex(256 * 256 * 3);
-  for (int i = 0; i < 65536; i++) tex[i * 3] = (uint8_t)(i >> 8), tex[i * 3 + 1] = (uint8_t)(i * 7), tex[i * 3 + 2] = (uint8_t)(i >> 3);
+  for (int i = 0; i < 65536; i++)
+    tex[i * 3] = (uint8_t)(i >> 8), tex[i * 3 + 1] = (uint8_t)(i * 7), tex[i * 3 + 2] = (uint8_t)(i >> 3);
   png_image img{};
   img.version = PNG_IMAGE_VERSION;
   img.width = img.height = 256;

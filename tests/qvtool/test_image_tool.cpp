@@ -82,8 +82,7 @@ TEST(QvtoolImage, WritesWhatTheEngineDecodes) {
 TEST(QvtoolImageDeath, UnrecognisedFilesEndWithTheEngineMessage) {
   std::string junk = ::testing::TempDir() + "qv_junk.bin";
   writeFile(junk, "not a picture at all");
-  EXPECT_EXIT(run(qvCmdImage, {"image", junk}), ::testing::ExitedWithCode(1),
-              "unrecognized file type .*qv_junk.bin\n");
+  EXPECT_EXIT(run(qvCmdImage, {"image", junk}), ::testing::ExitedWithCode(1), "unrecognized file type .*qv_junk.bin\n");
 }
 
 }  // namespace

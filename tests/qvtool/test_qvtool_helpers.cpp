@@ -73,8 +73,8 @@ TEST(QvPng, XrgbHonoursThePitchAndIgnoresTheTopByte) {
 TEST(QvPng, RefusesWhatMakesNoPicture) {
   const uint8_t px[16] = {};
   const fs::path path = scratch("bad.png");
-  EXPECT_FALSE(xPngWrite(path.c_str(), px, 2, 2, 2));   // no two-channel layout
-  EXPECT_FALSE(xPngWrite(path.c_str(), px, 0, 2, 3));   // empty
+  EXPECT_FALSE(xPngWrite(path.c_str(), px, 2, 2, 2));  // no two-channel layout
+  EXPECT_FALSE(xPngWrite(path.c_str(), px, 0, 2, 3));  // empty
   EXPECT_FALSE(xPngWrite(path.c_str(), px, 2, -1, 3));
   EXPECT_FALSE(xPngWriteXrgb(path.c_str(), (const uint32_t*)px, 4, 1, 3));  // pitch below width
   EXPECT_FALSE(xPngWrite("/nonexistent/dir/x.png", px, 2, 2, 1));
@@ -95,13 +95,16 @@ TEST(QvUtil, ParsesNumberLists) {
   EXPECT_EQ(v[1], 7);
   EXPECT_TRUE(qvParseInts("-1,0,-2000000000,2000000000", v, 4));
   EXPECT_EQ(v[2], -2000000000);
-  struct { const char* text; int n; } bad[] = {
-      {"", 1},              // nothing
-      {"1,2", 3},           // too few
-      {"1,2,3", 2},         // too many
-      {"1;2", 2},           // wrong separator
-      {"12a", 1},           // trailing junk
-      {"2000000001", 1},    // out of range
+  struct {
+    const char* text;
+    int n;
+  } bad[] = {
+      {"", 1},            // nothing
+      {"1,2", 3},         // too few
+      {"1,2,3", 2},       // too many
+      {"1;2", 2},         // wrong separator
+      {"12a", 1},         // trailing junk
+      {"2000000001", 1},  // out of range
       {"99999999999999999999", 1},
   };
   for (const auto& b : bad) EXPECT_FALSE(qvParseInts(b.text, v, b.n)) << b.text;

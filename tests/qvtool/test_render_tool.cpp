@@ -26,7 +26,7 @@ std::string Archive() { return std::string(QV_BINARY_DIR) + "/quorvane.kvo"; }
 
 TEST(QvtoolRender, Usage) {
   EXPECT_EQ(RunRender({"render"}), 2);
-  EXPECT_EQ(RunRender({"render", "scene_1.x3d"}), 2);               // no -o
+  EXPECT_EQ(RunRender({"render", "scene_1.x3d"}), 2);  // no -o
   EXPECT_EQ(RunRender({"render", "scene_1.x3d", "-o"}), 2);
   EXPECT_EQ(RunRender({"render", "s.x3d", "--frame", "abc", "-o", "x.png"}), 2);
   EXPECT_EQ(RunRender({"render", "s.x3d", "--bogus", "-o", "x.png"}), 2);

@@ -18,13 +18,13 @@
 namespace {
 
 const std::string kModule = std::string(QV_BINARY_DIR) + "/rul-quor.s3m";
-#define REQUIRE_MODULE()                                                                    \
-  std::string bytes = qvReadFile(kModule);                                                  \
+#define REQUIRE_MODULE()                   \
+  std::string bytes = qvReadFile(kModule); \
   if (bytes.empty()) GTEST_SKIP() << kModule << " not built yet (cmake --build, target assets)"
 
 openmpt_module* load(const std::string& b) {
-  return openmpt_module_create_from_memory2(b.data(), b.size(), openmpt_log_func_silent, nullptr, nullptr,
-                                            nullptr, nullptr, nullptr, nullptr);
+  return openmpt_module_create_from_memory2(b.data(), b.size(), openmpt_log_func_silent, nullptr, nullptr, nullptr,
+                                            nullptr, nullptr, nullptr);
 }
 
 // One pass over the song at 48 kHz, watching libopenmpt's order: where each
@@ -148,7 +148,8 @@ TEST(MusicModule, LoopsBackToTheIntro) {
   openmpt_module_set_repeat_count(m, -1);
   openmpt_module_set_position_order_row(m, kMusOrders - 1, 60);
   std::vector<float> buf(2 * 4800);
-  for (int i = 0; i < 10; i++) ASSERT_EQ(openmpt_module_read_interleaved_float_stereo(m, 48000, 4800, buf.data()), 4800u);
+  for (int i = 0; i < 10; i++)
+    ASSERT_EQ(openmpt_module_read_interleaved_float_stereo(m, 48000, 4800, buf.data()), 4800u);
   EXPECT_EQ(openmpt_module_get_current_order(m), 0);
   openmpt_module_destroy(m);
 }

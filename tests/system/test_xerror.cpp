@@ -26,7 +26,8 @@ TEST(XErrDeath, CodeZeroStillFails) {
 TEST(XErrDeath, AtAndMsg) {
   EXPECT_EXIT(xErrAt("Memfile", 53, "Assertion failed"), ::testing::ExitedWithCode(1),
               "XERR: Error: Assertion failed\nFile Memfile\nLine 53\n");
-  EXPECT_EXIT(xErrMsg("Can't load RUL-QUOR.S3M"), ::testing::ExitedWithCode(1), "XERR: Error: Can't load RUL-QUOR.S3M\n");
+  EXPECT_EXIT(xErrMsg("Can't load RUL-QUOR.S3M"), ::testing::ExitedWithCode(1),
+              "XERR: Error: Can't load RUL-QUOR.S3M\n");
 }
 TEST(XErrDeath, LongMessagesAreCut) {
   std::string big(1000, 'x');

@@ -35,17 +35,17 @@ TEST(XScript, TableOfEdgeCases) {
     const char* text;
     std::vector<std::string> expect;
   } rows[] = {
-      {"", {}},                                                  // empty text
-      {"\r\n\r\n", {}},                                          // blank lines only
-      {"/* a\r\n comment */\r\n\r\n", {}},                       // only comments and blanks
-      {"A 1\r\n/* never closed\r\nB 2\r\n", {"A|1"}},            // unterminated comment ends the script
+      {"", {}},                                                      // empty text
+      {"\r\n\r\n", {}},                                              // blank lines only
+      {"/* a\r\n comment */\r\n\r\n", {}},                           // only comments and blanks
+      {"A 1\r\n/* never closed\r\nB 2\r\n", {"A|1"}},                // unterminated comment ends the script
       {"/* x */\r\nA 1\r\n/*\r\nB 2\r\n*/\r\nC 3", {"A|1", "C|3"}},  // last line without line feed
-      {"A 1\n\nB 2\n\n\nC\n", {"A|1", "B|2", "C|"}},               // LF-only lines, blank lines read once
-      {"/* c */ D 4\r\nE 5\r\n", {"D|4", "E|5"}},                // text after a comment on its line
-      {"/* c */\nF 6\n", {"F|6"}},                               // LF after a comment: no repeat
-      {"   INDENTED  two  blanks\r\n", {"INDENTED| two  blanks"}},// only the first blank is the separator
-      {"KEY\r\n", {"KEY|"}},                                     // keyword without argument
-      {"A 1\r\n   \r\nB 2\r\n", {"A|1", "B|2"}},                 // a line of blanks
+      {"A 1\n\nB 2\n\n\nC\n", {"A|1", "B|2", "C|"}},                 // LF-only lines, blank lines read once
+      {"/* c */ D 4\r\nE 5\r\n", {"D|4", "E|5"}},                    // text after a comment on its line
+      {"/* c */\nF 6\n", {"F|6"}},                                   // LF after a comment: no repeat
+      {"   INDENTED  two  blanks\r\n", {"INDENTED| two  blanks"}},   // only the first blank is the separator
+      {"KEY\r\n", {"KEY|"}},                                         // keyword without argument
+      {"A 1\r\n   \r\nB 2\r\n", {"A|1", "B|2"}},                     // a line of blanks
   };
   for (const Row& r : rows) {
     Script s(r.text);

@@ -104,12 +104,18 @@ TEST_F(XSys, RemovalAndAdditionDuringAPass) {
 }
 
 static std::string gEvents;
-static void rA(void* r) { gEvents.push_back('a');
-  gEvents.append(std::to_string(*(uint32_t*)r)); }
-static void rB(void* r) { gEvents.push_back('b');
-  gEvents.append(std::to_string(*(uint32_t*)r)); }
-static void rC(void* r) { gEvents.push_back('c');
-  gEvents.append(std::to_string(*(uint32_t*)r)); }
+static void rA(void* r) {
+  gEvents.push_back('a');
+  gEvents.append(std::to_string(*(uint32_t*)r));
+}
+static void rB(void* r) {
+  gEvents.push_back('b');
+  gEvents.append(std::to_string(*(uint32_t*)r));
+}
+static void rC(void* r) {
+  gEvents.push_back('c');
+  gEvents.append(std::to_string(*(uint32_t*)r));
+}
 
 TEST_F(XSys, RespondersByPriorityThenRegistration) {
   gEvents.clear();
@@ -169,9 +175,9 @@ TEST(XSysDeath, Limits) {
     platInit(PLAT_BACKEND_HEADLESS, err, sizeof err);
     xSysInit("T", nullptr, nullptr);
   };
-  static xSysTimerProc timers[11] = {
-      [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {},
-      [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}};
+  static xSysTimerProc timers[11] = {[](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {},
+                                     [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {},
+                                     [](uint32_t) {}, [](uint32_t) {}, [](uint32_t) {}};
   EXPECT_EXIT(
       {
         setup();
@@ -184,16 +190,36 @@ TEST(XSysDeath, Limits) {
         for (int i = 0; i < 11; i++) xSysAddResponder(rA, 3, 0);
       },
       ::testing::ExitedWithCode(1), "Error: xSysAddResponder\\(\\) - limit of 10 responders exceeded\n");
-  EXPECT_EXIT({ setup(); xSysAddTimer(timers[0], 1001); }, ::testing::ExitedWithCode(1),
-              "Error: xSysAddTimer\\(\\) - invalid frequency 1001\n");
-  EXPECT_EXIT({ setup(); xSysRemoveTimer(timers[0]); }, ::testing::ExitedWithCode(1),
-              "Error: xSysRemoveTimer\\(\\) - cannot find timer 0x[0-9a-f]+\n");
-  EXPECT_EXIT({ setup(); xSysAddResponder(rA, 13, 0); }, ::testing::ExitedWithCode(1),
-              "Error: Assertion failed\nFile Xsystem\nLine 100\n");
-  EXPECT_EXIT({ setup(); xSysDispatch(13, nullptr); }, ::testing::ExitedWithCode(1),
-              "Error: Assertion failed\nFile Xsystem\nLine 62\n");
-  EXPECT_EXIT({ setup(); xSysAddTimer(nullptr, 0); }, ::testing::ExitedWithCode(1),
-              "Error: Assertion failed\nFile Xsystem\nLine 138\n");
+  EXPECT_EXIT(
+      {
+        setup();
+        xSysAddTimer(timers[0], 1001);
+      },
+      ::testing::ExitedWithCode(1), "Error: xSysAddTimer\\(\\) - invalid frequency 1001\n");
+  EXPECT_EXIT(
+      {
+        setup();
+        xSysRemoveTimer(timers[0]);
+      },
+      ::testing::ExitedWithCode(1), "Error: xSysRemoveTimer\\(\\) - cannot find timer 0x[0-9a-f]+\n");
+  EXPECT_EXIT(
+      {
+        setup();
+        xSysAddResponder(rA, 13, 0);
+      },
+      ::testing::ExitedWithCode(1), "Error: Assertion failed\nFile Xsystem\nLine 100\n");
+  EXPECT_EXIT(
+      {
+        setup();
+        xSysDispatch(13, nullptr);
+      },
+      ::testing::ExitedWithCode(1), "Error: Assertion failed\nFile Xsystem\nLine 62\n");
+  EXPECT_EXIT(
+      {
+        setup();
+        xSysAddTimer(nullptr, 0);
+      },
+      ::testing::ExitedWithCode(1), "Error: Assertion failed\nFile Xsystem\nLine 138\n");
 }
 
 // Every registration uses one slot of the level stack, which bounds nested dispatches.

@@ -77,7 +77,7 @@ struct PresentCase {
   const char* modes;    // display modes for the full-screen case
   int32_t fullScreen;
   int32_t screenBits;
-  int rb, gb, bb;       // channel widths of the screen format
+  int rb, gb, bb;  // channel widths of the screen format
   const char* comment;
 };
 static const PresentCase kPresentCases[] = {
@@ -318,8 +318,9 @@ TEST(XVideo, MousePoll) {
   EXPECT_GE(platShowCursor(0) + 1, 0);
   xMouseSetArea(0, 0, 100, 50);
   gVEvents.clear();
-  xSysAddResponder(+[](void* r) { gVEvents = std::to_string(((int32_t*)r)[0]) + "," + std::to_string(((int32_t*)r)[1]); },
-                   XSYS_MOUSE_MOVED, 1);
+  xSysAddResponder(
+      +[](void* r) { gVEvents = std::to_string(((int32_t*)r)[0]) + "," + std::to_string(((int32_t*)r)[1]); },
+      XSYS_MOUSE_MOVED, 1);
   platHeadlessSetCursor(o.x + 100, o.y + 50);
   xMousePoll();
   EXPECT_EQ(gVEvents, "99,49");  // clamped, right and bottom exclusive
@@ -338,6 +339,7 @@ TEST(XVideo, ErrorNames) {
   EXPECT_STREQ(xDDErrorName((int32_t)(0x88760000u | 1)), "DDERR_UNKNOWN");
   // 99 distinct names over 99 distinct values.
   int named = 0;
-  for (uint32_t c = 0; c < 1024; c++) named += std::strcmp(xDDErrorName((int32_t)(0x88760000u | c)), "DDERR_UNKNOWN") != 0;
+  for (uint32_t c = 0; c < 1024; c++)
+    named += std::strcmp(xDDErrorName((int32_t)(0x88760000u | c)), "DDERR_UNKNOWN") != 0;
   EXPECT_EQ(named, 99 - 5);  // five are generic COM values
 }

@@ -135,8 +135,8 @@ TEST_F(Plat, DirectDrawModesAndSurfaces) {
   ASSERT_EQ(platDDCreate(&dd), DD_OK);
   static int n = 0;
   n = 0;
-  platDDEnumDisplayModes(dd, DDEDM_STANDARDVGAMODES, [](const DDSurfaceDesc*, void*) { return (int32_t)(++n < 4); },
-                         nullptr);
+  platDDEnumDisplayModes(
+      dd, DDEDM_STANDARDVGAMODES, [](const DDSurfaceDesc*, void*) { return (int32_t)(++n < 4); }, nullptr);
   EXPECT_EQ(n, 4);  // the callback stopped the walk
   EXPECT_EQ(platDDSetDisplayMode(dd, 320, 240, 32, 0, 0), DDERR_NOEXCLUSIVEMODE);
   ASSERT_EQ(platDDSetCooperativeLevel(dd, w, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
@@ -237,8 +237,8 @@ TEST_F(Plat, WholeClientBlitShowsTheSourceAndReadsBack) {
     for (uint32_t x = 0; x < d.width; x++) ((uint32_t*)((uint8_t*)l.surface + y * l.pitch))[x] = y * 1000 + x;
   platSurfUnlock(off, nullptr);
   // The client area from (1, 1) of the source, at the client's place on the screen.
-  PlatRect src = {1, 1, (int32_t)pd.width + 1, (int32_t)pd.height + 1}, dst = {14, 43, 14 + (int32_t)pd.width,
-                                                                            43 + (int32_t)pd.height};
+  PlatRect src = {1, 1, (int32_t)pd.width + 1, (int32_t)pd.height + 1},
+           dst = {14, 43, 14 + (int32_t)pd.width, 43 + (int32_t)pd.height};
   ASSERT_EQ(platSurfBlt(prim, &dst, off, &src, DDBLT_WAIT), DD_OK);
   PlatFrame fr;
   ASSERT_TRUE(platHeadlessLastFrame(&fr));

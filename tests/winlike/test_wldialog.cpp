@@ -99,7 +99,7 @@ TEST(PlatDialog, HeadlessSizeAndWindowCalls) {
     platSendDlgItemMessage(d, 20, BM_SETCHECK, BST_CHECKED, 0);  // no command
     EXPECT_EQ(platSendDlgItemMessage(d, 20, BM_GETCHECK, 0, 0), (intptr_t)BST_CHECKED);
     EXPECT_EQ(platSendDlgItemMessage(d, 99, BM_CLICK, 0, 0), 0);  // no such control
-    EXPECT_EQ(platDialogBox(&kTmpl, testProc, 0), -1);  // one dialog at a time
+    EXPECT_EQ(platDialogBox(&kTmpl, testProc, 0), -1);            // one dialog at a time
     platEndDialog(d, 5);
     return 0;
   };
@@ -128,7 +128,8 @@ TEST(PlatDialog, MalformedListsAreRejected) {
   }
   c.dialog = "frobnicate";
   platHeadlessConfigure(&c, err, sizeof err);
-  EXPECT_STREQ(err, "bad dialog item 'frobnicate' (ok, cancel, close, escape, windowed, fullscreen, infofile or greetings)");
+  EXPECT_STREQ(err,
+               "bad dialog item 'frobnicate' (ok, cancel, close, escape, windowed, fullscreen, infofile or greetings)");
   std::string longList = "ok";
   for (int i = 0; i < 64; i++) longList += ",ok";
   c.dialog = longList.c_str();
@@ -156,14 +157,14 @@ TEST(PlatDialogSdl, KeyboardFocusOrderAndActivation) {
   // Tab, Tab: Cancel, then the radio group at its checked button (B); Up checks A; Tab leaves the
   // group, Shift+Tab comes back to A; Tab twice more wraps to OK, then Cancel; Space and Enter
   // click the focused Cancel; Down on a push button moves like Tab (to the group); Escape ends.
-  SDL_Keycode keys[] = {SDLK_TAB, SDLK_TAB, SDLK_UP, SDLK_TAB, SDLK_TAB, SDLK_TAB, SDLK_TAB,
-                        SDLK_TAB, SDLK_SPACE, SDLK_RETURN, SDLK_DOWN, SDLK_ESCAPE};
+  SDL_Keycode keys[] = {SDLK_TAB, SDLK_TAB, SDLK_UP,    SDLK_TAB,    SDLK_TAB,  SDLK_TAB,
+                        SDLK_TAB, SDLK_TAB, SDLK_SPACE, SDLK_RETURN, SDLK_DOWN, SDLK_ESCAPE};
   for (int i = 0; i < 12; i++) pushKey(keys[i], i == 4 ? KMOD_LSHIFT : 0);
   gSeen.clear();
   EXPECT_EQ(platDialogBox(&kTmpl, testProc, 1), IDCANCEL);
   EXPECT_EQ(gSeen, "init(1) 21 20 11 11 2");
   EXPECT_STREQ(platDialogTrace(),
-            "init command:21 focus:10 focus:11 focus:21 focus:20 command:20 focus:30 focus:20 focus:30 focus:10 "
-            "focus:11 command:11 command:11 focus:20 command:2 end:2");
+               "init command:21 focus:10 focus:11 focus:21 focus:20 command:20 focus:30 focus:20 focus:30 focus:10 "
+               "focus:11 command:11 command:11 focus:20 command:2 end:2");
   platShutdown();
 }

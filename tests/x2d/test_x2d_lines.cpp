@@ -31,12 +31,12 @@ using Px = std::vector<std::pair<int, int>>;
 
 TEST_F(X2dLines, HorizontalClipsAtTheWindow) {
   const uint32_t c = 0xFFFFFFFF;
-  x2dHLine(0, 5, 200, c, fb_.data());   // y = bottom: nothing
-  x2dHLine(0, 5, -1, c, fb_.data());    // above the window
-  x2dHLine(-50, -1, 10, c, fb_.data()); // wholly left
-  x2dHLine(7, 7, 10, c, fb_.data());    // empty span
+  x2dHLine(0, 5, 200, c, fb_.data());    // y = bottom: nothing
+  x2dHLine(0, 5, -1, c, fb_.data());     // above the window
+  x2dHLine(-50, -1, 10, c, fb_.data());  // wholly left
+  x2dHLine(7, 7, 10, c, fb_.data());     // empty span
   EXPECT_TRUE(painted(c).empty());
-  x2dHLine(0, 2, 199, c, fb_.data());   // y = bottom - 1 draws; x2 exclusive
+  x2dHLine(0, 2, 199, c, fb_.data());  // y = bottom - 1 draws; x2 exclusive
   EXPECT_EQ(painted(c), (Px{{0, 199}, {1, 199}}));
 }
 
@@ -57,7 +57,7 @@ TEST_F(X2dLines, HorizontalSwapsEndsAndClipsBothSides) {
 TEST_F(X2dLines, VerticalClipsAndSwaps) {
   x2dVLine(320, 0, 10, 0xAA, fb_.data());  // x = right: nothing
   x2dVLine(-1, 0, 10, 0xAA, fb_.data());
-  x2dVLine(5, 300, 200, 0xAA, fb_.data()); // below the window
+  x2dVLine(5, 300, 200, 0xAA, fb_.data());  // below the window
   EXPECT_TRUE(painted(0xAA).empty());
   x2dVLine(319, 198, 190, 0xAA, fb_.data());
   Px want;
@@ -90,10 +90,8 @@ TEST_F(X2dLines, FadesAreSaturatingAndKeepTopBytes) {
         const uint32_t b = static_cast<uint32_t>(level) & 0xFF;
         for (int white = 0; white < 2; white++) {
           buf = before;
-          if (white)
-            x2dFadeToWhite(level, count, buf.data() + start);
-          else
-            x2dFadeToBlack(level, count, buf.data() + start);
+          if (white) x2dFadeToWhite(level, count, buf.data() + start);
+          else x2dFadeToBlack(level, count, buf.data() + start);
           for (int32_t i = 0; i < count + 3; i++) {
             uint32_t want = before[i];
             if (i >= start && i < start + count) {

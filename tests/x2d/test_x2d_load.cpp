@@ -16,13 +16,27 @@ namespace {
 // An uncompressed TGA, rows stored bottom-up as usual: type 1 (8-bit indices, grey palette)
 // or type 2 (24-bit). Byte i of the picture, counted from the top row, is i x 7 + seed.
 std::string writeTga(const std::string& name, int w, int h, bool indexed, uint32_t seed) {
-  std::vector<uint8_t> f = {0, static_cast<uint8_t>(indexed ? 1 : 0), static_cast<uint8_t>(indexed ? 1 : 2),
-                            0, 0, static_cast<uint8_t>(indexed ? 0 : 0), static_cast<uint8_t>(indexed ? 1 : 0),
-                            static_cast<uint8_t>(indexed ? 24 : 0), 0, 0, 0, 0,
-                            static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(h),
-                            static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(indexed ? 8 : 24), 0};
+  std::vector<uint8_t> f = {0,
+                            static_cast<uint8_t>(indexed ? 1 : 0),
+                            static_cast<uint8_t>(indexed ? 1 : 2),
+                            0,
+                            0,
+                            static_cast<uint8_t>(indexed ? 0 : 0),
+                            static_cast<uint8_t>(indexed ? 1 : 0),
+                            static_cast<uint8_t>(indexed ? 24 : 0),
+                            0,
+                            0,
+                            0,
+                            0,
+                            static_cast<uint8_t>(w),
+                            static_cast<uint8_t>(w >> 8),
+                            static_cast<uint8_t>(h),
+                            static_cast<uint8_t>(h >> 8),
+                            static_cast<uint8_t>(indexed ? 8 : 24),
+                            0};
   if (indexed)
-    for (int i = 0; i < 256; i++) f.insert(f.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)});
+    for (int i = 0; i < 256; i++)
+      f.insert(f.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)});
   const int row = w * (indexed ? 1 : 3);
   for (int y = h - 1; y >= 0; y--)
     for (int i = y * row; i < (y + 1) * row; i++) f.push_back(static_cast<uint8_t>(i * 7 + seed));
@@ -119,12 +133,14 @@ TEST_F(X2dLoad, LoadFailures) {
               "Error: x2dSprite::LoadAlphaChannel\\(\\) -> Incorrect mode or size -> " + idx + "\n");
   EXPECT_EXIT(s->LoadAlphaChannel("/nonexistent/a.tga", &disk), ::testing::ExitedWithCode(1),
               "Error: x2dSprite::LoadAlphaChannel\\(\\) -> Can't load /nonexistent/a.tga\n");
-  EXPECT_EXIT(s->LoadAlphaChannel(nullptr, &disk), ::testing::ExitedWithCode(1), "Assertion failed\nFile X2dspr\nLine 181\n");
+  EXPECT_EXIT(s->LoadAlphaChannel(nullptr, &disk), ::testing::ExitedWithCode(1),
+              "Assertion failed\nFile X2dspr\nLine 181\n");
   EXPECT_EXIT(s->LoadAlphaLayer(rgb.c_str(), &disk, 0), ::testing::ExitedWithCode(1),
               "Error: x2dSprite::LoadAlphaLayer\\(\\) -> Wrong format " + rgb + "\n");
   EXPECT_EXIT(s->LoadAlphaLayer("/nonexistent/l.tga", &disk, 0), ::testing::ExitedWithCode(1),
               "Error: x2dSprite::LoadAlphaLayer\\(\\) -> Can't load /nonexistent/l.tga\n");
-  EXPECT_EXIT(s->LoadAlphaLayer(nullptr, &disk, 0), ::testing::ExitedWithCode(1), "Assertion failed\nFile X2dspr\nLine 271\n");
+  EXPECT_EXIT(s->LoadAlphaLayer(nullptr, &disk, 0), ::testing::ExitedWithCode(1),
+              "Assertion failed\nFile X2dspr\nLine 271\n");
   delete s;
 }
 

@@ -36,11 +36,16 @@ class SpriteOps : public ::testing::TestWithParam<std::tuple<Variant, RefOp>> {
 uint32_t randomPixel(std::mt19937& rng, uint32_t key) {
   const uint32_t r = rng();
   switch (r % 20) {
-    case 0: case 1: return key;                      // key colour present
-    case 2: return 0;                                // the additive skip
-    case 3: case 4: case 5: return r & 0x00FFFFFFu;  // transparent
-    case 6: case 7: case 8: return r | 0xFF000000u;  // opaque
-    default: return rng();                           // any alpha
+    case 0:
+    case 1: return key;  // key colour present
+    case 2: return 0;    // the additive skip
+    case 3:
+    case 4:
+    case 5: return r & 0x00FFFFFFu;  // transparent
+    case 6:
+    case 7:
+    case 8: return r | 0xFF000000u;  // opaque
+    default: return rng();           // any alpha
   }
 }
 
@@ -74,10 +79,8 @@ TEST_P(SpriteOps, MatchesReference) {
 
   for (int trial = 0; trial < 600; trial++) {
     // Clip window: the whole buffer or a random inner window.
-    if (trial % 3 == 0)
-      x2dSetClipWindow(0, 0, FBW, FBH);
-    else
-      x2dSetClipWindow(randomIn(rng, 0, 20), randomIn(rng, 0, 15), randomIn(rng, 40, FBW), randomIn(rng, 30, FBH));
+    if (trial % 3 == 0) x2dSetClipWindow(0, 0, FBW, FBH);
+    else x2dSetClipWindow(randomIn(rng, 0, 20), randomIn(rng, 0, 15), randomIn(rng, 40, FBW), randomIn(rng, 30, FBH));
     const int32_t L = x2dClipWindow[0], T = x2dClipWindow[1], R = x2dClipWindow[2], B = x2dClipWindow[3];
 
     RefSprite ref;
@@ -117,25 +120,20 @@ TEST_P(SpriteOps, MatchesReference) {
     const float scale = randomScale(rng);
     int32_t x = 0, y = 0;
     switch (refPlacement(op)) {
-      case PLACE_NOCLIP:
-        x = randomIn(rng, 0, FBW - ref.w), y = randomIn(rng, 0, FBH - ref.h);
-        break;
-      case PLACE_CLIP:
-        x = randomIn(rng, L - ref.w - 3, R + 3), y = randomIn(rng, T - ref.h - 3, B + 3);
-        break;
+      case PLACE_NOCLIP: x = randomIn(rng, 0, FBW - ref.w), y = randomIn(rng, 0, FBH - ref.h); break;
+      case PLACE_CLIP: x = randomIn(rng, L - ref.w - 3, R + 3), y = randomIn(rng, T - ref.h - 3, B + 3); break;
       case PLACE_SCALED: {
         const int32_t dw = static_cast<int32_t>(ref.w * static_cast<double>(scale));
         const int32_t dh = static_cast<int32_t>(ref.h * static_cast<double>(scale));
         x = randomIn(rng, L - dw - 3, R + 3), y = randomIn(rng, T - dh - 3, B + 3);
         break;
       }
-      case PLACE_SELF:
-        break;
+      case PLACE_SELF: break;
     }
     const std::string what = std::string(refOpName[op]) + " trial " + std::to_string(trial) + " size " +
-                              std::to_string(ref.w) + "x" + std::to_string(ref.h) + " at " + std::to_string(x) +
-                              "," + std::to_string(y) + " level " + std::to_string(level) + " scale " +
-                              std::to_string(scale) + (view ? " (view)" : "");
+                             std::to_string(ref.w) + "x" + std::to_string(ref.h) + " at " + std::to_string(x) + "," +
+                             std::to_string(y) + " level " + std::to_string(level) + " scale " + std::to_string(scale) +
+                             (view ? " (view)" : "");
 
     if (refPlacement(op) == PLACE_SELF) {
       const uint32_t colour = op == OP_Fill ? static_cast<uint32_t>(rng()) : 0u;
@@ -152,8 +150,7 @@ TEST_P(SpriteOps, MatchesReference) {
       for (size_t i = 0; i < got.size(); i++) {
         if (got[i] != want[i]) {
           const int32_t py = static_cast<int32_t>(i / FBW) - GUARD, pxl = static_cast<int32_t>(i % FBW);
-          FAIL() << what << ": pixel (" << pxl << ", " << py << ") is " << std::hex << got[i] << ", want "
-                 << want[i];
+          FAIL() << what << ": pixel (" << pxl << ", " << py << ") is " << std::hex << got[i] << ", want " << want[i];
         }
       }
       // Drawing never changes the sprite.

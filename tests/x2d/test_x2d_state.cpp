@@ -131,7 +131,8 @@ TEST_F(X2d, SkipFollowsTheFrameBufferWidthOfTheMoment) {
 
 TEST(X2dDeath, InitAssertsOnEmptySizes) {
   x2dInit(320, 240);
-  EXPECT_EXIT(x2dSpriteCreate(0, 5), ::testing::ExitedWithCode(1), "XERR: Error: Assertion failed\nFile X2dspr\nLine 60\n");
+  EXPECT_EXIT(x2dSpriteCreate(0, 5), ::testing::ExitedWithCode(1),
+              "XERR: Error: Assertion failed\nFile X2dspr\nLine 60\n");
   EXPECT_EXIT(x2dSpriteCreate(4, -1), ::testing::ExitedWithCode(1), "File X2dspr\nLine 60\n");
   x2dSprite* s = x2dSpriteCreate();
   EXPECT_EXIT(s->Init(0, 0), ::testing::ExitedWithCode(1), "Assertion failed\nFile X2dspr\nLine 60\n");
@@ -158,7 +159,8 @@ TEST_F(X2d, BlendFormulaIsExactForEveryValue) {
           for (int32_t i = 0; i < 256; i++) fb_[i] = dp;
           s->DrawBlend(0, 0, a, fb());
           for (uint32_t i = 0; i < 256; i++)
-            ASSERT_EQ(fb_[i], refBlend(c, s->pixels[i], dp, a)) << s->className << " a " << a << " s " << i << " d " << d;
+            ASSERT_EQ(fb_[i], refBlend(c, s->pixels[i], dp, a))
+                << s->className << " a " << a << " s " << i << " d " << d;
         }
       }
       delete s;
@@ -189,8 +191,7 @@ TEST_F(X2d, DrawBlendAtTheEndLevels) {
     for (int i = 0; i < 3; i++) s->pixels[i] = src;
     for (int i = 0; i < 3; i++) fb_[i] = dst;
     s->DrawBlend(0, 0, 255, fb());
-    if (c == REF_X86)
-      EXPECT_EQ(fb_[0], src);
+    if (c == REF_X86) EXPECT_EQ(fb_[0], src);
     else
       // top: 0x11 + floor(floor(0x6F / 2) x 255 / 128) = 0x7E; green: 1 - 2 clamps to 0;
       // blue: 0x11 + floor(floor(-1 / 2) x 255 / 128) = 0x11 - 2.

@@ -1,35 +1,57 @@
 #include "x2dref.h"
 
-const char* const refOpName[OP_COUNT] = {
-    "Draw", "Fill", "Clear", "DrawNoClip", "DrawAddNoClip", "DrawBlendNoClip", "DrawAlphaNoClip",
-    "DrawAlphaLevelNoClip", "DrawKeyNoClip", "DrawLayerNoClip", "DrawLayerLevelNoClip", "DrawAdd",
-    "DrawBlendScaled", "DrawBlend", "DrawAlphaScaled", "DrawAlpha", "DrawAlphaLevelScaled", "DrawAlphaLevel",
-    "DrawKey", "DrawLayerScaled", "DrawLayer", "DrawLayerLevel"};
+const char* const refOpName[OP_COUNT] = {"Draw",
+                                         "Fill",
+                                         "Clear",
+                                         "DrawNoClip",
+                                         "DrawAddNoClip",
+                                         "DrawBlendNoClip",
+                                         "DrawAlphaNoClip",
+                                         "DrawAlphaLevelNoClip",
+                                         "DrawKeyNoClip",
+                                         "DrawLayerNoClip",
+                                         "DrawLayerLevelNoClip",
+                                         "DrawAdd",
+                                         "DrawBlendScaled",
+                                         "DrawBlend",
+                                         "DrawAlphaScaled",
+                                         "DrawAlpha",
+                                         "DrawAlphaLevelScaled",
+                                         "DrawAlphaLevel",
+                                         "DrawKey",
+                                         "DrawLayerScaled",
+                                         "DrawLayer",
+                                         "DrawLayerLevel"};
 
 RefPlace refPlacement(RefOp op) {
   switch (op) {
     case OP_Fill:
-    case OP_Clear:
-      return PLACE_SELF;
-    case OP_DrawNoClip: case OP_DrawAddNoClip: case OP_DrawBlendNoClip: case OP_DrawAlphaNoClip:
-    case OP_DrawAlphaLevelNoClip: case OP_DrawKeyNoClip: case OP_DrawLayerNoClip: case OP_DrawLayerLevelNoClip:
-      return PLACE_NOCLIP;
-    case OP_DrawBlendScaled: case OP_DrawAlphaScaled: case OP_DrawAlphaLevelScaled: case OP_DrawLayerScaled:
-      return PLACE_SCALED;
-    default:
-      return PLACE_CLIP;
+    case OP_Clear: return PLACE_SELF;
+    case OP_DrawNoClip:
+    case OP_DrawAddNoClip:
+    case OP_DrawBlendNoClip:
+    case OP_DrawAlphaNoClip:
+    case OP_DrawAlphaLevelNoClip:
+    case OP_DrawKeyNoClip:
+    case OP_DrawLayerNoClip:
+    case OP_DrawLayerLevelNoClip: return PLACE_NOCLIP;
+    case OP_DrawBlendScaled:
+    case OP_DrawAlphaScaled:
+    case OP_DrawAlphaLevelScaled:
+    case OP_DrawLayerScaled: return PLACE_SCALED;
+    default: return PLACE_CLIP;
   }
 }
 
 bool refUsesLayer(RefOp op) {
-  return op == OP_DrawLayerNoClip || op == OP_DrawLayerLevelNoClip || op == OP_DrawLayerScaled ||
-         op == OP_DrawLayer || op == OP_DrawLayerLevel;
+  return op == OP_DrawLayerNoClip || op == OP_DrawLayerLevelNoClip || op == OP_DrawLayerScaled || op == OP_DrawLayer ||
+         op == OP_DrawLayerLevel;
 }
 
 bool refUsesLevel(RefOp op) {
   return op == OP_DrawBlendNoClip || op == OP_DrawAlphaLevelNoClip || op == OP_DrawLayerLevelNoClip ||
-         op == OP_DrawBlendScaled || op == OP_DrawBlend || op == OP_DrawAlphaLevelScaled ||
-         op == OP_DrawAlphaLevel || op == OP_DrawLayerLevel;
+         op == OP_DrawBlendScaled || op == OP_DrawBlend || op == OP_DrawAlphaLevelScaled || op == OP_DrawAlphaLevel ||
+         op == OP_DrawLayerLevel;
 }
 
 uint32_t refBlend(RefClass c, uint32_t s, uint32_t d, int32_t a) {
@@ -64,24 +86,23 @@ static int32_t levelAlpha(int32_t level, int32_t a) { return a == 255 ? level : 
 uint32_t refPixel(RefClass c, RefOp op, uint32_t s, uint8_t l, uint32_t d, int32_t level, uint32_t ink) {
   const int32_t A = s >> 24;
   switch (op) {
-    case OP_Draw: case OP_DrawNoClip:
-      return s;
-    case OP_DrawAdd: case OP_DrawAddNoClip:
-      return refAdd(c, s, d);
-    case OP_DrawBlendNoClip:
-      return level == 0 ? d : level == 255 ? s : refBlend(c, s, d, level);
+    case OP_Draw:
+    case OP_DrawNoClip: return s;
+    case OP_DrawAdd:
+    case OP_DrawAddNoClip: return refAdd(c, s, d);
+    case OP_DrawBlendNoClip: return level == 0 ? d : level == 255 ? s : refBlend(c, s, d, level);
     case OP_DrawBlend:
       if (c == REF_MMX) return refBlend(c, s, d, level);
       return level == 0 ? d : level == 255 ? s : refBlend(c, s, d, level);
-    case OP_DrawBlendScaled:
-      return refBlend(c, s, d, level);
-    case OP_DrawAlpha: case OP_DrawAlphaNoClip:
-      return A == 0 ? d : A == 255 ? s : refBlend(c, s, d, A);
+    case OP_DrawBlendScaled: return refBlend(c, s, d, level);
+    case OP_DrawAlpha:
+    case OP_DrawAlphaNoClip: return A == 0 ? d : A == 255 ? s : refBlend(c, s, d, A);
     case OP_DrawAlphaScaled:
       if (A == 255) return s;
       if (A == 0 && c == REF_MMX) return d;
       return refBlend(c, s, d, A);
-    case OP_DrawAlphaLevel: case OP_DrawAlphaLevelNoClip:
+    case OP_DrawAlphaLevel:
+    case OP_DrawAlphaLevelNoClip:
       if (level == 0) return d;
       if (level == 255) return refPixel(c, OP_DrawAlpha, s, l, d, level, ink);
       return A == 0 ? d : refBlend(c, s, d, levelAlpha(level, A));
@@ -89,20 +110,20 @@ uint32_t refPixel(RefClass c, RefOp op, uint32_t s, uint8_t l, uint32_t d, int32
       if (level == 0) return d;
       if (level == 255) return refPixel(c, OP_DrawAlphaScaled, s, l, d, level, ink);
       return refBlend(c, s, d, levelAlpha(level, A));
-    case OP_DrawKey: case OP_DrawKeyNoClip:
-      return s == ink ? d : s;
-    case OP_DrawLayer: case OP_DrawLayerNoClip:
-      return l == 0 ? d : l == 255 ? ink : refBlend(c, ink, d, l);
+    case OP_DrawKey:
+    case OP_DrawKeyNoClip: return s == ink ? d : s;
+    case OP_DrawLayer:
+    case OP_DrawLayerNoClip: return l == 0 ? d : l == 255 ? ink : refBlend(c, ink, d, l);
     case OP_DrawLayerScaled:
       if (l == 255) return ink;
       if (l == 0 && c == REF_MMX) return d;
       return refBlend(c, ink, d, l);
-    case OP_DrawLayerLevel: case OP_DrawLayerLevelNoClip:
+    case OP_DrawLayerLevel:
+    case OP_DrawLayerLevelNoClip:
       if (level == 0) return d;
       if (level == 255) return refPixel(c, OP_DrawLayer, s, l, d, level, ink);
       return l == 0 ? d : refBlend(c, ink, d, levelAlpha(level, l));
-    default:
-      return d;
+    default: return d;
   }
 }
 
@@ -121,8 +142,8 @@ void refApply(RefClass c, RefOp op, const RefSprite& s, int32_t x, int32_t y, fl
   // Every target pixel of the placed rectangle that the clip window admits.
   for (int64_t ty = y; ty < y + dh; ty++) {
     for (int64_t tx = x; tx < x + dw; tx++) {
-      if (place != PLACE_NOCLIP && (tx < x2dClipWindow[0] || tx >= x2dClipWindow[2] || ty < x2dClipWindow[1] ||
-                                    ty >= x2dClipWindow[3]))
+      if (place != PLACE_NOCLIP &&
+          (tx < x2dClipWindow[0] || tx >= x2dClipWindow[2] || ty < x2dClipWindow[1] || ty >= x2dClipWindow[3]))
         continue;
       const int64_t sx = ((tx - x) * stepX) >> 16, sy = ((ty - y) * stepY) >> 16;
       const int64_t i = sy * s.w + sx;
@@ -132,8 +153,7 @@ void refApply(RefClass c, RefOp op, const RefSprite& s, int32_t x, int32_t y, fl
   }
 }
 
-void refCall(x2dSprite* spr, RefOp op, int32_t x, int32_t y, float scale, int32_t level, uint32_t colour,
-             uint32_t* t) {
+void refCall(x2dSprite* spr, RefOp op, int32_t x, int32_t y, float scale, int32_t level, uint32_t colour, uint32_t* t) {
   switch (op) {
     case OP_Draw: spr->Draw(x, y, t); break;
     case OP_Fill: spr->Fill(colour); break;

@@ -9,10 +9,29 @@
 
 // The 22 operations in table order.
 enum RefOp {
-  OP_Draw, OP_Fill, OP_Clear, OP_DrawNoClip, OP_DrawAddNoClip, OP_DrawBlendNoClip, OP_DrawAlphaNoClip,
-  OP_DrawAlphaLevelNoClip, OP_DrawKeyNoClip, OP_DrawLayerNoClip, OP_DrawLayerLevelNoClip, OP_DrawAdd,
-  OP_DrawBlendScaled, OP_DrawBlend, OP_DrawAlphaScaled, OP_DrawAlpha, OP_DrawAlphaLevelScaled, OP_DrawAlphaLevel,
-  OP_DrawKey, OP_DrawLayerScaled, OP_DrawLayer, OP_DrawLayerLevel, OP_COUNT
+  OP_Draw,
+  OP_Fill,
+  OP_Clear,
+  OP_DrawNoClip,
+  OP_DrawAddNoClip,
+  OP_DrawBlendNoClip,
+  OP_DrawAlphaNoClip,
+  OP_DrawAlphaLevelNoClip,
+  OP_DrawKeyNoClip,
+  OP_DrawLayerNoClip,
+  OP_DrawLayerLevelNoClip,
+  OP_DrawAdd,
+  OP_DrawBlendScaled,
+  OP_DrawBlend,
+  OP_DrawAlphaScaled,
+  OP_DrawAlpha,
+  OP_DrawAlphaLevelScaled,
+  OP_DrawAlphaLevel,
+  OP_DrawKey,
+  OP_DrawLayerScaled,
+  OP_DrawLayer,
+  OP_DrawLayerLevel,
+  OP_COUNT
 };
 extern const char* const refOpName[OP_COUNT];
 

@@ -62,7 +62,7 @@ TEST(X3dEdges, ShortSideBendsAtTheMiddleCornerOnEitherSide) {
 TEST(X3dEdges, FlatTopOrBottomAndViewLimits) {
   EXPECT_EQ(walk({0, 0}, {8, 0}, {4, 4}, false, 0, 100).size(), 4u);  // no upper short edge
   EXPECT_EQ(walk({0, 0}, {8, 4}, {4, 4}, false, 0, 100).size(), 4u);  // no lower short edge
-  EXPECT_TRUE(walk({0, 0}, {8, 0}, {4, 0}, false, 0, 100).empty());  // no height at all
+  EXPECT_TRUE(walk({0, 0}, {8, 0}, {4, 0}, false, 0, 100).empty());   // no height at all
   // Rows above 0 are stepped over, rows from the height on never reached.
   std::vector<Row> rows = walk({0, -3}, {-8, 1}, {0, 5}, true, -3, 4);
   ASSERT_EQ(rows.size(), 4u);

@@ -89,10 +89,10 @@ TEST_F(Fill, SharedEdgeFillsEveryPixelOnce) {
 
 TEST_F(Fill, DegenerateTrianglesDrawNothing) {
   const float lines[][6] = {
-      {10, 50, 90, 20, 20, 20},        // all three on one scan line
-      {10, 30, 50, 10, 30, 50},        // on one diagonal line
-      {10.2f, 10.4f, 10.9f, 5, 6, 7},  // vertical sliver inside one column: no pixel centre
-      {40, 40, 40, 10, 10, 10},        // a point
+      {10, 50, 90, 20, 20, 20},            // all three on one scan line
+      {10, 30, 50, 10, 30, 50},            // on one diagonal line
+      {10.2f, 10.4f, 10.9f, 5, 6, 7},      // vertical sliver inside one column: no pixel centre
+      {40, 40, 40, 10, 10, 10},            // a point
       {20, 60, 100, 30.1f, 30.5f, 30.9f},  // within one row: ceil(top) = ceil(bottom)
   };
   for (const auto& l : lines) {
@@ -135,7 +135,7 @@ void gouraudFog(x3dClipPolygon* p, uint32_t* t, const uint32_t*) { x3dFillGourau
 TEST_F(Fill, KindsMatchReference) {
   const std::vector<uint32_t> tex = coordTexture();
   const KindCase cases[] = {
-      {"gouraud", gouraud, 0, true, false},   // channel = intensity level
+      {"gouraud", gouraud, 0, true, false},         // channel = intensity level
       {"gouraud fog", gouraudFog, 0, false, true},  // channel = fog level (intensity word 13 at 255)
       {"texture", x3dFillTex, 1, false, false},
       {"lit texture", x3dFillTexLit, 1, false, false},  // intensity 255: texels unchanged
@@ -227,11 +227,14 @@ TEST_F(Fill, ZBufferHoldsInterpolatedDepth) {
 
 TEST_F(Fill, TextureWrapsAt256AndBelowZero) {
   const std::vector<uint32_t> tex = coordTexture();
-  struct Row { float u, v; uint32_t col, row; } rows[] = {
-      {300.0f, 10.0f, 44, 10},    // 300 - 256
-      {-10.0f, 20.0f, 246, 20},   // wraps from the other side
-      {5.5f, -1.5f, 5, 254},      // -1.5 -> floor -2 -> 254
-      {556.0f, 1000.0f, 44, 232}, // two and three turns
+  struct Row {
+    float u, v;
+    uint32_t col, row;
+  } rows[] = {
+      {300.0f, 10.0f, 44, 10},     // 300 - 256
+      {-10.0f, 20.0f, 246, 20},    // wraps from the other side
+      {5.5f, -1.5f, 5, 254},       // -1.5 -> floor -2 -> 254
+      {556.0f, 1000.0f, 44, 232},  // two and three turns
   };
   for (const Row& r : rows) {
     float sx[3] = {50, 150, 60}, sy[3] = {20, 40, 120};
@@ -246,10 +249,13 @@ TEST_F(Fill, TextureWrapsAt256AndBelowZero) {
 TEST_F(Fill, LitTextureAndFlatShading) {
   std::vector<uint32_t> tex(65536, 0x7FC88040);  // top byte 0x7F, r 200, g 128, b 64
   float sx[3] = {50, 150, 60}, sy[3] = {20, 40, 120};
-  struct Row { float level; uint32_t expect; } rows[] = {
-      {255.0f, 0x7FC88040},                                   // unchanged, top byte too
-      {128.0f, 0x7F000000 | 100u << 16 | 64u << 8 | 32u},     // (128 x c) >> 8
-      {0.0f, 0x7F000000},                                     // black, top byte stays
+  struct Row {
+    float level;
+    uint32_t expect;
+  } rows[] = {
+      {255.0f, 0x7FC88040},                                // unchanged, top byte too
+      {128.0f, 0x7F000000 | 100u << 16 | 64u << 8 | 32u},  // (128 x c) >> 8
+      {0.0f, 0x7F000000},                                  // black, top byte stays
   };
   for (const Row& r : rows) {
     x3dClipPolygon p = screenTriangle(sx, sy);
@@ -327,10 +333,10 @@ TEST_F(Fill, AdditiveSaturatesAndKeepsTopByte) {
 TEST_F(Fill, AllMembersDraw) {
   const std::vector<uint32_t> tex(65536, 0x00102030);
   using TexFn = void (*)(x3dClipPolygon*, uint32_t*, const uint32_t*);
-  const TexFn texFns[] = {x3dFillTex, x3dFillTexAdd, x3dFillTexZ, x3dFillTexAddZ,
-                          x3dFillTexLit, x3dFillTexLitAdd, x3dFillTexLitZ, x3dFillTexLitAddZ,
-                          x3dFillTexFog, x3dFillTexFogAdd, x3dFillTexFogZ, x3dFillTexFogAddZ,
-                          x3dFillPersp, x3dFillPerspAdd, x3dFillPerspZ, x3dFillPerspAddZ,
+  const TexFn texFns[] = {x3dFillTex,      x3dFillTexAdd,      x3dFillTexZ,      x3dFillTexAddZ,
+                          x3dFillTexLit,   x3dFillTexLitAdd,   x3dFillTexLitZ,   x3dFillTexLitAddZ,
+                          x3dFillTexFog,   x3dFillTexFogAdd,   x3dFillTexFogZ,   x3dFillTexFogAddZ,
+                          x3dFillPersp,    x3dFillPerspAdd,    x3dFillPerspZ,    x3dFillPerspAddZ,
                           x3dFillPerspLit, x3dFillPerspLitAdd, x3dFillPerspLitZ, x3dFillPerspLitAddZ,
                           x3dFillPerspFog, x3dFillPerspFogAdd, x3dFillPerspFogZ, x3dFillPerspFogAddZ};
   float sx[3] = {50, 150, 60}, sy[3] = {20, 40, 120};

@@ -113,11 +113,13 @@ TEST_F(Persp, GrazingPlaneHasNoSeams) {
 TEST_F(Persp, LitAndFogLimits) {
   std::vector<uint32_t> tex(65536, 0x33FFFFFF);
   float sx[3] = {50, 150, 60}, sy[3] = {20, 40, 120};
-  struct Row { float level; uint32_t lit; } rows[] = {
-      {300.0f, 0xFEFEFE},  // above 255: drawn at 255, one step darker than the texel
-      {255.0f, 0xFEFEFE},
-      {128.0f, 0x7F7F7F},  // (128 x 255) >> 8
-      {0.0f, 0},           // at or below 0: black
+  struct Row {
+    float level;
+    uint32_t lit;
+  } rows[] = {
+      {300.0f, 0xFEFEFE},                      // above 255: drawn at 255, one step darker than the texel
+      {255.0f, 0xFEFEFE}, {128.0f, 0x7F7F7F},  // (128 x 255) >> 8
+      {0.0f, 0},                               // at or below 0: black
       {-20.0f, 0},
   };
   for (const Row& r : rows) {
@@ -154,7 +156,7 @@ TEST_F(Persp, ZMembersCompareDepth) {
   x3dFillPerspAddZ(&q, view.target(), tex2.data());  // equal depth: drawn
   EXPECT_EQ(view.at(70, 50), 0xACCEF0u);
   x3dClipPolygon r = screenTriangle(sx, sy, 9.0f);
-  x3dFillPerspZ(&r, view.target(), tex2.data());      // farther: hidden
+  x3dFillPerspZ(&r, view.target(), tex2.data());  // farther: hidden
   EXPECT_EQ(view.at(70, 50), 0xACCEF0u);
 }
 

@@ -36,18 +36,22 @@ class Pipeline : public ::testing::Test {
 
 TEST_F(Pipeline, SphereOutcode) {
   const float k = 0.70710678f;  // 90 degree field of view
-  struct Row { float c[3], r; uint8_t code; } rows[] = {
-      {{0, 0, 100}, 5, 0},                           // well inside
-      {{0, 0, 100}, 80, 0x0F},                       // crosses all four planes
-      {{-100, 0, 100}, 5, X3D_CLIP_LEFT},            // on the left plane
+  struct Row {
+    float c[3], r;
+    uint8_t code;
+  } rows[] = {
+      {{0, 0, 100}, 5, 0},                 // well inside
+      {{0, 0, 100}, 80, 0x0F},             // crosses all four planes
+      {{-100, 0, 100}, 5, X3D_CLIP_LEFT},  // on the left plane
       {{100, 0, 100}, 5, X3D_CLIP_RIGHT},
       {{0, 100, 100}, 5, X3D_CLIP_TOP},
       {{0, -100, 100}, 5, X3D_CLIP_BOTTOM},
-      {{-200, 0, 100}, 5, 0x80},                     // wholly left
-      {{0, 300, 100}, 5, 0x80},                      // wholly above
-      {{0, 0, -50}, 5, 0x80},                        // behind the camera
+      {{-200, 0, 100}, 5, 0x80},  // wholly left
+      {{0, 300, 100}, 5, 0x80},   // wholly above
+      {{0, 0, -50}, 5, 0x80},     // behind the camera
   };
-  for (const Row& r : rows) EXPECT_EQ(x3dSphereOutcode(k, k, r.c, r.r), r.code) << r.c[0] << "," << r.c[1] << "," << r.c[2];
+  for (const Row& r : rows)
+    EXPECT_EQ(x3dSphereOutcode(k, k, r.c, r.r), r.code) << r.c[0] << "," << r.c[1] << "," << r.c[2];
 }
 
 TEST_F(Pipeline, BigTriangleBecomesSevenVertices) {
@@ -172,17 +176,21 @@ TEST_F(Pipeline, UntexturedWithoutShadingBits) {
 }
 
 TEST_F(Pipeline, FillerChoiceTable) {
-  struct Row { int32_t flags; uint8_t fog; int32_t mode, pass, want; } rows[] = {
+  struct Row {
+    int32_t flags;
+    uint8_t fog;
+    int32_t mode, pass, want;
+  } rows[] = {
       {0x020, 0, X3D_MODE_PAINTER, 1, X3D_FILL_WIRE},
-      {0x020, 0, X3D_MODE_ZBUFFER, 2, X3D_FILL_NONE},                                   // wire not tested in pass 2
-      {0x0C8, 1, X3D_MODE_PAINTER, 1, X3D_FILL_PERSP_FOG},                              // 0x080 plays no part with fog
+      {0x020, 0, X3D_MODE_ZBUFFER, 2, X3D_FILL_NONE},       // wire not tested in pass 2
+      {0x0C8, 1, X3D_MODE_PAINTER, 1, X3D_FILL_PERSP_FOG},  // 0x080 plays no part with fog
       {0x008, 1, X3D_MODE_PAINTER, 1, X3D_FILL_TEX_FOG},
-      {0x001, 1, X3D_MODE_PAINTER, 1, X3D_FILL_GOURAUD_FOG},                            // flat drawn by Gouraud fog
+      {0x001, 1, X3D_MODE_PAINTER, 1, X3D_FILL_GOURAUD_FOG},  // flat drawn by Gouraud fog
       {0x0C8, 0, X3D_MODE_PAINTER, 1, X3D_FILL_PERSP},
       {0x048, 0, X3D_MODE_PAINTER, 1, X3D_FILL_PERSP_LIT},
       {0x088, 0, X3D_MODE_PAINTER, 1, X3D_FILL_TEX},
       {0x008, 0, X3D_MODE_PAINTER, 1, X3D_FILL_TEX_LIT},
-      {0x003, 0, X3D_MODE_PAINTER, 1, X3D_FILL_FLAT},                                   // flat wins over Gouraud
+      {0x003, 0, X3D_MODE_PAINTER, 1, X3D_FILL_FLAT},  // flat wins over Gouraud
       {0x002, 0, X3D_MODE_PAINTER, 1, X3D_FILL_GOURAUD},
       {0x188, 0, X3D_MODE_PAINTER, 1, X3D_FILL_TEX | X3D_FILL_ADD},
       {0x088, 0, X3D_MODE_ZBUFFER, 1, X3D_FILL_TEX | X3D_FILL_Z},

@@ -28,7 +28,10 @@ class Render : public ::testing::Test {
 };
 
 TEST_F(Render, NearAndFarRejection) {
-  struct Row { float z, radius; bool drawn; } rows[] = {
+  struct Row {
+    float z, radius;
+    bool drawn;
+  } rows[] = {
       {-18.5f, 1.0f, false},  // sphere ends at view z = 2.5: nearer than 3
       {-17.5f, 1.0f, true},   // straddles z = 3: drawn, clipped by the side planes only
       {90.0f, 5.0f, true},    // reaches back to z = 105 < D + radius
@@ -116,8 +119,8 @@ struct OneFace {
         std::swap(obj.faces[j].vb, obj.faces[j].vc);
         for (float& n : obj.faces[j].normal) n = -n;
       }
-    for (int i = 0; i < obj.vertexCount; i++) obj.vertices[i].normal[0] = 0, obj.vertices[i].normal[1] = 0,
-                                                obj.vertices[i].normal[2] = 1;
+    for (int i = 0; i < obj.vertexCount; i++)
+      obj.vertices[i].normal[0] = 0, obj.vertices[i].normal[1] = 0, obj.vertices[i].normal[2] = 1;
     if (nolight) obj.flags |= X3D_OBJ_NOLIGHT;
     ts.finish(eye, look, 90.0f);
     x3dTransformScene();

@@ -59,11 +59,11 @@ TEST_F(RenderGolden, ZBufferScene) {
   const uint32_t* t1 = ts.texture(1);
   const float o[3] = {0, 0, 0}, pBox[3] = {-9, 2, 10}, pSph[3] = {8, 1, 6}, pFloor[3] = {0, -6, 20},
               pAdd[3] = {0, 4, 0}, pWire[3] = {14, 9, 30};
-  int box = ts.box(5.0f, ts.material(5, 255, 255, 255, t0), o);                   // lit texture
-  ts.sphere(12, 16, 6.0f, ts.material(2, 90, 200, 255), pSph);                   // Gouraud
-  ts.floor(8, 8.0f, ts.material(8, 255, 255, 255, t1), pFloor);                  // perspective, lit
-  ts.sphere(8, 12, 3.0f, ts.material(9, 120, 40, 10), pAdd);                     // flat additive (pass 2)
-  ts.box(3.0f, nullptr, pWire);                                                  // no material: white wire
+  int box = ts.box(5.0f, ts.material(5, 255, 255, 255, t0), o);  // lit texture
+  ts.sphere(12, 16, 6.0f, ts.material(2, 90, 200, 255), pSph);   // Gouraud
+  ts.floor(8, 8.0f, ts.material(8, 255, 255, 255, t1), pFloor);  // perspective, lit
+  ts.sphere(8, 12, 3.0f, ts.material(9, 120, 40, 10), pAdd);     // flat additive (pass 2)
+  ts.box(3.0f, nullptr, pWire);                                  // no material: white wire
   const float l1[3] = {-20, 25, -30}, l2[3] = {25, 10, -10}, l3[3] = {0, 20, 15};
   ts.light(X3D_LIGHT_OMNI, l1, 0.9f, 0.8f, 0.7f);
   x3dLight* spot = ts.light(X3D_LIGHT_SPOT | X3D_LIGHT_ATTENUATED, l2, 0.2f, 0.5f, 1.0f);
@@ -84,13 +84,13 @@ TEST_F(RenderGolden, PainterScene) {
   const uint32_t* t1 = ts.texture(3);
   const float o[3] = {0, 0, 0}, pEnv[3] = {-10, 2, 8}, pTex[3] = {9, 0, 4}, pFloor[3] = {0, -7, 20},
               pAdd[3] = {2, 6, -4}, pWire[3] = {-16, 10, 30}, pFlat[3] = {14, 10, 25};
-  ts.sphere(12, 16, 6.0f, ts.material(6, 255, 255, 255, t0), pEnv);      // environment map, lit
-  int box = ts.box(4.5f, ts.material(3, 255, 255, 255, t1), o);        // texture, unlit
-  ts.floor(8, 8.0f, ts.material(7, 255, 255, 255, t0), pFloor);          // perspective, unlit
-  ts.sphere(8, 12, 4.0f, ts.material(13, 255, 255, 255, t1), pAdd);      // lit texture, additive
-  ts.sphere(6, 8, 4.0f, ts.material(0, 40, 255, 90), pWire);             // wireframe material
-  ts.box(3.0f, nullptr, pFlat);                                          // no material: orange wire
-  ts.sphere(6, 10, 3.0f, ts.material(1, 250, 220, 40), pFlat);           // flat inside the wire box
+  ts.sphere(12, 16, 6.0f, ts.material(6, 255, 255, 255, t0), pEnv);  // environment map, lit
+  int box = ts.box(4.5f, ts.material(3, 255, 255, 255, t1), o);      // texture, unlit
+  ts.floor(8, 8.0f, ts.material(7, 255, 255, 255, t0), pFloor);      // perspective, unlit
+  ts.sphere(8, 12, 4.0f, ts.material(13, 255, 255, 255, t1), pAdd);  // lit texture, additive
+  ts.sphere(6, 8, 4.0f, ts.material(0, 40, 255, 90), pWire);         // wireframe material
+  ts.box(3.0f, nullptr, pFlat);                                      // no material: orange wire
+  ts.sphere(6, 10, 3.0f, ts.material(1, 250, 220, 40), pFlat);       // flat inside the wire box
   const float l1[3] = {-25, 30, -25}, l2[3] = {20, 5, -5};
   ts.light(X3D_LIGHT_OMNI, l1, 1.0f, 0.9f, 0.8f);
   ts.light(X3D_LIGHT_OMNI, l2, 0.4f, 0.6f, 1.0f)->flare = ts.flare(48, 700.0f, 0x80C0FF);
@@ -104,8 +104,9 @@ TEST_F(RenderGolden, PainterScene) {
 TEST_F(RenderGolden, FogScene) {
   TestScene ts(false, 120.0f, true, 60.0f, 80.0f, 110.0f);
   const uint32_t* t0 = ts.texture(1);
-  const float pFloor[3] = {0, -5, 50}, pA[3] = {-8, 0, 10}, pB[3] = {6, 2, 45}, pC[3] = {-4, 4, 80}, pD[3] = {14, 3, 20};
-  ts.floor(14, 8.0f, ts.material(8, 255, 255, 255, t0), pFloor);  // perspective with fog
+  const float pFloor[3] = {0, -5, 50}, pA[3] = {-8, 0, 10}, pB[3] = {6, 2, 45}, pC[3] = {-4, 4, 80},
+              pD[3] = {14, 3, 20};
+  ts.floor(14, 8.0f, ts.material(8, 255, 255, 255, t0), pFloor);   // perspective with fog
   ts.sphere(10, 14, 5.0f, ts.material(2, 255, 120, 60), pA);       // Gouraud with fog
   ts.sphere(10, 14, 6.0f, ts.material(5, 255, 255, 255, t0), pB);  // texture with fog
   ts.sphere(10, 14, 8.0f, ts.material(1, 120, 255, 120), pC);      // flat: Gouraud with fog, far and faded

@@ -12,7 +12,6 @@ using namespace t3ds;
 
 namespace {
 
-
 TEST(X3d3ds, ChunkTableOrder) {
   EXPECT_EQ(x3dChunkTable[0].id, 0xC23Du);
   EXPECT_EQ(x3dChunkTable[2].id, 0x4D4Du);
@@ -26,11 +25,10 @@ TEST(X3d3ds, ChunkTableOrder) {
 TEST(X3d3ds, MeshVerticesFacesAndIds) {
   x3dScene s{};
   X3dSceneFree free_s{&s};
-  Load(Main(Editor(Material("Red") +
-                   Mesh("Tri", {0, 0, 0, 1, 0, 0, 0, 2, 3}, {0, 1, 2}, "",
-                        Chunk(0x4130, Name("Red") + U16(1) + U16(0))) +
-                   Mesh("Tri2", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, "",
-                        Chunk(0x4130, Name("Blue") + U16(1) + U16(0))))),
+  Load(Main(Editor(
+           Material("Red") +
+           Mesh("Tri", {0, 0, 0, 1, 0, 0, 0, 2, 3}, {0, 1, 2}, "", Chunk(0x4130, Name("Red") + U16(1) + U16(0))) +
+           Mesh("Tri2", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, "", Chunk(0x4130, Name("Blue") + U16(1) + U16(0))))),
        &s);
   ASSERT_EQ(s.objectCount, 2);
   x3dObject* o = &s.objects[0];
@@ -71,8 +69,7 @@ TEST(X3d3ds, BoundsAndRadius) {
 TEST(X3d3ds, TexCoordsShortListLeavesTheRest) {
   x3dScene s{};
   X3dSceneFree free_s{&s};
-  Load(Main(Editor(Mesh("T", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2},
-                        Chunk(0x4140, U16(1) + Floats({0.5f, 1.0f}))))),
+  Load(Main(Editor(Mesh("T", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, Chunk(0x4140, U16(1) + Floats({0.5f, 1.0f}))))),
        &s);
   x3dObject* o = &s.objects[0];
   EXPECT_FLOAT_EQ(o->vertices[0].u, 0.5f * 255.9f);
@@ -115,15 +112,13 @@ TEST(X3d3ds, UnknownChunksAreSkippedByLength) {
 }
 
 TEST(X3d3ds, MaterialColoursPercentagesAndMaps) {
-  std::string mat = Material("Gold", Chunk(0xA010, ColorF(0.1f, 0.2f, 0.3f)) +
-                                         Chunk(0xA020, Chunk(0x0011, std::string("\xFF\x80\x00", 3))) +
-                                         Chunk(0xA030, ColorF(1, 1, 1)) + Chunk(0xA040, Percent(50)) +
-                                         Chunk(0xA041, Percent(25)) + Chunk(0xA100, U16(2)) +
-                                         Chunk(0xA081, "") + Chunk(0xA08C, "") +
-                                         MapName(0xA200, "GOLD.TGA") + MapName(0xA220, "ENV.TGA") +
-                                         Chunk(0xA230, Chunk(0xA300, Name("BUMP.TGA")) + Chunk(0xA351, U16(7)) +
-                                                           Chunk(0xA354, F32(2.5f))) +
-                                         MapName(0xA210, "OPACITY.TGA"));
+  std::string mat = Material(
+      "Gold", Chunk(0xA010, ColorF(0.1f, 0.2f, 0.3f)) + Chunk(0xA020, Chunk(0x0011, std::string("\xFF\x80\x00", 3))) +
+                  Chunk(0xA030, ColorF(1, 1, 1)) + Chunk(0xA040, Percent(50)) + Chunk(0xA041, Percent(25)) +
+                  Chunk(0xA100, U16(2)) + Chunk(0xA081, "") + Chunk(0xA08C, "") + MapName(0xA200, "GOLD.TGA") +
+                  MapName(0xA220, "ENV.TGA") +
+                  Chunk(0xA230, Chunk(0xA300, Name("BUMP.TGA")) + Chunk(0xA351, U16(7)) + Chunk(0xA354, F32(2.5f))) +
+                  MapName(0xA210, "OPACITY.TGA"));
   // Colours under the background and ambient-light chunks change nothing.
   std::string ignored = Chunk(0x1200, ColorF(9, 9, 9)) + Chunk(0x2100, ColorF(9, 9, 9));
   x3dScene s{};
@@ -151,11 +146,11 @@ TEST(X3d3ds, LightsAndCameras) {
   std::string spot = Chunk(0x4610, Floats({1, 2, 3, 40, 60}));
   x3dScene s{};
   X3dSceneFree free_s{&s};
-  Load(Main(Editor(Omni("Omni01", 1, 2, 3, ColorF(1, 0.5f, 0)) +
-                   Omni("Spot01", 0, 0, 0, Chunk(0x4625, "") + spot + Chunk(0x4659, F32(10)) + Chunk(0x465A, F32(20))) +
-                   Omni("Spot02", 0, 0, 0, spot + Chunk(0x4625, "")) +
-                   Camera("Camera01", {0, -10, 0, 0, 0, 0}, 5, 40))),
-       &s);
+  Load(
+      Main(Editor(Omni("Omni01", 1, 2, 3, ColorF(1, 0.5f, 0)) +
+                  Omni("Spot01", 0, 0, 0, Chunk(0x4625, "") + spot + Chunk(0x4659, F32(10)) + Chunk(0x465A, F32(20))) +
+                  Omni("Spot02", 0, 0, 0, spot + Chunk(0x4625, "")) + Camera("Camera01", {0, -10, 0, 0, 0, 0}, 5, 40))),
+      &s);
   ASSERT_EQ(s.lightCount, 3);
   EXPECT_EQ(s.lights[0].kind, X3D_LIGHT_OMNI);
   EXPECT_EQ(s.lights[0].position[1], 3.0f);
@@ -181,11 +176,9 @@ std::string TwoBoxes() {
 
 TEST(X3d3ds, NodeIdsHierarchyAndDuplicateNames) {
   std::string kf = Keyframer(
-      Chunk(0xB002, NodeId(7) + NodeHeader("Box", 0x800, 0xFFFF) +
-                        Track(0xB020, 0, {{0, Floats({1, 2, 3})}})) +
+      Chunk(0xB002, NodeId(7) + NodeHeader("Box", 0x800, 0xFFFF) + Track(0xB020, 0, {{0, Floats({1, 2, 3})}})) +
       Chunk(0xB002, NodeHeader("Child", 0, 7)) +  // no id chunk: counter + 1 = 8
-      Chunk(0xB002, NodeHeader("$$$DUMMY", 0, 8) + Chunk(0xB011, Name("Pivot")) +
-                        Chunk(0xB013, Floats({1, 2, 3}))) +
+      Chunk(0xB002, NodeHeader("$$$DUMMY", 0, 8) + Chunk(0xB011, Name("Pivot")) + Chunk(0xB013, Floats({1, 2, 3}))) +
       Chunk(0xB002, NodeHeader("Nobody", 0, 0xFFFF) + Track(0xB020, 0, {{0, Floats({1, 2, 3})}})) +
       Chunk(0xB003, NodeHeader("Camera01", 0, 7)) + Chunk(0xB004, NodeHeader("Camera01", 0, 0xFFFF)));
   x3dScene s{};
@@ -246,8 +239,8 @@ TEST(X3d3ds, AmbientNodeAndTrackSlots) {
       Chunk(0xB001, NodeHeader("$AMBIENT$", 0, 0xFFFF) + Track(0xB025, 0, {{0, Floats({0.1f, 0.2f, 0.3f})}})) +
       Chunk(0xB003, NodeHeader("Camera01", 0, 0xFFFF) + Track(0xB023, 0, {{0, F32(45)}}) +
                         Track(0xB024, 0, {{0, F32(10)}}) + Track(0xB022, 0, {{0, Floats({1, 1, 1})}})) +
-      Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + Track(0xB029, 0, {}) +
-                        Track(0xB021, 0, {{0, Floats({1, 0, 0, 1})}})));
+      Chunk(0xB002,
+            NodeHeader("Box", 0, 0xFFFF) + Track(0xB029, 0, {}) + Track(0xB021, 0, {{0, Floats({1, 0, 0, 1})}})));
   x3dScene s{};
   X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
@@ -269,12 +262,12 @@ TEST(X3d3ds, AmbientNodeAndTrackSlots) {
 
 TEST(X3d3ds, TrackKeysWithSplineParameters) {
   // Flags 0x1B: tension, continuity, ease to, ease from; bit 6 carries a float that is dropped.
-  std::string kf = Keyframer(Chunk(
-      0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                  Track(0xB020, 0x0003,
-                        {{0x10005, Floats({1, 2, 3}), Floats({0.5f, 0.25f, 0.125f, 0.75f, 99}), 0x5B},
-                         {20, Floats({4, 5, 6})}}) +
-                  Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) + U32(0) + U16(0) + Name("Child"))));
+  std::string kf = Keyframer(
+      Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) +
+                        Track(0xB020, 0x0003,
+                              {{0x10005, Floats({1, 2, 3}), Floats({0.5f, 0.25f, 0.125f, 0.75f, 99}), 0x5B},
+                               {20, Floats({4, 5, 6})}}) +
+                        Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) + U32(0) + U16(0) + Name("Child"))));
   x3dScene s{};
   X3dSceneFree free_s{&s};
   Load(Main(TwoBoxes() + kf), &s);
@@ -303,9 +296,9 @@ TEST(X3d3dsDeath, NodeWithoutRecordAndMorphWithoutObject) {
   X3dSceneFree free_s{&s};
   std::string cam = Keyframer(Chunk(0xB003, NodeHeader("NoSuchCamera", 0, 0xFFFF)));
   EXPECT_EXIT(Load(Main(TwoBoxes() + cam), &s), ::testing::ExitedWithCode(7), "Internal error, 7\nFile File3ds");
-  std::string morph = Keyframer(Chunk(
-      0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                  Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) + U32(0) + U16(0) + Name("Ghost"))));
+  std::string morph =
+      Keyframer(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) +
+                                                                               U32(0) + U16(0) + Name("Ghost"))));
   EXPECT_EXIT(Load(Main(TwoBoxes() + morph), &s), ::testing::ExitedWithCode(7), "Internal error");
   std::string orphan = Keyframer(Track(0xB020, 0, {{0, Floats({1, 2, 3})}}));
   EXPECT_EXIT(Load(Main(TwoBoxes() + orphan), &s), ::testing::ExitedWithCode(7), "Internal error");
@@ -330,13 +323,15 @@ TEST(X3d3dsDeath, MalformedFiles) {
        Main(Editor(Chunk(0x4000, Name("F") + Chunk(0x4100, Chunk(0x4120, U16(9999) + U16(0)))))), 2},
       {"face index beyond the vertices", Main(Editor(Mesh("Bad", {0, 0, 0, 1, 0, 0}, {0, 1, 5}))), 7},
       {"material group face beyond the faces",
-       Main(Editor(Material("M") + Mesh("G", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, "",
-                                        Chunk(0x4130, Name("M") + U16(1) + U16(3))))), 7},
-      {"texture count past the chunk",
-       Main(Editor(Mesh("T", {0, 0, 0}, {}, Chunk(0x4140, U16(500) + Floats({0, 0}))))), 2},
+       Main(Editor(Material("M") +
+                   Mesh("G", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, "", Chunk(0x4130, Name("M") + U16(1) + U16(3))))),
+       7},
+      {"texture count past the chunk", Main(Editor(Mesh("T", {0, 0, 0}, {}, Chunk(0x4140, U16(500) + Floats({0, 0}))))),
+       2},
       {"key count past the chunk",
        Main(TwoBoxes() + Keyframer(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                                                   Chunk(0xB020, U16(0) + std::string(8, '\0') + U32(40000))))), 2},
+                                                     Chunk(0xB020, U16(0) + std::string(8, '\0') + U32(40000))))),
+       2},
       {"vertices outside a mesh", Main(Editor(Chunk(0x4110, U16(1) + Floats({1, 2, 3})))), 7},
       {"short camera", Main(Editor(Chunk(0x4700, Floats({1, 2})))), 2},
       {"nesting without end", std::string(), 2},

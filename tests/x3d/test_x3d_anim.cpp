@@ -33,13 +33,15 @@ struct Posed {
 };
 
 TEST(X3dAnim, RepeatTrackAtItsLastKeyIsTimeZero) {
-  Posed p(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                            Track(0xB020, 0x0002, {{0, Floats({1, 0, 0})}, {20, Floats({5, 0, 0})}})));
-  struct Row { float frame, x; } rows[] = {
-      {0, 1},    // first key
-      {10, 3},   // half way, linear two-key track
-      {20, 1},   // last key frame wraps to 0
-      {30, 3},   // 30 mod 20 = 10
+  Posed p(Chunk(
+      0xB002, NodeHeader("Box", 0, 0xFFFF) + Track(0xB020, 0x0002, {{0, Floats({1, 0, 0})}, {20, Floats({5, 0, 0})}})));
+  struct Row {
+    float frame, x;
+  } rows[] = {
+      {0, 1},   // first key
+      {10, 3},  // half way, linear two-key track
+      {20, 1},  // last key frame wraps to 0
+      {30, 3},  // 30 mod 20 = 10
       {19.5f, 4.9f},
   };
   for (const Row& r : rows) {
@@ -48,8 +50,8 @@ TEST(X3dAnim, RepeatTrackAtItsLastKeyIsTimeZero) {
     EXPECT_NEAR(p.Obj("Box")->matrix[0][3], r.x, 1e-4) << r.frame;
   }
   // A single (non-repeating) track holds its last key.
-  Posed q(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                            Track(0xB020, 0, {{0, Floats({1, 0, 0})}, {20, Floats({5, 0, 0})}})));
+  Posed q(Chunk(0xB002,
+                NodeHeader("Box", 0, 0xFFFF) + Track(0xB020, 0, {{0, Floats({1, 0, 0})}, {20, Floats({5, 0, 0})}})));
   q.At(20);
   EXPECT_NEAR(q.Obj("Box")->position[0], 5.0f, 1e-5);
   q.At(50);
@@ -57,23 +59,22 @@ TEST(X3dAnim, RepeatTrackAtItsLastKeyIsTimeZero) {
 }
 
 TEST(X3dAnim, FirstKeyHeldBeforeItsFrame) {
-  Posed p(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) +
-                            Track(0xB020, 0, {{10, Floats({7, 0, 0})}, {20, Floats({9, 0, 0})}})));
+  Posed p(Chunk(0xB002,
+                NodeHeader("Box", 0, 0xFFFF) + Track(0xB020, 0, {{10, Floats({7, 0, 0})}, {20, Floats({9, 0, 0})}})));
   p.At(2);
   EXPECT_EQ(p.Obj("Box")->position[0], 7.0f);
 }
 
 TEST(X3dAnim, HideTrackTenToTwenty) {
   Posed p(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + HideTrack({10, 20})));
-  struct Row { float frame; bool hidden; } rows[] = {
-      {0, false},   // before the first key: shown
-      {9.9f, false},
-      {10, true},   // first key hides
-      {15, true},
-      {19.99f, true},
-      {20, false},  // second key shows
-      {50, false},
-      {12, true},   // jumping back
+  struct Row {
+    float frame;
+    bool hidden;
+  } rows[] = {
+      {0, false},                                  // before the first key: shown
+      {9.9f, false}, {10, true},                   // first key hides
+      {15, true},    {19.99f, true}, {20, false},  // second key shows
+      {50, false},   {12, true},                   // jumping back
   };
   for (const Row& r : rows) {
     p.At(r.frame);
@@ -96,14 +97,18 @@ TEST(X3dAnim, SingleRotationKeyHeld) {
 }
 
 TEST(X3dAnim, MorphFactorAndFlag) {
-  std::string morph = Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(2) + U32(0) + U16(0) + Name("Child") +
-                                        U32(10) + U16(0) + Name("Other"));
+  std::string morph = Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(2) + U32(0) + U16(0) + Name("Child") + U32(10) +
+                                        U16(0) + Name("Other"));
   Posed p(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + morph) + Chunk(0xB002, NodeHeader("Child", 0, 0xFFFF)));
   int32_t child = p.Obj("Child")->id, other = p.Obj("Other")->id;
-  struct Row { float frame; int32_t src, dst; float factor; } rows[] = {
-      {5, child, other, 0.5f},    // between the keys
-      {0, child, other, 0.0f},    // at the first key
-      {15, child, other, 1.0f},   // after the last key: predecessor to last, factor 1
+  struct Row {
+    float frame;
+    int32_t src, dst;
+    float factor;
+  } rows[] = {
+      {5, child, other, 0.5f},   // between the keys
+      {0, child, other, 0.0f},   // at the first key
+      {15, child, other, 1.0f},  // after the last key: predecessor to last, factor 1
   };
   for (const Row& r : rows) {
     p.At(r.frame);

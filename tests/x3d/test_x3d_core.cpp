@@ -39,7 +39,9 @@ TEST_F(X3dCore, OddSizesHalveByShift) {
 }
 
 TEST_F(X3dCore, ShadeTable) {
-  struct Row { int level, value, expect; } rows[] = {
+  struct Row {
+    int level, value, expect;
+  } rows[] = {
       {0, 255, 0},      // no light, black
       {255, 255, 254},  // full light never reaches 255
       {128, 200, 100},  // (128 * 200) >> 8
@@ -119,11 +121,13 @@ TEST_F(X3dCore, SetSceneWithFogBuildsTable) {
   x3dSetScene(&s);
   EXPECT_EQ(x3dFogOn, 1);
   EXPECT_EQ(x3dFogColor, 0xFF8000u);
-  struct Row { int plane, f, c, expect; } rows[] = {
-      {0, 0, 77, 77},     // no fog: the colour itself
-      {0, 128, 0, 127},   // half way to red 255: trunc(127.5)
-      {2, 128, 200, 100}, // half way to blue 0
-      {1, 255, 0, 127},   // trunc(128 * 255/256) = 127.5 -> 127
+  struct Row {
+    int plane, f, c, expect;
+  } rows[] = {
+      {0, 0, 77, 77},      // no fog: the colour itself
+      {0, 128, 0, 127},    // half way to red 255: trunc(127.5)
+      {2, 128, 200, 100},  // half way to blue 0
+      {1, 255, 0, 127},    // trunc(128 * 255/256) = 127.5 -> 127
   };
   for (const Row& r : rows) EXPECT_EQ(x3dFogTable[r.plane * 65536 + r.f * 256 + r.c], r.expect);
 }
@@ -168,11 +172,12 @@ TEST_F(X3dCore, FindLastMatchExactCase) {
 }
 
 TEST_F(X3dCore, LensToFov) {
-  struct Row { float lens, fov; } rows[] = {
-      {15, 115}, {20, 94.285713f}, {24, 84}, {28, 76.36364f}, {35, 63},
-      {50, 46},  {85, 28},         {135, 18}, {200, 12},
-      {40, 60},      // 15 / 40 * 160
-      {100, 24},     // not a stock lens
+  struct Row {
+    float lens, fov;
+  } rows[] = {
+      {15, 115}, {20, 94.285713f}, {24, 84},  {28, 76.36364f}, {35, 63},
+      {50, 46},  {85, 28},         {135, 18}, {200, 12},       {40, 60},  // 15 / 40 * 160
+      {100, 24},                                                          // not a stock lens
   };
   for (const Row& r : rows) EXPECT_FLOAT_EQ(x3dLensToFov(r.lens), r.fov) << r.lens;
 }
@@ -195,8 +200,12 @@ static void Apply(const float m[3][4], const float p[3], float out[3]) {
 
 TEST_F(X3dCore, CameraMatrixLooksDownItsAxis) {
   x3dCamera c{};
-  c.position[0] = 10; c.position[1] = 5; c.position[2] = -20;
-  c.target[0] = 10; c.target[1] = 5; c.target[2] = 80;  // looking along +z
+  c.position[0] = 10;
+  c.position[1] = 5;
+  c.position[2] = -20;
+  c.target[0] = 10;
+  c.target[1] = 5;
+  c.target[2] = 80;  // looking along +z
   x3dCameraMatrix(&c);
   float out[3];
   Apply(c.view, c.target, out);
@@ -206,7 +215,9 @@ TEST_F(X3dCore, CameraMatrixLooksDownItsAxis) {
   Apply(c.view, c.position, out);
   EXPECT_NEAR(out[2], 0.0f, 1e-4);
   // Target off to the side: it still ends on the view axis at its distance.
-  c.target[0] = 40; c.target[1] = 45; c.target[2] = 0;
+  c.target[0] = 40;
+  c.target[1] = 45;
+  c.target[2] = 0;
   x3dCameraMatrix(&c);
   Apply(c.view, c.target, out);
   EXPECT_NEAR(out[0], 0.0f, 1e-3);

@@ -108,7 +108,7 @@ TEST_F(X3dMaterial, SceneMaterialsTexturesReflectionsAndSoftFailure) {
   EXPECT_EQ(m[1].reflection.image, copy->pixels);
   // Last stored row = the picture's top row; last column = x 3: 3 * 10 + 0.
   EXPECT_EQ(copy->pixels[255 * 256 + 255], 30u);
-  EXPECT_EQ(copy->pixels[0], 1u);  // bottom-left (0, 1)
+  EXPECT_EQ(copy->pixels[0], 1u);     // bottom-left (0, 1)
   EXPECT_EQ(m[2].renderFlags, 0x20);  // undecodable texture: red wireframe
   EXPECT_EQ(m[2].color, 0xFF0000u);
   EXPECT_EQ(m[3].renderFlags, 0x20);

@@ -27,8 +27,9 @@ class X3dScene : public ::testing::Test {
                Mesh("Box", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}) + Omni("Omni01", 0, 0, 0) +
                Camera("Side", {0, 0, 0, 1, 0, 0}, 0, 50) + Camera("Camera01", {0, 0, 0, 0, 1, 0}, 0, 35));
     tfiles::Write(dir + "scene.3ds", Main(editor));
-    tfiles::Write(dir + "nocam01.3ds", Main(Editor(Mesh("Box", {0, 0, 0}, {}) + Camera("First", {0, 0, 0, 0, 1, 0}, 0, 50) +
-                                                   Camera("Second", {0, 0, 0, 0, 1, 0}, 0, 50))));
+    tfiles::Write(dir + "nocam01.3ds",
+                  Main(Editor(Mesh("Box", {0, 0, 0}, {}) + Camera("First", {0, 0, 0, 0, 1, 0}, 0, 50) +
+                              Camera("Second", {0, 0, 0, 0, 1, 0}, 0, 50))));
     tfiles::Write(dir + "nocams.3ds", Main(Editor(Mesh("Box", {0, 0, 0}, {}))));
   }
   void TearDown() override { x3dFreeScene(&s); }
@@ -71,18 +72,19 @@ TEST_F(X3dScene, LoadsActivatesAndSetsUp) {
 TEST_F(X3dScene, FogOrderAndCase) {
   Run("FOG_COLOR 10 20 30\r\nFOG YES\r\n" + Head());
   EXPECT_EQ(s.fogColor[0], 0.0f);  // FOG_COLOR before FOG YES is ignored
-  x3dFreeScene(&s);  // a fresh record for the next script
+  x3dFreeScene(&s);                // a fresh record for the next script
   Run("FOG yes\r\nFOG_COLOR 10 20 30\r\n" + Head());
   EXPECT_EQ(s.fog, 0);  // lower-case yes is not YES
   EXPECT_EQ(x3dFogOn, 0);
 }
 
 TEST_F(X3dScene, RenderTypes) {
-  Run(Head() + "MATERIAL TEXD\r\nRENDER_TYPE 4\r\nMATERIAL BOTH\r\nRENDER_TYPE 7\r\nRENDER_TYPE 19\r\n"
-               "MATERIAL PLAIN\r\nRENDER_TYPE 2\r\nRENDER_TYPE -1\r\n");
+  Run(Head() +
+      "MATERIAL TEXD\r\nRENDER_TYPE 4\r\nMATERIAL BOTH\r\nRENDER_TYPE 7\r\nRENDER_TYPE 19\r\n"
+      "MATERIAL PLAIN\r\nRENDER_TYPE 2\r\nRENDER_TYPE -1\r\n");
   x3dMaterial* t = x3dFindMaterial("TEXD", &s);
   EXPECT_EQ(t->renderFlags, 0x098);
-  EXPECT_EQ(t->reflection.image, t->texture.image);  // the texture stands in for the reflection
+  EXPECT_EQ(t->reflection.image, t->texture.image);            // the texture stands in for the reflection
   EXPECT_EQ(x3dFindMaterial("BOTH", &s)->renderFlags, 0x0C8);  // 19 left 7's flags
   EXPECT_EQ(x3dFindMaterial("PLAIN", &s)->renderFlags, 0x002);
 }
@@ -90,9 +92,10 @@ TEST_F(X3dScene, RenderTypes) {
 TEST_F(X3dScene, CamerasAndFlares) {
   Run(Head("nocam01.3ds"));
   EXPECT_EQ(x3dActiveCamera, &s.cameras[0]);  // no Camera01: the first camera
-  x3dFreeScene(&s);  // a fresh record for the next script
-  Run(Head() + "CAMERA Side\r\nCAMERA_SIZE 160 100\r\nCAMERA_SETACTIVE\r\nOBJ_NOLIGHT\r\n"
-               "LENSFLARE Omni01\r\nLENS_TEXTURE FLARE.TGA\r\nLENS_SCALE 2.5\r\n");
+  x3dFreeScene(&s);                           // a fresh record for the next script
+  Run(Head() +
+      "CAMERA Side\r\nCAMERA_SIZE 160 100\r\nCAMERA_SETACTIVE\r\nOBJ_NOLIGHT\r\n"
+      "LENSFLARE Omni01\r\nLENS_TEXTURE FLARE.TGA\r\nLENS_SCALE 2.5\r\n");
   x3dCamera* side = x3dFindCamera("Side", &s);
   EXPECT_EQ(x3dActiveCamera, side);
   EXPECT_EQ(side->width, 160.0f);

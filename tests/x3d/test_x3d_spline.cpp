@@ -66,26 +66,31 @@ TEST(X3dSpline, TwoKeyTangents) {
 TEST(X3dSpline, TwoKeyValues) {
   Track lin({{0, 0}, {10, 10}});
   Track tense({{0, 0, 0.5f}, {10, 10, 0.5f}});
-  struct Row { Track* t; float time, expect; } rows[] = {
-      {&lin, 0, 0},             // first key
-      {&lin, 2.5f, 2.5f},       // plain TCB: linear in value
-      {&lin, 5, 5},             // midpoint
-      {&lin, 7.5f, 7.5f},       //
-      {&lin, 10, 10},           // last key
-      {&lin, 12, 10},           // after the last key: held
-      {&tense, 2.5f, 2.03125f}, // tangents 5: 0.84375*0 + 0.15625*10 + 0.140625*5 - 0.046875*5
-      {&tense, 5, 5},           // symmetric
+  struct Row {
+    Track* t;
+    float time, expect;
+  } rows[] = {
+      {&lin, 0, 0},              // first key
+      {&lin, 2.5f, 2.5f},        // plain TCB: linear in value
+      {&lin, 5, 5},              // midpoint
+      {&lin, 7.5f, 7.5f},        //
+      {&lin, 10, 10},            // last key
+      {&lin, 12, 10},            // after the last key: held
+      {&tense, 2.5f, 2.03125f},  // tangents 5: 0.84375*0 + 0.15625*10 + 0.140625*5 - 0.046875*5
+      {&tense, 5, 5},            // symmetric
   };
   for (const Row& r : rows) EXPECT_NEAR(r.t->At(r.time), r.expect, 1e-5) << r.time;
 }
 
 TEST(X3dSpline, MultiKeyTangentsAndValues) {
   Track a({{0, 0}, {10, 10}, {20, 0}});
-  EXPECT_FLOAT_EQ(a.keys[1].tin[0], 0.0f);    // peak: neighbours cancel
+  EXPECT_FLOAT_EQ(a.keys[1].tin[0], 0.0f);  // peak: neighbours cancel
   EXPECT_FLOAT_EQ(a.keys[1].tout[0], 0.0f);
   EXPECT_FLOAT_EQ(a.keys[0].tout[0], 15.0f);  // (10 - 0 - 0/2) * 1.5 + 0 * c
   EXPECT_FLOAT_EQ(a.keys[2].tin[0], -15.0f);  // (0 - 10 - 0/2) * 1.5
-  struct Row { float time, expect; } rows[] = {
+  struct Row {
+    float time, expect;
+  } rows[] = {
       {5, 6.875f},   // 0.5*10 + 0.125*15
       {15, 6.875f},  // mirror image
       {10, 10},      // exactly at the middle key: end of the first segment, u = 1
@@ -119,7 +124,9 @@ TEST(X3dSpline, LoopModeTangentsWrapAround) {
 }
 
 TEST(X3dSpline, Ease) {
-  struct Row { float u, from, to, expect; } rows[] = {
+  struct Row {
+    float u, from, to, expect;
+  } rows[] = {
       {0.3f, 0, 0, 0.3f},           // no ease: identity
       {0.25f, 0.6f, 0.6f, 0.125f},  // normalised to 0.5 each: k = 1, (1/0.5)*0.0625
       {0.5f, 0.6f, 0.6f, 0.5f},     // the join
@@ -131,7 +138,8 @@ TEST(X3dSpline, Ease) {
       {1.0f, 0.2f, 0, 1.0f},        // no ease-in and u = 1: exactly 1, not NaN
       {0.0f, 0, 0.3f, 0.0f},        // start
   };
-  for (const Row& r : rows) EXPECT_NEAR(x3dEase(r.u, r.from, r.to), r.expect, 1e-5) << r.u << " " << r.from << " " << r.to;
+  for (const Row& r : rows)
+    EXPECT_NEAR(x3dEase(r.u, r.from, r.to), r.expect, 1e-5) << r.u << " " << r.from << " " << r.to;
 }
 
 TEST(X3dSpline, EaseSlowsTheStart) {

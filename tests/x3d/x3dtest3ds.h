@@ -29,9 +29,8 @@ inline std::string Main(const std::string& body) { return Chunk(0x4D4D, body); }
 inline std::string Editor(const std::string& body) { return Chunk(0x3D3D, body); }
 
 // A mesh object with vertices (file coordinates) and faces.
-inline std::string Mesh(const std::string& name, std::initializer_list<float> xyz,
-                        std::initializer_list<uint16_t> abc, const std::string& extra = "",
-                        const std::string& faceExtra = "") {
+inline std::string Mesh(const std::string& name, std::initializer_list<float> xyz, std::initializer_list<uint16_t> abc,
+                        const std::string& extra = "", const std::string& faceExtra = "") {
   std::string verts = U16(static_cast<uint16_t>(xyz.size() / 3));
   for (float f : xyz) verts += F32(f);
   std::string faces = U16(static_cast<uint16_t>(abc.size() / 3));
@@ -48,7 +47,9 @@ inline std::string Material(const std::string& name, const std::string& extra = 
 }
 inline std::string ColorF(float r, float g, float b) { return Chunk(0x0010, Floats({r, g, b})); }
 inline std::string Percent(uint16_t p) { return Chunk(0x0030, U16(p)); }
-inline std::string MapName(uint16_t parent, const std::string& file) { return Chunk(parent, Chunk(0xA300, Name(file))); }
+inline std::string MapName(uint16_t parent, const std::string& file) {
+  return Chunk(parent, Chunk(0xA300, Name(file)));
+}
 
 inline std::string Camera(const std::string& name, std::initializer_list<float> posTarget, float bank, float lens) {
   std::string body;

@@ -89,8 +89,8 @@ struct TestScene {
   // Adds a mesh; tris hold vertex index triples. Normals follow the engine's sense:
   // face normal = unit (a - b) x (b - c), vertex normal = normalised sum.
   // orient: 1 turns every face to be seen from outside a closed mesh, 2 from above (+y).
-  int mesh(const std::vector<float>& pos, const std::vector<float>& uv, std::vector<int> tris,
-           x3dMaterial* mat, const float at[3], int orient = 0, float scale = 1.0f) {
+  int mesh(const std::vector<float>& pos, const std::vector<float>& uv, std::vector<int> tris, x3dMaterial* mat,
+           const float at[3], int orient = 0, float scale = 1.0f) {
     if (orient) {
       float mid[3] = {0, 0, 0};
       for (size_t i = 0; i < pos.size(); i++) mid[i % 3] += pos[i] / (pos.size() / 3);
@@ -169,7 +169,8 @@ struct TestScene {
     for (int r = 0; r <= rings; r++)
       for (int s = 0; s <= segs; s++) {
         float th = 3.14159265f * r / rings, ph = 6.2831853f * s / segs;
-        pos.insert(pos.end(), {radius * std::sin(th) * std::cos(ph), radius * std::cos(th), radius * std::sin(th) * std::sin(ph)});
+        pos.insert(pos.end(),
+                   {radius * std::sin(th) * std::cos(ph), radius * std::cos(th), radius * std::sin(th) * std::sin(ph)});
         uv.insert(uv.end(), {255.9f * 2 * s / segs, 255.9f * r / rings});
       }
     for (int r = 0; r < rings; r++)

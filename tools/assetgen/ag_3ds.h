@@ -7,25 +7,28 @@
 
 #include "ag_image.h"
 
-struct Ag3dsMap { std::string file; float uScale = 1, vScale = 1; };
+struct Ag3dsMap {
+  std::string file;
+  float uScale = 1, vScale = 1;
+};
 
 struct Ag3dsMaterial {
   std::string name;
-  uint32_t ambient = 0x101010, diffuse = 0x808080, specular = 0xffffff;  // 0x00RRGGBB
+  uint32_t ambient = 0x101010, diffuse = 0x808080, specular = 0xffffff;    // 0x00RRGGBB
   int32_t shininess = 30, strength = 40, transparency = 0, selfIllum = 0;  // percent
-  int32_t shading = 2;  // 1 flat, 2 Gouraud, 3 Phong
+  int32_t shading = 2;                                                     // 1 flat, 2 Gouraud, 3 Phong
   Ag3dsMap texture, reflection;
   bool twoSided = false;
 };
 
 struct Ag3dsMesh {
   std::string name;
-  std::vector<float> v;        // x, y, z per vertex, world space
-  std::vector<float> uv;       // u, v per vertex (may be empty)
-  std::vector<uint16_t> f;     // a, b, c per face
+  std::vector<float> v;                                               // x, y, z per vertex, world space
+  std::vector<float> uv;                                              // u, v per vertex (may be empty)
+  std::vector<uint16_t> f;                                            // a, b, c per face
   std::vector<std::pair<std::string, std::vector<uint16_t>>> groups;  // material name, faces
-  float origin[3] = {0, 0, 0};  // local frame origin written in the mesh matrix
-  bool unlit = false;           // writes the object-flag chunk the engine reads as "not lit"
+  float origin[3] = {0, 0, 0};                                        // local frame origin written in the mesh matrix
+  bool unlit = false;  // writes the object-flag chunk the engine reads as "not lit"
 };
 
 struct Ag3dsLight {
@@ -58,13 +61,18 @@ struct Ag3dsTrack {
 };
 
 enum Ag3dsNodeKind : uint16_t {
-  AG_NODE_AMBIENT = 0xB001, AG_NODE_OBJECT = 0xB002, AG_NODE_CAMERA = 0xB003, AG_NODE_TARGET = 0xB004,
-  AG_NODE_OMNI = 0xB005, AG_NODE_SPOT_TARGET = 0xB006, AG_NODE_SPOT = 0xB007,
+  AG_NODE_AMBIENT = 0xB001,
+  AG_NODE_OBJECT = 0xB002,
+  AG_NODE_CAMERA = 0xB003,
+  AG_NODE_TARGET = 0xB004,
+  AG_NODE_OMNI = 0xB005,
+  AG_NODE_SPOT_TARGET = 0xB006,
+  AG_NODE_SPOT = 0xB007,
 };
 
 struct Ag3dsNode {
   Ag3dsNodeKind kind = AG_NODE_OBJECT;
-  std::string name;    // the object, light or camera it animates; "$$$DUMMY" for a dummy
+  std::string name;      // the object, light or camera it animates; "$$$DUMMY" for a dummy
   std::string instance;  // instance name of a dummy (empty: none)
   int32_t parent = -1;   // index into the node list, -1 for none
   float pivot[3] = {0, 0, 0};
@@ -89,6 +97,6 @@ void agMeshTorus(Ag3dsMesh& m, const float c[3], float R, float r, int32_t segs,
 void agMeshCrystal(Ag3dsMesh& m, const float c[3], float r, float h, int32_t sides, float tipUp, float tipDown);
 void agMeshBox(Ag3dsMesh& m, const float c[3], float sx, float sy, float sz);
 void agMeshGrid(Ag3dsMesh& m, const float c[3], float size, int32_t cells, float tile);  // faces up (+z)
-void agMeshRing(Ag3dsMesh& m, const float c[3], float r0, float r1, int32_t segs);      // flat, both faces
+void agMeshRing(Ag3dsMesh& m, const float c[3], float r0, float r1, int32_t segs);       // flat, both faces
 // Moves every vertex by a per-vertex function, for morph targets.
 void agMeshAllFaces(Ag3dsMesh& m, const std::string& material);  // one group holding every face

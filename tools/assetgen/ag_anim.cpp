@@ -15,7 +15,9 @@ const int32_t W = 160, H = 120, kFrames = 96;
 std::array<uint8_t, 768> palette(bool ignited) {
   std::array<uint8_t, 768> p{};
   auto set = [&](int32_t i, uint32_t c) {
-    p[i * 3] = uint8_t((c >> 16) & 0xFC); p[i * 3 + 1] = uint8_t((c >> 8) & 0xFC); p[i * 3 + 2] = uint8_t(c & 0xFC);
+    p[i * 3] = uint8_t((c >> 16) & 0xFC);
+    p[i * 3 + 1] = uint8_t((c >> 8) & 0xFC);
+    p[i * 3 + 2] = uint8_t(c & 0xFC);
   };
   for (int32_t i = 1; i < 64; i++) set(i, ignited ? agMix(agCosmic(i * 4), agAmber(i * 4), 110) : agCosmic(20 + i * 3));
   for (int32_t i = 0; i < 64; i++) set(64 + i, agAmber(40 + i * 3));
@@ -34,7 +36,8 @@ void fillTri(std::vector<uint8_t>& px, const float* a, const float* b, const flo
     float xb = fy < v[1][1] ? edge(v[0], v[1]) : edge(v[1], v[2]);
     if (v[1][1] == v[0][1] && fy < v[1][1]) continue;
     if (xa > xb) std::swap(xa, xb);
-    for (int32_t x = std::max(0, int32_t(std::ceil(xa))); x <= std::min(W - 1, int32_t(std::ceil(xb)) - 1); x++) px[size_t(y) * W + x] = col;
+    for (int32_t x = std::max(0, int32_t(std::ceil(xa))); x <= std::min(W - 1, int32_t(std::ceil(xb)) - 1); x++)
+      px[size_t(y) * W + x] = col;
   }
 }
 
@@ -47,14 +50,20 @@ void renderFrame(std::vector<uint8_t>& px, int32_t f) {
   auto put = [&](int32_t i, float x, float y, float z) {
     float xr = x * std::cos(ang) - z * std::sin(ang), zr = x * std::sin(ang) + z * std::cos(ang);
     float yr = y * std::cos(tilt) - zr * std::sin(tilt), zt = y * std::sin(tilt) + zr * std::cos(tilt);
-    P[i][0] = xr; P[i][1] = yr; P[i][2] = zt;
+    P[i][0] = xr;
+    P[i][1] = yr;
+    P[i][2] = zt;
   };
-  put(0, 0, -42, 0); put(1, 0, 40, 0);
+  put(0, 0, -42, 0);
+  put(1, 0, 40, 0);
   for (int32_t i = 0; i < sides; i++) {
     float a = float(i) * 6.2831853f / sides;
     put(2 + i, 24 * std::cos(a), -6, 24 * std::sin(a));
   }
-  struct Face { int32_t a, b, c; float z; };
+  struct Face {
+    int32_t a, b, c;
+    float z;
+  };
   std::vector<Face> faces;
   for (int32_t i = 0; i < sides; i++) {
     int32_t r0 = 2 + i, r1 = 2 + (i + 1) % sides;
@@ -70,8 +79,10 @@ void renderFrame(std::vector<uint8_t>& px, int32_t f) {
     float len = std::sqrt(nx * nx + ny * ny + nz * nz);
     if (nz / len > 0) continue;  // facing away (the viewer looks along +z)
     float light = std::max(0.0f, (-nx * 0.4f - ny * 0.6f - nz * 0.7f) / len);
-    uint8_t col = fc.a == 0 ? uint8_t(1 + std::min(62, int32_t(light * 62))) : uint8_t(64 + std::min(63, int32_t(light * 63)));
-    float A[2] = {80 + P[fc.a][0], 72 + P[fc.a][1]}, B[2] = {80 + P[fc.b][0], 72 + P[fc.b][1]}, C[2] = {80 + P[fc.c][0], 72 + P[fc.c][1]};
+    uint8_t col =
+        fc.a == 0 ? uint8_t(1 + std::min(62, int32_t(light * 62))) : uint8_t(64 + std::min(63, int32_t(light * 63)));
+    float A[2] = {80 + P[fc.a][0], 72 + P[fc.a][1]}, B[2] = {80 + P[fc.b][0], 72 + P[fc.b][1]},
+          C[2] = {80 + P[fc.c][0], 72 + P[fc.c][1]};
     fillTri(px, A, B, C, col);
   }
   // Sparks on a tilted orbit; those behind the crystal are hidden by drawing them only on background.

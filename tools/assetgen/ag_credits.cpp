@@ -22,7 +22,8 @@ static AgGray creditFrame(const char* name, const char* role, int32_t frame) {
   for (int32_t k = 0; k < 3; k++) {
     int32_t x = 0, y = 0;
     for (int32_t tries = 0; tries < 200; tries++) {  // a point on a letter core
-      x = rng.range(4, w - 5); y = rng.range(small.h, h - 5);
+      x = rng.range(4, w - 5);
+      y = rng.range(small.h, h - 5);
       if (g.at(x, y) >= 250) break;
     }
     int32_t len = 4 + rng.range(0, 4);
@@ -35,8 +36,10 @@ static AgGray creditFrame(const char* name, const char* role, int32_t frame) {
 }
 
 void agAddCredits(std::vector<AgEntry>& out) {
-  static const char* series[5][3] = {{"rulmus", "RULMUS", "music"}, {"pdcode", "PDCODE", "code"},
-                                     {"fenwa", "FENWA", "graphics"}, {"tirsk", "TIRSK", "3d models"},
+  static const char* series[5][3] = {{"rulmus", "RULMUS", "music"},
+                                     {"pdcode", "PDCODE", "code"},
+                                     {"fenwa", "FENWA", "graphics"},
+                                     {"tirsk", "TIRSK", "3d models"},
                                      {"dulmo", "DULMO", "design"}};
   for (int32_t n = 1; n <= 4; n++)
     for (const auto& s : series) {

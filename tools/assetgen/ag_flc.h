@@ -10,8 +10,8 @@ enum AgFlcPal { AG_FLC_PAL_NONE = 0, AG_FLC_PAL_256 = 4, AG_FLC_PAL_64 = 11 };
 struct AgFlcWriter {
   int32_t w = 0, h = 0, speedMs = 70;
   int32_t frameCount = 0;
-  AgBytes frames;                // frame blocks after the 128-byte header
-  std::vector<uint8_t> prev;     // picture of the previous frame
+  AgBytes frames;             // frame blocks after the 128-byte header
+  std::vector<uint8_t> prev;  // picture of the previous frame
   std::array<uint8_t, 768> prevPal{};
   uint32_t secondFrameOffset = 0;
 };

@@ -15,7 +15,10 @@ bool agFontInit() {
   if (ftLib) return true;
   static const char* files[AG_FACE_COUNT] = {"DejaVuSans-Bold.ttf", "DejaVuSerif-Bold.ttf", "DejaVuSansMono-Bold.ttf",
                                              "DejaVuSansCondensed-Bold.ttf"};
-  if (FT_Init_FreeType(&ftLib)) { std::fprintf(stderr, "assetgen: FreeType cannot start\n"); return false; }
+  if (FT_Init_FreeType(&ftLib)) {
+    std::fprintf(stderr, "assetgen: FreeType cannot start\n");
+    return false;
+  }
   for (int32_t i = 0; i < AG_FACE_COUNT; i++) {
     std::string path = std::string("/usr/share/fonts/truetype/dejavu/") + files[i];
     if (FT_New_Face(ftLib, path.c_str(), 0, &ftFaces[i])) {
@@ -52,7 +55,8 @@ static int32_t walk(const char* text, AgFace face, int32_t px, int32_t tracking,
 
 int32_t agTextWidth(const char* text, AgFace face, int32_t px, int32_t tracking) {
   int32_t right = 0;
-  int32_t pen = walk(text, face, px, tracking, [&](const FT_Bitmap& b, int32_t x, int32_t) { right = std::max(right, x + int32_t(b.width)); });
+  int32_t pen = walk(text, face, px, tracking,
+                     [&](const FT_Bitmap& b, int32_t x, int32_t) { right = std::max(right, x + int32_t(b.width)); });
   return std::max(pen, right);
 }
 
@@ -93,7 +97,10 @@ void agDrawText(AgImage& im, int32_t x, int32_t y, const char* text, const AgTex
   int32_t top = fill.h, bottom = 0;
   for (int32_t j = 0; j < fill.h; j++)
     for (int32_t i = 0; i < fill.w; i++)
-      if (fill.at(i, j)) { top = std::min(top, j); bottom = std::max(bottom, j); }
+      if (fill.at(i, j)) {
+        top = std::min(top, j);
+        bottom = std::max(bottom, j);
+      }
   if (top > bottom) return;
   AgGray core(fill.w, bottom - top + 1);
   std::memcpy(core.px.data(), fill.px.data() + size_t(top) * fill.w, core.px.size());
@@ -108,6 +115,7 @@ AgGray agTextShape(const char* text, AgFace face, int32_t px, int32_t ringR, int
   AgGray fill = agTextMask(text, face, px, ringR + 2, tracking);
   AgGray ring = agBlur(agDilate(fill, ringR), 1);
   AgGray out(fill.w, fill.h);
-  for (size_t i = 0; i < out.px.size(); i++) out.px[i] = uint8_t(std::max<int32_t>(fill.px[i], ring.px[i] * ringLevel / 255));
+  for (size_t i = 0; i < out.px.size(); i++)
+    out.px[i] = uint8_t(std::max<int32_t>(fill.px[i], ring.px[i] * ringLevel / 255));
   return out;
 }

@@ -18,9 +18,9 @@ struct AgTextStyle {
   int32_t px = 16, tracking = 0;
   uint32_t top = 0xffffff, bottom = 0x8fdcff;  // vertical gradient of the letters
   uint32_t outline = 0x06122a;
-  int32_t outlineR = 1;                         // 0 = no outline
-  int32_t shadow = 2;                           // drop-shadow offset, 0 = none
-  uint32_t glow = 0;                            // additive halo colour, 0 = none
+  int32_t outlineR = 1;  // 0 = no outline
+  int32_t shadow = 2;    // drop-shadow offset, 0 = none
+  uint32_t glow = 0;     // additive halo colour, 0 = none
 };
 // Draws styled text with its top-left corner at x, y (the mask's corner).
 void agDrawText(AgImage& im, int32_t x, int32_t y, const char* text, const AgTextStyle& st);

@@ -11,9 +11,17 @@ struct BitOut {
   void put(uint32_t code, int32_t width) {
     acc |= code << nbits;
     nbits += width;
-    while (nbits >= 8) { out.push_back(uint8_t(acc)); acc >>= 8; nbits -= 8; }
+    while (nbits >= 8) {
+      out.push_back(uint8_t(acc));
+      acc >>= 8;
+      nbits -= 8;
+    }
   }
-  void flush() { if (nbits > 0) out.push_back(uint8_t(acc)); acc = 0; nbits = 0; }
+  void flush() {
+    if (nbits > 0) out.push_back(uint8_t(acc));
+    acc = 0;
+    nbits = 0;
+  }
 };
 }  // namespace
 
@@ -27,12 +35,19 @@ AgBytes agGifLzw(const uint8_t* px, size_t n) {
   BitOut bo;
   int32_t width = 9, next = 258;
   bo.put(kClear, width);
-  if (n == 0) { bo.put(kEnd, width); bo.flush(); return bo.out; }
+  if (n == 0) {
+    bo.put(kEnd, width);
+    bo.flush();
+    return bo.out;
+  }
   int32_t prefix = px[0];
   for (size_t i = 1; i < n; i++) {
     uint8_t c = px[i];
     uint16_t k = child[size_t(prefix) * 256 + c];
-    if (k) { prefix = k; continue; }
+    if (k) {
+      prefix = k;
+      continue;
+    }
     bo.put(uint32_t(prefix), width);
     if (next < 4096) {
       child[size_t(prefix) * 256 + c] = uint16_t(next++);
@@ -54,18 +69,23 @@ AgBytes agGifLzw(const uint8_t* px, size_t n) {
   return bo.out;
 }
 
-static void put16(AgBytes& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
+static void put16(AgBytes& b, uint32_t v) {
+  b.push_back(uint8_t(v));
+  b.push_back(uint8_t(v >> 8));
+}
 
 AgBytes agGif(const AgIndexed& im, bool gif89a, const char* comment) {
   const char* sig = gif89a ? "GIF89a" : "GIF87a";
   AgBytes b(sig, sig + 6);
-  put16(b, uint32_t(im.idx.w)); put16(b, uint32_t(im.idx.h));
+  put16(b, uint32_t(im.idx.w));
+  put16(b, uint32_t(im.idx.h));
   b.push_back(0xF7);  // global colour table of 256 entries, 8 bits of colour resolution
   b.push_back(0);     // background index
   b.push_back(0);     // no aspect ratio
   b.insert(b.end(), im.pal.begin(), im.pal.end());
   if (gif89a && comment) {  // comment extension, split into sub-blocks of at most 255 bytes
-    b.push_back(0x21); b.push_back(0xFE);
+    b.push_back(0x21);
+    b.push_back(0xFE);
     size_t len = std::strlen(comment);
     for (size_t p = 0; p < len; p += 255) {
       size_t k = len - p < 255 ? len - p : 255;
@@ -75,8 +95,10 @@ AgBytes agGif(const AgIndexed& im, bool gif89a, const char* comment) {
     b.push_back(0);
   }
   b.push_back(0x2C);
-  put16(b, 0); put16(b, 0);
-  put16(b, uint32_t(im.idx.w)); put16(b, uint32_t(im.idx.h));
+  put16(b, 0);
+  put16(b, 0);
+  put16(b, uint32_t(im.idx.w));
+  put16(b, uint32_t(im.idx.h));
   b.push_back(0);  // no local table, not interlaced
   b.push_back(8);  // LZW minimum code size
   AgBytes lzw = agGifLzw(im.idx.px.data(), im.idx.px.size());

@@ -11,7 +11,10 @@ uint32_t agRgb(int32_t r, int32_t g, int32_t b) {
 
 uint32_t agMix(uint32_t a, uint32_t b, int32_t t) {
   t = t < 0 ? 0 : t > 256 ? 256 : t;
-  auto ch = [&](int s) { int32_t x = (a >> s) & 255, y = (b >> s) & 255; return x + (((y - x) * t) >> 8); };
+  auto ch = [&](int s) {
+    int32_t x = (a >> s) & 255, y = (b >> s) & 255;
+    return x + (((y - x) * t) >> 8);
+  };
   return agRgb(ch(16), ch(8), ch(0));
 }
 
@@ -67,7 +70,10 @@ float agFbm(float x, float y, int32_t period, int32_t octaves, uint32_t seed) {
   for (int32_t o = 0; o < octaves; o++) {
     sum += amp * agNoise(x, y, period, seed + uint32_t(o) * 101u);
     norm += amp;
-    x *= 2; y *= 2; period *= 2; amp *= 0.5f;
+    x *= 2;
+    y *= 2;
+    period *= 2;
+    amp *= 0.5f;
   }
   return sum / norm;
 }
@@ -105,15 +111,29 @@ template <class Plot>
 static void wuLine(float x0, float y0, float x1, float y1, Plot plot) {
   float dx = x1 - x0, dy = y1 - y0;
   bool steep = std::fabs(dy) > std::fabs(dx);
-  if (steep) { std::swap(x0, y0); std::swap(x1, y1); std::swap(dx, dy); }
-  if (x0 > x1) { std::swap(x0, x1); std::swap(y0, y1); dx = -dx; dy = -dy; }
+  if (steep) {
+    std::swap(x0, y0);
+    std::swap(x1, y1);
+    std::swap(dx, dy);
+  }
+  if (x0 > x1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    dx = -dx;
+    dy = -dy;
+  }
   float g = dx == 0 ? 0 : dy / dx;
   for (int32_t x = int32_t(std::lround(x0)); x <= int32_t(std::lround(x1)); x++) {
     float y = y0 + g * (float(x) - x0);
     int32_t iy = int32_t(std::floor(y));
     float f = y - float(iy);
-    if (steep) { plot(iy, x, 1 - f); plot(iy + 1, x, f); }
-    else { plot(x, iy, 1 - f); plot(x, iy + 1, f); }
+    if (steep) {
+      plot(iy, x, 1 - f);
+      plot(iy + 1, x, f);
+    } else {
+      plot(x, iy, 1 - f);
+      plot(x, iy + 1, f);
+    }
   }
 }
 
@@ -187,7 +207,8 @@ AgGray agBlur(const AgGray& m, int32_t passes) {
           for (int32_t dx = -1; dx <= 1; dx++) {
             int32_t sx = x + dx, sy = y + dy;
             if (sx < 0 || sy < 0 || sx >= a.w || sy >= a.h) continue;
-            s += a.at(sx, sy); n++;
+            s += a.at(sx, sy);
+            n++;
           }
         b.at(x, y) = uint8_t(s / n);
       }
@@ -204,8 +225,17 @@ AgIndexed agQuantize(const AgImage& im) {
   int32_t n = 0;
   for (int32_t r = 0; r < 6; r++)
     for (int32_t g = 0; g < 7; g++)
-      for (int32_t b = 0; b < 6; b++) { o.pal[n * 3] = uint8_t(lr[r]); o.pal[n * 3 + 1] = uint8_t(lg[g]); o.pal[n * 3 + 2] = uint8_t(lr[b]); n++; }
-  for (int32_t k = 0; k < 4; k++) { uint8_t v = uint8_t(25 + k * 50); o.pal[n * 3] = o.pal[n * 3 + 1] = o.pal[n * 3 + 2] = v; n++; }
+      for (int32_t b = 0; b < 6; b++) {
+        o.pal[n * 3] = uint8_t(lr[r]);
+        o.pal[n * 3 + 1] = uint8_t(lg[g]);
+        o.pal[n * 3 + 2] = uint8_t(lr[b]);
+        n++;
+      }
+  for (int32_t k = 0; k < 4; k++) {
+    uint8_t v = uint8_t(25 + k * 50);
+    o.pal[n * 3] = o.pal[n * 3 + 1] = o.pal[n * 3 + 2] = v;
+    n++;
+  }
   for (size_t i = 0; i < im.px.size(); i++) {
     uint32_t c = im.px[i];
     int32_t r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;

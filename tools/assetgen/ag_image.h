@@ -33,9 +33,9 @@ struct AgIndexed {  // palette indices plus 256 x (r, g, b)
 
 // Colour helpers; channels are clamped to 0..255.
 uint32_t agRgb(int32_t r, int32_t g, int32_t b);
-uint32_t agMix(uint32_t a, uint32_t b, int32_t t256);   // t256 = 0 gives a, 256 gives b
-uint32_t agAdd(uint32_t a, uint32_t b);                 // saturated per channel
-uint32_t agScale(uint32_t c, int32_t k256);             // c x k / 256
+uint32_t agMix(uint32_t a, uint32_t b, int32_t t256);  // t256 = 0 gives a, 256 gives b
+uint32_t agAdd(uint32_t a, uint32_t b);                // saturated per channel
+uint32_t agScale(uint32_t c, int32_t k256);            // c x k / 256
 // The theme's colour ramp: t 0..255 runs black, deep blue, teal, pale cyan;
 // agAmber runs black, brown, amber, pale gold.
 uint32_t agCosmic(int32_t t);
@@ -45,9 +45,14 @@ uint32_t agAmber(int32_t t);
 struct AgRng {
   uint32_t s;
   explicit AgRng(uint32_t seed) : s(seed ? seed : 0x9E3779B9u) {}
-  uint32_t next() { s ^= s << 13; s ^= s >> 17; s ^= s << 5; return s; }
+  uint32_t next() {
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    return s;
+  }
   int32_t range(int32_t lo, int32_t hi) { return lo + int32_t(next() % uint32_t(hi - lo + 1)); }  // inclusive
-  float unit() { return float(next() >> 8) * (1.0f / 16777216.0f); }                             // 0..1
+  float unit() { return float(next() >> 8) * (1.0f / 16777216.0f); }                              // 0..1
 };
 
 // Value noise that tiles with the given period (in lattice cells); 0..1.
@@ -57,8 +62,8 @@ float agFbm(float x, float y, int32_t period, int32_t octaves, uint32_t seed);
 
 // Drawing kit on canvases (clipped to the canvas).
 void agFillRect(AgImage& im, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t c);
-void agAddGlow(AgImage& im, float cx, float cy, float radius, uint32_t c);  // additive soft disc
-void agStars(AgImage& im, int32_t count, uint32_t seed);                    // additive star field
+void agAddGlow(AgImage& im, float cx, float cy, float radius, uint32_t c);     // additive soft disc
+void agStars(AgImage& im, int32_t count, uint32_t seed);                       // additive star field
 void agLine(AgImage& im, float x0, float y0, float x1, float y1, uint32_t c);  // additive, anti-aliased
 void agLineG(AgGray& g, float x0, float y0, float x1, float y1, int32_t level);
 void agBlit(AgImage& dst, const AgImage& src, int32_t x, int32_t y);

@@ -26,7 +26,9 @@ AgBytes agJpeg(const AgImage& im, int32_t quality) {
     int32_t y = int32_t(cinfo.next_scanline);
     for (int32_t x = 0; x < im.w; x++) {
       uint32_t c = im.at(x, y);
-      row[size_t(x) * 3] = uint8_t(c >> 16); row[size_t(x) * 3 + 1] = uint8_t(c >> 8); row[size_t(x) * 3 + 2] = uint8_t(c);
+      row[size_t(x) * 3] = uint8_t(c >> 16);
+      row[size_t(x) * 3 + 1] = uint8_t(c >> 8);
+      row[size_t(x) * 3 + 2] = uint8_t(c);
     }
     JSAMPROW rp = row.data();
     jpeg_write_scanlines(&cinfo, &rp, 1);

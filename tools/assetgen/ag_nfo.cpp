@@ -6,8 +6,9 @@
 #include "ag_content.h"
 #include "ag_font.h"
 
-const char* const agGreetings[] = {"Aurelith",   "Brassveil", "Cindermoth", "Dovetail Hex", "Ember Quill", "Fathomline",
-                                   "Glasswake",  "Halcyra",   "Ironlark",   "Juniper Null", "#kelvo-lounge", "#crystalnet"};
+const char* const agGreetings[] = {"Aurelith",    "Brassveil",    "Cindermoth",    "Dovetail Hex",
+                                   "Ember Quill", "Fathomline",   "Glasswake",     "Halcyra",
+                                   "Ironlark",    "Juniper Null", "#kelvo-lounge", "#crystalnet"};
 const int32_t agGreetingCount = int32_t(sizeof agGreetings / sizeof *agGreetings);
 
 std::string agGreetingsText() {
@@ -58,10 +59,19 @@ AgIndexed agSetupPicture() {
     }
   agStars(im, 300, 56);
   AgTextStyle t;
-  t.face = AG_SERIF_BOLD; t.px = 44; t.top = 0xfff4d0; t.bottom = 0xe09020; t.outlineR = 2; t.glow = 0x103850;
+  t.face = AG_SERIF_BOLD;
+  t.px = 44;
+  t.top = 0xfff4d0;
+  t.bottom = 0xe09020;
+  t.outlineR = 2;
+  t.glow = 0x103850;
   agDrawTextCentered(im, 160, 60, "QUORVANE", t);
   AgTextStyle k;
-  k.face = AG_SANS_CONDENSED; k.px = 14; k.top = 0xd8fbff; k.bottom = 0x60c0d8; k.tracking = 3;
+  k.face = AG_SANS_CONDENSED;
+  k.px = 14;
+  k.top = 0xd8fbff;
+  k.bottom = 0x60c0d8;
+  k.tracking = 3;
   agDrawTextCentered(im, 160, 120, "Kelvo", k);
   return agQuantize(im);
 }
@@ -113,8 +123,12 @@ AgBytes agIconFile() {
   small.idx = AgGray(32, 32);
   for (int32_t i = 0; i < 8; i++) {
     uint32_t b = agCosmic(i * 36), a = agAmber(60 + i * 27);
-    small.pal[i * 3] = uint8_t(b >> 16); small.pal[i * 3 + 1] = uint8_t(b >> 8); small.pal[i * 3 + 2] = uint8_t(b);
-    small.pal[(8 + i) * 3] = uint8_t(a >> 16); small.pal[(8 + i) * 3 + 1] = uint8_t(a >> 8); small.pal[(8 + i) * 3 + 2] = uint8_t(a);
+    small.pal[i * 3] = uint8_t(b >> 16);
+    small.pal[i * 3 + 1] = uint8_t(b >> 8);
+    small.pal[i * 3 + 2] = uint8_t(b);
+    small.pal[(8 + i) * 3] = uint8_t(a >> 16);
+    small.pal[(8 + i) * 3 + 1] = uint8_t(a >> 8);
+    small.pal[(8 + i) * 3 + 2] = uint8_t(a);
   }
   for (int32_t y = 0; y < 32; y++)
     for (int32_t x = 0; x < 32; x++) {
@@ -124,7 +138,10 @@ AgBytes agIconFile() {
       for (int32_t i = 0; i < 16; i++) {
         int32_t dr = r - small.pal[i * 3], dg = g - small.pal[i * 3 + 1], db = b - small.pal[i * 3 + 2];
         int32_t dd = dr * dr + dg * dg + db * db;
-        if (dd < bestD) { bestD = dd; best = i; }
+        if (dd < bestD) {
+          bestD = dd;
+          best = i;
+        }
       }
       small.idx.at(x, y) = uint8_t(best);
     }

@@ -33,8 +33,10 @@ static void shards(AgImage& im, int32_t count, uint32_t seed, uint32_t edge) {
     float tx = cx + std::sin(tilt) * hgt, ty = cy - std::cos(tilt) * hgt;
     float lx = cx - wid * std::cos(tilt), ly = cy - wid * std::sin(tilt) - hgt * 0.3f;
     float rx = cx + wid * std::cos(tilt), ry = cy + wid * std::sin(tilt) - hgt * 0.3f;
-    agLine(im, cx, cy, lx, ly, edge); agLine(im, lx, ly, tx, ty, edge);
-    agLine(im, cx, cy, rx, ry, edge); agLine(im, rx, ry, tx, ty, edge);
+    agLine(im, cx, cy, lx, ly, edge);
+    agLine(im, lx, ly, tx, ty, edge);
+    agLine(im, cx, cy, rx, ry, edge);
+    agLine(im, rx, ry, tx, ty, edge);
     agLine(im, cx, cy, tx, ty, agScale(edge, 110));
     agAddGlow(im, tx, ty, 6, agScale(0xffc060, 200));
   }
@@ -42,7 +44,10 @@ static void shards(AgImage& im, int32_t count, uint32_t seed, uint32_t edge) {
 
 static AgTextStyle style(AgFace face, int32_t px, uint32_t top, uint32_t bottom) {
   AgTextStyle s;
-  s.face = face; s.px = px; s.top = top; s.bottom = bottom;
+  s.face = face;
+  s.px = px;
+  s.top = top;
+  s.bottom = bottom;
   return s;
 }
 
@@ -50,7 +55,9 @@ static AgImage loadingPicture() {
   AgImage im = sky(320, 200, 3, false);
   shards(im, 9, 5, 0x3090b0);
   AgTextStyle t = style(AG_SERIF_BOLD, 40, 0xfff4d0, 0xe09020);
-  t.outlineR = 2; t.glow = 0x103850; t.tracking = 2;
+  t.outlineR = 2;
+  t.glow = 0x103850;
+  t.tracking = 2;
   agDrawTextCentered(im, 160, 58, "QUORVANE", t);
   AgTextStyle k = style(AG_SANS_CONDENSED, 13, 0xd8fbff, 0x60c0d8);
   k.tracking = 3;
@@ -66,7 +73,10 @@ static AgImage background(bool second) {
   // A faint lattice of perspective lines toward the horizon.
   uint32_t c = second ? 0x3a2a10 : 0x0c2c40;
   for (int32_t i = -12; i <= 12; i++) agLine(im, 160, 118, 160 + i * 40.0f, 200, c);
-  for (int32_t j = 0; j < 7; j++) { float y = 120 + 80 * std::pow(j / 6.0f, 2.0f); agLine(im, 0, y, 319, y, c); }
+  for (int32_t j = 0; j < 7; j++) {
+    float y = 120 + 80 * std::pow(j / 6.0f, 2.0f);
+    agLine(im, 0, y, 319, y, c);
+  }
   if (second) shards(im, 6, 23, 0x40b0c8);
   return im;
 }
@@ -103,7 +113,11 @@ static void groupLogo(AgImage& logo, AgGray& alpha) {
 static AgImage title() {
   AgImage im(288, 96);
   AgTextStyle t = style(AG_SERIF_BOLD, 52, 0xfff8e0, 0xf09018);
-  t.outlineR = 2; t.outline = 0x103a60; t.glow = 0x1a5a80; t.shadow = 0; t.tracking = 1;
+  t.outlineR = 2;
+  t.outline = 0x103a60;
+  t.glow = 0x1a5a80;
+  t.shadow = 0;
+  t.tracking = 1;
   while (agTextWidth("QUORVANE", t.face, t.px, t.tracking) > 288 - 16) t.px--;  // keep the glow inside
   agDrawTextCentered(im, 144, 10, "QUORVANE", t);
   agLine(im, 20, 80, 268, 80, 0x2a88a8);
@@ -119,11 +133,11 @@ static AgGray emblem(bool planet) {
       float v = 0;
       if (planet) {
         float d = std::sqrt(dx * dx + dy * dy);
-        if (d < 9) v = 1 - d / 18;                                          // body
+        if (d < 9) v = 1 - d / 18;  // body
         float ry = dy + dx * 0.35f, re = std::sqrt(dx * dx / 225 + ry * ry / 9);
-        if (re > 0.8f && re < 1.0f && (d > 9 || ry > 0)) v = 1;            // ring in front
+        if (re > 0.8f && re < 1.0f && (d > 9 || ry > 0)) v = 1;  // ring in front
       } else {
-        float d = std::fabs(dx) / 9 + std::fabs(dy) / 15;                 // diamond
+        float d = std::fabs(dx) / 9 + std::fabs(dy) / 15;  // diamond
         if (d < 1) v = d > 0.8f ? 1 : 0.45f + 0.4f * ((int32_t(x + y) & 4) ? 1 : 0);
         if (std::fabs(dx) < 0.7f && std::fabs(dy) < 15) v = 1;
       }
@@ -149,7 +163,7 @@ static AgGray frame(int32_t w, int32_t h, int32_t ox, int32_t oy, int32_t ow, in
       if (inside) continue;
       int32_t edge = std::min({x, w - 1 - x, y, h - 1 - y});
       int32_t v = 70 + int32_t(agNoise(x / 6.0f, y / 6.0f, 64, seed) * 60);
-      if (edge < 2 || (d >= 0 && d < 2)) v = 255;       // bright rims
+      if (edge < 2 || (d >= 0 && d < 2)) v = 255;  // bright rims
       else if (edge < 4 || (d >= 2 && d < 4)) v = 150;
       g.at(x, y) = uint8_t(v);
     }
@@ -192,15 +206,19 @@ static AgGray emc2() { return agTextShape("E=mc\xC2\xB2", AG_SERIF_BOLD, 34, 2, 
 
 // Vertical text scroller, seamless: equal blank space above the first and below the last line.
 static AgImage scroll1() {
-  static const char* lines[] = {"QUORVANE", "", "a production", "by Kelvo", "", "music", "Rulmus", "", "code", "Pdcode",
-                                "", "graphics", "Fenwa", "", "models", "Tirsk", "", "design", "Dulmo", "", "crystals",
-                                "grow", "where", "light", "bends", "", "* * *"};
+  static const char* lines[] = {"QUORVANE", "", "a production", "by Kelvo", "",      "music",  "Rulmus", "", "code",
+                                "Pdcode",   "", "graphics",     "Fenwa",    "",      "models", "Tirsk",  "", "design",
+                                "Dulmo",    "", "crystals",     "grow",     "where", "light",  "bends",  "", "* * *"};
   const int32_t n = int32_t(sizeof lines / sizeof *lines), lh = 22;
   AgImage im(110, n * lh + 40);
   for (int32_t i = 0; i < n; i++) {
-    bool head = i == 0 || (i > 1 && lines[i - 1][0] == 0 && lines[i][0] && i + 1 < n && lines[i + 1][0] && i < 20 && i % 3 == 2);
-    AgTextStyle s = style(head || i == 0 ? AG_SANS_BOLD : AG_SANS_CONDENSED, i == 0 ? 17 : 13, 0xe8fcff, i % 3 ? 0x50b8d0 : 0xf0a030);
-    s.outlineR = 1; s.shadow = 0; s.outline = 0x0a2030;
+    bool head = i == 0 ||
+                (i > 1 && lines[i - 1][0] == 0 && lines[i][0] && i + 1 < n && lines[i + 1][0] && i < 20 && i % 3 == 2);
+    AgTextStyle s = style(head || i == 0 ? AG_SANS_BOLD : AG_SANS_CONDENSED, i == 0 ? 17 : 13, 0xe8fcff,
+                          i % 3 ? 0x50b8d0 : 0xf0a030);
+    s.outlineR = 1;
+    s.shadow = 0;
+    s.outline = 0x0a2030;
     agDrawTextCentered(im, 55, 20 + i * lh, lines[i], s);
   }
   return im;
@@ -221,17 +239,29 @@ static AgImage strip() {
   for (int32_t k = 0; k < n; k++) {
     AgImage t(tw, th);
     for (int32_t y = 3; y < th - 3; y++)
-      for (int32_t x = 3; x < tw - 3; x++) t.at(x, y) = agCosmic(int32_t(agFbm(x / 16.0f, (y + k * 64) / 16.0f, 64, 3, 90 + k) * 90));
+      for (int32_t x = 3; x < tw - 3; x++)
+        t.at(x, y) = agCosmic(int32_t(agFbm(x / 16.0f, (y + k * 64) / 16.0f, 64, 3, 90 + k) * 90));
     switch (k % 3) {
-      case 0: agAddGlow(t, 32, 32, 18, 0x3aa0d0); agAddGlow(t, 26, 26, 8, 0xffe0a0); break;  // planet
-      case 1: shards(t, 3, 100 + k, 0x60d8f0); break;                                      // crystals
+      case 0:
+        agAddGlow(t, 32, 32, 18, 0x3aa0d0);
+        agAddGlow(t, 26, 26, 8, 0xffe0a0);
+        break;                                         // planet
+      case 1: shards(t, 3, 100 + k, 0x60d8f0); break;  // crystals
       default:
         for (int32_t i = 0; i < 8; i++) agLine(t, 4, 8.0f + i * 7, 59, 60 - i * 7.0f, agAmber(200 - i * 20));  // rays
     }
     agStars(t, 12, 200 + k);
-    for (int32_t x = 2; x < tw - 2; x++) { t.at(x, 2) = 0x4ac0e0; t.at(x, th - 3) = 0x1a6080; }
-    for (int32_t y = 2; y < th - 2; y++) { t.at(2, y) = 0x4ac0e0; t.at(tw - 3, y) = 0x1a6080; }
-    for (int32_t x = 0; x < tw; x++) { t.at(x, 0) = t.at(x, 1) = t.at(x, th - 1) = t.at(x, th - 2) = 0; }
+    for (int32_t x = 2; x < tw - 2; x++) {
+      t.at(x, 2) = 0x4ac0e0;
+      t.at(x, th - 3) = 0x1a6080;
+    }
+    for (int32_t y = 2; y < th - 2; y++) {
+      t.at(2, y) = 0x4ac0e0;
+      t.at(tw - 3, y) = 0x1a6080;
+    }
+    for (int32_t x = 0; x < tw; x++) {
+      t.at(x, 0) = t.at(x, 1) = t.at(x, th - 1) = t.at(x, th - 2) = 0;
+    }
     agBlit(im, t, 0, k * th);
   }
   return im;
@@ -244,17 +274,21 @@ static AgImage greetings(bool second) {
     h.outlineR = 1;
     agDrawTextCentered(im, 150, 4, "greetings", h);
     AgTextStyle s = style(AG_SANS_CONDENSED, 12, 0xd8f8ff, 0x4aa8c8);
-    s.outlineR = 1; s.shadow = 0;
+    s.outlineR = 1;
+    s.shadow = 0;
     for (int32_t i = 0; i < agGreetingCount; i++)
       agDrawTextCentered(im, i % 2 ? 220 : 80, 36 + (i / 2) * 17, agGreetings[i], s);
   } else {
     // The echo layer: a wide amber halo behind the heading and sparks around the names.
     agAddGlow(im, 150, 18, 70, 0x40200a);
     AgTextStyle h = style(AG_SERIF_BOLD, 20, 0x6a3a10, 0x301808);
-    h.outlineR = 0; h.shadow = 0; h.glow = 0x402008;
+    h.outlineR = 0;
+    h.shadow = 0;
+    h.glow = 0x402008;
     agDrawTextCentered(im, 150, 4, "greetings", h);
     AgRng rng(77);
-    for (int32_t i = 0; i < 40; i++) agAddGlow(im, float(rng.range(10, 290)), float(rng.range(40, 170)), float(rng.range(2, 5)), 0x806030);
+    for (int32_t i = 0; i < 40; i++)
+      agAddGlow(im, float(rng.range(10, 290)), float(rng.range(40, 170)), float(rng.range(2, 5)), 0x806030);
   }
   return im;
 }

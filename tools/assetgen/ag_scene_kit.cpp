@@ -19,7 +19,9 @@ Ag3dsMesh& AgSceneKit::mesh(const std::string& name, AgV3 origin) {
   if (s.meshes.capacity() < 256) s.meshes.reserve(256);  // references handed out stay valid
   Ag3dsMesh m;
   m.name = name;
-  m.origin[0] = origin.x; m.origin[1] = origin.y; m.origin[2] = origin.z;
+  m.origin[0] = origin.x;
+  m.origin[1] = origin.y;
+  m.origin[2] = origin.z;
   s.meshes.push_back(m);
   return s.meshes.back();
 }
@@ -45,8 +47,12 @@ int32_t AgSceneKit::dummyNode(const std::string& instance, int32_t parent, AgV3 
 int32_t AgSceneKit::camera(const std::string& name, AgV3 pos, AgV3 target, float lens) {
   Ag3dsCamera c;
   c.name = name;
-  c.pos[0] = pos.x; c.pos[1] = pos.y; c.pos[2] = pos.z;
-  c.target[0] = target.x; c.target[1] = target.y; c.target[2] = target.z;
+  c.pos[0] = pos.x;
+  c.pos[1] = pos.y;
+  c.pos[2] = pos.z;
+  c.target[0] = target.x;
+  c.target[1] = target.y;
+  c.target[2] = target.z;
   c.lens = lens;
   s.cameras.push_back(c);
   Ag3dsNode n;
@@ -65,9 +71,12 @@ int32_t AgSceneKit::camera(const std::string& name, AgV3 pos, AgV3 target, float
 int32_t AgSceneKit::omni(const std::string& name, AgV3 pos, uint32_t colour, float range) {
   Ag3dsLight l;
   l.name = name;
-  l.pos[0] = pos.x; l.pos[1] = pos.y; l.pos[2] = pos.z;
+  l.pos[0] = pos.x;
+  l.pos[1] = pos.y;
+  l.pos[2] = pos.z;
   l.colour = colour;
-  l.inner = range * 0.5f; l.outer = range;
+  l.inner = range * 0.5f;
+  l.outer = range;
   l.attenuate = range > 0;
   s.lights.push_back(l);
   Ag3dsNode n;
@@ -78,14 +87,20 @@ int32_t AgSceneKit::omni(const std::string& name, AgV3 pos, uint32_t colour, flo
   return int32_t(s.nodes.size() - 1);
 }
 
-int32_t AgSceneKit::spot(const std::string& name, AgV3 pos, AgV3 target, uint32_t colour, float hotspot, float falloff) {
+int32_t AgSceneKit::spot(const std::string& name, AgV3 pos, AgV3 target, uint32_t colour, float hotspot,
+                         float falloff) {
   Ag3dsLight l;
   l.name = name;
-  l.pos[0] = pos.x; l.pos[1] = pos.y; l.pos[2] = pos.z;
-  l.target[0] = target.x; l.target[1] = target.y; l.target[2] = target.z;
+  l.pos[0] = pos.x;
+  l.pos[1] = pos.y;
+  l.pos[2] = pos.z;
+  l.target[0] = target.x;
+  l.target[1] = target.y;
+  l.target[2] = target.z;
   l.colour = colour;
   l.spot = true;
-  l.hotspot = hotspot; l.falloff = falloff;
+  l.hotspot = hotspot;
+  l.falloff = falloff;
   s.lights.push_back(l);
   Ag3dsNode n;
   n.kind = AG_NODE_SPOT;
@@ -103,7 +118,10 @@ int32_t AgSceneKit::spot(const std::string& name, AgV3 pos, AgV3 target, uint32_
 Ag3dsKey agKey(int32_t frame, float x, float y, float z, float w) {
   Ag3dsKey k;
   k.frame = frame;
-  k.v[0] = x; k.v[1] = y; k.v[2] = z; k.v[3] = w;
+  k.v[0] = x;
+  k.v[1] = y;
+  k.v[2] = z;
+  k.v[3] = w;
   return k;
 }
 

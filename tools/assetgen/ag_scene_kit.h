@@ -5,7 +5,9 @@
 
 #include "ag_3ds.h"
 
-struct AgV3 { float x, y, z; };
+struct AgV3 {
+  float x, y, z;
+};
 
 struct AgSceneKit {
   Ag3dsScene s;

@@ -10,7 +10,8 @@
 namespace {
 const float kPi = 3.14159265f;
 
-void header(AgSceneKit& k, const char* about, const char* file3ds, bool fog, uint32_t fogColour, bool zbuffer, int32_t distance) {
+void header(AgSceneKit& k, const char* about, const char* file3ds, bool fog, uint32_t fogColour, bool zbuffer,
+            int32_t distance) {
   k.line(std::string("/* ") + about + " */");
   k.line("VERSION 1");
   k.line("TEXTURE_PATH TEXTURES/");
@@ -89,8 +90,12 @@ void scene1(std::vector<AgEntry>& out) {
   int32_t mono = k.objectNode("Monolith", -1, {0, 0, 0});
   k.s.nodes[size_t(mono)].rot = agSpin({0, 0, 1}, 0.25f, 225);
   int32_t cam = k.camera("Camera01", {0, -1100, 420}, {0, 0, 80}, 28);
-  Ag3dsKey a = agKey(0, 0, -1100, 420), b = agKey(90, 420, -560, 90), c = agKey(170, 160, -320, 120), d = agKey(225, 40, -250, 140);
-  a.easeFrom = 0.5f; d.easeTo = 1.0f; b.tension = 0.2f; c.continuity = -0.3f;
+  Ag3dsKey a = agKey(0, 0, -1100, 420), b = agKey(90, 420, -560, 90), c = agKey(170, 160, -320, 120),
+           d = agKey(225, 40, -250, 140);
+  a.easeFrom = 0.5f;
+  d.easeTo = 1.0f;
+  b.tension = 0.2f;
+  c.continuity = -0.3f;
   k.s.nodes[size_t(cam)].pos = agPath({a, b, c, d});
   k.s.nodes[size_t(cam) + 1].pos = agPath({agKey(0, 0, 0, 80), agKey(120, 60, 0, 90), agKey(225, 0, 0, 150)});
   k.s.nodes[size_t(cam)].fov = agPath({agKey(0, 60), agKey(225, 42)});
@@ -137,7 +142,8 @@ void scene2(std::vector<AgEntry>& out) {
   int32_t cam = k.camera("Camera01", {0, -420, 160}, {0, 0, 0}, 35);
   Ag3dsKey e = agKey(600, -200, -900, 380);
   e.easeTo = 1;
-  k.s.nodes[size_t(cam)].pos = agPath({agKey(0, 300, -300, 60), agKey(200, 0, -380, 200), agKey(350, -120, -450, 120), e});
+  k.s.nodes[size_t(cam)].pos =
+      agPath({agKey(0, 300, -300, 60), agKey(200, 0, -380, 200), agKey(350, -120, -450, 120), e});
   k.omni("Omni01", {0, -200, 200}, 0xd0e8ff, 0);
   header(k, "scene_2: rings of the logo", "scene_2.3ds", false, 0, false, 3000);
   renderType(k, "RINGA", 9, 0x184870);
@@ -178,7 +184,8 @@ void scene3(std::vector<AgEntry>& out) {
   Ag3dsNode amb;  // ambient colour breathing between two blues
   amb.kind = AG_NODE_AMBIENT;
   amb.name = "$AMBIENT$";
-  amb.colour = agPath({agKey(0, 0.05f, 0.08f, 0.15f), agKey(330, 0.12f, 0.16f, 0.25f), agKey(660, 0.05f, 0.08f, 0.15f)});
+  amb.colour =
+      agPath({agKey(0, 0.05f, 0.08f, 0.15f), agKey(330, 0.12f, 0.16f, 0.25f), agKey(660, 0.05f, 0.08f, 0.15f)});
   k.s.nodes.push_back(amb);
   header(k, "scene_3: the cluster", "scene_3.3ds", false, 0, true, 3000);
   renderType(k, "CLUSTER", 4, 0x70d0f0);
@@ -230,7 +237,9 @@ void scene5(std::vector<AgEntry>& out) {
     float* p = &spike.v[i * 3];
     float dx = p[0], dy = p[1], dz = p[2] - 80;
     float k2 = (i % 3 == 0) ? 1.7f : 0.85f;
-    p[0] = dx * k2; p[1] = dy * k2; p[2] = 80 + dz * k2;
+    p[0] = dx * k2;
+    p[1] = dy * k2;
+    p[2] = 80 + dz * k2;
   }
   k.s.meshes.push_back(spike);
   int32_t bn = k.objectNode("Blob", -1, {0, 0, 80});
@@ -239,7 +248,8 @@ void scene5(std::vector<AgEntry>& out) {
   for (int32_t i = 0; i < 5; i++) {
     Ag3dsKey mk = agKey(i * 125, 0);
     mk.object = seq[i];
-    mk.easeFrom = 0.3f; mk.easeTo = 0.3f;
+    mk.easeFrom = 0.3f;
+    mk.easeTo = 0.3f;
     mt.keys.push_back(mk);
   }
   k.s.nodes[size_t(bn)].morph = mt;
@@ -286,7 +296,8 @@ void scene6(std::vector<AgEntry>& out) {
     agMeshSphere(m, o, 18 - 6 * float(i), 10, 6);
     agMeshAllFaces(m, "MOON");
     int32_t n = k.objectNode(nm, jn, {0, 0, 0});
-    k.s.nodes[size_t(n)].pos = agOrbit({0, 0, 0}, 180 + 50 * float(i), 20 * float(i), float(i) * kPi, 190, 6, i ? -1.f : 1.f);
+    k.s.nodes[size_t(n)].pos =
+        agOrbit({0, 0, 0}, 180 + 50 * float(i), 20 * float(i), float(i) * kPi, 190, 6, i ? -1.f : 1.f);
     if (i == 1) k.s.nodes[size_t(n)].hide = agPath({agKey(80, 0), agKey(110, 0)});  // behind the planet
   }
   int32_t cam = k.camera("Camera01", {0, -420, 90}, {0, 0, 0}, 35);
@@ -328,7 +339,8 @@ void scene7(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam)].pos.keys.back() = k.s.nodes[size_t(cam)].pos.keys.front();  // return to the start
   k.s.nodes[size_t(cam)].pos.keys.back().frame = 330;
   int32_t om = k.omni("SunLight", {0, 0, 0}, 0xffe0b0, 0);
-  k.s.nodes[size_t(om)].colour = agPath({agKey(0, 1, 0.85f, 0.6f), agKey(165, 1, 0.6f, 0.3f), agKey(330, 1, 0.85f, 0.6f)});
+  k.s.nodes[size_t(om)].colour =
+      agPath({agKey(0, 1, 0.85f, 0.6f), agKey(165, 1, 0.6f, 0.3f), agKey(330, 1, 0.85f, 0.6f)});
   k.omni("Fill", {0, -400, 400}, 0x304870, 0);
   header(k, "scene_7: the star system", "scene_7.3ds", false, 0, true, 3000);
   renderType(k, "SUN", 15, 0xffc060);
@@ -465,6 +477,14 @@ void scene14(std::vector<AgEntry>& out) {
 }  // namespace
 
 void agAddScenes(std::vector<AgEntry>& out) {
-  scene1(out); scene2(out); scene3(out); scene4(out); scene5(out);
-  scene6(out); scene7(out); scene11(out); scene13(out); scene14(out);
+  scene1(out);
+  scene2(out);
+  scene3(out);
+  scene4(out);
+  scene5(out);
+  scene6(out);
+  scene7(out);
+  scene11(out);
+  scene13(out);
+  scene14(out);
 }

@@ -45,12 +45,12 @@ static AgImage texPlates() {
       int32_t px = x & 63, py = y & 63;
       float brush = agNoise(x / 4.0f, float(y >> 6) * 3.0f + 0.5f, 64, 31 + uint32_t(x >> 6)) * 0.3f + 0.55f;
       int32_t level = int32_t(brush * 150);
-      if (px < 2 || py < 2) level = 20;              // seam
-      else if (px < 4 || py < 4) level += 60;        // lit bevel
-      else if (px > 60 || py > 60) level -= 50;      // shaded bevel
+      if (px < 2 || py < 2) level = 20;          // seam
+      else if (px < 4 || py < 4) level += 60;    // lit bevel
+      else if (px > 60 || py > 60) level -= 50;  // shaded bevel
       int32_t rx = (px < 32 ? 9 : 55) - px, ry = (py < 32 ? 9 : 55) - py;
       int32_t d2 = rx * rx + ry * ry;
-      if (d2 < 10) level = 210 - d2 * 12;             // rivet
+      if (d2 < 10) level = 210 - d2 * 12;  // rivet
       uint32_t steel = agMix(agRgb(level / 3, level * 2 / 3, level * 3 / 4), agRgb(level, level, level), 90);
       im.at(x, y) = steel;
     }
@@ -71,8 +71,14 @@ static AgImage texCircuit() {
     int32_t lx = rng.range(-4, 4) * 16, ly = rng.range(-4, 4) * 16;
     uint32_t c = (k % 5) ? 0x2ab8c0 : 0x66e8f0;
     auto plot = [&](int32_t px, int32_t py, uint32_t col) { im.at(px & 255, py & 255) = col; };
-    for (int32_t i = 0; i != lx; i += lx > 0 ? 1 : -1) { plot(x + i, y, c); plot(x + i, y + 1, agScale(c, 120)); }
-    for (int32_t j = 0; j != ly; j += ly > 0 ? 1 : -1) { plot(x + lx, y + j, c); plot(x + lx + 1, y + j, agScale(c, 120)); }
+    for (int32_t i = 0; i != lx; i += lx > 0 ? 1 : -1) {
+      plot(x + i, y, c);
+      plot(x + i, y + 1, agScale(c, 120));
+    }
+    for (int32_t j = 0; j != ly; j += ly > 0 ? 1 : -1) {
+      plot(x + lx, y + j, c);
+      plot(x + lx + 1, y + j, agScale(c, 120));
+    }
     for (int32_t dy = -2; dy <= 2; dy++)
       for (int32_t dx = -2; dx <= 2; dx++) {
         if (dx * dx + dy * dy > 5) continue;
@@ -96,7 +102,9 @@ static AgIndexed texPlasma() {
   for (int32_t i = 0; i < 256; i++) {
     int32_t t = i < 128 ? i * 2 : (255 - i) * 2;
     uint32_t c = i < 160 ? agCosmic(t) : agMix(agCosmic(t), agAmber(t), 200);
-    o.pal[i * 3] = uint8_t(c >> 16); o.pal[i * 3 + 1] = uint8_t(c >> 8); o.pal[i * 3 + 2] = uint8_t(c);
+    o.pal[i * 3] = uint8_t(c >> 16);
+    o.pal[i * 3 + 1] = uint8_t(c >> 8);
+    o.pal[i * 3 + 2] = uint8_t(c);
   }
   return o;
 }
@@ -142,6 +150,9 @@ void agAddTextures(std::vector<AgEntry>& out) {
   out.push_back({"textures/texture7.tga", agTgaIndexed(texPlasma())});
   AgImage f = flare();
   AgGray a(64, 64);
-  for (size_t i = 0; i < a.px.size(); i++) { uint32_t c = f.px[i]; a.px[i] = uint8_t(std::max({c >> 16 & 255, c >> 8 & 255, c & 255})); }
+  for (size_t i = 0; i < a.px.size(); i++) {
+    uint32_t c = f.px[i];
+    a.px[i] = uint8_t(std::max({c >> 16 & 255, c >> 8 & 255, c & 255}));
+  }
   out.push_back({"TEXTURES/FLARE.TGA", agTgaRgb(f, 32, &a)});
 }

@@ -1,17 +1,22 @@
 #include "ag_writers.h"
 
-static void put16(AgBytes& b, uint32_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); }
+static void put16(AgBytes& b, uint32_t v) {
+  b.push_back(uint8_t(v));
+  b.push_back(uint8_t(v >> 8));
+}
 
 static AgBytes tgaHeader(int32_t type, int32_t w, int32_t h, int32_t bits, int32_t mapLen, int32_t alphaBits) {
   AgBytes b;
-  b.push_back(0);                   // no identification field
-  b.push_back(type == 1 ? 1 : 0);   // colour map present
+  b.push_back(0);                  // no identification field
+  b.push_back(type == 1 ? 1 : 0);  // colour map present
   b.push_back(uint8_t(type));
-  put16(b, 0);                      // first colour-map entry
+  put16(b, 0);  // first colour-map entry
   put16(b, uint32_t(mapLen));
-  b.push_back(mapLen ? 24 : 0);     // colour-map entry size
-  put16(b, 0); put16(b, 0);         // origin
-  put16(b, uint32_t(w)); put16(b, uint32_t(h));
+  b.push_back(mapLen ? 24 : 0);  // colour-map entry size
+  put16(b, 0);
+  put16(b, 0);  // origin
+  put16(b, uint32_t(w));
+  put16(b, uint32_t(h));
   b.push_back(uint8_t(bits));
   b.push_back(uint8_t(alphaBits));  // descriptor: bottom-up rows, alpha bits
   return b;
@@ -23,7 +28,9 @@ AgBytes agTgaRgb(const AgImage& im, int32_t bits, const AgGray* alpha) {
   for (int32_t y = im.h - 1; y >= 0; y--)
     for (int32_t x = 0; x < im.w; x++) {
       uint32_t c = im.at(x, y);
-      b.push_back(uint8_t(c)); b.push_back(uint8_t(c >> 8)); b.push_back(uint8_t(c >> 16));
+      b.push_back(uint8_t(c));
+      b.push_back(uint8_t(c >> 8));
+      b.push_back(uint8_t(c >> 16));
       if (bits == 32) b.push_back(alpha ? alpha->at(x, y) : 255);
     }
   return b;
@@ -32,7 +39,9 @@ AgBytes agTgaRgb(const AgImage& im, int32_t bits, const AgGray* alpha) {
 AgBytes agTgaIndexed(const AgIndexed& im) {
   AgBytes b = tgaHeader(1, im.idx.w, im.idx.h, 8, 256, 0);
   for (int32_t i = 0; i < 256; i++) {  // entries are stored blue, green, red
-    b.push_back(im.pal[i * 3 + 2]); b.push_back(im.pal[i * 3 + 1]); b.push_back(im.pal[i * 3]);
+    b.push_back(im.pal[i * 3 + 2]);
+    b.push_back(im.pal[i * 3 + 1]);
+    b.push_back(im.pal[i * 3]);
   }
   for (int32_t y = im.idx.h - 1; y >= 0; y--)
     b.insert(b.end(), im.idx.px.begin() + size_t(y) * im.idx.w, im.idx.px.begin() + size_t(y + 1) * im.idx.w);

@@ -23,12 +23,19 @@ AgBytes agJpeg(const AgImage& im, int32_t quality);
 AgBytes agBmp8(const AgIndexed& im);
 // Windows icon with one or more images (each given as a palette picture and its
 // bit depth 4 or 8; an AND mask marks pixels with opacity below 128 transparent).
-struct AgIconImage { AgIndexed pic; AgGray opacity; int32_t bits; };
+struct AgIconImage {
+  AgIndexed pic;
+  AgGray opacity;
+  int32_t bits;
+};
 AgBytes agIco(const std::vector<AgIconImage>& images);
 
 // ZIP archive through minizip: entries deflated at level 9 in the given order,
 // all with one fixed date so the archive is the same on every build.
-struct AgEntry { std::string name; AgBytes data; };
+struct AgEntry {
+  std::string name;
+  AgBytes data;
+};
 bool agZipWrite(const std::string& path, const std::vector<AgEntry>& entries);
 
 bool agWriteFile(const std::string& path, const void* data, size_t size);

@@ -171,8 +171,8 @@ MusInstrument musSnare() {
   band.set(3800, 0.8, rate);
   for (size_t n = 0; n < x.size(); n++) {
     double t = n / rate;
-    double body = 0.55 * musSin(2 * kPi * 185 * t) * musExp(-t / 0.05) +
-                  0.3 * musSin(2 * kPi * 330 * t) * musExp(-t / 0.035);
+    double body =
+        0.55 * musSin(2 * kPi * 185 * t) * musExp(-t / 0.05) + 0.3 * musSin(2 * kPi * 330 * t) * musExp(-t / 0.035);
     band.run(noise.next());
     double rattle = (0.8 * band.band + 0.35 * band.high) * musExp(-t / 0.12);
     x[n] = (t < 0.0008 ? t / 0.0008 : 1.0) * (body + rattle);
@@ -228,7 +228,7 @@ MusInstrument musRiser(double seconds) {
   MusSvf bp;
   double len = (double)x.size();
   for (size_t n = 0; n < x.size(); n++) {
-    double u = n / len;  // 0..1 over the rise
+    double u = n / len;                       // 0..1 over the rise
     bp.set(250 * musExp2(5 * u), 3.5, rate);  // 250 Hz up five octaves to 8 kHz
     bp.run(noise.next());
     double amp = 0.1 + 0.9 * u * u;

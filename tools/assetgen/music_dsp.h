@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-double musSin(double x);   // radians, any range; error below 1e-10
-double musExp(double x);   // |x| < 700
+double musSin(double x);  // radians, any range; error below 1e-10
+double musExp(double x);  // |x| < 700
 inline double musExp2(double x) { return musExp(x * 0.6931471805599453); }
 // Hz of a MIDI note number (69 = A4 = 440 Hz).
 inline double musMidiHz(double midi) { return 440.0 * musExp2((midi - 69.0) / 12.0); }
@@ -46,17 +46,17 @@ struct MusInstrument {
 // third oscillator run at (detune +- 1) / detune of the pitch and the loop spans
 // `detune` periods, over which all of them repeat exactly.
 struct MusToneSpec {
-  int baseMidi;       // pitch of one period
-  int period;         // samples per period; the sample rate is pitch x period
-  int detune;         // 0 = one oscillator
-  int voices;         // 1..3 when detuned
-  double saw;         // 1 = sawtooth, 0 = square, between = a mix
-  double fundBoost;   // extra weight of the first harmonic
-  double cutEnd;      // low-pass cut-off (Hz) the tone settles on
-  double cutOctaves;  // it starts this many octaves higher...
-  double cutTime;     // ...and glides down exponentially over this many seconds
-  double attack, decay, sustain;     // s, time constant in s, level 0..1
-  double length;      // seconds before the loop (or the whole tone when not looped)
+  int baseMidi;                   // pitch of one period
+  int period;                     // samples per period; the sample rate is pitch x period
+  int detune;                     // 0 = one oscillator
+  int voices;                     // 1..3 when detuned
+  double saw;                     // 1 = sawtooth, 0 = square, between = a mix
+  double fundBoost;               // extra weight of the first harmonic
+  double cutEnd;                  // low-pass cut-off (Hz) the tone settles on
+  double cutOctaves;              // it starts this many octaves higher...
+  double cutTime;                 // ...and glides down exponentially over this many seconds
+  double attack, decay, sustain;  // s, time constant in s, level 0..1
+  double length;                  // seconds before the loop (or the whole tone when not looped)
   bool loop;
 };
 MusInstrument musTone(const char* name, const char* file, const MusToneSpec& tone);

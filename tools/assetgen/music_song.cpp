@@ -29,51 +29,51 @@ enum Arp { kArNone, kArQuarter, kArEighth, kArSixteenth, kArStab };
 enum Lead { kLdNone, kLdThemeA, kLdThemeB, kLdThemeC, kLdRiff };
 
 struct Section {
-  int start;       // global row (order x 64 + row)
+  int start;  // global row (order x 64 + row)
   uint8_t prog, drums, bass;
-  uint8_t pad;     // pad volume, 0 = silent
+  uint8_t pad;  // pad volume, 0 = silent
   uint8_t arp, lead;
-  uint8_t fill;    // row of the order where a snare fill begins, 0 = none
-  bool crash;      // a crash on the first row
-  bool harmony;    // the lead doubled a third below
+  uint8_t fill;  // row of the order where a snare fill begins, 0 = none
+  bool crash;    // a crash on the first row
+  bool harmony;  // the lead doubled a third below
 };
 constexpr int O(int order, int row = 0) { return order * kMusRowsPerOrder + row; }
 
 // Rows where the picture changes are section boundaries too, so the music turns with it.
 const Section kPlan[] = {
-    {O(0), kProgA, kDrNone, kBsNone, 36, kArQuarter, kLdNone, 0, false, false},       // intro
-    {O(1, 6), kProgA, kDrHats, kBsPulse, 38, kArEighth, kLdNone, 0, false, false},    // build begins with segment 2
+    {O(0), kProgA, kDrNone, kBsNone, 36, kArQuarter, kLdNone, 0, false, false},     // intro
+    {O(1, 6), kProgA, kDrHats, kBsPulse, 38, kArEighth, kLdNone, 0, false, false},  // build begins with segment 2
     {O(1, 16), kProgA, kDrPulse, kBsPulse, 38, kArEighth, kLdNone, 56, false, false},
-    {O(2), kProgA, kDrHalf, kBsHold, 44, kArSixteenth, kLdNone, 0, true, false},      // lands on the logo
-    {O(2, 58), kProgA, kDrNone, kBsNone, 0, kArNone, kLdNone, 58, false, false},     // the logo fades
-    {O(3), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},    // credits
+    {O(2), kProgA, kDrHalf, kBsHold, 44, kArSixteenth, kLdNone, 0, true, false},   // lands on the logo
+    {O(2, 58), kProgA, kDrNone, kBsNone, 0, kArNone, kLdNone, 58, false, false},   // the logo fades
+    {O(3), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},  // credits
     {O(4), kProgB, kDrFull, kBsGroove, 34, kArEighth, kLdThemeB, 24, false, false},
     {O(4, 31), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},
     {O(5), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},
     {O(5, 55), kProgA, kDrNone, kBsNone, 34, kArNone, kLdNone, 0, true, false},     // break, riser
-    {O(6), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},   // twin tunnels
+    {O(6), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdRiff, 0, true, false},  // twin tunnels
     {O(7), kProgB, kDrDrive, kBsDrive, 38, kArSixteenth, kLdThemeB, 56, false, false},
-    {O(8), kProgC, kDrHats, kBsHold, 44, kArStab, kLdThemeC, 0, true, false},        // picture strip
+    {O(8), kProgC, kDrHats, kBsHold, 44, kArStab, kLdThemeC, 0, true, false},       // picture strip
     {O(9), kProgC, kDrPulse, kBsPulse, 40, kArEighth, kLdThemeC, 48, false, true},  // planet
-    {O(10), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},   // thumbnail
+    {O(10), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},  // thumbnail
     {O(11), kProgB, kDrFull, kBsGroove, 34, kArEighth, kLdThemeB, 58, false, false},
-    {O(12), kProgA, kDrDrive, kBsDrive, 36, kArSixteenth, kLdRiff, 0, true, false},  // tunnel 1
-    {O(13), kProgC, kDrHalf, kBsHold, 44, kArEighth, kLdThemeC, 0, true, false},     // scroller
-    {O(14), kProgB, kDrDrive, kBsDrive, 36, kArSixteenth, kLdRiff, 60, true, false}, // tunnel 2
-    {O(15), kProgA, kDrNone, kBsHold, 44, kArQuarter, kLdThemeA, 0, true, false},    // warped plane: calm
-    {O(16), kProgA, kDrFull, kBsGroove, 36, kArSixteenth, kLdThemeA, 0, true, true}, // rotating layers
+    {O(12), kProgA, kDrDrive, kBsDrive, 36, kArSixteenth, kLdRiff, 0, true, false},   // tunnel 1
+    {O(13), kProgC, kDrHalf, kBsHold, 44, kArEighth, kLdThemeC, 0, true, false},      // scroller
+    {O(14), kProgB, kDrDrive, kBsDrive, 36, kArSixteenth, kLdRiff, 60, true, false},  // tunnel 2
+    {O(15), kProgA, kDrNone, kBsHold, 44, kArQuarter, kLdThemeA, 0, true, false},     // warped plane: calm
+    {O(16), kProgA, kDrFull, kBsGroove, 36, kArSixteenth, kLdThemeA, 0, true, true},  // rotating layers
     {O(17), kProgB, kDrFull, kBsGroove, 36, kArSixteenth, kLdThemeB, 0, false, false},
-    {O(17, 55), kProgB, kDrNone, kBsNone, 36, kArNone, kLdNone, 0, true, false},    // animation scene, riser
-    {O(18), kProgC, kDrFull, kBsGroove, 40, kArSixteenth, kLdThemeC, 0, true, false}, // the animation runs
+    {O(17, 55), kProgB, kDrNone, kBsNone, 36, kArNone, kLdNone, 0, true, false},       // animation scene, riser
+    {O(18), kProgC, kDrFull, kBsGroove, 40, kArSixteenth, kLdThemeC, 0, true, false},  // the animation runs
     {O(19), kProgC, kDrDrive, kBsDrive, 40, kArSixteenth, kLdThemeC, 56, false, true},
-    {O(20), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},   // panel
+    {O(20), kProgA, kDrFull, kBsGroove, 34, kArEighth, kLdThemeA, 0, true, false},  // panel
     {O(21), kProgB, kDrFull, kBsGroove, 34, kArEighth, kLdThemeB, 0, false, false},
     {O(22), kProgA, kDrDrive, kBsDrive, 36, kArSixteenth, kLdRiff, 56, false, false},
-    {O(23), kProgA, kDrDrive, kBsGroove, 40, kArSixteenth, kLdThemeA, 0, true, true}, // finale
+    {O(23), kProgA, kDrDrive, kBsGroove, 40, kArSixteenth, kLdThemeA, 0, true, true},  // finale
     {O(24), kProgB, kDrDrive, kBsGroove, 40, kArSixteenth, kLdThemeB, 0, false, true},
-    {O(25), kProgA, kDrFull, kBsGroove, 40, kArEighth, kLdThemeA, 0, false, true},   // fading
+    {O(25), kProgA, kDrFull, kBsGroove, 40, kArEighth, kLdThemeA, 0, false, true},  // fading
     {O(26), kProgEnd, kDrNone, kBsHold, 44, kArQuarter, kLdNone, 0, false, false},
-    {O(27), kProgEnd, kDrNone, kBsNone, 14, kArNone, kLdNone, 0, false, false},      // coda before the loop
+    {O(27), kProgEnd, kDrNone, kBsNone, 14, kArNone, kLdNone, 0, false, false},  // coda before the loop
 };
 constexpr int kPlanSize = sizeof(kPlan) / sizeof(kPlan[0]);
 
@@ -90,7 +90,7 @@ struct Tone {
   int row, len, midi;
   bool slide = false;
 };
-const Tone kThemeA[] = {{0, 6, 76}, {6, 6, 74}, {12, 4, 72},  {16, 6, 69}, {22, 6, 72}, {28, 4, 77},
+const Tone kThemeA[] = {{0, 6, 76},  {6, 6, 74},  {12, 4, 72}, {16, 6, 69}, {22, 6, 72}, {28, 4, 77},
                         {32, 6, 76}, {38, 6, 74}, {44, 4, 72}, {48, 6, 71}, {54, 6, 74}, {60, 4, 79}};
 const Tone kThemeB[] = {{0, 6, 81},  {6, 6, 79},  {12, 4, 77}, {16, 6, 79}, {22, 6, 74},
                         {28, 4, 71}, {32, 6, 76}, {38, 6, 79}, {44, 4, 83}, {48, 16, 81, true}};
@@ -106,7 +106,7 @@ struct Score {
   S3mCell& at(int g, int ch) { return song.patterns[(size_t)(g / kMusRowsPerOrder)].cell[g % kMusRowsPerOrder][ch]; }
   void note(int g, int ch, int ins, int midi, int vol, uint8_t cmd = 0, uint8_t info = 0) {
     if (g >= kMusOrders * kMusRowsPerOrder) return;
-    int n = midi - baseMidi[ins] + 48;  // C-4 plays the sample's natural pitch
+    int n = midi - baseMidi[ins] + 48;   // C-4 plays the sample's natural pitch
     if (n < 12 || n > 95) std::abort();  // a part left the range every player supports
     S3mCell& c = at(g, ch);
     c.note = s3mNote(n);
@@ -254,9 +254,7 @@ void writeArp(Score& s, int g, const Section& sec, int level) {
     case kArEighth:
       if (r % 2 == 0) s.note(g, kChArp, kInsPluck, t[seq8[r / 2] % n], level + accent);
       break;
-    case kArSixteenth:
-      s.note(g, kChArp, kInsPluck, t[seq16[r] % n], level - 4 + accent);
-      break;
+    case kArSixteenth: s.note(g, kChArp, kInsPluck, t[seq16[r] % n], level - 4 + accent); break;
     case kArStab:
       // The chord as a tracker arpeggio on one note: root, third, fifth per tick.
       if (r == 0 || r == 6 || r == 8 || r == 14)

@@ -4,10 +4,37 @@
 #include "s3m_writer.h"
 
 // Instruments (1-based, as the patterns name them).
-enum MusIns { kInsKick = 1, kInsSnare, kInsClosedHat, kInsOpenHat, kInsCrash, kInsBass, kInsPad, kInsLead, kInsPluck, kInsRiser, kInsCount = kInsRiser };
+enum MusIns {
+  kInsKick = 1,
+  kInsSnare,
+  kInsClosedHat,
+  kInsOpenHat,
+  kInsCrash,
+  kInsBass,
+  kInsPad,
+  kInsLead,
+  kInsPluck,
+  kInsRiser,
+  kInsCount = kInsRiser
+};
 
 // Channels of the patterns.
-enum MusChannel { kChKick, kChSnare, kChHat, kChCrash, kChBass, kChPad1, kChPad2, kChPad3, kChLead, kChEcho, kChArp, kChRiser, kChHarmony, kMusChannels };
+enum MusChannel {
+  kChKick,
+  kChSnare,
+  kChHat,
+  kChCrash,
+  kChBass,
+  kChPad1,
+  kChPad2,
+  kChPad3,
+  kChLead,
+  kChEcho,
+  kChArp,
+  kChRiser,
+  kChHarmony,
+  kMusChannels
+};
 
 // The complete song, ready for s3mWrite. Deterministic.
 S3mSong musComposeSong();

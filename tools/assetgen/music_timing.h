@@ -3,8 +3,8 @@
 // follows from its number. Shared with the tests that check players agree.
 #pragma once
 
-constexpr int kMusSpeed = 6;            // ticks per row
-constexpr int kMusTempo = 125;          // a tick lasts 2.5 / 125 s = 20 ms
+constexpr int kMusSpeed = 6;    // ticks per row
+constexpr int kMusTempo = 125;  // a tick lasts 2.5 / 125 s = 20 ms
 constexpr int kMusRowsPerOrder = 64;
 constexpr int kMusOrders = 28;          // entries of the order list
 constexpr int kMusTimelineOrders = 27;  // orders 0..26 carry the presentation; it ends as order 26 begins

@@ -56,8 +56,8 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
     *err = "channel count must be 1..16";
     return false;
   }
-  if (song.orders.empty() || song.orders.size() > 256 || song.samples.size() > 99 ||
-      song.patterns.empty() || song.patterns.size() > 100) {
+  if (song.orders.empty() || song.orders.size() > 256 || song.samples.size() > 99 || song.patterns.empty() ||
+      song.patterns.size() > 100) {
     *err = "order, instrument or pattern count out of range";
     return false;
   }
@@ -90,8 +90,8 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
   b[0x31] = song.speed;
   b[0x32] = song.tempo;
   b[0x33] = (uint8_t)(0x80 | (song.masterVolume & 0x7f));  // stereo
-  b[0x34] = 16;   // click removal channels
-  b[0x35] = 252;  // the panning table below is valid
+  b[0x34] = 16;                                            // click removal channels
+  b[0x35] = 252;                                           // the panning table below is valid
   // Channel settings: left channels take L1..L8 (0..7), right ones R1..R8 (8..15).
   int nextLeft = 0, nextRight = 8;
   for (int c = 0; c < 32; c++) {
@@ -144,7 +144,7 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
     put32(b, h + 0x14, s.loop ? s.loopStart : 0);
     put32(b, h + 0x18, s.loop ? s.loopEnd : 0);
     b[h + 0x1c] = s.volume > 64 ? 64 : s.volume;
-    b[h + 0x1e] = 0;                           // not packed
+    b[h + 0x1e] = 0;                                // not packed
     b[h + 0x1f] = (uint8_t)((s.loop ? 1 : 0) | 4);  // loop, 16-bit
     put32(b, h + 0x20, s.c2spd);
     putText(b, h + 0x30, s.name, 28);

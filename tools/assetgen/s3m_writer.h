@@ -13,21 +13,21 @@ constexpr uint8_t kS3mNoVolume = 255;
 
 // Effect letters as stored (A = 1 ... Z = 26).
 enum : uint8_t {
-  kS3mFxSpeed = 'A' - 64,       // Axx set speed (ticks per row)
-  kS3mFxBreak = 'C' - 64,       // Cxx pattern break (row in BCD)
-  kS3mFxVolSlide = 'D' - 64,    // Dxy volume slide
-  kS3mFxTonePorta = 'G' - 64,   // Gxx tone portamento
-  kS3mFxVibrato = 'H' - 64,     // Hxy vibrato
-  kS3mFxArpeggio = 'J' - 64,    // Jxy arpeggio
-  kS3mFxOffset = 'O' - 64,      // Oxx sample offset (xx * 256 samples)
-  kS3mFxTempo = 'T' - 64,       // Txx set tempo (BPM)
+  kS3mFxSpeed = 'A' - 64,      // Axx set speed (ticks per row)
+  kS3mFxBreak = 'C' - 64,      // Cxx pattern break (row in BCD)
+  kS3mFxVolSlide = 'D' - 64,   // Dxy volume slide
+  kS3mFxTonePorta = 'G' - 64,  // Gxx tone portamento
+  kS3mFxVibrato = 'H' - 64,    // Hxy vibrato
+  kS3mFxArpeggio = 'J' - 64,   // Jxy arpeggio
+  kS3mFxOffset = 'O' - 64,     // Oxx sample offset (xx * 256 samples)
+  kS3mFxTempo = 'T' - 64,      // Txx set tempo (BPM)
 };
 
 struct S3mCell {
-  uint8_t note = kS3mNoNote;  // (octave << 4) | semitone, kS3mNoNote or kS3mNoteCut
-  uint8_t ins = 0;            // 1-based instrument, 0 = none
-  uint8_t vol = kS3mNoVolume; // 0..64 or kS3mNoVolume
-  uint8_t cmd = 0;            // effect letter (1..26), 0 = none
+  uint8_t note = kS3mNoNote;   // (octave << 4) | semitone, kS3mNoNote or kS3mNoteCut
+  uint8_t ins = 0;             // 1-based instrument, 0 = none
+  uint8_t vol = kS3mNoVolume;  // 0..64 or kS3mNoVolume
+  uint8_t cmd = 0;             // effect letter (1..26), 0 = none
   uint8_t info = 0;
   bool empty() const { return note == kS3mNoNote && ins == 0 && vol == kS3mNoVolume && cmd == 0; }
 };
@@ -37,23 +37,23 @@ struct S3mPattern {
 };
 
 struct S3mSample {
-  std::string name;         // up to 27 characters
-  std::string fileName;     // up to 12 characters
+  std::string name;      // up to 27 characters
+  std::string fileName;  // up to 12 characters
   std::vector<int16_t> pcm;
   bool loop = false;
-  uint32_t loopStart = 0;   // in samples; loopEnd is exclusive
+  uint32_t loopStart = 0;  // in samples; loopEnd is exclusive
   uint32_t loopEnd = 0;
-  uint32_t c2spd = 8363;    // playback rate of note C-4 (octave 4, semitone 0), Hz
-  uint8_t volume = 64;      // default volume 0..64
+  uint32_t c2spd = 8363;  // playback rate of note C-4 (octave 4, semitone 0), Hz
+  uint8_t volume = 64;    // default volume 0..64
 };
 
 struct S3mSong {
-  std::string title;        // up to 27 characters
-  uint8_t speed = 6;        // ticks per row
-  uint8_t tempo = 125;      // BPM: a tick lasts 2.5 / tempo seconds
+  std::string title;    // up to 27 characters
+  uint8_t speed = 6;    // ticks per row
+  uint8_t tempo = 125;  // BPM: a tick lasts 2.5 / tempo seconds
   uint8_t globalVolume = 64;
-  uint8_t masterVolume = 48;  // 16..127; written with the stereo bit set
-  int channels = 0;           // 1..16
+  uint8_t masterVolume = 48;          // 16..127; written with the stereo bit set
+  int channels = 0;                   // 1..16
   uint8_t pan[kS3mMaxChannels] = {};  // 0 (left) .. 15 (right)
   std::vector<uint8_t> orders;        // pattern numbers in play order
   std::vector<S3mSample> samples;

@@ -61,10 +61,8 @@ int32_t Keys(const x3dNode* n, int i) {
 
 void Matrix(const float m[3][4], bool json) {
   for (int r = 0; r < 3; r++) {
-    if (json)
-      std::printf("%s[%g,%g,%g,%g]", r ? "," : "[", m[r][0], m[r][1], m[r][2], m[r][3]);
-    else
-      std::printf("      %10.4f %10.4f %10.4f %10.4f\n", m[r][0], m[r][1], m[r][2], m[r][3]);
+    if (json) std::printf("%s[%g,%g,%g,%g]", r ? "," : "[", m[r][0], m[r][1], m[r][2], m[r][3]);
+    else std::printf("      %10.4f %10.4f %10.4f %10.4f\n", m[r][0], m[r][1], m[r][2], m[r][3]);
   }
   if (json) std::printf("]");
 }
@@ -101,9 +99,12 @@ void PrintText(x3dScene* s) {
                 l.flare ? " lens flare" : "");
   }
   std::printf("nodes: %d\n", s->nodeCount);
-  static const char* kSlots[7][5] = {{"position", "fov", "roll"},    {"position"},
-                                     {"position", "colour"},         {"position", "roll", "colour"},
-                                     {"position"},                   {"position", "scale", "rotation", "morph", "hide"},
+  static const char* kSlots[7][5] = {{"position", "fov", "roll"},
+                                     {"position"},
+                                     {"position", "colour"},
+                                     {"position", "roll", "colour"},
+                                     {"position"},
+                                     {"position", "scale", "rotation", "morph", "hide"},
                                      {"colour"}};
   for (int32_t i = 0; i < s->nodeCount; i++) {
     const x3dNode& n = s->nodes[i];
@@ -126,11 +127,10 @@ void PrintJson(x3dScene* s) {
   std::printf("],\"materials\":[");
   for (int32_t i = 0; i < s->materialCount; i++) {
     const x3dMaterial& m = s->materials[i];
-    std::printf("%s{\"name\":%s,\"render\":%d,\"colour\":\"%06X\",\"texture\":%s,\"reflection\":%s,\"bump\":%s}",
-                i ? "," : "", Json(m.name).c_str(), m.renderFlags, m.color,
-                m.texture.name ? Json(m.texture.name).c_str() : "null",
-                m.reflection.name ? Json(m.reflection.name).c_str() : "null",
-                m.bump.name ? Json(m.bump.name).c_str() : "null");
+    std::printf(
+        "%s{\"name\":%s,\"render\":%d,\"colour\":\"%06X\",\"texture\":%s,\"reflection\":%s,\"bump\":%s}", i ? "," : "",
+        Json(m.name).c_str(), m.renderFlags, m.color, m.texture.name ? Json(m.texture.name).c_str() : "null",
+        m.reflection.name ? Json(m.reflection.name).c_str() : "null", m.bump.name ? Json(m.bump.name).c_str() : "null");
   }
   std::printf("],\"cameras\":[");
   for (int32_t i = 0; i < s->cameraCount; i++)
@@ -142,9 +142,10 @@ void PrintJson(x3dScene* s) {
   std::printf("],\"nodes\":[");
   for (int32_t i = 0; i < s->nodeCount; i++) {
     const x3dNode& n = s->nodes[i];
-    std::printf("%s{\"kind\":\"%s\",\"id\":%d,\"parent\":%d,\"name\":%s,\"keys\":[", i ? "," : "", KindName(n.kind), n.id,
-                n.parent, Json(NodeName(&n)).c_str());
-    for (int t = 0; n.tracks && t < n.tracks->count; t++) std::printf("%s%d", t ? "," : "", Keys(&n, t) < 0 ? 0 : Keys(&n, t));
+    std::printf("%s{\"kind\":\"%s\",\"id\":%d,\"parent\":%d,\"name\":%s,\"keys\":[", i ? "," : "", KindName(n.kind),
+                n.id, n.parent, Json(NodeName(&n)).c_str());
+    for (int t = 0; n.tracks && t < n.tracks->count; t++)
+      std::printf("%s%d", t ? "," : "", Keys(&n, t) < 0 ? 0 : Keys(&n, t));
     std::printf("]}");
   }
   std::printf("]");

@@ -90,7 +90,8 @@ int qvCmdFx(int argc, char** argv) {
     bool ok = true;
     if (opt == "-o") outPath = v;
     else if (opt == "-t") texPath = v;
-    else if (opt == "-s") ok = qvParseInts(v, size, 2, 'x') && size[0] >= 8 && size[0] <= 2048 && size[1] >= 8 && size[1] <= 2048;
+    else if (opt == "-s")
+      ok = qvParseInts(v, size, 2, 'x') && size[0] >= 8 && size[0] <= 2048 && size[1] >= 8 && size[1] <= 2048;
     else if (opt == "-r") ok = qvParseInts(v, &radius, 1) && radius > 0 && radius <= 1000000;
     else if (opt == "-p") ok = qvParseFloats(v, pos, 3);
     else if (opt == "-a") ok = qvParseFloats(v, angles, 3);

@@ -85,8 +85,7 @@ int qvCmdRender(int argc, char** argv) {
   if (written)
     std::printf("%s: frame %g, %d faces drawn, %d lights\n", out, scene->frame, scene->listCount,
                 scene->visibleLightCount);
-  else
-    std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
+  else std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
   qvFreeScene(scene);
   return written ? 0 : 1;
 }

@@ -16,14 +16,14 @@
 
 namespace {
 
-constexpr int32_t kRate = 44100;   // the presentation's output rate
-constexpr size_t kChunk = 16;      // frames per read: order starts are found to 16 frames (0.4 ms)
+constexpr int32_t kRate = 44100;  // the presentation's output rate
+constexpr size_t kChunk = 16;     // frames per read: order starts are found to 16 frames (0.4 ms)
 constexpr size_t kMaxFile = 64u << 20;
 
 struct S3mFacts {
   std::string title;
-  int orders = 0;       // playable entries of the order list (markers and the end skipped)
-  int orderSlots = 0;   // entries stored
+  int orders = 0;      // playable entries of the order list (markers and the end skipped)
+  int orderSlots = 0;  // entries stored
   int patterns = 0, instruments = 0, speed = 0, tempo = 0, channels = 0;
   std::vector<int> orderList;  // pattern per order slot (254 marker, 255 end)
 };
@@ -35,7 +35,8 @@ bool parseHeader(const std::vector<uint8_t>& b, S3mFacts* h, std::string* why) {
     return false;
   }
   auto u16 = [&](size_t at) { return b[at] | b[at + 1] << 8; };
-  for (int i = 0; i < 28 && b[(size_t)i]; i++) h->title += (b[(size_t)i] >= 32 && b[(size_t)i] < 127) ? (char)b[(size_t)i] : '?';
+  for (int i = 0; i < 28 && b[(size_t)i]; i++)
+    h->title += (b[(size_t)i] >= 32 && b[(size_t)i] < 127) ? (char)b[(size_t)i] : '?';
   h->orderSlots = u16(0x20);
   h->instruments = u16(0x22);
   h->patterns = u16(0x24);
@@ -43,7 +44,8 @@ bool parseHeader(const std::vector<uint8_t>& b, S3mFacts* h, std::string* why) {
   h->tempo = b[0x32];
   for (int c = 0; c < 32; c++)
     if (b[0x40 + (size_t)c] < 16) h->channels++;  // PCM channels L1..R8 that are switched on
-  if (h->orderSlots > 256 || 0x60u + (size_t)h->orderSlots + 2u * ((size_t)h->instruments + (size_t)h->patterns) > b.size()) {
+  if (h->orderSlots > 256 ||
+      0x60u + (size_t)h->orderSlots + 2u * ((size_t)h->instruments + (size_t)h->patterns) > b.size()) {
     *why = "header lists more orders, instruments or patterns than the file holds";
     return false;
   }
@@ -115,7 +117,9 @@ bool writeWav(const char* path, const std::vector<float>& pcm) {
   if (!f) return false;
   uint32_t bytes = (uint32_t)(pcm.size() * 2);
   uint8_t h[44];
-  auto p32 = [&](int at, uint32_t v) { for (int i = 0; i < 4; i++) h[at + i] = (uint8_t)(v >> (8 * i)); };
+  auto p32 = [&](int at, uint32_t v) {
+    for (int i = 0; i < 4; i++) h[at + i] = (uint8_t)(v >> (8 * i));
+  };
   auto p16 = [&](int at, uint32_t v) { h[at] = (uint8_t)v, h[at + 1] = (uint8_t)(v >> 8); };
   std::memcpy(h, "RIFF", 4);
   p32(4, 36 + bytes);

@@ -33,7 +33,9 @@ struct Item {
 struct Canvas {
   int32_t w, h;
   std::vector<uint32_t> px;
-  void put(int32_t x, int32_t y, uint32_t c) { if (x >= 0 && y >= 0 && x < w && y < h) px[size_t(y) * w + x] = c; }
+  void put(int32_t x, int32_t y, uint32_t c) {
+    if (x >= 0 && y >= 0 && x < w && y < h) px[size_t(y) * w + x] = c;
+  }
 };
 
 // Label: amber letters with a dark outline, so names read on any cell.
@@ -46,8 +48,10 @@ void label(Canvas& cv, int32_t x, int32_t y, const std::string& text) {
         for (int32_t c = 0; c < 5; c++) {
           if (!(rows[r] >> (4 - c) & 1)) continue;
           int32_t px = x + int32_t(i) * 6 + c, py = y + r;
-          if (pass == 0) { for (int32_t dy = -1; dy <= 1; dy++) for (int32_t dx = -1; dx <= 1; dx++) cv.put(px + dx, py + dy, 0x061020); }
-          else cv.put(px, py, r < 3 ? 0xffe0a0 : 0xf0a030);
+          if (pass == 0) {
+            for (int32_t dy = -1; dy <= 1; dy++)
+              for (int32_t dx = -1; dx <= 1; dx++) cv.put(px + dx, py + dy, 0x061020);
+          } else cv.put(px, py, r < 3 ? 0xffe0a0 : 0xf0a030);
         }
     }
 }
@@ -62,18 +66,28 @@ bool isPicture(const std::string& n) {
 bool fromArchive(const char* in, std::vector<Item>& items) {
   std::vector<std::string> names;
   unzFile z = unzOpen(in);
-  if (!z) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return false; }
+  if (!z) {
+    std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in);
+    return false;
+  }
   for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
     char name[256];
     unz_file_info info;
-    if (unzGetCurrentFileInfo(z, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK && isPicture(name)) names.push_back(name);
+    if (unzGetCurrentFileInfo(z, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK && isPicture(name))
+      names.push_back(name);
   }
   unzClose(z);
   xFile file(1);
-  if (file.Open(in) != XFILE_OPEN_ERROR) { std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in); return false; }
+  if (file.Open(in) != XFILE_OPEN_ERROR) {
+    std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in);
+    return false;
+  }
   for (const std::string& n : names) {
     xFileData fd{};
-    if (file.Read(n.c_str(), &fd) != XFILE_OK) { std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str()); return false; }
+    if (file.Read(n.c_str(), &fd) != XFILE_OK) {
+      std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str());
+      return false;
+    }
     xImage img{};
     xImageLoad(&fd, img);
     xImageConvert(&img, XIMAGE_XRGB32);
@@ -90,7 +104,10 @@ bool fromArchive(const char* in, std::vector<Item>& items) {
 // Every PNG of a folder in name order (the program's frame dumps sort by time).
 bool fromFolder(const char* in, std::vector<Item>& items) {
   DIR* d = opendir(in);
-  if (!d) { std::fprintf(stderr, "qvtool sheet: cannot open folder %s\n", in); return false; }
+  if (!d) {
+    std::fprintf(stderr, "qvtool sheet: cannot open folder %s\n", in);
+    return false;
+  }
   std::vector<std::string> names;
   while (dirent* e = readdir(d))
     if (qvEndsWith(e->d_name, ".png")) names.push_back(e->d_name);
@@ -115,9 +132,15 @@ int qvCmdSheet(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     if (!std::strcmp(argv[i], "-o") && i + 1 < argc) out = argv[++i];
     else if (!in) in = argv[i];
-    else { std::fprintf(stderr, "qvtool sheet: unexpected argument '%s'\n", argv[i]); return 2; }
+    else {
+      std::fprintf(stderr, "qvtool sheet: unexpected argument '%s'\n", argv[i]);
+      return 2;
+    }
   }
-  if (!in || !out) { std::fprintf(stderr, "usage: qvtool sheet ARCHIVE|FOLDER -o OUT.png\n"); return 2; }
+  if (!in || !out) {
+    std::fprintf(stderr, "usage: qvtool sheet ARCHIVE|FOLDER -o OUT.png\n");
+    return 2;
+  }
   struct stat st;
   bool folder = stat(in, &st) == 0 && S_ISDIR(st.st_mode);
   std::vector<Item> items;
@@ -138,10 +161,15 @@ int qvCmdSheet(int argc, char** argv) {
       for (int32_t x = 0; x < cellW; x++) cv.put(cx + x, cy + y, ((x >> 3) + (y >> 3)) & 1 ? 0x20242c : 0x262a34);
     for (int32_t y = 0; y < h; y++)
       for (int32_t x = 0; x < w; x++)
-        cv.put(ox + x, oy + y, img.px[size_t(std::min(img.h - 1, int32_t(y / s))) * img.w + std::min(img.w - 1, int32_t(x / s))] & 0xffffff);
+        cv.put(ox + x, oy + y,
+               img.px[size_t(std::min(img.h - 1, int32_t(y / s))) * img.w + std::min(img.w - 1, int32_t(x / s))] &
+                   0xffffff);
     label(cv, cx, cy + cellH + 4, img.name);
   }
-  if (!xPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) { std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out); return 1; }
+  if (!xPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) {
+    std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out);
+    return 1;
+  }
   std::printf("%zu pictures -> %s (%dx%d)\n", items.size(), out, cv.w, cv.h);
   return 0;
 }

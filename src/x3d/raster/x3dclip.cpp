@@ -49,7 +49,10 @@ inline float crossing(const x3dVertex& p, const x3dVertex& s) {
 
 template <Plane P>
 void clip(const x3dClipPolygon* in, x3dClipPolygon* out) {
-  constexpr uint32_t bit = P == LEFT ? X3D_OUT_LEFT : P == RIGHT ? X3D_OUT_RIGHT : P == TOP ? X3D_OUT_TOP : X3D_OUT_BOTTOM;
+  constexpr uint32_t bit = P == LEFT    ? X3D_OUT_LEFT
+                           : P == RIGHT ? X3D_OUT_RIGHT
+                           : P == TOP   ? X3D_OUT_TOP
+                                        : X3D_OUT_BOTTOM;
   int32_t n = in->count;
   int32_t m = 0;
   if (n < 0) n = 0;

@@ -14,16 +14,32 @@ namespace x3dr {
 template <class V>
 inline void sortByY(const V v[3], const V*& top, const V*& mid, const V*& bot) {
   const V *c1, *c2;
-  if (v[1].y < v[0].y) { top = &v[1]; c1 = &v[0]; } else { top = &v[0]; c1 = &v[1]; }
-  if (v[2].y < top->y) { c2 = top; top = &v[2]; } else { c2 = &v[2]; }
-  if (c1->y > c2->y) { mid = c2; bot = c1; } else { mid = c1; bot = c2; }
+  if (v[1].y < v[0].y) {
+    top = &v[1];
+    c1 = &v[0];
+  } else {
+    top = &v[0];
+    c1 = &v[1];
+  }
+  if (v[2].y < top->y) {
+    c2 = top;
+    top = &v[2];
+  } else {
+    c2 = &v[2];
+  }
+  if (c1->y > c2->y) {
+    mid = c2;
+    bot = c1;
+  } else {
+    mid = c1;
+    bot = c2;
+  }
 }
 
 // Calls row(y, left, right) for every scan line y from y0 on that the triangle covers,
 // up to (not including) height; rows above 0 are walked but not drawn.
 template <class Ops, class E, class V, class Row>
-inline void walkEdges(const V& top, const V& mid, const V& bot, bool midLeft, int32_t y0, int32_t height,
-                      Row&& row) {
+inline void walkEdges(const V& top, const V& mid, const V& bot, bool midLeft, int32_t y0, int32_t height, Row&& row) {
   E left, right;
   const V* leftNext = nullptr;  // the short side's second edge (mid to bot), still to come
   const V* rightNext = nullptr;

@@ -123,20 +123,11 @@ void x3dDrawFace(x3dFace* face, uint32_t* target, int32_t mode, int32_t pass) {
   const int32_t member = ((choice & X3D_FILL_ADD) ? 1 : 0) + ((choice & X3D_FILL_Z) ? 2 : 0);
   const uint32_t* image = (flags & X3D_RF_ENVMAP) ? mat->reflection.image : mat->texture.image;
   switch (kind) {
-    case X3D_FILL_NONE:
-      return;
-    case X3D_FILL_WIRE:
-      x3dDrawWire(poly, mat->r, mat->g, mat->b, target);
-      return;
-    case X3D_FILL_FLAT:
-      kFlat[member](poly, target, mat->r, mat->g, mat->b);
-      return;
-    case X3D_FILL_GOURAUD:
-      kGouraud[member](poly, target, mat->color);
-      return;
-    case X3D_FILL_GOURAUD_FOG:
-      kGouraudFog[member](poly, target, mat->color);
-      return;
+    case X3D_FILL_NONE: return;
+    case X3D_FILL_WIRE: x3dDrawWire(poly, mat->r, mat->g, mat->b, target); return;
+    case X3D_FILL_FLAT: kFlat[member](poly, target, mat->r, mat->g, mat->b); return;
+    case X3D_FILL_GOURAUD: kGouraud[member](poly, target, mat->color); return;
+    case X3D_FILL_GOURAUD_FOG: kGouraudFog[member](poly, target, mat->color); return;
     default:
       // A textured material whose image never loaded is drawn as wireframe, like a missing texture.
       if (!image) {

@@ -10,7 +10,8 @@
 namespace x3dr {
 
 const uint8_t kIdentityRow[256] = {
-#define R16(b) b, b + 1, b + 2, b + 3, b + 4, b + 5, b + 6, b + 7, b + 8, b + 9, b + 10, b + 11, b + 12, b + 13, b + 14, b + 15
+#define R16(b) \
+  b, b + 1, b + 2, b + 3, b + 4, b + 5, b + 6, b + 7, b + 8, b + 9, b + 10, b + 11, b + 12, b + 13, b + 14, b + 15
     R16(0),   R16(16),  R16(32),  R16(48),  R16(64),  R16(80),  R16(96),  R16(112),
     R16(128), R16(144), R16(160), R16(176), R16(192), R16(208), R16(224), R16(240),
 #undef R16
@@ -40,9 +41,9 @@ enum Conv { LEVEL, WRAP, PLAIN };
 
 // Per-fill context handed to the kinds.
 struct Ctx {
-  uint32_t colour;         // flat: the triangle's shaded colour; Gouraud kinds: the argument
+  uint32_t colour;  // flat: the triangle's shaded colour; Gouraud kinds: the argument
   const uint32_t* tex;
-  uint8_t r, g, b;         // flat argument
+  uint8_t r, g, b;  // flat argument
 };
 
 // ---- kinds: attributes carried and source colour per pixel ----
@@ -65,7 +66,10 @@ struct KGouraud {
 struct KGouraudFog {
   static constexpr int N = 2;
   static constexpr Conv conv[2] = {LEVEL, LEVEL};
-  static void attrs(const x3dVertex& v, float* o) { o[0] = v.u; o[1] = v.intensity; }  // words 13 and 18
+  static void attrs(const x3dVertex& v, float* o) {
+    o[0] = v.u;
+    o[1] = v.intensity;
+  }  // words 13 and 18
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
     uint32_t i = (a[0] >> 16) & 255;
     const uint8_t* row = i == 255 ? kIdentityRow : x3dShadeTable + (i << 8);
@@ -75,13 +79,20 @@ struct KGouraudFog {
 struct KTex {
   static constexpr int N = 2;
   static constexpr Conv conv[2] = {WRAP, WRAP};
-  static void attrs(const x3dVertex& v, float* o) { o[0] = v.u; o[1] = v.v; }
+  static void attrs(const x3dVertex& v, float* o) {
+    o[0] = v.u;
+    o[1] = v.v;
+  }
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) { return texel(c.tex, a[0], a[1]); }
 };
 struct KTexLit {
   static constexpr int N = 3;
   static constexpr Conv conv[3] = {WRAP, WRAP, LEVEL};
-  static void attrs(const x3dVertex& v, float* o) { o[0] = v.u; o[1] = v.v; o[2] = v.intensity; }
+  static void attrs(const x3dVertex& v, float* o) {
+    o[0] = v.u;
+    o[1] = v.v;
+    o[2] = v.intensity;
+  }
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
     uint32_t t = texel(c.tex, a[0], a[1]);
     uint32_t i = (a[2] >> 16) & 255;
@@ -92,7 +103,11 @@ struct KTexLit {
 struct KTexFog {
   static constexpr int N = 3;
   static constexpr Conv conv[3] = {WRAP, WRAP, LEVEL};
-  static void attrs(const x3dVertex& v, float* o) { o[0] = v.u; o[1] = v.v; o[2] = v.intensity; }  // word 18: fog level
+  static void attrs(const x3dVertex& v, float* o) {
+    o[0] = v.u;
+    o[1] = v.v;
+    o[2] = v.intensity;
+  }  // word 18: fog level
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
     return fogRgb(texel(c.tex, a[0], a[1]), (a[2] >> 16) & 255);
   }
@@ -188,7 +203,7 @@ struct Filler {
       K::attrs(*fv[i], tmp);
       for (int k = 0; k < K::N; k++) {
         af[i][k] = tmp[k];
-        pv[i].a[k] = K::conv[k] == LEVEL ? static_cast<uint32_t>(fixLevel(tmp[k]))
+        pv[i].a[k] = K::conv[k] == LEVEL  ? static_cast<uint32_t>(fixLevel(tmp[k]))
                      : K::conv[k] == WRAP ? fixWrap(tmp[k])
                                           : static_cast<uint32_t>(fix(tmp[k]));
       }

@@ -131,8 +131,8 @@ struct Persp {
     }
   }
 
-  static void row(uint32_t* line, int32_t* zline, int32_t xs, int32_t n, float d, const PEdge& l, float grz,
-                  float guz, float gvz, int32_t glevel, const uint32_t* tex) {
+  static void row(uint32_t* line, int32_t* zline, int32_t xs, int32_t n, float d, const PEdge& l, float grz, float guz,
+                  float gvz, int32_t glevel, const uint32_t* tex) {
     float rz = l.rz + d * grz, uz = l.uz + d * guz, vz = l.vz + d * gvz;
     int32_t level = 0;
     if constexpr (Kd::kLevel)
@@ -201,8 +201,8 @@ struct Persp {
     return g;
   }
 
-  static void triangle(const x3dVertex& a, const x3dVertex& b, const x3dVertex& c, uint32_t* target,
-                       const Limits& lim, const uint32_t* tex) {
+  static void triangle(const x3dVertex& a, const x3dVertex& b, const x3dVertex& c, uint32_t* target, const Limits& lim,
+                       const uint32_t* tex) {
     const x3dVertex* const src[3] = {&a, &b, &c};
     Corner cv[3];
     if (!corners(src, cv)) return;

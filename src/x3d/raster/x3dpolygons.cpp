@@ -59,6 +59,7 @@ void x3dLineTable(int32_t mode, int32_t shift) {
       x3dLineIntensity[i] = static_cast<uint8_t>(255.0 * std::exp(-e * e));
     }
   }
-  for (int32_t i = 0; i < X3D_LINE_TABLE_SIZE; i++) x3dLineIntensity[i] = static_cast<uint8_t>(x3dLineIntensity[i] >> shift);
+  for (int32_t i = 0; i < X3D_LINE_TABLE_SIZE; i++)
+    x3dLineIntensity[i] = static_cast<uint8_t>(x3dLineIntensity[i] >> shift);
   x3dLineMode = mode;
 }

@@ -11,10 +11,10 @@ enum : int32_t {
   X3D_RF_FLAT = 0x001,
   X3D_RF_GOURAUD = 0x002,
   X3D_RF_TEXTURE = 0x008,
-  X3D_RF_ENVMAP = 0x010,      // always with X3D_RF_TEXTURE
+  X3D_RF_ENVMAP = 0x010,  // always with X3D_RF_TEXTURE
   X3D_RF_WIRE = 0x020,
   X3D_RF_PERSPECTIVE = 0x040,
-  X3D_RF_UNLIT = 0x080,       // texture without lighting
+  X3D_RF_UNLIT = 0x080,  // texture without lighting
   X3D_RF_ADDITIVE = 0x100,
 };
 

@@ -61,10 +61,12 @@ void line(const Plotter<Checked>& pl, int32_t x0, int32_t y0, int32_t x1, int32_
       e += 2 * dMinor;
     } else {
       t = e - dMajor;
-      if (xMajor) y += sy; else x += sx;
+      if (xMajor) y += sy;
+      else x += sx;
       e += 2 * dMinor - 2 * dMajor;
     }
-    if (xMajor) x += sx; else y += sy;
+    if (xMajor) x += sx;
+    else y += sy;
   }
 }
 
@@ -93,10 +95,12 @@ void x3dDrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour
   uint8_t* base = reinterpret_cast<uint8_t*>(target);
   if (inside) {
     Plotter<false> pl{base, lim.width, lim.height};
-    if (aa) line<false, true>(pl, x0, y0, x1, y1, colour); else line<false, false>(pl, x0, y0, x1, y1, colour);
+    if (aa) line<false, true>(pl, x0, y0, x1, y1, colour);
+    else line<false, false>(pl, x0, y0, x1, y1, colour);
   } else {
     Plotter<true> pl{base, lim.width, lim.height};
-    if (aa) line<true, true>(pl, x0, y0, x1, y1, colour); else line<true, false>(pl, x0, y0, x1, y1, colour);
+    if (aa) line<true, true>(pl, x0, y0, x1, y1, colour);
+    else line<true, false>(pl, x0, y0, x1, y1, colour);
   }
 }
 
