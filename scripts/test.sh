@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Checks the layout of the sources, then builds and runs every test: the release build, then the ASan+UBSan build with leak
-# detection, then each fuzz target for a short fixed time after a replay of its stored
-# corpus (libFuzzer, clang), then 20 s of the presentation under ThreadSanitizer.
+# Checks the layout of the sources, then builds and runs every test: the release build, then
+# the ASan+UBSan build with leak detection, then each fuzz target for a short fixed time after
+# a replay of its stored corpus (libFuzzer, clang), then 20 s of the presentation under
+# ThreadSanitizer.
 # QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step, QV_TSAN=0 the race check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
