@@ -164,6 +164,38 @@ void x3dAllocFrameLists(x3dScene* s) {
   s->visibleLightCount = 0;
 }
 
+// CAMERA_SIZE w h: the current camera's view size.
+static void CameraSize(xScript& sc) {
+  if (!P.camera) return;
+  sc.SplitArgs(2);
+  float w = sc.ArgWord(1), h = sc.ArgWord(2);
+  // A view must have pixels and stay within what a line table can address.
+  if (!(w >= 1.0f && h >= 1.0f && w <= 8192.0f && h <= 8192.0f))
+    xErrMsg(xFormat("%s->Bad camera size->%g %g\n", Name(), w, h));
+  x3dCameraViewport(P.camera, static_cast<int32_t>(w), static_cast<int32_t>(h));
+}
+
+// MAT_COLOR r g b: the current material's flat colour, each channel clamped to a byte.
+static void MatColor(xScript& sc) {
+  if (!P.material) xErrMsg(xFormat("%s->No active Material\n", Name()));
+  sc.SplitArgs(3);
+  x3dMaterial* m = P.material;
+  m->r = Byte(sc.ArgWord(1));
+  m->g = Byte(sc.ArgWord(2));
+  m->b = Byte(sc.ArgWord(3));
+  m->color = static_cast<uint32_t>(m->r) << 16 | static_cast<uint32_t>(m->g) << 8 | m->b;
+}
+
+// LENSFLARE light: gives the named light a new flare (a second one replaces the first).
+static void LensFlare(xScript& sc, x3dScene* scene) {
+  P.light = x3dFindLight(sc.ArgText(), scene);
+  if (!P.light) xErrMsg(xFormat("%s->Light not found->%s\n", Name(), sc.ArgText()));
+  x3dLensFlare* f = static_cast<x3dLensFlare*>(std::calloc(1, sizeof(x3dLensFlare)));
+  if (!f) xErrCode(kModule, __LINE__, 1, nullptr);
+  std::free(P.light->flare);
+  P.light->flare = f;
+}
+
 void x3dProcessSceneScript(x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xScript& sc = x3dSceneScript;
@@ -191,16 +223,7 @@ void x3dProcessSceneScript(x3dScene* scene) {
         P.camera = x3dFindCamera(sc.ArgText(), scene);
         if (!P.camera) xErrMsg(xFormat("%s->Camera not found->%s\n", Name(), sc.ArgText()));
         break;
-      case X3D_KW_CAMERA_SIZE: {
-        if (!P.camera) break;
-        sc.SplitArgs(2);
-        float w = sc.ArgWord(1), h = sc.ArgWord(2);
-        // A view must have pixels and stay within what a line table can address.
-        if (!(w >= 1.0f && h >= 1.0f && w <= 8192.0f && h <= 8192.0f))
-          xErrMsg(xFormat("%s->Bad camera size->%g %g\n", Name(), w, h));
-        x3dCameraViewport(P.camera, static_cast<int32_t>(w), static_cast<int32_t>(h));
-        break;
-      }
+      case X3D_KW_CAMERA_SIZE: CameraSize(sc); break;
       case X3D_KW_CAMERA_SETACTIVE:
         if (P.camera) x3dSetCamera(P.camera);
         break;
@@ -209,25 +232,8 @@ void x3dProcessSceneScript(x3dScene* scene) {
         if (!P.material) xErrMsg(xFormat("%s->Material not found->%s\n", Name(), sc.ArgText()));
         break;
       case X3D_KW_RENDER_TYPE: RenderType(sc.ArgInt()); break;
-      case X3D_KW_MAT_COLOR: {
-        if (!P.material) xErrMsg(xFormat("%s->No active Material\n", Name()));
-        sc.SplitArgs(3);
-        x3dMaterial* m = P.material;
-        m->r = Byte(sc.ArgWord(1));
-        m->g = Byte(sc.ArgWord(2));
-        m->b = Byte(sc.ArgWord(3));
-        m->color = static_cast<uint32_t>(m->r) << 16 | static_cast<uint32_t>(m->g) << 8 | m->b;
-        break;
-      }
-      case X3D_KW_LENSFLARE: {
-        P.light = x3dFindLight(sc.ArgText(), scene);
-        if (!P.light) xErrMsg(xFormat("%s->Light not found->%s\n", Name(), sc.ArgText()));
-        x3dLensFlare* f = static_cast<x3dLensFlare*>(std::calloc(1, sizeof(x3dLensFlare)));
-        if (!f) xErrCode(kModule, __LINE__, 1, nullptr);
-        std::free(P.light->flare);  // a second LENSFLARE replaces the first
-        P.light->flare = f;
-        break;
-      }
+      case X3D_KW_MAT_COLOR: MatColor(sc); break;
+      case X3D_KW_LENSFLARE: LensFlare(sc, scene); break;
       case X3D_KW_LENS_TEXTURE: {
         char arg[xScript::kBufferSize];  // the reader's buffer is reused by what follows
         std::snprintf(arg, sizeof arg, "%s", sc.ArgText());
