@@ -166,22 +166,15 @@ int32_t x3dChunkMapUOffset(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x
 int32_t x3dChunkMapVOffset(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x3dMap::vOffset); }
 int32_t x3dChunkMapRotation(x3dLoad* L, int64_t end) { return MapFloat(L, end, &x3dMap::rotation); }
 
-int32_t x3dChunkMatOption01(x3dLoad* L, int64_t) {
-  CurrentMaterial(L)->optionFlags |= 0x01;
+// Material option chunks: each sets its bit in the material's option flags.
+static int32_t MatOption(x3dLoad* L, uint8_t bit) {
+  CurrentMaterial(L)->optionFlags |= bit;
   return 0;
 }
-int32_t x3dChunkMatOption08(x3dLoad* L, int64_t) {
-  CurrentMaterial(L)->optionFlags |= 0x08;
-  return 0;
-}
-int32_t x3dChunkMatOption04(x3dLoad* L, int64_t) {
-  CurrentMaterial(L)->optionFlags |= 0x04;
-  return 0;
-}
-int32_t x3dChunkMatOption02(x3dLoad* L, int64_t) {
-  CurrentMaterial(L)->optionFlags |= 0x02;
-  return 0;
-}
+int32_t x3dChunkMatOption01(x3dLoad* L, int64_t) { return MatOption(L, 0x01); }
+int32_t x3dChunkMatOption08(x3dLoad* L, int64_t) { return MatOption(L, 0x08); }
+int32_t x3dChunkMatOption04(x3dLoad* L, int64_t) { return MatOption(L, 0x04); }
+int32_t x3dChunkMatOption02(x3dLoad* L, int64_t) { return MatOption(L, 0x02); }
 
 int32_t x3dChunkShading(x3dLoad* L, int64_t end) {
   x3dMaterial* m = CurrentMaterial(L);

@@ -2,14 +2,6 @@
 
 #include <cstring>
 
-static void put16(AgBytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-static void put32(AgBytes& b, uint32_t v) {
-  put16(b, v & 0xFFFF);
-  put16(b, v >> 16);
-}
 static void set32(AgBytes& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; i++) b[at + i] = uint8_t(v >> (8 * i));
 }
@@ -58,14 +50,14 @@ AgBytes agFlcDeltaByte(const uint8_t* prev, const uint8_t* cur, int32_t w, int32
   while (first < h && !std::memcmp(prev + size_t(first) * w, cur + size_t(first) * w, size_t(w))) first++;
   if (first == h) {
     AgBytes b;
-    put16(b, 0);
-    put16(b, 0);
+    agPut16(b, 0);
+    agPut16(b, 0);
     return b;
   }
   while (last > first && !std::memcmp(prev + size_t(last) * w, cur + size_t(last) * w, size_t(w))) last--;
   AgBytes b;
-  put16(b, uint32_t(first));
-  put16(b, uint32_t(last - first + 1));
+  agPut16(b, uint32_t(first));
+  agPut16(b, uint32_t(last - first + 1));
   for (int32_t y = first; y <= last; y++) {
     const uint8_t *p = prev + size_t(y) * w, *c = cur + size_t(y) * w;
     size_t countAt = b.size();
@@ -115,7 +107,7 @@ AgBytes agFlcDeltaByte(const uint8_t* prev, const uint8_t* cur, int32_t w, int32
 // count > 0 copies pixel pairs, count < 0 repeats one pair. Widths must be even.
 AgBytes agFlcDeltaWord(const uint8_t* prev, const uint8_t* cur, int32_t w, int32_t h) {
   AgBytes b;
-  put16(b, 0);
+  agPut16(b, 0);
   int32_t lines = 0, skipLines = 0;
   for (int32_t y = 0; y < h; y++) {
     const uint8_t *p = prev + size_t(y) * w, *c = cur + size_t(y) * w;
@@ -124,11 +116,11 @@ AgBytes agFlcDeltaWord(const uint8_t* prev, const uint8_t* cur, int32_t w, int32
       continue;
     }
     if (skipLines) {
-      put16(b, uint32_t(-skipLines) & 0xFFFF);
+      agPut16(b, uint32_t(-skipLines) & 0xFFFF);
       skipLines = 0;
     }
     size_t countAt = b.size();
-    put16(b, 0);
+    agPut16(b, 0);
     int32_t packets = 0, x = 0;  // x counts pixel pairs
     int32_t pairs = w / 2;
     auto same = [&](int32_t i) { return p[2 * i] == c[2 * i] && p[2 * i + 1] == c[2 * i + 1]; };
@@ -172,7 +164,7 @@ AgBytes agFlcDeltaWord(const uint8_t* prev, const uint8_t* cur, int32_t w, int32
 // One packet holding all 256 entries (copy count 0 means 256).
 AgBytes agFlcPalette(const std::array<uint8_t, 768>& pal, bool sixBit) {
   AgBytes b;
-  put16(b, 1);
+  agPut16(b, 1);
   b.push_back(0);
   b.push_back(0);
   for (uint8_t v : pal) b.push_back(sixBit ? uint8_t(v >> 2) : v);
@@ -190,8 +182,8 @@ void agFlcBegin(AgFlcWriter& f, int32_t w, int32_t h, int32_t speedMs) {
 static void addChunk(AgBytes& frame, uint16_t type, const AgBytes& body) {
   uint32_t size = uint32_t(6 + body.size());
   bool pad = size & 1;  // chunks keep even sizes
-  put32(frame, size + (pad ? 1 : 0));
-  put16(frame, type);
+  agPut32(frame, size + (pad ? 1 : 0));
+  agPut16(frame, type);
   frame.insert(frame.end(), body.begin(), body.end());
   if (pad) frame.push_back(0);
 }
@@ -226,24 +218,24 @@ void agFlcFrame(AgFlcWriter& f, const uint8_t* px, const std::array<uint8_t, 768
 
 AgBytes agFlcFinish(const AgFlcWriter& f) {
   AgBytes b;
-  put32(b, uint32_t(128 + f.frames.size()));
-  put16(b, 0xAF12);
-  put16(b, uint32_t(f.frameCount));
-  put16(b, uint32_t(f.w));
-  put16(b, uint32_t(f.h));
-  put16(b, 8);  // depth
-  put16(b, 3);  // flags: file finished and updated
-  put32(b, uint32_t(f.speedMs));
-  put16(b, 0);  // reserved
-  put32(b, 0);
-  put32(b, 0);  // creation and update time (fixed for reproducible files)
-  put32(b, 0);
-  put32(b, 0);  // creator and updater serials
-  put16(b, 1);
-  put16(b, 1);  // aspect ratio
+  agPut32(b, uint32_t(128 + f.frames.size()));
+  agPut16(b, 0xAF12);
+  agPut16(b, uint32_t(f.frameCount));
+  agPut16(b, uint32_t(f.w));
+  agPut16(b, uint32_t(f.h));
+  agPut16(b, 8);  // depth
+  agPut16(b, 3);  // flags: file finished and updated
+  agPut32(b, uint32_t(f.speedMs));
+  agPut16(b, 0);  // reserved
+  agPut32(b, 0);
+  agPut32(b, 0);  // creation and update time (fixed for reproducible files)
+  agPut32(b, 0);
+  agPut32(b, 0);  // creator and updater serials
+  agPut16(b, 1);
+  agPut16(b, 1);  // aspect ratio
   b.resize(80, 0);
-  put32(b, 128);                  // first frame
-  put32(b, f.secondFrameOffset);  // second frame
+  agPut32(b, 128);                  // first frame
+  agPut32(b, f.secondFrameOffset);  // second frame
   b.resize(128, 0);
   b.insert(b.end(), f.frames.begin(), f.frames.end());
   return b;

@@ -69,16 +69,11 @@ AgBytes agGifLzw(const uint8_t* px, size_t n) {
   return bo.out;
 }
 
-static void put16(AgBytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-
 AgBytes agGif(const AgIndexed& im, bool gif89a, const char* comment) {
   const char* sig = gif89a ? "GIF89a" : "GIF87a";
   AgBytes b(sig, sig + 6);
-  put16(b, uint32_t(im.idx.w));
-  put16(b, uint32_t(im.idx.h));
+  agPut16(b, uint32_t(im.idx.w));
+  agPut16(b, uint32_t(im.idx.h));
   b.push_back(0xF7);  // global colour table of 256 entries, 8 bits of colour resolution
   b.push_back(0);     // background index
   b.push_back(0);     // no aspect ratio
@@ -95,10 +90,10 @@ AgBytes agGif(const AgIndexed& im, bool gif89a, const char* comment) {
     b.push_back(0);
   }
   b.push_back(0x2C);
-  put16(b, 0);
-  put16(b, 0);
-  put16(b, uint32_t(im.idx.w));
-  put16(b, uint32_t(im.idx.h));
+  agPut16(b, 0);
+  agPut16(b, 0);
+  agPut16(b, uint32_t(im.idx.w));
+  agPut16(b, uint32_t(im.idx.h));
   b.push_back(0);  // no local table, not interlaced
   b.push_back(8);  // LZW minimum code size
   AgBytes lzw = agGifLzw(im.idx.px.data(), im.idx.px.size());

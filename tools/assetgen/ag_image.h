@@ -7,6 +7,15 @@
 #include <vector>
 
 using AgBytes = std::vector<uint8_t>;
+// Little-endian appends: the low byte first, as every file format written here stores numbers.
+inline void agPut16(AgBytes& b, uint32_t v) {
+  b.push_back(uint8_t(v));
+  b.push_back(uint8_t(v >> 8));
+}
+inline void agPut32(AgBytes& b, uint32_t v) {
+  agPut16(b, v & 0xFFFF);
+  agPut16(b, v >> 16);
+}
 
 struct AgImage {  // 0x00RRGGBB, rows top to bottom
   int32_t w = 0, h = 0;

@@ -1,22 +1,17 @@
 #include "ag_writers.h"
 
-static void put16(AgBytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-
 static AgBytes tgaHeader(int32_t type, int32_t w, int32_t h, int32_t bits, int32_t mapLen, int32_t alphaBits) {
   AgBytes b;
   b.push_back(0);                  // no identification field
   b.push_back(type == 1 ? 1 : 0);  // colour map present
   b.push_back(uint8_t(type));
-  put16(b, 0);  // first colour-map entry
-  put16(b, uint32_t(mapLen));
+  agPut16(b, 0);  // first colour-map entry
+  agPut16(b, uint32_t(mapLen));
   b.push_back(mapLen ? 24 : 0);  // colour-map entry size
-  put16(b, 0);
-  put16(b, 0);  // origin
-  put16(b, uint32_t(w));
-  put16(b, uint32_t(h));
+  agPut16(b, 0);
+  agPut16(b, 0);  // origin
+  agPut16(b, uint32_t(w));
+  agPut16(b, uint32_t(h));
   b.push_back(uint8_t(bits));
   b.push_back(uint8_t(alphaBits));  // descriptor: bottom-up rows, alpha bits
   return b;

@@ -1,28 +1,19 @@
 // Windows bitmap and icon files for the program's setup picture and icon.
 #include "ag_writers.h"
 
-static void put16(AgBytes& b, uint32_t v) {
-  b.push_back(uint8_t(v));
-  b.push_back(uint8_t(v >> 8));
-}
-static void put32(AgBytes& b, uint32_t v) {
-  put16(b, v & 0xFFFF);
-  put16(b, v >> 16);
-}
-
 // BITMAPINFOHEADER for a picture of h rows (icons store twice the height: XOR + AND).
 static void infoHeader(AgBytes& b, int32_t w, int32_t h, int32_t bits, uint32_t imageSize) {
-  put32(b, 40);
-  put32(b, uint32_t(w));
-  put32(b, uint32_t(h));
-  put16(b, 1);
-  put16(b, uint32_t(bits));
-  put32(b, 0);
-  put32(b, imageSize);
-  put32(b, 2835);
-  put32(b, 2835);  // 72 dpi
-  put32(b, uint32_t(1) << bits);
-  put32(b, 0);
+  agPut32(b, 40);
+  agPut32(b, uint32_t(w));
+  agPut32(b, uint32_t(h));
+  agPut16(b, 1);
+  agPut16(b, uint32_t(bits));
+  agPut32(b, 0);
+  agPut32(b, imageSize);
+  agPut32(b, 2835);
+  agPut32(b, 2835);  // 72 dpi
+  agPut32(b, uint32_t(1) << bits);
+  agPut32(b, 0);
 }
 
 static void palette(AgBytes& b, const AgIndexed& im, int32_t entries) {
@@ -52,9 +43,9 @@ AgBytes agBmp8(const AgIndexed& im) {
   int32_t stride = (im.idx.w + 3) & ~3;
   uint32_t imageSize = uint32_t(stride * im.idx.h), offset = 14 + 40 + 1024;
   AgBytes b{'B', 'M'};
-  put32(b, offset + imageSize);
-  put32(b, 0);
-  put32(b, offset);
+  agPut32(b, offset + imageSize);
+  agPut32(b, 0);
+  agPut32(b, offset);
   infoHeader(b, im.idx.w, im.idx.h, 8, imageSize);
   palette(b, im, 256);
   pixelRows(b, im.idx, 8);
@@ -79,9 +70,9 @@ AgBytes agIco(const std::vector<AgIconImage>& images) {
     bodies.push_back(b);
   }
   AgBytes out;
-  put16(out, 0);
-  put16(out, 1);
-  put16(out, uint32_t(images.size()));
+  agPut16(out, 0);
+  agPut16(out, 1);
+  agPut16(out, uint32_t(images.size()));
   uint32_t offset = 6 + 16 * uint32_t(images.size());
   for (size_t i = 0; i < images.size(); i++) {
     const AgIconImage& ii = images[i];
@@ -89,10 +80,10 @@ AgBytes agIco(const std::vector<AgIconImage>& images) {
     out.push_back(uint8_t(ii.pic.idx.h));
     out.push_back(ii.bits == 4 ? 16 : 0);  // colour count (0 means 256)
     out.push_back(0);
-    put16(out, 1);
-    put16(out, uint32_t(ii.bits));
-    put32(out, uint32_t(bodies[i].size()));
-    put32(out, offset);
+    agPut16(out, 1);
+    agPut16(out, uint32_t(ii.bits));
+    agPut32(out, uint32_t(bodies[i].size()));
+    agPut32(out, offset);
     offset += uint32_t(bodies[i].size());
   }
   for (const AgBytes& b : bodies) out.insert(out.end(), b.begin(), b.end());
