@@ -46,14 +46,14 @@ static void qvDumpFrame(const QvFrameEvent& e) {
   dumpLastOrder = musicOrder, dumpLastRow = musicRow, dumpLastMs = e.passMs;
 }
 
-bool qvDumpStart(const char* spec, char* err, int32_t errSize) {
-  dumpDir = spec;
+bool qvDumpStart(const char* setting, char* err, int32_t errSize) {
+  dumpDir = setting;
   size_t colon = dumpDir.rfind(':');
   if (colon != std::string::npos) {
     char* end;
-    long every = std::strtol(spec + colon + 1, &end, 10);
+    long every = std::strtol(setting + colon + 1, &end, 10);
     if (*end || every < 1 || every > 3600000 || colon == 0) {
-      std::snprintf(err, (size_t)errSize, "--dump-frames needs DIR or DIR:EVERY_MS (1..3600000), not '%s'", spec);
+      std::snprintf(err, (size_t)errSize, "--dump-frames needs DIR or DIR:EVERY_MS (1..3600000), not '%s'", setting);
       return false;
     }
     dumpEvery = (uint32_t)every;

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-// spec is DIR or DIR:EVERY_MS (default 1000). False with a one-line reason when the spec is
+// setting is DIR or DIR:EVERY_MS (default 1000). False with a one-line reason when the setting is
 // malformed or the folder cannot be made; otherwise dumps from the next frame on.
-bool qvDumpStart(const char* spec, char* err, int32_t errSize);
+bool qvDumpStart(const char* setting, char* err, int32_t errSize);
 // Each file: DIR/tTTTTTTT_sSS_oOO_rRR[_first|_last].png (ms since the first frame, segment
 // 1..15, music order and row); the names sort by time.
