@@ -33,6 +33,16 @@ class Plat : public ::testing::Test {
     EXPECT_FALSE(platRegisterClass(&wc));  // once per name
     return platCreateWindow("plat", "T", WS_CAPTION | WS_THICKFRAME, 10, 20, 300, 250);
   }
+  // A window, a display object cooperating with it and its primary surface.
+  void windowedPrimary(PlatHwnd* w, LPDIRECTDRAW7* dd, LPDIRECTDRAWSURFACE7* prim) {
+    *w = makeWindow();
+    ASSERT_EQ(platDDCreate(dd), DD_OK);
+    ASSERT_EQ(platDDSetCooperativeLevel(*dd, *w, DDSCL_NORMAL), DD_OK);
+    DDSurfaceDesc d = {};
+    d.flags = DDSD_CAPS;
+    d.caps = DDSCAPS_PRIMARYSURFACE;
+    ASSERT_EQ(platDDCreateSurface(*dd, &d, prim), DD_OK);
+  }
   static void drain() {
     PlatMsg m;
     while (platPeekMessage(&m, true)) platDispatchMessage(&m);
@@ -176,15 +186,11 @@ TEST_F(Plat, DirectDrawModesAndSurfaces) {
 }
 
 TEST_F(Plat, WindowedBlitIsClippedToTheClientArea) {
-  PlatHwnd w = makeWindow();
+  PlatHwnd w;
   LPDIRECTDRAW7 dd;
-  ASSERT_EQ(platDDCreate(&dd), DD_OK);
-  ASSERT_EQ(platDDSetCooperativeLevel(dd, w, DDSCL_NORMAL), DD_OK);
-  DDSurfaceDesc d = {};
-  d.flags = DDSD_CAPS;
-  d.caps = DDSCAPS_PRIMARYSURFACE;
   LPDIRECTDRAWSURFACE7 prim, off;
-  ASSERT_EQ(platDDCreateSurface(dd, &d, &prim), DD_OK);
+  ASSERT_NO_FATAL_FAILURE(windowedPrimary(&w, &dd, &prim));
+  DDSurfaceDesc d = {};
   d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   d.caps = DDSCAPS_OFFSCREENPLAIN;
   d.width = 4, d.height = 2;
@@ -216,15 +222,11 @@ TEST_F(Plat, WindowedBlitIsClippedToTheClientArea) {
 }
 
 TEST_F(Plat, WholeClientBlitShowsTheSourceAndReadsBack) {
-  PlatHwnd w = makeWindow();
+  PlatHwnd w;
   LPDIRECTDRAW7 dd;
-  ASSERT_EQ(platDDCreate(&dd), DD_OK);
-  ASSERT_EQ(platDDSetCooperativeLevel(dd, w, DDSCL_NORMAL), DD_OK);
-  DDSurfaceDesc d = {};
-  d.flags = DDSD_CAPS;
-  d.caps = DDSCAPS_PRIMARYSURFACE;
   LPDIRECTDRAWSURFACE7 prim, off;
-  ASSERT_EQ(platDDCreateSurface(dd, &d, &prim), DD_OK);
+  ASSERT_NO_FATAL_FAILURE(windowedPrimary(&w, &dd, &prim));
+  DDSurfaceDesc d = {};
   DDSurfaceDesc pd;
   platSurfGetSurfaceDesc(prim, &pd);
   d.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
