@@ -1,11 +1,12 @@
 // qv_fuzz TARGET SEED_DIR_OR_FILE... --runs N --seed S
 // Deterministic mutation runs over seed files; each input runs in a forked child. A child
 // that returns, or exits 1..255 through the engine's fatal error path, passes; a signal,
-// a hang (5 s) or a sanitizer report fails the run and the input is kept in the
+// a hang (30 s of processor time) or a sanitizer report fails the run and the input is kept in the
 // current folder as qv_fuzz-<target>-<run>.bin.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +36,9 @@ const Target kTargets[] = {
 #include "targets.inc"
 #undef QV_FUZZ_TARGET
 };
-const int kTimeoutSeconds = 5;
+// A hang is an input that takes this much processor time: a limit on CPU seconds, not on wall
+// time, so a loaded or slow machine does not turn a slow input into a reported hang.
+const int kTimeoutCpuSeconds = 30;
 const size_t kMaxSeedBytes = 4u << 20;
 
 typedef std::vector<uint8_t> Bytes;
@@ -162,7 +165,8 @@ Outcome RunChild(FuzzFn fn, const Bytes& input, const char* errPath, int* detail
         close(fd);
       }
     }
-    alarm(kTimeoutSeconds);
+    rlimit cpu = {(rlim_t)kTimeoutCpuSeconds, (rlim_t)kTimeoutCpuSeconds + 5};
+    setrlimit(RLIMIT_CPU, &cpu);
     fn(input.data(), input.size());
     std::fflush(nullptr);
     _exit(0);
@@ -172,7 +176,7 @@ Outcome RunChild(FuzzFn fn, const Bytes& input, const char* errPath, int* detail
   }
   if (WIFSIGNALED(status)) {
     *detail = WTERMSIG(status);
-    return *detail == SIGALRM ? kHang : kSignal;
+    return *detail == SIGXCPU || *detail == SIGKILL ? kHang : kSignal;
   }
   *detail = WEXITSTATUS(status);
   if (*detail == 86 || *detail == 87) {

@@ -45,7 +45,7 @@ for t in "${targets[@]}"; do
   replayed=$(find "$stored" -type f | wc -l)
   "$prog" -runs=0 -close_fd_mask=3 -artifact_prefix="$findings/" "$stored" >"$run/$t.replay" 2>&1 || true
   # New inputs land in the first folder: a scratch one, merged afterwards.
-  "$prog" "${extra[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  "$prog" "${extra[@]}" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
     -close_fd_mask=3 -artifact_prefix="$findings/" "$run/$t" "$local_dir" "$stored" >"$run/$t.log" 2>&1 || true
   "$prog" -merge=1 -close_fd_mask=3 "$local_dir" "$run/$t" >"$run/$t.merge" 2>&1 || true
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$run/$t.log" | tail -1)

@@ -2,28 +2,47 @@
 # Checks the layout of the sources, then builds and runs every test: the release build, then
 # the ASan+UBSan build with leak detection, then each fuzz target for a short fixed time after
 # a replay of its stored corpus (libFuzzer, clang), then 20 s of the presentation under
-# ThreadSanitizer.
+# ThreadSanitizer. Ends with a table of the stages and their times, also after a failure.
 # QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step, QV_TSAN=0 the race check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-bash scripts/format.sh --check
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$jobs"
-(cd build && ctest --output-on-failure -j"$jobs")
-if [ "${QV_SANITIZE:-1}" = 1 ]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BENCH=OFF >/dev/null
-  cmake --build build-asan -j"$jobs"
+rows=()
+# Runs one stage, timing it; a failing stage ends the script (the table still prints).
+stage() {
+  local name=$1 t0=$SECONDS rc=0
+  shift
+  "$@" || rc=$?
+  rows+=("$(printf '%-22s %6d s  %s' "$name" $((SECONDS - t0)) "$([ $rc -eq 0 ] && echo ok || echo "FAILED ($rc)")")")
+  return $rc
+}
+table() {
+  local rc=$?
+  echo
+  printf '%-22s %8s  %s\n' stage time result
+  printf '%s\n' "${rows[@]}"
+  printf '%-22s %6d s  %s\n' total "$SECONDS" "$([ $rc -eq 0 ] && echo ok || echo FAILED)"
+}
+trap table EXIT
+build() { cmake -S . -B "$1" "${@:2}" >/dev/null && cmake --build "$1" -j"$jobs"; }
+release_tests() { (cd build && ctest --output-on-failure -j"$jobs"); }
+asan_tests() {
   # Leaks count; the suppressions name system libraries only.
-  supp="$PWD/scripts/lsan.supp"
+  local supp="$PWD/scripts/lsan.supp"
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$supp:print_suppressions=0" \
     ctest --output-on-failure -j"$jobs")
+}
+
+stage "dependencies" bash scripts/deps.sh
+stage "format check" bash scripts/format.sh --check
+stage "release build" build build -DCMAKE_BUILD_TYPE=Release
+stage "release tests" release_tests
+if [ "${QV_SANITIZE:-1}" = 1 ]; then
+  stage "asan+ubsan build" build build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BENCH=OFF
+  stage "asan+ubsan tests" asan_tests
 fi
-if [ "${QV_FUZZ:-1}" = 1 ]; then
-  bash scripts/fuzz.sh 15
-fi
-if [ "${QV_TSAN:-1}" = 1 ]; then
-  # The audio thread against the main loop, on the real backend with SDL's dummy drivers.
-  bash scripts/tsan.sh 20
-fi
+# Each fuzz target 15 s after its corpus replay.
+[ "${QV_FUZZ:-1}" = 1 ] && stage "fuzz" bash scripts/fuzz.sh 15
+# The audio thread against the main loop, on the real backend with SDL's dummy drivers.
+[ "${QV_TSAN:-1}" = 1 ] && stage "thread sanitizer" bash scripts/tsan.sh 20
+exit 0
