@@ -83,7 +83,7 @@ const QvOptionDef qvOptionTable[] = {
 // clang-format on
 const int32_t qvOptionCount = (int32_t)(sizeof qvOptionTable / sizeof qvOptionTable[0]);
 
-void qvPrintVersion() { std::printf("quorvane 1.0\n"); }
+void qvPrintVersion() { std::printf("quorvane %s\n", QV_VERSION); }
 
 void qvPrintHelp() {
   std::printf("Usage: quorvane [OPTIONS]\nA software-rendered 320x240 audiovisual demo.\n\n");
@@ -119,9 +119,9 @@ static void qvTroff(const char* text) {
 }
 
 void qvPrintMan() {
-  std::printf(
-      ".TH QUORVANE 6 \"2026\" \"quorvane 1.0\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual "
-      "demo\n");
+  std::printf(".TH QUORVANE 6 \"2026\" \"quorvane " QV_VERSION
+              "\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual "
+              "demo\n");
   std::printf(".SH SYNOPSIS\n.B quorvane\n[\\fIOPTIONS\\fR]\n.SH DESCRIPTION\n");
   std::printf(
       "A 320x240 picture drawn by the processor into one 32-bit frame buffer: fifteen parts\n"

@@ -3,6 +3,6 @@
 #include "qvtool/qvtool.h"
 
 int qvCmdVersion(int, char**) {
-  std::printf("qvtool 0.1\n");
+  std::printf("qvtool %s\n", QV_VERSION);
   return 0;
 }
