@@ -2,6 +2,9 @@
 // the display's scale and shown 1:1, with mouse and keyboard input. Without any usable font
 // the dialog falls back to a chain of message boxes, one button per control.
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +23,28 @@ static int32_t sdHover = -1, sdPressed = -1;
 static int32_t sdRatio = 1;  // renderer pixels per window point (2 on some HiDPI systems)
 static PlatRect sdPlaced;
 
+// The box's process. The program's own connections (display, sound) are inherited: each is
+// replaced by one end of a socket pair nobody reads or answers, so that what the library does
+// with them around the box reaches neither the server nor the program's stream of replies.
+static void sdBoxChild(int32_t fd, void* data) {
+  int hole[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, hole) == 0)
+    for (int i = 3; i < 1024; i++)
+      if (i != fd && i != hole[0] && i != hole[1] && fcntl(i, F_GETFD) != -1) dup2(hole[0], i);
+  int answer = -1;
+  if (SDL_ShowMessageBox((const SDL_MessageBoxData*)data, &answer) != 0) answer = -1;
+  int32_t value = answer;
+  ssize_t n = write(fd, &value, sizeof value);
+  (void)n;
+}
+
+// The button chosen, -1 without an answer (no box could be shown, or a signal came).
+static int32_t sdShowBox(const SDL_MessageBoxData* d) {
+  int32_t answer = -1;
+  if (!platRunChild(sdBoxChild, (void*)d, &answer)) return -1;
+  return answer;
+}
+
 PlatAnswer platSdlBox(void* parent, const char* text, const char* caption, uint32_t flags) {
   bool yesNo = (flags & PLAT_BOX_YESNO) != 0;
   SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, PLAT_ANSWER_YES, "Yes"},
@@ -30,8 +55,9 @@ PlatAnswer platSdlBox(void* parent, const char* text, const char* caption, uint3
                   : (flags & PLAT_BOX_QUESTION) ? SDL_MESSAGEBOX_WARNING
                                                 : SDL_MESSAGEBOX_INFORMATION;
   SDL_MessageBoxData d = {kind, (SDL_Window*)parent, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
-  int answer = -1;
-  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer < 0) return yesNo ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
+  // Shown by a child process, so that a signal can end it while the program waits.
+  int32_t answer = sdShowBox(&d);
+  if (answer < 0) return yesNo ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
   return (PlatAnswer)answer;
 }
 
@@ -173,8 +199,8 @@ static void sdFallbackRun(PlatDlgWindow* dialog) {
     }
     SDL_MessageBoxData d = {
         SDL_MESSAGEBOX_INFORMATION, nullptr, dialog->title, "(* marks the current choice)", n, b, nullptr};
-    int hit = -1;
-    if (SDL_ShowMessageBox(&d, &hit) != 0 || hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
+    int32_t hit = sdShowBox(&d);
+    if (hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
     else platDlgClick(hit);
     if (!platDlgEnded() && hit < 0) return;  // no answer can come: leave instead of asking for ever
   }
@@ -195,6 +221,10 @@ void platSdlDialogRun(PlatDlgWindow* dialog) {
   SDL_RaiseWindow(sdWindow);
   bool dirty = true;
   while (!platDlgEnded()) {
+    if (platSignalCaught()) {  // ends as Cancel would; the program then ends with the signal's status
+      platDlgCommand(PLAT_DLG_CANCEL);
+      break;
+    }
     if (std::memcmp(&sdPlaced, &dialog->rect, sizeof sdPlaced) != 0) sdPlace(dialog);
     if (dirty) sdPaint();
     dirty = false;

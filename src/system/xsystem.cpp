@@ -144,6 +144,7 @@ void xSysRun() {
   uint32_t record = 0;
   xSysDispatch(XSYS_RUN, &record);
   for (;;) {
+    if (platSignalCaught()) xSysQuit();  // the program ends in order, with the signal's status
     if (xSysActive) xSysRunTimers();
     else platWaitMessage();
     PlatMsg msg;
