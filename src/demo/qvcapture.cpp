@@ -234,7 +234,9 @@ void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
 }
 
 bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
-  platSignalsInstall();  // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame
+  // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame, whenever they come.
+  platSignalsInstall();
+  platSignalWatch(true);
   cap.set = s;
   cap.startOrder = startOrder;
   bool sized = s.width || s.height;

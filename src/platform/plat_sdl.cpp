@@ -67,6 +67,7 @@ static bool sdlInit(char* err, size_t errSize) {
   int32_t dw = 1024, dh = 768;
   if (SDL_GetDesktopDisplayMode(want, &dm) == 0) dw = dm.w, dh = dm.h;
   sdlCursorWanted = true;
+  sdlRestoreUntil = 0;
   sdlPlacedW = sdlPlacedH = 0;
   std::memset(&sdlState, 0, sizeof sdlState);
   sdlScale = sdlScaleWanted;

@@ -220,6 +220,7 @@ void platSdlDialogRun(PlatDlgWindow* dialog) {
   sdPlace(dialog);
   SDL_RaiseWindow(sdWindow);
   bool dirty = true;
+  platSignalWatch(true);
   while (!platDlgEnded()) {
     if (platSignalCaught()) {  // ends as Cancel would; the program then ends with the signal's status
       platDlgCommand(PLAT_DLG_CANCEL);
@@ -233,6 +234,7 @@ void platSdlDialogRun(PlatDlgWindow* dialog) {
     do dirty |= sdEvent(e);
     while (!platDlgEnded() && SDL_PollEvent(&e));
   }
+  platSignalWatch(false);
   SDL_ResetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
 }
 

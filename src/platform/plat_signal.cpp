@@ -15,17 +15,28 @@
 #include "platform/platform.h"
 
 static volatile sig_atomic_t sigCaught = 0;
+static volatile sig_atomic_t sigWatchers = 0;  // nesting count of platSignalWatch
 static int sigPipe[2] = {-1, -1};
 
 static void sigHandler(int sig) {
   int saved = errno;
   if (!sigCaught) sigCaught = sig;
+  if (!sigWatchers) {
+    // Nobody looks: the default action, delivered once the handler returns.
+    signal(sig, SIG_DFL);
+    raise(sig);
+  }
   if (sigPipe[1] >= 0) {
     char c = 1;
     ssize_t n = write(sigPipe[1], &c, 1);  // full pipe: already readable, nothing lost
     (void)n;
   }
   errno = saved;
+}
+
+void platSignalWatch(bool on) {
+  if (on) sigWatchers = sigWatchers + 1;
+  else if (sigWatchers > 0) sigWatchers = sigWatchers - 1;
 }
 
 void platSignalsInstall() {
@@ -68,6 +79,7 @@ bool platRunChild(PlatChildBody body, void* user, int32_t* answer) {
     return false;
   }
   setpgid(pid, pid);  // also here, so that the group exists before any kill below
+  platSignalWatch(true);
   int32_t value = 0;
   size_t got = 0;
   bool answered = false;
@@ -89,6 +101,7 @@ bool platRunChild(PlatChildBody body, void* user, int32_t* answer) {
   close(fds[0]);
   while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
+  platSignalWatch(false);
   if (answered) *answer = value;
   return answered;
 }

@@ -109,14 +109,16 @@ void platOpenViewer(const char* fileName);  // xdg-open, result unreported; head
 bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 reports no SIMD
 
 // ---- Signals ------------------------------------------------------------------------------
-// SIGINT, SIGTERM and SIGHUP only note the first signal (and wake a self-pipe); the main loop
-// and every blocking wait (box, dialog, event wait) look at it and end the program with
-// 128 + the signal. SIGPIPE is ignored: a write to a closed pipe fails instead. platInit
-// installs them; calling it again does nothing.
+// SIGINT, SIGTERM and SIGHUP note the first signal (and wake a self-pipe). While some code
+// watches for them (the message loop, a dialog, a box, a capture: platSignalWatch) it notices
+// the note and ends the program in order with 128 + the signal; outside those the signal ends
+// the process at once, as by default. SIGPIPE is ignored: a write to a closed pipe fails
+// instead. platInit installs them; calling it again does nothing.
 void platSignalsInstall();
-int32_t platSignalCaught();  // the first signal that came, 0 when none
-int32_t platSignalStatus();  // the exit status it asks for (130, 143, 129), 0 when none
-int32_t platSignalFd();      // readable once a signal came (for poll), -1 before installing
+void platSignalWatch(bool on);  // nests: on ... off around the code that looks at the note
+int32_t platSignalCaught();     // the first signal that came, 0 when none
+int32_t platSignalStatus();     // the exit status it asks for (130, 143, 129), 0 when none
+int32_t platSignalFd();         // readable once a signal came (for poll), -1 before installing
 // Runs body in a child process of its own process group; body writes one int32_t answer to fd
 // and returns (the child then ends). Waits for the answer or for a signal, which ends the
 // child's whole group. False when no answer came (signal, no child, the child died); the child

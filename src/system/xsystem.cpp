@@ -143,6 +143,7 @@ static void xSysRunTimers() {
 void xSysRun() {
   uint32_t record = 0;
   xSysDispatch(XSYS_RUN, &record);
+  platSignalWatch(true);
   for (;;) {
     if (platSignalCaught()) xSysQuit();  // the program ends in order, with the signal's status
     if (xSysActive) xSysRunTimers();
@@ -151,6 +152,7 @@ void xSysRun() {
     while (platPeekMessage(&msg, true)) {
       platDispatchMessage(&msg);
       if (msg.message == WM_QUIT) {
+        platSignalWatch(false);
         record = 1;
         xSysDispatch(XSYS_RUN, &record);
         return;
