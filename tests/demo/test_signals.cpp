@@ -66,23 +66,32 @@ int qvWaitBounded(pid_t pid) {
   return -1;
 }
 
-// Children of this process still there (the test is their subreaper: a child the program left
-// behind lands here). Ends them, so that a failure does not leave them running.
-int qvLeftChildren() {
-  int left = 0;
+// The processes whose parent is this one (zombies included).
+std::vector<int> qvChildren() {
+  std::vector<int> kids;
   DIR* d = opendir("/proc");
   for (dirent* e = d ? readdir(d) : nullptr; e; e = readdir(d)) {
     std::string stat = qvReadFile(std::string("/proc/") + e->d_name + "/stat");
     size_t close = stat.rfind(')');
     int ppid = 0;
-    if (close == std::string::npos || std::sscanf(stat.c_str() + close + 2, "%*c %d", &ppid) != 1) continue;
-    if (ppid != getpid()) continue;
-    left++;
-    kill(std::atoi(e->d_name), SIGKILL);
-    waitpid(std::atoi(e->d_name), nullptr, 0);
+    if (close != std::string::npos && std::sscanf(stat.c_str() + close + 2, "%*c %d", &ppid) == 1 && ppid == getpid())
+      kids.push_back(std::atoi(e->d_name));
   }
   if (d) closedir(d);
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+  return kids;
+}
+
+// Children that were not there before (the test is their subreaper: a process the program left
+// behind lands here). Ends them, so that a failure does not leave them running.
+int qvLeftChildren(const std::vector<int>& before) {
+  int left = 0;
+  for (int pid : qvChildren()) {
+    bool old = false;
+    for (int b : before) old |= b == pid;
+    if (old) continue;
+    left++;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
   }
   return left;
 }
@@ -176,6 +185,7 @@ TEST(Signals, EndTheProgramWhileABoxIsUp) {
     ASSERT_TRUE(f);
     std::fputs("not an archive", f);
     std::fclose(f);
+    std::vector<int> before = qvChildren();
     pid_t pid = qvSpawn(dir, {"--headless", "--headless-answers", "hold"});
     ASSERT_GT(pid, 0);
     // The box's text goes to stderr as it comes up.
@@ -191,7 +201,7 @@ TEST(Signals, EndTheProgramWhileABoxIsUp) {
     int status = qvWaitBounded(pid);
     EXPECT_EQ(status, 128 + sig) << what << (status < 0 ? ": the program did not end (killed)" : "") << "\n"
                                  << qvReadFile(dir + "/err.txt");
-    if (reaper) EXPECT_EQ(qvLeftChildren(), 0) << what << ": the box's process was left behind";
+    if (reaper) EXPECT_EQ(qvLeftChildren(before), 0) << what << ": the box's process was left behind";
   }
   if (reaper) prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
