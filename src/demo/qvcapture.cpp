@@ -1,10 +1,15 @@
 #include "demo/qvcapture.h"
 
+#include <errno.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fcntl.h>
+
 #include <csignal>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +20,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvmusic.h"
 #include "demo/qvtimeline.h"
+#include "platform/platform.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 
@@ -26,6 +32,7 @@ struct Capture {
   QvY4mWriter y4m;
   FILE* video = nullptr;
   bool pipe = false;  // video goes into ffmpeg
+  pid_t ffmpeg = -1;
   std::string videoName, wavName, tempWav;
   int32_t startOrder = 0;
   std::vector<uint32_t> frame;  // the frame presented last
@@ -38,9 +45,12 @@ struct Capture {
   std::chrono::steady_clock::time_point began;
 };
 Capture cap;
-volatile std::sig_atomic_t capInterrupted = 0;
 
-void qvCaptureSigint(int) { capInterrupted = 1; }
+// The temporary audio goes whatever way the program ends (a fatal error included).
+void qvRemoveTempWav() {
+  if (!cap.tempWav.empty()) std::remove(cap.tempWav.c_str());
+  cap.tempWav.clear();
+}
 
 bool qvEndsWith(const std::string& s, const char* tail) {
   size_t n = std::strlen(tail);
@@ -75,8 +85,8 @@ void qvEmit() {
   if (cap.failed) return;
   if (!cap.y4m.Frame(cap.frame.data())) {
     cap.failed = true;
-    std::fprintf(stderr, "\nquorvane: cannot write the video (%s)\n",
-                 cap.pipe ? "ffmpeg stopped" : cap.videoName.c_str());
+    if (cap.pipe) std::fprintf(stderr, "\nquorvane: ffmpeg stopped taking the video (%s)\n", std::strerror(errno));
+    else std::fprintf(stderr, "\nquorvane: cannot write %s (%s)\n", cap.videoName.c_str(), std::strerror(errno));
     xSysQuit();
     return;
   }
@@ -94,13 +104,52 @@ void qvCapturePresent() {
   std::memcpy(cap.frame.data(), xVideoBuffer, QV_BUFFER_PIXELS * 4);
   cap.haveFrame = true;
   cap.lastMs = ms;
-  if (capInterrupted) xSysQuit();
+  if (platSignalCaught()) xSysQuit();
 }
 
 // Makes the folders leading to path (like mkdir -p of its parent).
 void qvMakeParents(const std::string& path) {
   for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
     mkdir(path.substr(0, at).c_str(), 0777);
+}
+
+// ffmpeg reads the video from a pipe. It runs in its own process group: Ctrl+C in a terminal
+// reaches the program alone, which then ends the video after a whole frame and lets ffmpeg
+// finish the file. A write after ffmpeg ended fails (SIGPIPE is ignored) and is reported.
+bool qvStartFfmpeg(const std::string& cmd) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  std::fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    setpgid(0, 0);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(sig, SIG_DFL);
+    dup2(fds[0], 0);
+    execl("/bin/sh", "sh", "-c", cmd.c_str(), (char*)nullptr);
+    _exit(127);
+  }
+  close(fds[0]);
+  if (pid < 0 || !(cap.video = fdopen(fds[1], "wb"))) {
+    close(fds[1]);
+    return false;
+  }
+  setpgid(pid, pid);
+  cap.ffmpeg = pid;
+  return true;
+}
+
+// ffmpeg's end after its input was closed: true when it finished the file.
+bool qvWaitFfmpeg() {
+  int st = 0;
+  pid_t r;
+  while ((r = waitpid(cap.ffmpeg, &st, 0)) < 0 && errno == EINTR) {
+  }
+  cap.ffmpeg = -1;
+  if (r < 0) return false;
+  if (WIFEXITED(st) && WEXITSTATUS(st) == 0) return true;
+  if (WIFEXITED(st)) std::fprintf(stderr, "quorvane: ffmpeg failed with exit status %d\n", WEXITSTATUS(st));
+  else std::fprintf(stderr, "quorvane: ffmpeg was ended by signal %d\n", WTERMSIG(st));
+  return false;
 }
 
 bool qvOpenVideo(char* err, int32_t errSize) {
@@ -123,29 +172,37 @@ bool qvOpenVideo(char* err, int32_t errSize) {
   cap.videoName = out;
   // The music depends only on the module: render it first, long enough for the whole
   // presentation, and let ffmpeg stop the audio with the video.
-  char tmp[] = "/tmp/quorvane-audio-XXXXXX";
-  int fd = mkstemp(tmp);
+  const char* tmpdir = std::getenv("TMPDIR");
+  std::string tmp = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/quorvane-audio-XXXXXX";
+  int fd = mkstemp(tmp.data());
   if (fd < 0) {
-    std::snprintf(err, (size_t)errSize, "cannot create a temporary file for the audio");
+    std::snprintf(err, (size_t)errSize, "cannot create a temporary file for the audio in %s (%s)",
+                  tmpdir && *tmpdir ? tmpdir : "/tmp", std::strerror(errno));
     return false;
   }
   close(fd);
   cap.tempWav = tmp;
+  std::atexit(qvRemoveTempWav);
   uint64_t ms = (uint64_t)(26 - cap.startOrder + 1) * 7680 + 2000;
   if (!qvMusicRenderWav("rul-quor.s3m", cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
     std::snprintf(err, (size_t)errSize, "cannot render the music into %s", cap.tempWav.c_str());
+    qvRemoveTempWav();
     return false;
   }
   const char* codecs = qvEndsWith(out, ".webm") ? "-c:v libvpx-vp9 -crf 24 -b:v 0 -c:a libopus -b:a 192k"
                        : qvEndsWith(out, ".mkv")
                            ? "-c:v libx264 -crf 16 -preset medium -c:a flac"
                            : "-c:v libx264 -crf 16 -preset medium -c:a aac -b:a 256k -movflags +faststart";
-  std::string cmd = "ffmpeg -hide_banner -loglevel error -y -f yuv4mpegpipe -i - -i " + qvQuote(cap.tempWav) + " " +
-                    codecs + " -pix_fmt yuv420p -colorspace bt470bg -color_primaries bt470bg -color_trc smpte170m" +
+  std::string cmd = "exec ffmpeg -nostdin -hide_banner -loglevel error -y -f yuv4mpegpipe -i - -i " +
+                    qvQuote(cap.tempWav) + " " + codecs +
+                    " -pix_fmt yuv420p -colorspace bt470bg -color_primaries bt470bg -color_trc smpte170m" +
                     " -color_range tv -shortest " + qvQuote(out);
-  cap.video = popen(cmd.c_str(), "w");
-  if (!cap.video) std::snprintf(err, (size_t)errSize, "cannot start ffmpeg");
-  return cap.video != nullptr;
+  if (!qvStartFfmpeg(cmd)) {
+    std::snprintf(err, (size_t)errSize, "cannot start ffmpeg (%s)", std::strerror(errno));
+    qvRemoveTempWav();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -177,6 +234,9 @@ void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
 }
 
 bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
+  // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame, whenever they come.
+  platSignalsInstall();
+  platSignalWatch(true);
   cap.set = s;
   cap.startOrder = startOrder;
   bool sized = s.width || s.height;
@@ -197,11 +257,10 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   cap.tty = isatty(2);
   cap.began = std::chrono::steady_clock::now();
   qvPresentHook = qvCapturePresent;
-  std::signal(SIGINT, qvCaptureSigint);
   return true;
 }
 
-bool qvCaptureInterrupted() { return capInterrupted != 0; }
+bool qvCaptureInterrupted() { return platSignalCaught() != 0; }
 
 bool qvCaptureFinish() {
   // The last frame stands at every instant up to its own, and is shown at least once.
@@ -212,9 +271,9 @@ bool qvCaptureFinish() {
   qvProgress(true);
   bool ok = !cap.failed;
   if (cap.pipe) {
-    int st = pclose(cap.video);
-    ok = ok && st == 0;
-    std::remove(cap.tempWav.c_str());
+    ok = std::fclose(cap.video) == 0 && ok;
+    ok = qvWaitFfmpeg() && ok;
+    qvRemoveTempWav();
   } else {
     ok = std::fclose(cap.video) == 0 && ok;
     // Exactly as many sample frames as the video lasts: frames x 44100 / fps, rounded down.
@@ -223,7 +282,7 @@ bool qvCaptureFinish() {
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
   double length = (double)cap.written * cap.set.fpsDen / cap.set.fpsNum;
-  if (capInterrupted) std::fprintf(stderr, "quorvane: capture interrupted; the files hold what was captured\n");
+  if (platSignalCaught()) std::fprintf(stderr, "quorvane: capture interrupted; the files hold what was captured\n");
   std::fprintf(stderr, "quorvane: %s %llu frames of %dx%d at %u/%u fps (%.2f s) in %.1f s, %.1fx real time -> %s%s%s\n",
                ok ? "captured" : "capture failed after", (unsigned long long)cap.written, cap.canvas.width,
                cap.canvas.height, cap.set.fpsNum, cap.set.fpsDen, length, secs, secs > 0 ? length / secs : 0.0,

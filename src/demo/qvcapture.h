@@ -23,7 +23,8 @@ bool qvParseSize(const char* text, int32_t* width, int32_t* height);
 // prints the summary; false when something could not be written.
 bool qvCaptureBegin(const QvCaptureSettings& settings, int32_t startOrder, char* err, int32_t errSize);
 bool qvCaptureFinish();
-// True after Ctrl+C stopped the capture (the program then ends with status 130).
+// True after a signal (Ctrl+C, SIGTERM, SIGHUP) stopped the capture after a whole frame; the
+// program then ends with 128 + the signal (130, 143, 129).
 bool qvCaptureInterrupted();
 // The refresh the headless display runs at while capturing (frames per second num/den).
 void qvCaptureRefresh(uint32_t* num, uint32_t* den);

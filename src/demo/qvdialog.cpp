@@ -56,7 +56,7 @@ intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, 
     case IDCANCEL:
       platEndDialog(dialog, 0);
       xSysQuit();
-      std::exit(0);
+      std::exit(platSignalStatus());  // 0, unless a signal closed the dialog
     default: break;
   }
   return 0;

@@ -46,6 +46,7 @@ static int32_t qvUsageLine(const char* message) {
 }
 
 static bool qvCapturing = false;
+static std::string qvDataSearched;  // the folders looked in for the data, one line each
 
 // Headless presents take one period of a 60 Hz display, like a vsynced window; a capture's
 // display runs at the capture's frame rate.
@@ -102,7 +103,8 @@ static void qvStartEngine(const qvOptions& o) {
   x2dInit(320, 240);
   x3dInit(320, 200, o.x3dLogName);
   x2dSetClipWindow(0, 0, QV_VIEW_W, QV_VIEW_H);
-  if (qvArchive.Open("quorvane.kvo") != XFILE_OPEN_ERROR) xErrMsg("Resource file not found -> QUORVANE.KVO");
+  if (qvArchive.Open("quorvane.kvo") != XFILE_OPEN_ERROR)
+    xErrMsgNote("Resource file not found -> QUORVANE.KVO", qvDataSearched.c_str());
   x2dSprite* loading = x2dSpriteCreate();
   loading->Load("loading.tga", &qvArchive);
   // Copied whole into the view below.
@@ -149,8 +151,8 @@ static void qvStartPresentation(const qvOptions& o) {
   lastFrameTick = platGetTickCount();
 }
 
-// Where the data was found, for the log ("" when the current folder holds it), and the
-// folder the program was started in.
+// Where the data was found, for the log ("" when the current folder holds it), the folder the
+// program was started in, and the folders looked in (for the message when none holds it).
 static char qvDataFolder[4096];
 static char qvUserFolder[4096];
 
@@ -161,7 +163,11 @@ std::string qvUserPath(const char* path) {
   return base ? std::string(base) + "/" + path : std::string(path);
 }
 
-static bool qvHoldsData(const std::string& folder) { return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0; }
+// The folder tried next, as the message names it.
+static bool qvHoldsData(const std::string& folder, const char* what) {
+  qvDataSearched += "  " + (folder == "." ? std::string(qvUserFolder[0] ? qvUserFolder : ".") : folder) + what + "\n";
+  return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0;
+}
 
 // The data (archive, module, info file) is read from the current folder. When that folder has
 // no archive, the first of these that has one becomes the current folder: the program's own
@@ -170,19 +176,20 @@ static bool qvHoldsData(const std::string& folder) { return access((folder + "/q
 static void qvFindData() {
   qvDataFolder[0] = 0;
   if (!getcwd(qvUserFolder, sizeof qvUserFolder)) qvUserFolder[0] = 0;
-  if (qvHoldsData(".")) return;
-  std::vector<std::string> places;
+  qvDataSearched = "Looked for quorvane.kvo in:\n";
+  if (qvHoldsData(".", " (the current folder)")) return;
+  std::vector<std::pair<std::string, const char*>> places;
   char exe[4096];
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
   if (n > 0) {
     exe[n] = 0;
     std::string dir(exe, std::strrchr(exe, '/') ? (size_t)(std::strrchr(exe, '/') - exe) : 0);
-    places.push_back(dir);
-    places.push_back(dir + "/../share/quorvane");
+    places.push_back({dir, " (beside the program)"});
+    places.push_back({dir + "/../share/quorvane", ""});
   }
-  places.push_back(QV_DATA_DIR);
-  for (const std::string& p : places)
-    if (qvHoldsData(p) && chdir(p.c_str()) == 0) {
+  places.push_back({QV_DATA_DIR, " (installed)"});
+  for (const auto& [p, what] : places)
+    if (qvHoldsData(p, what) && chdir(p.c_str()) == 0) {
       std::snprintf(qvDataFolder, sizeof qvDataFolder, "%s", p.c_str());
       return;
     }
@@ -264,7 +271,7 @@ int32_t qvMain(int32_t argc, char** argv) {
   BASS_Free();
   if (qvCapturing) {
     bool ok = qvCaptureFinish();
-    return qvCaptureInterrupted() ? 130 : ok ? 0 : 1;
+    if (!qvCaptureInterrupted()) return ok ? 0 : 1;
   }
-  return 0;
+  return platSignalStatus();  // 0 unless a signal ended the run
 }

@@ -36,6 +36,7 @@ static void platRunHooks(bool shutdown) {
 
 bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
   if (platCurrent) platShutdown();
+  platSignalsInstall();
   platRunHooks(false);
   platDialogTraceClear();
   const PlatBackendOps* ops = kind == PLAT_BACKEND_SDL ? &platSdlOps : &platHeadlessOps;

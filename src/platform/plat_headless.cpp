@@ -1,6 +1,8 @@
 // The headless backend: no display, a virtual clock advanced by every tick query, an audio
 // device pulled in lockstep with that clock, a configurable desktop and mode list, scripted
 // message-box answers, frames kept in memory.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +14,7 @@
 static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr, nullptr};
 static PlatMode hlModes[1024];
 static int32_t hlModeCount = 0;
+enum : int32_t { HL_ANSWER_HOLD = 100 };  // a box that stays up until a signal comes
 static PlatAnswer hlAnswers[64];
 static int32_t hlAnswerCount = 0, hlAnswerNext = 0;
 static uint32_t hlClock = 0;
@@ -80,8 +83,9 @@ static bool hlParseAnswers(const char* s, char* err, size_t errSize) {
     if (!std::strcmp(a, "yes")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_YES;
     else if (!std::strcmp(a, "no")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_NO;
     else if (!std::strcmp(a, "ok")) hlAnswers[hlAnswerCount++] = PLAT_ANSWER_OK;
+    else if (!std::strcmp(a, "hold")) hlAnswers[hlAnswerCount++] = (PlatAnswer)HL_ANSWER_HOLD;
     else {
-      std::snprintf(err, errSize, "bad message-box answer '%s' (yes, no or ok)", a);
+      std::snprintf(err, errSize, "bad message-box answer '%s' (yes, no, ok or hold)", a);
       return false;
     }
   }
@@ -239,11 +243,20 @@ bool platHeadlessLastFrame(PlatFrame* frame) {
   return true;
 }
 
+// A box nobody answers: a child process that waits for ever, as the sdl backend's box process
+// would; only a signal ends it (and then the wait, with the default answer).
+static void hlHoldChild(int32_t, void*) {
+  for (;;) pause();
+}
+
 static PlatAnswer hlShowBox(const char* text, const char* caption, uint32_t flags) {
   hlBoxes++;
   std::snprintf(hlBoxText, sizeof hlBoxText, "%s", text);
   std::snprintf(hlBoxCaption, sizeof hlBoxCaption, "%s", caption);
   PlatAnswer answer = hlAnswerNext < hlAnswerCount ? hlAnswers[hlAnswerNext++] : PLAT_ANSWER_YES;
+  int32_t held = 0;
+  if (answer == (PlatAnswer)HL_ANSWER_HOLD)
+    answer = platRunChild(hlHoldChild, nullptr, &held) ? (PlatAnswer)held : PLAT_ANSWER_YES;
   if (!(flags & PLAT_BOX_YESNO)) return PLAT_ANSWER_OK;
   return answer == PLAT_ANSWER_NO ? PLAT_ANSWER_NO : PLAT_ANSWER_YES;
 }

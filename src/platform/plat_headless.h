@@ -12,6 +12,7 @@ struct PlatHeadlessConfig {
   // modes (N >= 1, the first being 320x240x32); null or "" gives the standard low-resolution list.
   const char* modes;
   // Message-box answers in order, "yes,no,..."; once used up every box answers yes (or OK).
+  // "hold" keeps that box up, as a child process, until a signal (SIGINT, SIGTERM, SIGHUP) ends it.
   const char* answers;
   // Setup-dialog replay, "ITEM,ITEM,...": ok, cancel, windowed, fullscreen, infofile, greetings
   // click the control of that replay name; close and escape send IDCANCEL. A list that ends with

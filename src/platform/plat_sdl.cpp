@@ -22,6 +22,9 @@ static bool sdlFull = false;
 static bool sdlCursorWanted = true;             // what the engine asked for; hidden anyway in full screen
 static int32_t sdlPlacedW = 0, sdlPlacedH = 0;  // logical client size the window was last sized to
 static PlatWindowState sdlState;                // the window as the layer above last wanted it
+static int sdlSavedX = 0, sdlSavedY = 0;        // physical window place and size before going
+static int sdlSavedW = 0, sdlSavedH = 0;        // full screen
+static uint32_t sdlRestoreUntil = 0;            // SDL ticks until which that size is held
 
 void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
 int32_t platSdlScale() { return sdlScale; }
@@ -37,8 +40,21 @@ static bool sdlInit(char* err, size_t errSize) {
   }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the platform's own handlers stay in place
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::snprintf(err, errSize, "cannot open the display (%s); use --headless to run without one", SDL_GetError());
+    return false;
+  }
+  // When no real display answers, SDL falls back to drivers that show nothing; only an explicit
+  // SDL_VIDEODRIVER may choose them.
+  const char* got = SDL_GetCurrentVideoDriver();
+  if (!forced && got && (!std::strcmp(got, "offscreen") || !std::strcmp(got, "dummy"))) {
+    SDL_Quit();
+    if (x && *x)
+      std::snprintf(err, errSize, "cannot open the display %s (DISPLAY); use --headless to run without one", x);
+    else
+      std::snprintf(err, errSize, "cannot open the display %s (WAYLAND_DISPLAY); use --headless to run without one",
+                    wl);
     return false;
   }
   int32_t displays = SDL_GetNumVideoDisplays(), want = platPresentation()->display;
@@ -51,6 +67,7 @@ static bool sdlInit(char* err, size_t errSize) {
   int32_t dw = 1024, dh = 768;
   if (SDL_GetDesktopDisplayMode(want, &dm) == 0) dw = dm.w, dh = dm.h;
   sdlCursorWanted = true;
+  sdlRestoreUntil = 0;
   sdlPlacedW = sdlPlacedH = 0;
   std::memset(&sdlState, 0, sizeof sdlState);
   sdlScale = sdlScaleWanted;
@@ -147,9 +164,23 @@ static uint32_t sdlScanCode(SDL_Scancode s) {
   }
 }
 
+static void sdlHoldWindowed();
+
 // The next event the layer above needs; window resizes only redraw the picture.
 static bool sdlPoll(PlatEvent* ev) {
   SDL_Event e;
+  if (sdlRestoreUntil && (int32_t)(SDL_GetTicks() - sdlRestoreUntil) > 0) {
+    sdlRestoreUntil = 0;  // the window is back: its place goes up as a move
+    if (!sdlFull && sdlState.open && sdlWindow) {
+      int x, y;
+      SDL_GetWindowPosition(sdlWindow, &x, &y);
+      std::memset(ev, 0, sizeof *ev);
+      ev->kind = PLAT_EVENT_MOVED;
+      ev->x = x / sdlScale, ev->y = y / sdlScale;
+      sdlState.x = ev->x, sdlState.y = ev->y;
+      return true;
+    }
+  }
   while (SDL_PollEvent(&e)) {
     std::memset(ev, 0, sizeof *ev);
     switch (e.type) {
@@ -171,9 +202,13 @@ static bool sdlPoll(PlatEvent* ev) {
           case SDL_WINDOWEVENT_MINIMIZED: ev->kind = PLAT_EVENT_MINIMIZED; return true;
           case SDL_WINDOWEVENT_RESTORED: ev->kind = PLAT_EVENT_RESTORED; return true;
           // The engine's client size stays put; only the picture follows the window's size.
-          case SDL_WINDOWEVENT_SIZE_CHANGED: platSdlPresentRedraw(); break;
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            sdlHoldWindowed();
+            platSdlPresentRedraw();
+            break;
           case SDL_WINDOWEVENT_MOVED:
-            if (sdlFull || !sdlState.open) break;
+            if (sdlRestoreUntil) sdlHoldWindowed();
+            if (sdlFull || !sdlState.open || sdlRestoreUntil) break;  // not the user's move
             ev->kind = PLAT_EVENT_MOVED;
             ev->x = e.window.data1 / sdlScale, ev->y = e.window.data2 / sdlScale;
             sdlState.x = ev->x, sdlState.y = ev->y;
@@ -216,15 +251,31 @@ static int32_t sdlModes(PlatMode* out, int32_t max) {
 
 static bool sdlDisplayAvailable() { return true; }
 
+// A window size in physical pixels shrunk (keeping its shape) until the window with its frame
+// and caption fits the monitor's usable area; the picture follows the window's size.
+static void sdlFitSize(int32_t* w, int32_t* h) {
+  SDL_Rect r;
+  if (SDL_GetDisplayUsableBounds(platPresentation()->display, &r) != 0) return;
+  int32_t maxW = r.w - 2 * PLAT_FRAME, maxH = r.h - PLAT_CAPTION - 2 * PLAT_FRAME;
+  if (maxW < 64 || maxH < 48 || (*w <= maxW && *h <= maxH)) return;
+  if ((int64_t)*w * maxH > (int64_t)*h * maxW) *h = (int32_t)((int64_t)*h * maxW / *w), *w = maxW;
+  else *w = (int32_t)((int64_t)*w * maxH / *h), *h = maxH;
+}
+
 static void sdlPlace() {
   if (!sdlWindow || sdlFull) return;
   int32_t cw = sdlState.width < 1 ? 1 : sdlState.width, ch = sdlState.height < 1 ? 1 : sdlState.height;
   // The user may resize the window (the picture follows); it is only sized again when the
   // engine's client size changes.
   SDL_SetWindowMinimumSize(sdlWindow, cw / 4 > 0 ? cw / 4 : 1, ch / 4 > 0 ? ch / 4 : 1);
-  if (cw != sdlPlacedW || ch != sdlPlacedH) SDL_SetWindowSize(sdlWindow, cw * sdlScale, ch * sdlScale);
+  if (cw != sdlPlacedW || ch != sdlPlacedH) {
+    int32_t pw = cw * sdlScale, ph = ch * sdlScale;
+    sdlFitSize(&pw, &ph);
+    SDL_SetWindowSize(sdlWindow, pw, ph);
+  }
   sdlPlacedW = cw, sdlPlacedH = ch;
-  SDL_SetWindowPosition(sdlWindow, sdlState.x * sdlScale, sdlState.y * sdlScale);
+  if (sdlRestoreUntil) SDL_SetWindowPosition(sdlWindow, sdlSavedX, sdlSavedY);
+  else SDL_SetWindowPosition(sdlWindow, sdlState.x * sdlScale, sdlState.y * sdlScale);
 }
 
 static void sdlWindowUpdate(const PlatWindowState* w) {
@@ -239,8 +290,10 @@ static void sdlWindowUpdate(const PlatWindowState* w) {
   const char* title = w->title ? w->title : "";
   if (!sdlWindow) {
     int32_t d = platPresentation()->display;
-    sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d),
-                                 w->width * sdlScale, w->height * sdlScale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    int32_t pw = w->width * sdlScale, ph = w->height * sdlScale;
+    sdlFitSize(&pw, &ph);
+    sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), pw, ph,
+                                 SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdlWindow) return;
     platSdlPresentOpen(sdlWindow);
     if (w->icon && w->icon->pixels) {
@@ -259,10 +312,27 @@ static void sdlWindowUpdate(const PlatWindowState* w) {
 
 static void sdlApplyCursor() { SDL_ShowCursor(sdlCursorWanted && !sdlFull ? SDL_ENABLE : SDL_DISABLE); }
 
+// Leaving full screen, the window manager answers in its own time: it may hand the window back
+// at the full-screen size or place after it was set, so for a moment after leaving every
+// change it makes is undone. The layer above learns the place once that moment is over.
+static void sdlHoldWindowed() {
+  if (!sdlWindow || sdlFull || !sdlRestoreUntil) return;
+  if ((int32_t)(SDL_GetTicks() - sdlRestoreUntil) > 0) return;  // sdlPoll ends the moment
+  if (SDL_GetWindowFlags(sdlWindow) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) SDL_RestoreWindow(sdlWindow);
+  int x, y, w, h;
+  SDL_GetWindowPosition(sdlWindow, &x, &y);
+  SDL_GetWindowSize(sdlWindow, &w, &h);
+  if (w != sdlSavedW || h != sdlSavedH) SDL_SetWindowSize(sdlWindow, sdlSavedW, sdlSavedH);
+  if (x != sdlSavedX || y != sdlSavedY) SDL_SetWindowPosition(sdlWindow, sdlSavedX, sdlSavedY);
+}
+
 static void sdlSetFullscreen(bool on) {
   if (!sdlWindow || on == sdlFull) return;
   sdlFull = on;
   if (on) {
+    SDL_GetWindowPosition(sdlWindow, &sdlSavedX, &sdlSavedY);
+    SDL_GetWindowSize(sdlWindow, &sdlSavedW, &sdlSavedH);
+    sdlRestoreUntil = 0;
     // Desktop full screen takes the monitor the window is on: move it to the chosen one first.
     int32_t d = platPresentation()->display;
     if (SDL_GetWindowDisplayIndex(sdlWindow) != d)
@@ -270,7 +340,12 @@ static void sdlSetFullscreen(bool on) {
   }
   SDL_SetWindowFullscreen(sdlWindow, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   sdlApplyCursor();
-  if (!on && sdlState.open) sdlPlace();
+  if (!on && sdlState.open) {
+    sdlRestoreUntil = SDL_GetTicks() + 1500;
+    if (!sdlRestoreUntil) sdlRestoreUntil = 1;
+    sdlPlace();
+    sdlHoldWindowed();
+  }
 }
 
 static void sdlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f, bool) {
@@ -308,6 +383,7 @@ static void sdlOpenViewer(const char* fileName) {
   pid_t pid = fork();
   if (pid == 0) {
     if (fork() == 0) {
+      signal(SIGPIPE, SIG_DFL);  // ignored in the program, not in what it starts
       execlp("xdg-open", "xdg-open", fileName, (char*)nullptr);
       _exit(127);
     }

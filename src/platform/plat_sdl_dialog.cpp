@@ -2,9 +2,13 @@
 // the display's scale and shown 1:1, with mouse and keyboard input. Without any usable font
 // the dialog falls back to a chain of message boxes, one button per control.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/plat_dlgpaint.h"
@@ -20,6 +24,56 @@ static int32_t sdHover = -1, sdPressed = -1;
 static int32_t sdRatio = 1;  // renderer pixels per window point (2 on some HiDPI systems)
 static PlatRect sdPlaced;
 
+// The box's process is the program started afresh (a forked copy would share the program's
+// display connection): it finds the box in its arguments and shows it before anything else of
+// the program runs. Arguments: answer fd, box flags, title, message, then flags, id and text of
+// each button.
+enum : int32_t { SD_BOX_MAX_BUTTONS = 16, SD_BOX_NO_PROCESS = -2 };
+
+__attribute__((constructor)) static void sdBoxProcess(int argc, char** argv, char**) {
+  if (!std::getenv("QV_PLAT_BOX_PROCESS") || argc < 5 || (argc - 5) % 3 != 0) return;
+  SDL_MessageBoxButtonData b[SD_BOX_MAX_BUTTONS];
+  int n = 0;
+  for (int i = 5; i + 2 < argc && n < SD_BOX_MAX_BUTTONS; i += 3)
+    b[n++] = {(Uint32)std::strtoul(argv[i], nullptr, 10), std::atoi(argv[i + 1]), argv[i + 2]};
+  SDL_MessageBoxData d = {(Uint32)std::strtoul(argv[2], nullptr, 10), nullptr, argv[3], argv[4], n, b, nullptr};
+  int answer = -1;
+  if (SDL_ShowMessageBox(&d, &answer) != 0) answer = -1;
+  int32_t value = answer;
+  ssize_t w = write(std::atoi(argv[1]), &value, sizeof value);
+  (void)w;
+  _exit(0);
+}
+
+static void sdBoxChild(int32_t fd, void* data) {
+  const SDL_MessageBoxData* d = (const SDL_MessageBoxData*)data;
+  std::vector<std::string> args = {"quorvane-box", std::to_string(fd), std::to_string(d->flags),
+                                   d->title ? d->title : "", d->message ? d->message : ""};
+  for (int i = 0; i < d->numbuttons && i < SD_BOX_MAX_BUTTONS; i++) {
+    args.push_back(std::to_string(d->buttons[i].flags));
+    args.push_back(std::to_string(d->buttons[i].buttonid));
+    args.push_back(d->buttons[i].text ? d->buttons[i].text : "");
+  }
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  setenv("QV_PLAT_BOX_PROCESS", "1", 1);
+  fcntl(fd, F_SETFD, 0);  // the answer's pipe stays open across the exec
+  execv("/proc/self/exe", argv.data());
+  int32_t value = SD_BOX_NO_PROCESS;
+  ssize_t w = write(fd, &value, sizeof value);
+  (void)w;
+}
+
+// The button chosen, -1 without an answer (no box could be shown, or a signal came). Shown by
+// a process of its own, so that a signal can end it while the program waits.
+static int32_t sdShowBox(const SDL_MessageBoxData* d) {
+  int32_t answer = -1;
+  if (!platRunChild(sdBoxChild, (void*)d, &answer)) return -1;
+  if (answer == SD_BOX_NO_PROCESS && SDL_ShowMessageBox(d, &answer) != 0) answer = -1;  // shown here then
+  return answer;
+}
+
 PlatAnswer platSdlBox(void* parent, const char* text, const char* caption, uint32_t flags) {
   bool yesNo = (flags & PLAT_BOX_YESNO) != 0;
   SDL_MessageBoxButtonData yn[2] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, PLAT_ANSWER_YES, "Yes"},
@@ -30,8 +84,8 @@ PlatAnswer platSdlBox(void* parent, const char* text, const char* caption, uint3
                   : (flags & PLAT_BOX_QUESTION) ? SDL_MESSAGEBOX_WARNING
                                                 : SDL_MESSAGEBOX_INFORMATION;
   SDL_MessageBoxData d = {kind, (SDL_Window*)parent, caption, text, yesNo ? 2 : 1, yesNo ? yn : ok, nullptr};
-  int answer = -1;
-  if (SDL_ShowMessageBox(&d, &answer) != 0 || answer < 0) return yesNo ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
+  int32_t answer = sdShowBox(&d);
+  if (answer < 0) return yesNo ? PLAT_ANSWER_YES : PLAT_ANSWER_OK;
   return (PlatAnswer)answer;
 }
 
@@ -173,8 +227,8 @@ static void sdFallbackRun(PlatDlgWindow* dialog) {
     }
     SDL_MessageBoxData d = {
         SDL_MESSAGEBOX_INFORMATION, nullptr, dialog->title, "(* marks the current choice)", n, b, nullptr};
-    int hit = -1;
-    if (SDL_ShowMessageBox(&d, &hit) != 0 || hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
+    int32_t hit = sdShowBox(&d);
+    if (hit < 0) platDlgCommand(PLAT_DLG_CANCEL);
     else platDlgClick(hit);
     if (!platDlgEnded() && hit < 0) return;  // no answer can come: leave instead of asking for ever
   }
@@ -194,7 +248,12 @@ void platSdlDialogRun(PlatDlgWindow* dialog) {
   sdPlace(dialog);
   SDL_RaiseWindow(sdWindow);
   bool dirty = true;
+  platSignalWatch(true);
   while (!platDlgEnded()) {
+    if (platSignalCaught()) {  // ends as Cancel would; the program then ends with the signal's status
+      platDlgCommand(PLAT_DLG_CANCEL);
+      break;
+    }
     if (std::memcmp(&sdPlaced, &dialog->rect, sizeof sdPlaced) != 0) sdPlace(dialog);
     if (dirty) sdPaint();
     dirty = false;
@@ -203,6 +262,7 @@ void platSdlDialogRun(PlatDlgWindow* dialog) {
     do dirty |= sdEvent(e);
     while (!platDlgEnded() && SDL_PollEvent(&e));
   }
+  platSignalWatch(false);
   SDL_ResetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE);
 }
 

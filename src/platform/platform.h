@@ -108,6 +108,24 @@ PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags);
 void platOpenViewer(const char* fileName);  // xdg-open, result unreported; headless records it
 bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 reports no SIMD
 
+// ---- Signals ------------------------------------------------------------------------------
+// SIGINT, SIGTERM and SIGHUP note the first signal (and wake a self-pipe). While some code
+// watches for them (the message loop, a dialog, a box, a capture: platSignalWatch) it notices
+// the note and ends the program in order with 128 + the signal; outside those the signal ends
+// the process at once, as by default. SIGPIPE is ignored: a write to a closed pipe fails
+// instead. platInit installs them; calling it again does nothing.
+void platSignalsInstall();
+void platSignalWatch(bool on);  // nests: on ... off around the code that looks at the note
+int32_t platSignalCaught();     // the first signal that came, 0 when none
+int32_t platSignalStatus();     // the exit status it asks for (130, 143, 129), 0 when none
+int32_t platSignalFd();         // readable once a signal came (for poll), -1 before installing
+// Runs body in a child process of its own process group; body writes one int32_t answer to fd
+// and returns (the child then ends). Waits for the answer or for a signal, which ends the
+// child's whole group. False when no answer came (signal, no child, the child died); the child
+// is reaped either way.
+typedef void (*PlatChildBody)(int32_t fd, void* user);
+bool platRunChild(PlatChildBody body, void* user, int32_t* answer);
+
 // ---- Audio ------------------------------------------------------------------------------
 // The fill writes frameCount frames of interleaved s16 stereo. sdl calls it on its own thread;
 // headless on the caller's whenever the clock moves, floor(T x rate / 1000) frames in all

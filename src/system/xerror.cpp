@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "system/xcursor.h"
+#include "system/xlog.h"
 #include "winlike/winlike.h"
 
 static const xErrRow xErrTable[8] = {
@@ -56,14 +58,20 @@ static xErrLastStep xErrStep = nullptr;
 void xErrSetLastStep(xErrLastStep step) { xErrStep = step; }
 #endif
 
-// Steps shared by the three routines once the message is in place.
-[[noreturn]] static void xErrShowAndExit(const char* caption) {
+// Steps shared by the three routines once the message is in place; the note, when there is
+// one, follows the message in the box and the log. A signal that ends the box sets the status.
+[[noreturn]] static void xErrShowAndExit(const char* caption, const char* note = nullptr) {
+  std::string text = std::string(xErr.message) + (note ? note : "");
+  std::string line = text;
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  xLog.Print(line.c_str());
   xSysShowCursor(true);
-  platMessageBox(xErr.message, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  platMessageBox(text.c_str(), caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  int status = platSignalStatus() ? platSignalStatus() : xErrExitStatus(xErr.code);
 #ifdef QV_FUZZ_BUILD
-  if (xErrStep) xErrStep(xErrExitStatus(xErr.code));
+  if (xErrStep) xErrStep(status);
 #endif
-  std::exit(xErrExitStatus(xErr.code));
+  std::exit(status);
 }
 
 void xErrCode(const char* file, int line, int32_t code, const char* detail) {
@@ -87,4 +95,10 @@ void xErrMsg(const char* message) {
   std::memset(xErr.message, 0, sizeof xErr.message);
   std::snprintf(xErr.message, sizeof xErr.message, "Error: %s\n", message);
   xErrShowAndExit("XERR:");
+}
+
+void xErrMsgNote(const char* message, const char* note) {
+  std::memset(xErr.message, 0, sizeof xErr.message);
+  std::snprintf(xErr.message, sizeof xErr.message, "Error: %s\n", message);
+  xErrShowAndExit("XERR:", note);
 }

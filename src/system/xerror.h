@@ -27,6 +27,9 @@ const char* xErrLookup(int32_t code);
 [[noreturn]] void xErrCode(const char* file, int line, int32_t code, const char* detail);
 [[noreturn]] void xErrAt(const char* file, int line, const char* message);
 [[noreturn]] void xErrMsg(const char* message);
+// xErrMsg with lines that follow the message in the box and the log (any length), e.g. where
+// a file was looked for.
+[[noreturn]] void xErrMsgNote(const char* message, const char* note);
 
 // Exit status for an error code: a fatal error never reports success (0 -> 1),
 // and 256, which a POSIX status cannot hold, becomes 255.

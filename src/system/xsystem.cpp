@@ -143,13 +143,16 @@ static void xSysRunTimers() {
 void xSysRun() {
   uint32_t record = 0;
   xSysDispatch(XSYS_RUN, &record);
+  platSignalWatch(true);
   for (;;) {
+    if (platSignalCaught()) xSysQuit();  // the program ends in order, with the signal's status
     if (xSysActive) xSysRunTimers();
     else platWaitMessage();
     PlatMsg msg;
     while (platPeekMessage(&msg, true)) {
       platDispatchMessage(&msg);
       if (msg.message == WM_QUIT) {
+        platSignalWatch(false);
         record = 1;
         xSysDispatch(XSYS_RUN, &record);
         return;

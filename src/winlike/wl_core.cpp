@@ -193,8 +193,12 @@ PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t sty
   int32_t frame = platFrameOf(&platWindow), caption = platCaptionOf(&platWindow);
   if (x == CW_USEDEFAULT) x = 0;
   if (y == CW_USEDEFAULT) y = 0;
-  if (width == CW_USEDEFAULT) width = 640 + 2 * frame;
-  if (height == CW_USEDEFAULT) height = 480 + caption + 2 * frame;
+  // A default window takes 640x480, or three quarters of a desktop too small for that.
+  int32_t dw, dh;
+  PlatPixelFormat df;
+  platDesktop(&dw, &dh, &df);
+  if (width == CW_USEDEFAULT) width = 640 + 2 * frame <= dw ? 640 + 2 * frame : dw * 3 / 4;
+  if (height == CW_USEDEFAULT) height = 480 + caption + 2 * frame <= dh ? 480 + caption + 2 * frame : dh * 3 / 4;
   platWindow.rect = {x, y, x + width, y + height};
   platWindowChanged();
   return &platWindow;

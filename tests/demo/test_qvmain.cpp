@@ -120,7 +120,18 @@ TEST(QvStartup, MissingArchiveAndModule) {
   if (WEXITSTATUS(status) == 0)
     GTEST_SKIP() << "an installed copy of the data was found: " << qvReadFile(dir + "/run.log");
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(qvReadFile(dir + "/err.txt"), "XERR: Error: Resource file not found -> QUORVANE.KVO\n\n");
+  // The message, then the four folders it looked in (the last one is the installed one).
+  char real[4096];
+  std::string here = realpath(dir.c_str(), real) ? real : dir;
+  err = qvReadFile(dir + "/err.txt");
+  EXPECT_EQ(
+      err.rfind("XERR: Error: Resource file not found -> QUORVANE.KVO\nLooked for quorvane.kvo in:\n  " + here +
+                    " (the current folder)\n  " + here + " (beside the program)\n  " + here + "/../share/quorvane\n  /",
+                0),
+      0u)
+      << err;
+  const std::string tail = "/share/quorvane (installed)\n\n";
+  EXPECT_EQ(err.substr(err.size() < tail.size() ? 0 : err.size() - tail.size()), tail) << err;
   dir = qvFreshDir("nomodule");
   ASSERT_TRUE(qvWriteArchive(dir, nullptr));
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");

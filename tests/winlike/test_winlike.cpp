@@ -313,7 +313,7 @@ TEST(PlatHeadless, ConfigurationIsChecked) {
   c.modes = "320x240x16,";
   c.answers = "maybe";
   EXPECT_FALSE(platHeadlessConfigure(&c, err, sizeof err));
-  EXPECT_STREQ(err, "bad message-box answer 'maybe' (yes, no or ok)");
+  EXPECT_STREQ(err, "bad message-box answer 'maybe' (yes, no, ok or hold)");
   c.answers = "no";
   ASSERT_TRUE(platHeadlessConfigure(&c, err, sizeof err));
   ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
