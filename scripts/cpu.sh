@@ -5,7 +5,8 @@
 # presented and, from the --log output, the mean and worst interval between frames for each
 # minimum frame time.
 #   scripts/cpu.sh [SECONDS] [PROGRAM OPTIONS...]    e.g. scripts/cpu.sh 60 --start-order 12
-# QV_BIN names the program (default build/quorvane). The X server's own share is not counted.
+# QV_BIN names the program (default build/quorvane), QV_CPU_LOG a file to keep its log in. The X
+# server's own share is not counted.
 set -euo pipefail
 
 secs=${1:-60}
@@ -67,6 +68,7 @@ while True:
 print("%.3f %.3f %d" % (ru.ru_utime + ru.ru_stime - c0, time.monotonic() - t0, status))
 PY
 read -r cpu wall status < <(DISPLAY=":$disp" SDL_AUDIODRIVER=dummy python3 "$work/measure.py" "$secs" "$skip" "$work" "$bin" "$@")
+[ -n "${QV_CPU_LOG:-}" ] && cp "$work/run.log" "$QV_CPU_LOG"
 [ "$status" = 0 ] || { echo "cpu.sh: the program failed (status $status):" >&2 && cat "$work/out.txt" >&2 && exit 1; }
 
 awk -v cpu="$cpu" -v wall="$wall" -v secs="$secs" '
@@ -75,7 +77,7 @@ awk -v cpu="$cpu" -v wall="$wall" -v secs="$secs" '
   # Per segment: the cadence line at its hand-over (or at the end); without one (an older
   # program) the mean interval from the hand-over times.
   /XLOG: segment [0-9]+ -> / { gsub(/[:,]/, ""); fallback[$3] = ($10 - last) " " $12; last = $10 }
-  /XLOG: segment cadence:/ { gsub(/,/, ""); s = $5; seen[s] = 1
+  /XLOG: cadence of segment/ { gsub(/[:,]/, ""); s = $5; seen[s] = 1
     m = minf[s]; iv[m] += $10 * $6; cnt[m] += $6; if ($13 > worst[m]) worst[m] = $13 }
   END {
     for (s in fallback) if (!(s in seen)) { split(fallback[s], f, " "); m = minf[s]; iv[m] += f[1]; cnt[m] += f[2]; worst[m] = -1 }
@@ -83,6 +85,6 @@ awk -v cpu="$cpu" -v wall="$wall" -v secs="$secs" '
     printf "min frame  frames  mean interval  worst interval      fps\n"
     split("50 25 35 0", order, " ")
     for (i = 1; i <= 4; i++) { m = order[i]; if (!cnt[m]) continue
-      printf "%6s ms  %6d  %10.1f ms  %s  %7.1f\n", m ? m : "none", cnt[m], iv[m] / cnt[m],
+      printf "%9s  %6d  %10.1f ms  %s  %7.1f\n", m ? m " ms" : "none", cnt[m], iv[m] / cnt[m],
         worst[m] < 0 ? "             -" : sprintf("%11.1f ms", worst[m]), 1000 * cnt[m] / iv[m] }
   }' "$work/run.log"

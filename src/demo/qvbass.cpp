@@ -238,26 +238,22 @@ uint32_t BASS_MusicLoad(int32_t mem, const char* file, uint32_t offset, uint32_t
   return qa.handle;
 }
 
-int32_t BASS_MusicPlay(uint32_t handle) {
+// Every move of the module (play from the start, start order, loop): the replayer set to the
+// position under the lock, the counts started afresh and published at once.
+static int32_t qaMove(uint32_t handle, uint32_t position, bool play) {
   qaSilentCatchUp();
   std::lock_guard<std::mutex> g(qa.lock);
   if (!handle || handle != qa.handle) return 0;
-  qa.mod->set_position_order_row(0, 0);
-  qa.playing = true;
+  qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
+  if (play) qa.playing = true;
   qaRestart();
   qaSilentMs = 0;
   return 1;
 }
 
-int32_t BASS_ChannelSetPosition(uint32_t handle, uint32_t position) {
-  qaSilentCatchUp();
-  std::lock_guard<std::mutex> g(qa.lock);
-  if (!handle || handle != qa.handle) return 0;
-  qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
-  qaRestart();
-  qaSilentMs = 0;
-  return 1;
-}
+int32_t BASS_MusicPlay(uint32_t handle) { return qaMove(handle, 0, true); }
+
+int32_t BASS_ChannelSetPosition(uint32_t handle, uint32_t position) { return qaMove(handle, position, false); }
 
 // qa.handle is only written by this (the main) thread: read without the lock.
 uint32_t BASS_ChannelGetPosition(uint32_t handle) {

@@ -141,7 +141,7 @@ void qvPaceNoWait() {
 
 // ---- Cadence: the real interval between drawn frames and the time drawing them --------------
 
-enum : uint32_t { kCadenceKept = 256 };  // frames: over a second at any paced rate
+enum : uint32_t { kCadenceKept = 256 };   // frames: over a second at any paced rate
 static int64_t qvCadAt[kCadenceKept];     // us, when each frame had been presented
 static uint32_t qvCadDraw[kCadenceKept];  // us drawing and presenting it
 static uint32_t qvCadCount = 0;           // frames kept since the start of the pass
@@ -174,15 +174,19 @@ QvCadence qvCadenceLastSecond() {
     uint32_t i = (qvCadCount - 1 - k) % kCadenceKept;
     if (newest - qvCadAt[i] >= 1000000) break;
     // The oldest frame kept of a pass has no interval before it.
-    double interval = k + 1 < qvCadCount ? (double)(qvCadAt[i] - qvCadAt[(i + kCadenceKept - 1) % kCadenceKept]) / 1000 : -1;
+    double interval =
+        k + 1 < qvCadCount ? (double)(qvCadAt[i] - qvCadAt[(i + kCadenceKept - 1) % kCadenceKept]) / 1000 : -1;
     qvCadenceAdd(&c, interval, qvCadDraw[i] / 1000.0);
   }
   return qvCadenceMeans(c);
 }
 
+// "cadence of segment N: ..." (the whole segment) or "cadence, last second, segment N: ...".
 static void qvCadenceLog(const char* what, const QvCadence& c) {
-  xLog.Print(xFormat("%s: segment %d, %u frames, interval mean %.1f ms worst %.1f ms, draw mean %.2f ms worst %.2f ms",
-                     what, qvStats.segment + 1, c.frames, c.meanMs, c.worstMs, c.drawMeanMs, c.drawWorstMs));
+  xLog.Print(
+      xFormat("cadence%s segment %d: %u frames, interval mean %.1f ms worst %.1f ms, draw mean %.2f ms worst "
+              "%.2f ms",
+              what, qvStats.segment + 1, c.frames, c.meanMs, c.worstMs, c.drawMeanMs, c.drawWorstMs));
 }
 
 // A frame has been drawn (from drawnAt) and presented: kept, added to the segment's sums, and a
@@ -197,7 +201,7 @@ static void qvCadenceFrame(int64_t drawnAt) {
   if (qvCadCount == 1) qvCadLogAt = now;
   if (now - qvCadLogAt >= 1000000) {
     qvCadLogAt = now;
-    qvCadenceLog("cadence", qvCadenceLastSecond());
+    qvCadenceLog(", last second,", qvCadenceLastSecond());
   }
 }
 
@@ -261,7 +265,7 @@ static void qvHandOver(int32_t k) {
   if (s.handOver & QV_HAND_COPY_WORK) std::memcpy(workSprite->pixels, view, QV_VIEW_PIXELS * 4);
   xLog.Print(xFormat("segment %d -> %d: order %d row %d, %u ms, %u frames", k + 1, k + 2, musicOrder, musicRow,
                      platPeekTickCount() - qvMusicStartTick, qvStats.segmentFrames));
-  qvCadenceLog("segment cadence", qvCadenceMeans(qvCadSegment));
+  qvCadenceLog(" of", qvCadenceMeans(qvCadSegment));
   qvCadSegment = {};
   xSysRemoveTimer(kTimers[k]);
   if (k + 1 < QV_SEGMENTS) xSysAddTimer(kTimers[k + 1], 0);
@@ -379,7 +383,7 @@ void qvPresentationEnd() {
 
 // The end of the message loop (Escape, close, the last segment): the cadence of the segment then playing.
 static void qvTimelineRunEvent(void* record) {
-  if (*(const uint32_t*)record == 1 && qvCadSegment.frames) qvCadenceLog("segment cadence", qvCadenceMeans(qvCadSegment));
+  if (*(const uint32_t*)record == 1 && qvCadSegment.frames) qvCadenceLog(" of", qvCadenceMeans(qvCadSegment));
 }
 
 void qvTimelineStart(int32_t startOrder, bool loop) {

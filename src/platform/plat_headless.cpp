@@ -269,9 +269,9 @@ static bool hlCursorPos(PlatPoint* screen, PlatPoint*) {
 static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
 
 const PlatBackendOps platHeadlessOps = {
-    "headless",       hlInit,          hlShutdown,        hlTicks,         hlSleep,  hlSleepUntil, hlMicros,
-    hlPoll,           hlWait,          hlDesktop,         hlModesOp,       hlDisplayAvailable,
-    hlWindowUpdate,   hlSetFullscreen, hlPresent,         hlShowBox,       hlCursorVisible,
-    hlCursorPos,      hlOpenViewer,    hlAudioOpen,       hlAudioPause,    hlAudioClose,
-    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogShowBox,
+    "headless",        hlInit,          hlShutdown,   hlTicks,      hlSleep,          hlSleepUntil,
+    hlMicros,          hlPoll,          hlWait,       hlDesktop,    hlModesOp,        hlDisplayAvailable,
+    hlWindowUpdate,    hlSetFullscreen, hlPresent,    hlShowBox,    hlCursorVisible,  hlCursorPos,
+    hlOpenViewer,      hlAudioOpen,     hlAudioPause, hlAudioClose, platHlDialogOpen, platHlDialogRun,
+    platHlDialogClose, hlDialogShowBox,
 };
