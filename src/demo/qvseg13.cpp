@@ -5,6 +5,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
+#include "demo/qvtimeline.h"
 #include "fx/fxtoolkit.h"
 #include "image/xflc.h"
 #include "platform/platform.h"
@@ -48,6 +49,7 @@ static bool qvSeg13Wait(QvSeg13State& s) {
     frameTime = platGetTickCount() - lastFrameTick;
   }
   lastFrameTick = platGetTickCount();
+  qvMarkDrawStart();
   return noted;
 }
 

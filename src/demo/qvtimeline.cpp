@@ -189,6 +189,9 @@ static void qvCadenceLog(const char* what, const QvCadence& c) {
               what, qvStats.segment + 1, c.frames, c.meanMs, c.worstMs, c.drawMeanMs, c.drawWorstMs));
 }
 
+static int64_t qvDrawnAt = 0;
+void qvMarkDrawStart() { qvDrawnAt = platMicroseconds(); }
+
 // A frame has been drawn (from drawnAt) and presented: kept, added to the segment's sums, and a
 // line of the last second's cadence in the log every second.
 static void qvCadenceFrame(int64_t drawnAt) {
@@ -357,10 +360,10 @@ static void qvSegmentPass(int32_t k) {
   }
   if (s.pacing == QV_PACE_WAIT) qvPaceWait(s.minFrame);
   else if (s.pacing == QV_PACE_NOWAIT) qvPaceNoWait();
-  int64_t drawnAt = platMicroseconds();
+  qvMarkDrawStart();
   s.frame();
   xVideoPresent();
-  qvCadenceFrame(drawnAt);
+  qvCadenceFrame(qvDrawnAt);
   qvStats.segmentFrames++;
   if (firstFrame) {
     // The music was held since the start-up: it begins with the first visible frame.

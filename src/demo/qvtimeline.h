@@ -74,6 +74,9 @@ struct QvCadence {
 };
 // Over the frames presented in the second up to the newest (zeros before the first).
 QvCadence qvCadenceLastSecond();
+// Where the drawing of a frame starts: the timeline marks it after the pacing, a segment that
+// paces itself again after its own wait.
+void qvMarkDrawStart();
 
 // Milliseconds since the first frame of the pass (0 before it).
 uint32_t qvPassTime();

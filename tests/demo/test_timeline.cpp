@@ -37,8 +37,9 @@ std::vector<HandOver> qvHandOvers(const std::string& log) {
 // from 5 to 8 s.
 int32_t qvRunCountingInRealTime(const std::string& log) {
   qvSetCounting(QV_COUNT_REAL_TIME);
-  std::vector<const char*> a = {"quorvane", "--headless", "--no-music", "--start-order", "17", "--log", log.c_str(),
-                                "--script", "5000:key:SPACE,8000:key:SPACE"};
+  std::vector<const char*> a = {"quorvane",      "--headless", "--no-music",
+                                "--start-order", "17",         "--log",
+                                log.c_str(),     "--script",   "5000:key:SPACE,8000:key:SPACE"};
   return qvMain((int32_t)a.size(), (char**)a.data());
 }
 
