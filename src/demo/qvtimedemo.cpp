@@ -1,7 +1,8 @@
 // The timedemo: the program started headless, then every segment drawn a fixed number of
 // frames at 20 ms of virtual time each (the music moves with it), each frame's drawing timed
 // on the real clock. The ratio is the median frame over the median cache-warm memcpy of the
-// view in the same run: both medians, so one interrupted frame or copy does not move it.
+// view timed beside that segment's frames: both medians, so one interrupted frame or copy does
+// not move it.
 #include "demo/qvtimedemo.h"
 
 #include <algorithm>
@@ -28,7 +29,9 @@ double qvMsSince(Clock::time_point t) { return std::chrono::duration<double, std
 struct SegmentResult {
   int32_t segment;
   int32_t frames;
-  double meanMs, medianMs, p99Ms, fps, ratio;
+  double meanMs, medianMs, p99Ms, fps;
+  double memcpyMs;  // the unit beside this segment's frames
+  double ratio;     // median frame / memcpyMs
 };
 
 // The unit of the table: one memcpy of the 64,000-pixel view (256,000 bytes), in ms.
@@ -42,23 +45,26 @@ double qvMedian(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// Each sample times a batch of copies (a batch lasts tens of us, far above the clock's
-// resolution); the median ignores the samples an interruption or a frequency step spoiled.
+// One sample: a batch of copies between the same two views (after one untimed copy that brings
+// them into the cache), in ms per copy. A batch lasts tens of us, far above the clock's resolution.
+double qvWarmCopyMs(std::vector<uint32_t>& a, std::vector<uint32_t>& b, int32_t batch) {
+  std::memcpy(b.data(), a.data(), a.size() * 4);
+  Clock::time_point t = Clock::now();
+  for (int32_t k = 0; k < batch; k++) {
+    a[(size_t)k] = (uint32_t)k;
+    std::memcpy(b.data(), a.data(), a.size() * 4);
+    asm volatile("" : : "r"(b.data()) : "memory");
+  }
+  return qvMsSince(t) / batch;
+}
+
+// Medians of many samples: they ignore the samples an interruption or a frequency step spoiled.
 MemcpyUnit qvMeasureMemcpy() {
   const size_t view = QV_VIEW_PIXELS;
-  const int32_t samples = 301, batch = 8;
+  const int32_t samples = 301;
   std::vector<uint32_t> a(view, 0x123456), b(view);
   std::vector<double> warm, cold;
-  for (int32_t i = 0; i < 20; i++) std::memcpy(b.data(), a.data(), view * 4);
-  for (int32_t i = 0; i < samples; i++) {
-    Clock::time_point t = Clock::now();
-    for (int32_t k = 0; k < batch; k++) {
-      a[(size_t)(i * batch + k) % view] = (uint32_t)k;
-      std::memcpy(b.data(), a.data(), view * 4);
-      asm volatile("" : : "r"(b.data()) : "memory");
-    }
-    warm.push_back(qvMsSince(t) / batch);
-  }
+  for (int32_t i = 0; i < samples; i++) warm.push_back(qvWarmCopyMs(a, b, 8));
   // Cold: 64 MiB of views (beyond any last-level cache), copied in turn from one half to the other.
   const size_t views = 256;
   std::vector<uint32_t> big(views * view, 0x654321);
@@ -81,7 +87,10 @@ uint32_t qvSegmentStart(int32_t k) {
   return (uint32_t)order | (uint32_t)row << 16;
 }
 
-SegmentResult qvTimeSegment(int32_t k, int32_t frames, double memcpyMs) {
+// The ratio's unit is measured beside the frames (a sample after each), so that a machine
+// that slows down or speeds up while the timedemo runs (other programs, clock steps) moves both.
+SegmentResult qvTimeSegment(int32_t k, int32_t frames) {
+  static std::vector<uint32_t> a(QV_VIEW_PIXELS, 0x123456), b(QV_VIEW_PIXELS);
   // A few frames first, untimed: the segment's tables and textures come into the cache.
   const int32_t warmUp = frames < 10 ? frames : 10;
   const QvSegmentDef& s = qvSegments[k];
@@ -93,7 +102,7 @@ SegmentResult qvTimeSegment(int32_t k, int32_t frames, double memcpyMs) {
     BASS_ChannelSetPosition(musicHandle, start);
     BASS_Start();
   }
-  std::vector<double> ms;
+  std::vector<double> ms, unit;
   for (int32_t i = 0; i < warmUp + frames; i++) {
     platHeadlessAdvance(20);
     musicClockTimer(0);
@@ -103,13 +112,15 @@ SegmentResult qvTimeSegment(int32_t k, int32_t frames, double memcpyMs) {
     s.frame();
     if (i >= warmUp) ms.push_back(qvMsSince(t));
     xVideoPresent();
+    if (i >= warmUp) unit.push_back(qvWarmCopyMs(a, b, 4));
   }
   if (musicHandle) BASS_Pause();
   double sum = 0;
   for (double v : ms) sum += v;
   std::sort(ms.begin(), ms.end());
   double mean = sum / frames, median = ms[(size_t)frames / 2], p99 = ms[(size_t)((frames - 1) * 99 / 100)];
-  return {k + 1, frames, mean, median, p99, mean > 0 ? 1000.0 / mean : 0, median / memcpyMs};
+  double memcpyMs = qvMedian(unit);
+  return {k + 1, frames, mean, median, p99, mean > 0 ? 1000.0 / mean : 0, memcpyMs, median / memcpyMs};
 }
 
 void qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t frames, double startupMs,
@@ -125,8 +136,8 @@ void qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t 
   for (size_t i = 0; i < r.size(); i++)
     std::fprintf(f,
                  "    {\"segment\": %d, \"frames\": %d, \"meanMs\": %.4f, \"medianMs\": %.4f, \"p99Ms\": %.4f, "
-                 "\"fps\": %.1f, \"xMemcpy\": %.2f}%s\n",
-                 r[i].segment, r[i].frames, r[i].meanMs, r[i].medianMs, r[i].p99Ms, r[i].fps, r[i].ratio,
+                 "\"fps\": %.1f, \"memcpyMs\": %.6f, \"xMemcpy\": %.2f}%s\n",
+                 r[i].segment, r[i].frames, r[i].meanMs, r[i].medianMs, r[i].p99Ms, r[i].fps, r[i].memcpyMs, r[i].ratio,
                  i + 1 < r.size() ? "," : "");
   std::fprintf(f, "  ],\n  \"worst\": {\"segment\": %d, \"xMemcpy\": %.2f, \"medianMs\": %.4f},\n", worst.segment,
                worst.ratio, worst.medianMs);
@@ -150,22 +161,24 @@ int32_t qvTimedemo(qvOptions& o, std::chrono::steady_clock::time_point processSt
   MemcpyUnit unit = qvMeasureMemcpy();
   int32_t frames = o.frames ? o.frames : 300;
   std::vector<SegmentResult> results;
-  for (int32_t k = 0; k < QV_SEGMENTS; k++) results.push_back(qvTimeSegment(k, frames, unit.warmMs));
+  for (int32_t k = 0; k < QV_SEGMENTS; k++) results.push_back(qvTimeSegment(k, frames));
   std::printf("quorvane timedemo: %d frames per segment at 20 ms, %s sprites, start-up %.0f ms\n", frames,
               x2dUseMMX ? "packed" : "plain", startupMs);
   std::printf("unit: a memcpy of the view (250 KiB) takes %.4f ms in the cache, %.4f ms from memory (medians)\n",
               unit.warmMs, unit.coldMs);
-  std::printf("segment  frames   mean ms  median ms    p99 ms       fps  x memcpy\n");
+  // x memcpy: the median frame over the memcpy timed beside the segment's frames (that column).
+  std::printf("segment  frames   mean ms  median ms    p99 ms       fps  memcpy ms  x memcpy\n");
   for (const SegmentResult& r : results)
-    std::printf("%7d  %6d  %8.3f  %9.3f  %8.3f  %8.1f  %8.1f\n", r.segment, r.frames, r.meanMs, r.medianMs, r.p99Ms,
-                r.fps, r.ratio);
+    std::printf("%7d  %6d  %8.3f  %9.3f  %8.3f  %8.1f  %9.4f  %8.1f\n", r.segment, r.frames, r.meanMs, r.medianMs,
+                r.p99Ms, r.fps, r.memcpyMs, r.ratio);
   std::vector<SegmentResult> byRatio = results;
   std::sort(byRatio.begin(), byRatio.end(),
             [](const SegmentResult& a, const SegmentResult& b) { return a.ratio < b.ratio; });
   const SegmentResult& worst = byRatio.back();
-  double median = byRatio[byRatio.size() / 2].ratio;
-  std::printf("worst: segment %d at %.1fx memcpy (%.3f ms); median %.1fx memcpy (%.3f ms)\n", worst.segment,
-              worst.ratio, worst.medianMs, median, median * unit.warmMs);
+  const SegmentResult& middle = byRatio[byRatio.size() / 2];
+  double median = middle.ratio;
+  std::printf("worst: segment %d at %.1fx memcpy (%.3f ms); median %.1fx memcpy (segment %d, %.3f ms)\n", worst.segment,
+              worst.ratio, worst.medianMs, median, middle.segment, middle.medianMs);
   if (o.timedemoJson) qvWriteJson(o.timedemoJson, results, frames, startupMs, unit, worst, median);
   BASS_Free();
   return 0;
