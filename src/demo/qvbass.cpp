@@ -4,6 +4,7 @@
 // position advances in real time all the same.
 #include "demo/qvbass.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -17,11 +18,13 @@ namespace {
 enum : int32_t { kSlice = 256, kHistory = 64 };  // 5.8 ms slices at 44.1 kHz; 370 ms kept
 
 // Everything the fill touches, under one lock. libopenmpt objects are not thread-safe: the module
-// is only ever used with the lock held.
+// is only ever used with the lock held. The fill never waits for it (see qaFill); readers of the
+// position do not take it (QaPublished).
 struct QaShared {
   std::mutex lock;
   std::unique_ptr<openmpt::module> mod;
   int32_t rate = 44100;
+  int32_t queued = 0;   // frames the device still holds after a fill: heard that much later
   uint32_t handle = 0;  // of the loaded module, 0: none
   bool playing = false;
   bool loop = true;
@@ -33,9 +36,17 @@ struct QaShared {
 };
 QaShared qa;
 
+// What readers see without the lock: frames rendered and the position heard now, written under
+// the lock after every fill and move, behind a sequence count (odd while a write is under way).
+struct QaPublished {
+  std::atomic<uint32_t> seq{0};
+  std::atomic<uint64_t> frames{0};
+  std::atomic<uint32_t> pos{0};
+};
+QaPublished qaPub;
+
 // Main thread only.
 bool qaInit = false, qaDevice = false, qaMute = false, qaStarted = false, qaExitHook = false;
-int32_t qaQueued = 0;  // frames the device still holds after a fill: heard that much later
 uint32_t qaNextHandle = 1;
 uint32_t qaSilentTick = 0;  // silent play: clock at the last catch-up
 uint64_t qaSilentMs = 0;    // ms played since the last play or move
@@ -59,18 +70,43 @@ void qaRecord() {
   qa.histPos[i] = pos;
 }
 
+uint32_t qaHeardPos();
+
+// Under the lock, after the state changed. The fences order the data stores between the two
+// counts for a reader that checks the count before and after (the usual sequence lock).
+void qaPublish() {
+  uint32_t s = qaPub.seq.load(std::memory_order_relaxed);
+  qaPub.seq.store(s + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  qaPub.frames.store(qa.rendered, std::memory_order_relaxed);
+  qaPub.pos.store(qaHeardPos(), std::memory_order_relaxed);
+  qaPub.seq.store(s + 2, std::memory_order_release);
+}
+
+// Without the lock: retries only while a write is under way (a few stores).
+void qaReadPublished(uint64_t* frames, uint32_t* pos) {
+  for (;;) {
+    uint32_t s = qaPub.seq.load(std::memory_order_acquire);
+    uint64_t f = qaPub.frames.load(std::memory_order_relaxed);
+    uint32_t p = qaPub.pos.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (!(s & 1) && qaPub.seq.load(std::memory_order_relaxed) == s) {
+      if (frames) *frames = f;
+      if (pos) *pos = p;
+      return;
+    }
+  }
+}
+
 // Back to a new start: nothing rendered, the position is where the module stands.
 void qaRestart() {
   qa.rendered = 0;
   qa.histCount = 0;
   qaRecord();
+  qaPublish();
 }
 
-void qaRender(int16_t* out, int32_t frames) {
-  if (!qa.mod || !qa.playing) {
-    std::memset(out, 0, (size_t)frames * 4);
-    return;
-  }
+void qaRenderSlices(int16_t* out, int32_t frames) {
   while (frames > 0) {
     int32_t n = frames < kSlice ? frames : kSlice;
     size_t got = qa.mod->read_interleaved_stereo(qa.rate, (size_t)n, out);
@@ -83,10 +119,19 @@ void qaRender(int16_t* out, int32_t frames) {
   }
 }
 
+void qaRender(int16_t* out, int32_t frames) {
+  if (!qa.mod || !qa.playing) {
+    std::memset(out, 0, (size_t)frames * 4);
+    return;
+  }
+  qaRenderSlices(out, frames);
+  qaPublish();
+}
+
 // The position of the frame heard now: the newest slice end at or before it.
 uint32_t qaHeardPos() {
   if (!qa.histCount) return 0;
-  uint64_t heard = qa.rendered > (uint64_t)qaQueued ? qa.rendered - (uint64_t)qaQueued : 0;
+  uint64_t heard = qa.rendered > (uint64_t)qa.queued ? qa.rendered - (uint64_t)qa.queued : 0;
   uint32_t kept = qa.histCount < (uint32_t)kHistory ? qa.histCount : (uint32_t)kHistory, pos = 0;
   for (uint32_t k = 1; k <= kept; k++) {
     uint32_t i = (qa.histCount - k) % kHistory;
@@ -98,8 +143,14 @@ uint32_t qaHeardPos() {
 
 // ---- Device and clock -------------------------------------------------------------------
 
+// The device's thread never waits for the main thread: while a move holds the lock, this buffer
+// is silence and the position holds (a move is a jump in the music anyway).
 void qaFill(void*, int16_t* out, int32_t frames) {
-  std::lock_guard<std::mutex> g(qa.lock);
+  std::unique_lock<std::mutex> g(qa.lock, std::try_to_lock);
+  if (!g.owns_lock()) {
+    std::memset(out, 0, (size_t)frames * 4);
+    return;
+  }
   qaRender(out, frames);
 }
 
@@ -128,11 +179,11 @@ int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, PlatHwnd) {
   qaInit = true;
   qaStarted = false;
   qaDevice = false;
-  qaQueued = 0;
   qaSilentTick = platPeekTickCount();
   {
     std::lock_guard<std::mutex> g(qa.lock);
     qa.rate = freq >= 8000 && freq <= 192000 ? (int32_t)freq : 44100;
+    qa.queued = 0;
   }
   if (!qaExitHook) {
     qaExitHook = true;
@@ -148,7 +199,9 @@ int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, PlatHwnd) {
     xLog.Print(xFormat("audio: %s; the music plays silently", info.reason));
     return 0;
   }
-  qaQueued = info.queuedFrames;
+  // The device was opened paused: no fill has run yet.
+  std::lock_guard<std::mutex> g(qa.lock);
+  qa.queued = info.queuedFrames;
   return 1;
 }
 
@@ -178,38 +231,37 @@ uint32_t BASS_MusicLoad(int32_t mem, const char* file, uint32_t offset, uint32_t
     qa.playing = false;
     qa.rendered = 0;
     qa.histCount = 0;
+    qaPublish();
   }
   // The module replaced, if any, is freed outside the lock.
   mod.reset();
   return qa.handle;
 }
 
-int32_t BASS_MusicPlay(uint32_t handle) {
-  qaSilentCatchUp();
-  std::lock_guard<std::mutex> g(qa.lock);
-  if (!handle || handle != qa.handle) return 0;
-  qa.mod->set_position_order_row(0, 0);
-  qa.playing = true;
-  qaRestart();
-  qaSilentMs = 0;
-  return 1;
-}
-
-int32_t BASS_ChannelSetPosition(uint32_t handle, uint32_t position) {
+// Every move of the module (play from the start, start order, loop): the replayer set to the
+// position under the lock, the counts started afresh and published at once.
+static int32_t qaMove(uint32_t handle, uint32_t position, bool play) {
   qaSilentCatchUp();
   std::lock_guard<std::mutex> g(qa.lock);
   if (!handle || handle != qa.handle) return 0;
   qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
+  if (play) qa.playing = true;
   qaRestart();
   qaSilentMs = 0;
   return 1;
 }
 
+int32_t BASS_MusicPlay(uint32_t handle) { return qaMove(handle, 0, true); }
+
+int32_t BASS_ChannelSetPosition(uint32_t handle, uint32_t position) { return qaMove(handle, position, false); }
+
+// qa.handle is only written by this (the main) thread: read without the lock.
 uint32_t BASS_ChannelGetPosition(uint32_t handle) {
   qaSilentCatchUp();
-  std::lock_guard<std::mutex> g(qa.lock);
   if (!handle || handle != qa.handle) return 0xffffffffu;
-  return qaHeardPos();
+  uint32_t pos = 0;
+  qaReadPublished(nullptr, &pos);
+  return pos;
 }
 
 void BASS_Free() {
@@ -226,6 +278,7 @@ void BASS_Free() {
     qa.playing = false;
     qa.rendered = 0;
     qa.histCount = 0;
+    qaPublish();
   }
 }
 
@@ -233,6 +286,7 @@ void qvAudioSetMute(bool mute) { qaMute = mute; }
 bool qvAudioHasDevice() { return qaDevice; }
 
 uint64_t qvAudioFramesRendered() {
-  std::lock_guard<std::mutex> g(qa.lock);
-  return qa.rendered;
+  uint64_t frames = 0;
+  qaReadPublished(&frames, nullptr);
+  return frames;
 }

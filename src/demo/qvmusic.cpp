@@ -28,6 +28,13 @@ std::unique_ptr<openmpt::module> qvMusicOpen(const char* path, bool ramp, bool l
   return mod;
 }
 
+uint32_t qvMusicRowMs(const char* path) {
+  std::unique_ptr<openmpt::module> mod = qvMusicOpen(path, false, false);
+  int32_t speed = mod ? mod->get_current_speed() : 0, tempo = mod ? mod->get_current_tempo() : 0;
+  if (speed <= 0 || tempo <= 0) return 120;
+  return (uint32_t)((2500 * speed + tempo / 2) / tempo);
+}
+
 bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frames, const char* wavPath) {
   std::unique_ptr<openmpt::module> mod = qvMusicOpen(modulePath, true, true);
   if (!mod) return false;

@@ -13,3 +13,7 @@ std::unique_ptr<openmpt::module> qvMusicOpen(const char* path, bool ramp, bool l
 // Renders `frames` sample frames of 44.1 kHz 16-bit stereo from order startOrder of the module
 // file into a WAV file. False when the module cannot be read or the file cannot be written.
 bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frames, const char* wavPath);
+
+// Milliseconds per row at the module's initial speed and tempo (2.5 ms x speed / tempo x 1000);
+// 120 (speed 6 at 125 beats a minute, the format's default) when the file cannot be read.
+uint32_t qvMusicRowMs(const char* path);

@@ -5,6 +5,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
+#include "demo/qvtimeline.h"
 #include "fx/fxtoolkit.h"
 #include "image/xflc.h"
 #include "platform/platform.h"
@@ -35,6 +36,11 @@ static bool qvSeg13Wait(QvSeg13State& s) {
   bool noted = false;
   frameTime = platGetTickCount() - lastFrameTick;
   while (frameTime < kMinFrame) {
+    // A real clock sleeps until the frame, or an animation step to note, falls due (headless
+    // this is nothing and the loop asks the clock as it always has).
+    uint32_t due = lastFrameTick + kMinFrame, stepDue = s.animTick + kWaitStep + 1;
+    if (musicOrder >= kAnimOrder && (int32_t)(stepDue - due) < 0) due = stepDue;
+    platSleepUntilTick(due);
     uint32_t now = platGetTickCount();
     if (now - s.animTick > kWaitStep && musicOrder >= kAnimOrder) {
       noted = true;
@@ -43,6 +49,7 @@ static bool qvSeg13Wait(QvSeg13State& s) {
     frameTime = platGetTickCount() - lastFrameTick;
   }
   lastFrameTick = platGetTickCount();
+  qvMarkDrawStart();
   return noted;
 }
 

@@ -11,6 +11,7 @@
 
 #include "demo/qvbass.h"
 #include "demo/qvdemo.h"
+#include "demo/qvmusic.h"
 #include "demo/qvsegments.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
@@ -65,11 +66,48 @@ int32_t qvSegmentForOrder(int32_t order) {
 
 // ---- Music clock and pacing -----------------------------------------------------------
 
+// The counting clock without a module. Per call (headless runs, where the clock is called a
+// fixed number of times per frame) or, on a real clock, one row per row time of the module from
+// the first frame on, held while paused, so the presentation runs at its length.
+static QvCounting qvCountMode = QV_COUNT_BY_BACKEND;
+static bool qvCountRealTime = false;
+static uint32_t qvCountRowMs = 120;
+static bool qvCountRunning = false;
+static uint32_t qvCountTick = 0;  // clock at the last catch-up
+static uint64_t qvCountMs = 0;    // ms counted since the start order
+static int32_t qvCountBase = 0;   // the start order
+
+void qvSetCounting(QvCounting mode) { qvCountMode = mode; }
+
+static void qvCountCatchUp() {
+  uint32_t now = platPeekTickCount();
+  if (qvCountRunning) qvCountMs += now - qvCountTick;
+  qvCountTick = now;
+}
+
+static void qvCountRun(bool run) {
+  qvCountCatchUp();
+  qvCountRunning = run;
+}
+
+static void qvCountMove(int32_t order) {
+  qvCountRunning = false;
+  qvCountMs = 0;
+  qvCountBase = order;
+}
+
 void musicClockTimer(uint32_t) {
   if (musicHandle) {
     uint32_t position = BASS_ChannelGetPosition(musicHandle);
     musicOrder = (int32_t)(position & 0xffff);
     musicRow = (int32_t)(position >> 16);
+    return;
+  }
+  if (qvCountRealTime) {
+    qvCountCatchUp();
+    uint64_t rows = qvCountMs / qvCountRowMs + (uint64_t)qvCountBase * 64;
+    musicOrder = rows / 64 > 40 ? 40 : (int32_t)(rows / 64);
+    musicRow = (int32_t)(rows % 64);
     return;
   }
   // No module: count rows, one per call, 64 to an order.
@@ -79,9 +117,13 @@ void musicClockTimer(uint32_t) {
   }
 }
 
+// On a real clock the thread sleeps until the frame is due and the loop below runs once: one
+// clock read right before the frame. Headless the sleep is nothing and the loop asks the virtual
+// clock (1 ms a query) exactly as often as it always has, so the frames are the same.
 void qvPaceWait(uint32_t minFrame) {
   frameTime = platGetTickCount() - lastFrameTick;
   while (frameTime < minFrame) {
+    platSleepUntilTick(lastFrameTick + minFrame);
     musicClockTimer(0);
     frameTime = platGetTickCount() - lastFrameTick;
   }
@@ -95,6 +137,75 @@ void qvPaceNoWait() {
     frameTime = platGetTickCount() - lastFrameTick;
   }
   lastFrameTick = platGetTickCount();
+}
+
+// ---- Cadence: the real interval between drawn frames and the time drawing them --------------
+
+enum : uint32_t { kCadenceKept = 256 };   // frames: over a second at any paced rate
+static int64_t qvCadAt[kCadenceKept];     // us, when each frame had been presented
+static uint32_t qvCadDraw[kCadenceKept];  // us drawing and presenting it
+static uint32_t qvCadCount = 0;           // frames kept since the start of the pass
+static int64_t qvCadLogAt = 0;            // us of the last cadence line in the log
+static QvCadence qvCadSegment;            // sums of the current segment (means made on reading)
+
+static void qvCadenceAdd(QvCadence* c, double intervalMs, double drawMs) {
+  c->frames++;
+  if (intervalMs >= 0) {
+    c->intervals++;
+    c->meanMs += intervalMs;
+    if (intervalMs > c->worstMs) c->worstMs = intervalMs;
+  }
+  c->drawMeanMs += drawMs;
+  if (drawMs > c->drawWorstMs) c->drawWorstMs = drawMs;
+}
+
+static QvCadence qvCadenceMeans(QvCadence c) {
+  if (c.intervals) c.meanMs /= c.intervals;
+  if (c.frames) c.drawMeanMs /= c.frames;
+  return c;
+}
+
+QvCadence qvCadenceLastSecond() {
+  QvCadence c = {};
+  if (!qvCadCount) return c;
+  int64_t newest = qvCadAt[(qvCadCount - 1) % kCadenceKept];
+  uint32_t kept = qvCadCount < kCadenceKept ? qvCadCount : kCadenceKept;
+  for (uint32_t k = 0; k < kept; k++) {
+    uint32_t i = (qvCadCount - 1 - k) % kCadenceKept;
+    if (newest - qvCadAt[i] >= 1000000) break;
+    // The oldest frame kept of a pass has no interval before it.
+    double interval =
+        k + 1 < qvCadCount ? (double)(qvCadAt[i] - qvCadAt[(i + kCadenceKept - 1) % kCadenceKept]) / 1000 : -1;
+    qvCadenceAdd(&c, interval, qvCadDraw[i] / 1000.0);
+  }
+  return qvCadenceMeans(c);
+}
+
+// "cadence of segment N: ..." (the whole segment) or "cadence, last second, segment N: ...".
+static void qvCadenceLog(const char* what, const QvCadence& c) {
+  xLog.Print(
+      xFormat("cadence%s segment %d: %u frames, interval mean %.1f ms worst %.1f ms, draw mean %.2f ms worst "
+              "%.2f ms",
+              what, qvStats.segment + 1, c.frames, c.meanMs, c.worstMs, c.drawMeanMs, c.drawWorstMs));
+}
+
+static int64_t qvDrawnAt = 0;
+void qvMarkDrawStart() { qvDrawnAt = platMicroseconds(); }
+
+// A frame has been drawn (from drawnAt) and presented: kept, added to the segment's sums, and a
+// line of the last second's cadence in the log every second.
+static void qvCadenceFrame(int64_t drawnAt) {
+  int64_t now = platMicroseconds();
+  double interval = qvCadCount ? (double)(now - qvCadAt[(qvCadCount - 1) % kCadenceKept]) / 1000 : -1;
+  qvCadAt[qvCadCount % kCadenceKept] = now;
+  qvCadDraw[qvCadCount % kCadenceKept] = (uint32_t)(now - drawnAt);
+  qvCadCount++;
+  qvCadenceAdd(&qvCadSegment, interval, (double)(now - drawnAt) / 1000);
+  if (qvCadCount == 1) qvCadLogAt = now;
+  if (now - qvCadLogAt >= 1000000) {
+    qvCadLogAt = now;
+    qvCadenceLog(", last second,", qvCadenceLastSecond());
+  }
 }
 
 // ---- Hashing the presented frames -----------------------------------------------------
@@ -112,6 +223,8 @@ void qvBeginPass() {
   qvPresenting = true;
   qvStats.passFrames = 0;
   qvStats.passHash = kHashStart;
+  qvCadCount = 0;
+  qvCadSegment = {};
   if (qvPassStartHook) qvPassStartHook();
 }
 
@@ -155,6 +268,8 @@ static void qvHandOver(int32_t k) {
   if (s.handOver & QV_HAND_COPY_WORK) std::memcpy(workSprite->pixels, view, QV_VIEW_PIXELS * 4);
   xLog.Print(xFormat("segment %d -> %d: order %d row %d, %u ms, %u frames", k + 1, k + 2, musicOrder, musicRow,
                      platPeekTickCount() - qvMusicStartTick, qvStats.segmentFrames));
+  qvCadenceLog(" of", qvCadenceMeans(qvCadSegment));
+  qvCadSegment = {};
   xSysRemoveTimer(kTimers[k]);
   if (k + 1 < QV_SEGMENTS) xSysAddTimer(kTimers[k + 1], 0);
   if (s.nextScene) qvUseScene(s.nextScene);
@@ -180,6 +295,7 @@ static void qvRestart(int32_t k) {
   qvStats.pass++;
   BASS_Pause();
   if (musicHandle) BASS_ChannelSetPosition(musicHandle, (uint32_t)qvStartOrder);
+  qvCountMove(qvStartOrder);
   musicOrder = qvStartOrder;
   musicRow = 0;
   for (const QvSegmentDef& s : qvSegments) s.reset();
@@ -201,7 +317,9 @@ static uint32_t qvPausedPresent = 0;
 void qvSetPaused(bool paused) {
   if (paused == qvPaused) return;
   qvPaused = paused;
-  bool started = musicHandle && !firstFrame;
+  bool started = !firstFrame;
+  if (started && !musicHandle) qvCountRun(!paused);
+  started = started && musicHandle;
   if (paused) {
     if (started) BASS_Pause();
     qvPausedPresent = platGetTickCount();
@@ -215,6 +333,7 @@ void qvSetPaused(bool paused) {
 static void qvSegmentPass(int32_t k) {
   const QvSegmentDef& s = qvSegments[k];
   if (qvPaused) {
+    platSleepUntilTick(qvPausedPresent + 50);
     if (platGetTickCount() - qvPausedPresent >= 50) {
       qvPausedPresent = platGetTickCount();
       xVideoPresent();
@@ -241,12 +360,15 @@ static void qvSegmentPass(int32_t k) {
   }
   if (s.pacing == QV_PACE_WAIT) qvPaceWait(s.minFrame);
   else if (s.pacing == QV_PACE_NOWAIT) qvPaceNoWait();
+  qvMarkDrawStart();
   s.frame();
   xVideoPresent();
+  qvCadenceFrame(qvDrawnAt);
   qvStats.segmentFrames++;
   if (firstFrame) {
     // The music was held since the start-up: it begins with the first visible frame.
     if (musicHandle) BASS_Start();
+    else qvCountRun(true);
     firstFrame = 0;
     qvMusicStartTick = platPeekTickCount();
   }
@@ -262,9 +384,21 @@ void qvPresentationEnd() {
   else xSysQuit();
 }
 
+// The end of the message loop (Escape, close, the last segment): the cadence of the segment then playing.
+static void qvTimelineRunEvent(void* record) {
+  if (*(const uint32_t*)record == 1 && qvCadSegment.frames) qvCadenceLog(" of", qvCadenceMeans(qvCadSegment));
+}
+
 void qvTimelineStart(int32_t startOrder, bool loop) {
   qvStartOrder = startOrder;
   qvLoop = loop;
+  qvCountRealTime = qvCountMode == QV_COUNT_REAL_TIME ||
+                    (qvCountMode == QV_COUNT_BY_BACKEND && platBackend() != PLAT_BACKEND_HEADLESS);
+  if (!musicHandle && qvCountRealTime) {
+    qvCountRowMs = qvMusicRowMs("rul-quor.s3m");
+    xLog.Print(xFormat("music clock: no module, a row every %u ms", qvCountRowMs));
+  }
+  qvCountMove(startOrder);
   musicOrder = startOrder;
   musicRow = 0;
   int32_t first = qvSegmentForOrder(startOrder);
@@ -272,6 +406,7 @@ void qvTimelineStart(int32_t startOrder, bool loop) {
   qvStats.segment = first;
   qvStats.segmentFrames = 0;
   if (qvSegments[first].scene) qvUseScene(qvSegments[first].scene);
+  xSysAddResponder(qvTimelineRunEvent, XSYS_RUN, 1);
   xSysAddTimer(musicClockTimer, 0);
   xSysAddTimer(kTimers[first], 0);
 }

@@ -39,6 +39,12 @@ int32_t qvSegmentForOrder(int32_t order);
 
 void musicClockTimer(uint32_t count);
 
+// How the clock counts rows without a module: by the backend (headless per call, sdl in real
+// time), one row per call (64 calls an order), or one row per row time of the module.
+enum QvCounting : int32_t { QV_COUNT_BY_BACKEND, QV_COUNT_PER_CALL, QV_COUNT_REAL_TIME };
+// Before qvTimelineStart, which settles the mode and reads the module's row time.
+void qvSetCounting(QvCounting mode);
+
 // Pacing of the current frame: frameTime becomes the ms since the last frame, after waiting
 // up to minFrame; lastFrameTick becomes now.
 void qvPaceWait(uint32_t minFrame);
@@ -59,6 +65,19 @@ struct QvFrameEvent {
   bool handOver;    // the segment has just ended; its last frame is the one presented before
 };
 extern void (*qvFrameHook)(const QvFrameEvent& event);
+// The cadence of drawn frames: the real interval between presents and the time spent drawing
+// and presenting each, in ms. intervals counts the frames that had one before them in the pass.
+struct QvCadence {
+  uint32_t frames, intervals;
+  double meanMs, worstMs;          // interval
+  double drawMeanMs, drawWorstMs;  // drawing and presenting
+};
+// Over the frames presented in the second up to the newest (zeros before the first).
+QvCadence qvCadenceLastSecond();
+// Where the drawing of a frame starts: the timeline marks it after the pacing, a segment that
+// paces itself again after its own wait.
+void qvMarkDrawStart();
+
 // Milliseconds since the first frame of the pass (0 before it).
 uint32_t qvPassTime();
 

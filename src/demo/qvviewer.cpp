@@ -21,32 +21,30 @@
 static const int32_t kOverlayTop = 220, kOverlayLines = 20;
 
 static bool overlayOn = false;
-// Tick of the last 32 presents, for the frame rate over about the last half second.
-static uint32_t presentTicks[32];
-static uint32_t presentCount = 0;
 
 static void qvClearOverlay() {
   std::memset((uint32_t*)xVideoBuffer + kOverlayTop * QV_VIEW_W, 0, kOverlayLines * QV_VIEW_W * 4);
 }
 
+// Two lines: where the show is, then the cadence of the last second (the real interval between
+// frames, its mean and worst, beside the time drawing and presenting one), so pacing can be told
+// from drawing.
 static void qvDrawOverlay(void*) {
-  if (!xVideoBuffer) return;
-  uint32_t now = platPeekTickCount();
-  presentTicks[presentCount++ & 31] = now;
-  if (!overlayOn) return;
-  uint32_t n = presentCount < 32 ? presentCount : 32;
-  uint32_t span = now - presentTicks[(presentCount - n) & 31];
-  double fps = n > 1 && span ? (n - 1) * 1000.0 / span : 0.0;
-  char text[64];
-  std::snprintf(text, sizeof text, "SEG %02d  %02d:%02d  %5.1f FPS  %3u MS%s", qvStats.segment + 1, musicOrder,
-                musicRow, fps, frameTime, qvPaused ? "  PAUSED" : "");
+  if (!xVideoBuffer || !overlayOn) return;
+  QvCadence c = qvCadenceLastSecond();
+  double fps = c.meanMs > 0 ? 1000.0 / c.meanMs : 0.0;
+  char where[64], cadence[64];
+  std::snprintf(where, sizeof where, "SEG %02d  O%02d R%02d  %5.1f FPS%s", qvStats.segment + 1, musicOrder, musicRow,
+                fps, qvPaused ? "  PAUSED" : "");
+  std::snprintf(cadence, sizeof cadence, "FRAME %5.1f MS  MAX %5.1f MS  DRAW %5.2f MS", c.meanMs, c.worstMs,
+                c.drawMeanMs);
   qvClearOverlay();
-  x2dText5x7(8, kOverlayTop + 7, text, 0xf0b040, (uint32_t*)xVideoBuffer);
+  x2dText5x7(8, kOverlayTop + 2, where, 0xf0b040, (uint32_t*)xVideoBuffer);
+  x2dText5x7(8, kOverlayTop + 11, cadence, 0xf0b040, (uint32_t*)xVideoBuffer);
 }
 
 void qvViewerInit() {
   overlayOn = false;
-  presentCount = 0;
   // Priority 0: drawn before the frame is counted, hashed or captured.
   xSysAddResponder(qvDrawOverlay, XSYS_PRESENT_BEGIN, 0);
 }

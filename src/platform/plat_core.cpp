@@ -67,6 +67,10 @@ int64_t platTicksSinceInit() {
 void platSleep(uint32_t ms) {
   if (platCurrent) platCurrent->sleep(ms);
 }
+void platSleepUntilTick(uint32_t tick) {
+  if (platCurrent) platCurrent->sleepUntil(tick);
+}
+int64_t platMicroseconds() { return platCurrent ? platCurrent->micros() : 0; }
 int64_t platCalendarSeconds() {
   if (platCurrent == &platHeadlessOps) return 0;
   return (int64_t)std::time(nullptr);

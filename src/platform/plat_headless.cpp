@@ -183,6 +183,9 @@ static uint32_t hlTicks(bool advance) {
   return now;
 }
 static void hlSleep(uint32_t ms) { hlAdvance(ms); }
+// The virtual clock moves only when asked: nothing to sleep through.
+static void hlSleepUntil(uint32_t) {}
+static int64_t hlMicros() { return (int64_t)hlClock * 1000; }
 void platHeadlessAdvance(uint32_t ms) { hlAdvance(ms); }
 
 void platHeadlessSetRefresh(uint32_t num, uint32_t den) {
@@ -279,9 +282,9 @@ static bool hlCursorPos(PlatPoint* screen, PlatPoint*) {
 static void hlOpenViewer(const char* f) { std::snprintf(hlViewer, sizeof hlViewer, "%s", f); }
 
 const PlatBackendOps platHeadlessOps = {
-    "headless",       hlInit,          hlShutdown,        hlTicks,         hlSleep,
-    hlPoll,           hlWait,          hlDesktop,         hlModesOp,       hlDisplayAvailable,
-    hlWindowUpdate,   hlSetFullscreen, hlPresent,         hlShowBox,       hlCursorVisible,
-    hlCursorPos,      hlOpenViewer,    hlAudioOpen,       hlAudioPause,    hlAudioClose,
-    platHlDialogOpen, platHlDialogRun, platHlDialogClose, hlDialogShowBox,
+    "headless",        hlInit,          hlShutdown,   hlTicks,      hlSleep,          hlSleepUntil,
+    hlMicros,          hlPoll,          hlWait,       hlDesktop,    hlModesOp,        hlDisplayAvailable,
+    hlWindowUpdate,    hlSetFullscreen, hlPresent,    hlShowBox,    hlCursorVisible,  hlCursorPos,
+    hlOpenViewer,      hlAudioOpen,     hlAudioPause, hlAudioClose, platHlDialogOpen, platHlDialogRun,
+    platHlDialogClose, hlDialogShowBox,
 };

@@ -18,6 +18,8 @@ struct PlatBackendOps {
   void (*shutdown)();
   uint32_t (*ticks)(bool advance);
   void (*sleep)(uint32_t ms);
+  void (*sleepUntil)(uint32_t tick);
+  int64_t (*micros)();
   bool (*poll)(PlatEvent* event);
   bool (*wait)(int32_t timeoutMs);
   void (*desktop)(int32_t* width, int32_t* height, PlatPixelFormat* format);

@@ -26,9 +26,17 @@ void platSetWindowScale(int32_t scale);
 // ---- Time --------------------------------------------------------------------------
 // Milliseconds since an arbitrary start. Headless: each call advances a virtual clock by 1 ms.
 uint32_t platGetTickCount();
-uint32_t platPeekTickCount();   // the same without advancing the headless clock
-int64_t platTicksSinceInit();   // ms since platInit, not advancing (the event script's time base)
-void platSleep(uint32_t ms);    // headless: moves the clock by ms at once
+uint32_t platPeekTickCount();  // the same without advancing the headless clock
+int64_t platTicksSinceInit();  // ms since platInit, not advancing (the event script's time base)
+void platSleep(uint32_t ms);   // headless: moves the clock by ms at once
+// Sleeps until platGetTickCount() would answer `tick` or later (signed difference), waking within
+// a fraction of a millisecond after it turns; at once when it has. Headless: returns at once and
+// leaves the virtual clock alone (there only tick queries move it), so a caller's loop that goes
+// on asking the clock runs exactly as it would without this call.
+void platSleepUntilTick(uint32_t tick);
+// Microseconds since an arbitrary start, without advancing anything (frame and draw times).
+// Headless: the virtual clock's ms x 1000, so that seeded runs repeat.
+int64_t platMicroseconds();
 int64_t platCalendarSeconds();  // time(); headless answers 0 so seeded runs repeat
 
 // ---- Display: pixels and modes ---------------------------------------------------------
