@@ -68,6 +68,9 @@ bool platRunChild(PlatChildBody body, void* user, int32_t* answer) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
   std::fflush(nullptr);  // the child must not write the parent's buffered output again
+  // Watched from before the fork: a signal between the fork and the wait below must not take
+  // its default action and leave the child running on its own.
+  platSignalWatch(true);
   pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
@@ -76,10 +79,10 @@ bool platRunChild(PlatChildBody body, void* user, int32_t* answer) {
   close(fds[1]);
   if (pid < 0) {
     close(fds[0]);
+    platSignalWatch(false);
     return false;
   }
   setpgid(pid, pid);  // also here, so that the group exists before any kill below
-  platSignalWatch(true);
   int32_t value = 0;
   size_t got = 0;
   bool answered = false;

@@ -217,9 +217,10 @@ struct EnvScope {
   std::string old;
 };
 
-// Waits (not a timing test: up to 10 s) until the position reaches row `row` of order 0.
+// Waits until the position reaches row `row` of order 0; the bound (60 s) only ends a hang, a slow
+// or loaded machine gets there long before.
 bool waitForRow(uint32_t h, uint32_t row) {
-  for (int32_t i = 0; i < 1000; i++) {
+  for (int32_t i = 0; i < 6000; i++) {
     if (BASS_ChannelGetPosition(h) >= pos(0, (int32_t)row)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
