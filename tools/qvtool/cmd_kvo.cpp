@@ -148,6 +148,11 @@ static int qvKvoPack(const char* archive, const char* folder) {
     std::fprintf(stderr, "qvtool kvo: cannot read folder %s\n", folder);
     return 1;
   }
+  // An archive without entries is no resource archive (and minizip cannot open one).
+  if (files.empty()) {
+    std::fprintf(stderr, "qvtool kvo: no files in %s to pack\n", folder);
+    return 1;
+  }
   for (const std::string& f : files)
     if (f.size() >= 256) {
       std::fprintf(stderr, "qvtool kvo: name too long for the archive: %s\n", f.c_str());
