@@ -156,8 +156,7 @@ TEST(BadInput, OutputsThatCannotBeWrittenFailTheRun) {
   // The log's lines are lost when they are written out at its close.
   std::string err;
   EXPECT_EQ(qvRunProgram(dir, "--headless --start-order 25 --log /dev/full", nullptr, &err), 1) << err;
-  EXPECT_NE(err.find("quorvane: cannot write the log /dev/full: No space left on device\n"), std::string::npos)
-      << err;
+  EXPECT_NE(err.find("quorvane: cannot write the log /dev/full: No space left on device\n"), std::string::npos) << err;
 }
 
 TEST(BadInput, RelativeOutputsGoToAFolderTooLongToName) {

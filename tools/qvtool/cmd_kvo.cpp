@@ -26,7 +26,8 @@ struct QvKvoEntry {
 };
 
 static bool qvKvoEntries(const char* archive, std::vector<QvKvoEntry>* out) {
-  unzFile z = unzOpen(archive);
+  // Only a regular file: a pipe would block the open.
+  unzFile z = xFileKind(archive) == XFILE_KIND_REGULAR ? unzOpen(archive) : nullptr;
   if (!z) return false;
   for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
     unz_file_info info;
