@@ -83,6 +83,15 @@ void qvProgress(bool last) {
 
 void qvEmit() {
   if (cap.failed) return;
+  // The presentation has a known length; a run far past it (a clock that never reaches the
+  // end) is stopped rather than filling the disk.
+  if (cap.written > 2 * cap.expected + 600) {
+    cap.failed = true;
+    std::fprintf(stderr, "\nquorvane: capture stopped: %llu frames, far longer than the presentation\n",
+                 (unsigned long long)cap.written);
+    xSysQuit();
+    return;
+  }
   if (!cap.y4m.Frame(cap.frame.data())) {
     cap.failed = true;
     if (cap.pipe) std::fprintf(stderr, "\nquorvane: ffmpeg stopped taking the video (%s)\n", std::strerror(errno));

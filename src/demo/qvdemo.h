@@ -29,6 +29,7 @@ enum : int32_t {
   QV_BUFFER_PIXELS = 76800,   // the whole 320x240 frame buffer
   QV_SHARED_PIXELS = 100000,  // sharedBuffer: 400000 bytes
   QV_SCENES = 10,
+  QV_END_ORDER = 26,  // the music order at which the presentation ends
 };
 
 // ---- Loaded material (loaders, in the order they create it) ----
@@ -91,5 +92,8 @@ void qvUseScene(const char* fileName);
 std::string qvUserPath(const char* path);
 void qvRunLoaders();        // the tunnel tables, then the loaders in their order
 void qvResetSharedState();  // what the segments change in the loaded material, as loaded
+// Fatal unless the module at path, played on from startOrder, reaches QV_END_ORDER before it
+// ends or jumps back (a song that never gets there would never end the presentation).
+void qvCheckMusic(const char* path, int32_t startOrder);
 // A view into sharedBuffer: w x h pixels from pixel `at`, rows w pixels apart.
 x2dSprite* qvMakeView(int32_t at, int32_t w, int32_t h);

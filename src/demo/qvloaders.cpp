@@ -6,6 +6,7 @@
 #include <new>
 
 #include "demo/qvdemo.h"
+#include "demo/qvmusic.h"
 #include "file/xfile.h"
 #include "fx/fxtables.h"
 #include "fx/fxtoolkit.h"
@@ -127,10 +128,17 @@ static x2dSprite* qvLoadPicture(const QvPicture& p) {
   return s;
 }
 
+// The effects index every texture as 256 x 256 texels with 16-bit wrap-around.
+static void qvCheckTextureSize(const char* name, int32_t width, int32_t height) {
+  if (width != 256 || height != 256)
+    xErrMsg(xFormat("Broken resource file -> %s is %dx%d, expected 256x256", name, width, height));
+}
+
 // A texture of the engine's list by name (assertion at the given line when missing).
 static uint32_t* qvFindTexture(const char* name, int32_t line) {
   x3dTexture* t = x3dTextureFind(name);
   xAssert(t != nullptr, "Main", line);
+  qvCheckTextureSize(name, t->width, t->height);
   return t->pixels;
 }
 
@@ -142,9 +150,7 @@ static uint32_t* qvReadTexture(const char* name, const char* message) {
   xImageLoad(&fd, image);
   xImageConvert(&image, XIMAGE_XRGB32);
   qvArchive.Free(&fd);
-  // The effects index it as 256 x 256 texels with 16-bit wrap-around.
-  if (image.width != 256 || image.height != 256)
-    xErrMsg(xFormat("Broken resource file -> %s is %dx%d, expected 256x256", name, image.width, image.height));
+  qvCheckTextureSize(name, image.width, image.height);
   std::free(image.palette);
   return (uint32_t*)image.pixels;
 }
@@ -310,6 +316,38 @@ void qvRunLoaders() {
     xLog.Print(xFormat("loader: %s", l.name));
     l.load();
   }
+}
+
+// ---- The music's reach ------------------------------------------------------------------
+
+// Whether the module's play path (libopenmpt's subsong s, repeat off) passes `order` at the
+// time the replayer gives for it; *at is that time in seconds.
+static bool qvOnPath(openmpt::module& mod, int32_t order, double* at) {
+  *at = mod.set_position_order_row(order, 0);
+  if (mod.get_current_order() != order || *at >= mod.get_duration_seconds()) return false;
+  // 1 ms into the row: a seek by time from the subsong's start lands there only on its path.
+  mod.set_position_seconds(*at + 0.001);
+  return mod.get_current_order() == order;
+}
+
+void qvCheckMusic(const char* path, int32_t startOrder) {
+  // A pipe under the module's name would block the load for ever.
+  int32_t kind = xFileKind(path);
+  if (kind == XFILE_KIND_OTHER) xErrMsg(xFormat("Can't load RUL-QUOR.S3M -> %s is not a regular file", path));
+  std::unique_ptr<openmpt::module> mod = kind == XFILE_KIND_REGULAR ? qvMusicOpen(path, false, false) : nullptr;
+  if (!mod) return;  // missing, unreadable or not a module: the load reports it
+  const int32_t orders = mod->get_num_orders();
+  if (orders <= QV_END_ORDER)
+    xErrMsg(xFormat("Can't load RUL-QUOR.S3M -> its order list has no order %d (%d entries)", QV_END_ORDER, orders));
+  // Played on from the start order, the song must come to the last order (the end of the
+  // presentation) before it ends or jumps back; otherwise the presentation never ends.
+  for (int32_t s = 0; s < mod->get_num_subsongs(); s++) {
+    mod->select_subsong(s);
+    double from, to;
+    if (qvOnPath(*mod, startOrder, &from) && qvOnPath(*mod, QV_END_ORDER, &to) && from <= to) return;
+  }
+  xErrMsg(
+      xFormat("Can't load RUL-QUOR.S3M -> played from order %d it never reaches order %d", startOrder, QV_END_ORDER));
 }
 
 void qvResetSharedState() {

@@ -1,12 +1,15 @@
 // The program: options, platform, then the start-up in its fixed order and the message loop.
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
+#include <climits>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "demo/qvbass.h"
@@ -96,6 +99,16 @@ static void qvKeyResponder(void* record) {
 
 static void qvCloseResponder(void*) { xSysQuit(); }
 
+// Step 9: an archive that is there but cannot be opened is said to be so, not missing.
+static void qvOpenArchive() {
+  const char* name = "quorvane.kvo";
+  int32_t kind = xFileKind(name);
+  if (kind == XFILE_KIND_MISSING) xErrMsgNote("Resource file not found -> QUORVANE.KVO", qvDataSearched.c_str());
+  if (kind == XFILE_KIND_OTHER) xErrMsg("Resource file is not a regular file -> QUORVANE.KVO");
+  if (kind == XFILE_KIND_UNREADABLE) xErrMsg("Resource file cannot be read -> QUORVANE.KVO");
+  if (qvArchive.Open(name) != XFILE_OPEN_ERROR) xErrMsg("Resource file damaged -> QUORVANE.KVO");
+}
+
 // Steps 4 to 13: engine, archive, display and the loading picture.
 static void qvStartEngine(const qvOptions& o) {
   xVideoInit();
@@ -103,8 +116,7 @@ static void qvStartEngine(const qvOptions& o) {
   x2dInit(320, 240);
   x3dInit(320, 200, o.x3dLogName);
   x2dSetClipWindow(0, 0, QV_VIEW_W, QV_VIEW_H);
-  if (qvArchive.Open("quorvane.kvo") != XFILE_OPEN_ERROR)
-    xErrMsgNote("Resource file not found -> QUORVANE.KVO", qvDataSearched.c_str());
+  qvOpenArchive();
   x2dSprite* loading = x2dSpriteCreate();
   loading->Load("loading.tga", &qvArchive);
   // Copied whole into the view below.
@@ -130,6 +142,7 @@ static void qvStartPresentation(const qvOptions& o) {
   thumbnail7 = qvMakeView(64000, 80, 50);
   musicHandle = 0;
   if (!o.noMusic) {
+    qvCheckMusic("rul-quor.s3m", o.startOrder);
     musicHandle = BASS_MusicLoad(0, "rul-quor.s3m", 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
     if (!musicHandle) xErrMsg("Can't load RUL-QUOR.S3M");
   }
@@ -151,21 +164,38 @@ static void qvStartPresentation(const qvOptions& o) {
   lastFrameTick = platGetTickCount();
 }
 
-// Where the data was found, for the log ("" when the current folder holds it), the folder the
-// program was started in, and the folders looked in (for the message when none holds it).
+// Where the data was found, for the log ("" when the current folder holds it), and the folders
+// looked in (for the message when none holds it).
 static char qvDataFolder[4096];
-static char qvUserFolder[4096];
+// The folder the program was started in: its path, and, when that path cannot be named or is
+// too long to put a file name after, "/proc/self/fd/N" of a handle on it kept for the run.
+static std::string qvStartName, qvStartHandle;
+
+// Before the data search may change folder.
+static void qvRememberStartFolder() {
+  char* cwd = getcwd(nullptr, 0);
+  if (cwd) qvStartName = cwd;
+  std::free(cwd);
+  if (!qvStartName.empty() && qvStartName.size() < PATH_MAX - 256) return;
+  // Not close-on-exec: ffmpeg, started for a capture, writes through the same name.
+  int fd = open(".", O_PATH | O_DIRECTORY);
+  if (fd >= 0) qvStartHandle = "/proc/self/fd/" + std::to_string(fd);
+}
 
 std::string qvUserPath(const char* path) {
   if (path[0] == '/') return path;
-  char here[4096];
-  const char* base = qvUserFolder[0] ? qvUserFolder : getcwd(here, sizeof here);
-  return base ? std::string(base) + "/" + path : std::string(path);
+  if (qvStartName.empty() && qvStartHandle.empty()) {
+    char here[4096];  // started without qvMain (tests): the current folder
+    return getcwd(here, sizeof here) ? std::string(here) + "/" + path : std::string(path);
+  }
+  std::string full = qvStartName + "/" + path;
+  if (!qvStartName.empty() && full.size() < PATH_MAX) return full;
+  return qvStartHandle.empty() ? std::string(path) : qvStartHandle + "/" + path;
 }
 
 // The folder tried next, as the message names it.
 static bool qvHoldsData(const std::string& folder, const char* what) {
-  qvDataSearched += "  " + (folder == "." ? std::string(qvUserFolder[0] ? qvUserFolder : ".") : folder) + what + "\n";
+  qvDataSearched += "  " + (folder == "." && !qvStartName.empty() ? qvStartName : folder) + what + "\n";
   return access((folder + "/quorvane.kvo").c_str(), R_OK) == 0;
 }
 
@@ -175,7 +205,6 @@ static bool qvHoldsData(const std::string& folder, const char* what) {
 // elsewhere), then the installed data folder.
 static void qvFindData() {
   qvDataFolder[0] = 0;
-  if (!getcwd(qvUserFolder, sizeof qvUserFolder)) qvUserFolder[0] = 0;
   qvDataSearched = "Looked for quorvane.kvo in:\n";
   if (qvHoldsData(".", " (the current folder)")) return;
   std::vector<std::pair<std::string, const char*>> places;
@@ -243,6 +272,28 @@ int32_t qvStartup(const qvOptions& o) {
   return 0;
 }
 
+// The logs asked for are closed before the exit: one that could not be written whole makes
+// the run a failure (status 1), whatever the presentation did.
+static int32_t qvCloseLogs(int32_t status) {
+  xLogFile* logs[2] = {&xLog, &x3dLog};
+  for (xLogFile* log : logs) {
+    std::string name = log->Name() ? log->Name() : "";
+    if (log->IsOpen() && !log->Close()) {
+      std::fprintf(stderr, "quorvane: cannot write the log %s: %s\n", name.c_str(), std::strerror(errno));
+      if (status == 0) status = 1;
+    }
+  }
+  return status;
+}
+
+// An output file the run will write at its end: its folder must take it before the run starts.
+static bool qvCanWrite(const char* path) {
+  if (access(path, F_OK) == 0) return access(path, W_OK) == 0;
+  const char* slash = std::strrchr(path, '/');
+  std::string folder = slash ? std::string(path, slash == path ? 1 : (size_t)(slash - path)) : ".";
+  return access(folder.c_str(), W_OK) == 0;
+}
+
 int32_t qvMain(int32_t argc, char** argv) {
   qvOptions o;
   int32_t parsed = qvParseOptions(argc, argv, &o);
@@ -254,12 +305,19 @@ int32_t qvMain(int32_t argc, char** argv) {
   }
   if (parsed) return parsed;
   // Files named on the command line stay where the user meant them after the data is found.
+  qvRememberStartFolder();
   static std::string userPaths[5];
   const char** named[5] = {&o.logName, &o.x3dLogName, &o.dumpFrames, &o.capture, &o.timedemoJson};
   for (int32_t i = 0; i < 5; i++)
     if (*named[i]) *named[i] = (userPaths[i] = qvUserPath(*named[i])).c_str();
   qvFindData();
-  if (o.timedemo) return qvTimedemo(o, qvProcessStart);
+  if (o.timedemo) {
+    if (o.timedemoJson && !qvCanWrite(o.timedemoJson)) {
+      std::fprintf(stderr, "quorvane: cannot write %s: %s\n", o.timedemoJson, std::strerror(errno));
+      return 1;
+    }
+    return qvCloseLogs(qvTimedemo(o, qvProcessStart));
+  }
   if (o.scalar) setenv("QV_SCALAR", "1", 1);
   if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");
   if (int32_t r = qvPrepareCapture(o)) return r;
@@ -271,7 +329,7 @@ int32_t qvMain(int32_t argc, char** argv) {
   BASS_Free();
   if (qvCapturing) {
     bool ok = qvCaptureFinish();
-    if (!qvCaptureInterrupted()) return ok ? 0 : 1;
+    return qvCloseLogs(qvCaptureInterrupted() ? platSignalStatus() : ok ? 0 : 1);
   }
-  return platSignalStatus();  // 0 unless a signal ended the run
+  return qvCloseLogs(platSignalStatus());  // 0 unless a signal ended the run
 }

@@ -183,6 +183,41 @@ static bool qvInt(const char* s, int32_t lo, int32_t hi, int32_t* out) {
   return true;
 }
 
+// Numbers inside a text value are checked here, before any parser can wrap them: every run
+// of digits in v at most max (a longer run is out of range too).
+static bool qvDigitsAtMost(const char* v, int32_t max) {
+  for (const char* p = v; *p;) {
+    if (*p < '0' || *p > '9') {
+      p++;
+      continue;
+    }
+    int64_t n = 0;
+    for (; *p >= '0' && *p <= '9'; p++)
+      if ((n = n * 10 + (*p - '0')) > max) return false;
+  }
+  return true;
+}
+
+// --capture-size WxH: two whole numbers, within the largest capture (the program then checks
+// the smallest size and the evenness).
+static int32_t qvCheckCaptureSize(const char* v) {
+  size_t w = std::strspn(v, "0123456789");
+  size_t h = w && v[w] == 'x' ? std::strspn(v + w + 1, "0123456789") : 0;
+  if (!h || v[w + 1 + h]) return qvUsage("--capture-size needs WxH, e.g. 1920x1080, not '%s'", v);
+  if (!qvDigitsAtMost(v, 7680) || !qvDigitsAtMost(v + w + 1, 4320))
+    return qvUsage("--capture-size needs an even size of at least 320x240 and at most 7680x4320, not '%s'", v);
+  return 0;
+}
+
+// Range checks of the text values that hold numbers; 0, or 2 after a usage message.
+static int32_t qvCheckTextNumbers(const char* name, const char* v) {
+  if (!std::strcmp(name, "--capture-size")) return qvCheckCaptureSize(v);
+  // Mode sizes are at most 8192 on a side, depths 32, counts 1024.
+  if (!std::strcmp(name, "--headless-modes") && !qvDigitsAtMost(v, 8192))
+    return qvUsage("--headless-modes: a number in '%s' is out of range (sizes at most 8192)", v);
+  return 0;
+}
+
 // The index of word among "a|b|c".
 static bool qvChoice(const char* words, const char* word, int32_t* out) {
   size_t n = std::strlen(word);
@@ -251,6 +286,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
         break;
       case QV_OPT_TEXT:
         if (!*v) return qvUsage("%s needs a value", a);
+        if (int32_t r = qvCheckTextNumbers(a, v)) return r;
         *(const char**)field = v;
         break;
       case QV_OPT_CHOICE:

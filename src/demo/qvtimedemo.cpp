@@ -6,6 +6,7 @@
 #include "demo/qvtimedemo.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -123,12 +124,13 @@ SegmentResult qvTimeSegment(int32_t k, int32_t frames) {
   return {k + 1, frames, mean, median, p99, mean > 0 ? 1000.0 / mean : 0, memcpyMs, median / memcpyMs};
 }
 
-void qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t frames, double startupMs,
+// False, with a message, when the file could not be written whole.
+bool qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t frames, double startupMs,
                  const MemcpyUnit& unit, const SegmentResult& worst, double median) {
   FILE* f = std::fopen(path, "w");
   if (!f) {
-    std::fprintf(stderr, "quorvane: cannot write %s\n", path);
-    return;
+    std::fprintf(stderr, "quorvane: cannot write %s: %s\n", path, std::strerror(errno));
+    return false;
   }
   std::fprintf(f, "{\n  \"framesPerSegment\": %d,\n  \"frameMs\": 20,\n  \"startupMs\": %.3f,\n", frames, startupMs);
   std::fprintf(f, "  \"memcpyViewMs\": %.6f,\n  \"memcpyViewColdMs\": %.6f,\n", unit.warmMs, unit.coldMs);
@@ -142,7 +144,10 @@ void qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t 
   std::fprintf(f, "  ],\n  \"worst\": {\"segment\": %d, \"xMemcpy\": %.2f, \"medianMs\": %.4f},\n", worst.segment,
                worst.ratio, worst.medianMs);
   std::fprintf(f, "  \"medianXMemcpy\": %.2f\n}\n", median);
-  std::fclose(f);
+  bool ok = !std::ferror(f);
+  if (std::fclose(f) != 0) ok = false;
+  if (!ok) std::fprintf(stderr, "quorvane: cannot write %s: %s\n", path, std::strerror(errno ? errno : EIO));
+  return ok;
 }
 
 }  // namespace
@@ -179,7 +184,7 @@ int32_t qvTimedemo(qvOptions& o, std::chrono::steady_clock::time_point processSt
   double median = middle.ratio;
   std::printf("worst: segment %d at %.1fx memcpy (%.3f ms); median %.1fx memcpy (segment %d, %.3f ms)\n", worst.segment,
               worst.ratio, worst.medianMs, median, middle.segment, middle.medianMs);
-  if (o.timedemoJson) qvWriteJson(o.timedemoJson, results, frames, startupMs, unit, worst, median);
+  bool written = !o.timedemoJson || qvWriteJson(o.timedemoJson, results, frames, startupMs, unit, worst, median);
   BASS_Free();
-  return 0;
+  return written ? 0 : 1;
 }

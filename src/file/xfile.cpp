@@ -1,6 +1,9 @@
 // Whole-file reads from the resource archive (minizip) or from the disk.
 #include "file/xfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unzip.h>
 
 #include <climits>
@@ -28,6 +31,8 @@ int32_t xFile::Open(const char* archiveName) {
     archive = nullptr;
   }
   if (!archiveName) return 0;
+  // A pipe or device under the archive's name would block the open or never end.
+  if (xFileKind(archiveName) != XFILE_KIND_REGULAR) return 0;
   archive = unzOpen(archiveName);
   // The open archive is reported with -103 (the start-up tests for exactly that).
   return archive ? XFILE_OPEN_ERROR : 0;
@@ -79,10 +84,28 @@ static int32_t xFileReadArchive(unzFile zip, const char* name, xFileData* out) {
   return r;
 }
 
+int32_t xFileKind(const char* path) {
+  struct stat st;
+  if (!path || stat(path, &st) != 0) return XFILE_KIND_MISSING;
+  if (!S_ISREG(st.st_mode)) return XFILE_KIND_OTHER;
+  return access(path, R_OK) == 0 ? XFILE_KIND_REGULAR : XFILE_KIND_UNREADABLE;
+}
+
 int32_t xFileReadDisk(const char* path, uint8_t** data, int32_t* size) {
   if (!path) return XFILE_BAD_PARAM;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return XFILE_OPEN_ERROR;
+  // Opened without waiting: a FIFO with no writer would otherwise block here for ever.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return XFILE_OPEN_ERROR;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return XFILE_READ_ERROR;
+  }
+  FILE* f = fdopen(fd, "rb");
+  if (!f) {
+    close(fd);
+    return XFILE_OPEN_ERROR;
+  }
   long length = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
   if (length < 0 || length > INT32_MAX || std::fseek(f, 0, SEEK_SET) != 0) {

@@ -13,10 +13,15 @@ enum : int32_t {
   XFILE_NO_MEMORY = -106,   // xFileReadDisk only: no buffer for the contents
 };
 
+// What lies under a disk path: the archive and the module must be regular files (a FIFO
+// would block the program's start for ever).
+enum : int32_t { XFILE_KIND_REGULAR, XFILE_KIND_MISSING, XFILE_KIND_OTHER, XFILE_KIND_UNREADABLE };
+int32_t xFileKind(const char* path);
+
 // The one whole-file disk reader: the file into a new malloc'd buffer of exactly *size bytes
 // (one byte allocated for an empty file; not terminated) that the caller frees. Returns
 // XFILE_OK; XFILE_BAD_PARAM (no path); XFILE_OPEN_ERROR; XFILE_NO_MEMORY; XFILE_READ_ERROR
-// (unseekable, 2 GiB or more, or a short read). *data and *size are set only on success.
+// (not a regular file, 2 GiB or more, or a short read). *data and *size are set only on success.
 int32_t xFileReadDisk(const char* path, uint8_t** data, int32_t* size);
 
 struct xFileData {

@@ -10,11 +10,17 @@ xLogFile x3dLog(nullptr, "x3dLog");
 
 xLogFile::~xLogFile() { Close(); }
 
-void xLogFile::Close() {
-  if (file_) std::fclose(file_);
+bool xLogFile::Close() {
+  bool ok = true;
+  if (file_) {
+    ok = !std::ferror(file_);
+    // The last buffered lines are written here: the close fails on a full disk.
+    ok = std::fclose(file_) == 0 && ok;
+  }
   std::free(name_);
   file_ = nullptr;
   name_ = nullptr;
+  return ok;
 }
 
 void xLogFile::Open(const char* fileName) {

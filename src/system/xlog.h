@@ -10,7 +10,10 @@ class xLogFile {
   void Open(const char* fileName);
   xLogFile& Print(const char* message);
   bool IsOpen() const { return file_ != nullptr; }
-  void Close();
+  const char* Name() const { return name_; }
+  // False when something written since Open was lost (a full disk, a write error); errno
+  // then tells why.
+  bool Close();
 
  private:
   FILE* file_ = nullptr;

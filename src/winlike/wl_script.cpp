@@ -64,7 +64,7 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
     if (keyAct) {
       uint32_t dik = np == 3 ? platDIKFromName(parts[2]) : 0;
       if (!dik) {
-        std::snprintf(err, errSize, "unknown key in script item '%s:%s'", parts[0], act);
+        std::snprintf(err, errSize, "unknown key in script item '%s'", whole);
         return false;
       }
       if (std::strcmp(act, "up") != 0) items[n++] = {t, PS_DOWN, (int32_t)dik, 0};
@@ -72,7 +72,7 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
     } else if (!std::strcmp(act, "move")) {
       int32_t x, y;
       if (np != 4 || !platScriptNumber(parts[2], &x, true) || !platScriptNumber(parts[3], &y, true)) {
-        std::snprintf(err, errSize, "bad script item '%s:move' (expected TIME:move:X:Y)", parts[0]);
+        std::snprintf(err, errSize, "bad script item '%s' (expected TIME:move:X:Y)", whole);
         return false;
       }
       items[n++] = {t, PS_MOVE, x, y};

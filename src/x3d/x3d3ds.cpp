@@ -98,7 +98,21 @@ const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {0xB021, 0, x3dChunkTrack},  // rotation
 };
 
-void x3dLoadFail(int line, int32_t code) { xErrCode(kModule, line, code, nullptr); }
+// The file being loaded (the archive member's or the disk path), for the failure message.
+static char x3dLoadingName[256];
+
+static void x3dSetLoadingName(const char* name) {
+  std::snprintf(x3dLoadingName, sizeof x3dLoadingName, "%s", name ? name : "");
+}
+
+void x3dLoadFail(int line, int32_t code) {
+  // The coded error's text, place and code, naming the file; the process then ends with
+  // status 1 like every broken resource (the code itself, 2 for a short read, would read as
+  // a command-line error).
+  const char* text = xErrLookup(code);
+  xErr.code = 0;
+  xErrMsg(xFormat("%s -> %s, %d\nFile %s\nLine %d", text, x3dLoadingName, code, kModule, line));
+}
 
 void x3dRead(x3dLoad* L, int64_t end, void* out, int64_t bytes, int line) {
   if (end > L->size) end = L->size;
@@ -270,6 +284,7 @@ void x3dLoad3ds(const char* fileName, x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xAssert(fileName != nullptr, kModule, __LINE__);
   x3dLoad3dsRelease();
+  x3dSetLoadingName(fileName);
   int32_t size = 0;
   // The bytes stay in module state until parsed, so a fatal error on the way can release them.
   int32_t r = xFileReadDisk(fileName, &x3dLoadingData, &size);
@@ -283,6 +298,7 @@ void x3dLoad3dsMemory(const xFileData* buffer, x3dScene* scene) {
   xAssert(scene != nullptr, kModule, __LINE__);
   xAssert(buffer != nullptr && (buffer->data != nullptr || buffer->size == 0), kModule, __LINE__);
   x3dLoad3dsRelease();
+  x3dSetLoadingName(buffer->name);
   int64_t size = buffer->size > 0 ? buffer->size : 0;
   x3dLoadingData = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
   if (!x3dLoadingData) x3dLoadFail(__LINE__, 1);

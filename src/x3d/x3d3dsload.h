@@ -24,7 +24,8 @@ struct x3dLoad {
   x3dTrack* pendingTrack;                            // track being read, not yet in a node
 };
 
-// Fatal loader error with a code of the error table.
+// Fatal loader error with a code of the error table, naming the file being loaded; the
+// process ends with status 1.
 [[noreturn]] void x3dLoadFail(int line, int32_t code);
 
 // Reads that fail with code 2 when they would pass the chunk's end.

@@ -49,10 +49,11 @@ static std::string qvEntry(const char* name) {
   return bytes;
 }
 
-bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, size_t keep, const char* swap,
-                    const char* swapFrom) {
+// The built archive copied into dir/quorvane.kvo with the changes of qvWriteArchive; the entry
+// `swap` gets the bytes `swapped`.
+static bool qvCopyArchive(const std::string& dir, const char* drop, const char* cut, size_t keep, const char* swap,
+                          const std::string& swapped) {
   std::string from = std::string(QV_BINARY_DIR) + "/quorvane.kvo", to = dir + "/quorvane.kvo";
-  std::string swapped = swap ? qvEntry(swapFrom) : "";
   unzFile in = unzOpen(from.c_str());
   zipFile out = zipOpen(to.c_str(), APPEND_STATUS_CREATE);
   bool ok = in && out;
@@ -75,6 +76,15 @@ bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, s
   if (in) unzClose(in);
   if (out && zipClose(out, nullptr) != ZIP_OK) ok = false;
   return ok;
+}
+
+bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut, size_t keep, const char* swap,
+                    const char* swapFrom) {
+  return qvCopyArchive(dir, drop, cut, keep, swap, swap ? qvEntry(swapFrom) : "");
+}
+
+bool qvWriteArchiveWith(const std::string& dir, const char* entry, const std::string& bytes) {
+  return qvCopyArchive(dir, nullptr, nullptr, 0, entry, bytes);
 }
 
 std::string qvAssetDir(const char* name, const char* drop, const char* cut, size_t keep) {

@@ -9,6 +9,8 @@ std::string qvFreshDir(const std::string& name);
 // `swapFrom` (null: none).
 bool qvWriteArchive(const std::string& dir, const char* drop, const char* cut = nullptr, size_t keep = 0,
                     const char* swap = nullptr, const char* swapFrom = nullptr);
+// The same with the entry `entry` holding `bytes` instead.
+bool qvWriteArchiveWith(const std::string& dir, const char* entry, const std::string& bytes);
 // Copies a file of the build folder (rul-quor.s3m, ...) into dir.
 bool qvCopyBuilt(const std::string& dir, const char* name);
 // A fresh folder holding the archive (altered as qvWriteArchive does) and the module: the

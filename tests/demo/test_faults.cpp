@@ -36,7 +36,7 @@ TEST(Faults, ArchiveCutAtEverySixteenth) {
     std::FILE* f = std::fopen((dir + "/quorvane.kvo").c_str(), "wb");
     std::fwrite(whole.data(), 1, whole.size() * k / 16, f);
     std::fclose(f);
-    qvExpectFailure(dir, "Resource file not found -> QUORVANE.KVO", ("cut at " + std::to_string(k) + "/16").c_str());
+    qvExpectFailure(dir, "Resource file damaged -> QUORVANE.KVO", ("cut at " + std::to_string(k) + "/16").c_str());
   }
 }
 

@@ -191,7 +191,7 @@ TEST(Signals, EndTheProgramWhileABoxIsUp) {
     // The box's text goes to stderr as it comes up.
     bool up = false, ended = false;
     for (int i = 0; i < kBoundPolls && !up && !ended; i++) {
-      up = qvReadFile(dir + "/err.txt").find("XERR: Error: Resource file not found") != std::string::npos;
+      up = qvReadFile(dir + "/err.txt").find("XERR: Error: Resource file damaged") != std::string::npos;
       ended = !up && waitpid(pid, nullptr, WNOHANG) == pid;
       if (!up && !ended) usleep(20000);
     }

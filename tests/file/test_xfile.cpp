@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <cstdio>
@@ -163,6 +164,22 @@ TEST(XFileDisk, SharedReaderCodes) {
   EXPECT_EQ(xFileReadDisk(::testing::TempDir().c_str(), &data, &size), XFILE_READ_ERROR);
   EXPECT_EQ(data, nullptr);
   EXPECT_EQ(size, -1);
+}
+
+TEST(XFileDisk, PipesAreRefusedWithoutWaiting) {
+  // A FIFO without a writer would block an ordinary open for ever.
+  const std::string fifo = tempPath("qv_xfile_fifo");
+  std::remove(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  uint8_t* data = nullptr;
+  int32_t size = -1;
+  EXPECT_EQ(xFileReadDisk(fifo.c_str(), &data, &size), XFILE_READ_ERROR);
+  EXPECT_EQ(xFileKind(fifo.c_str()), XFILE_KIND_OTHER);
+  xFile archive(1);
+  EXPECT_EQ(archive.Open(fifo.c_str()), 0);
+  EXPECT_EQ(archive.archive, nullptr);
+  std::remove(fifo.c_str());
+  EXPECT_EQ(xFileKind(fifo.c_str()), XFILE_KIND_MISSING);
 }
 
 TEST(XFileCorpus, RealArchives) {

@@ -53,6 +53,14 @@ TEST(QvtoolKvo, PackListExtractRoundTrip) {
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "list", root + "/no_such.kvo"}), 1);
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "list"}), 2);
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "shuffle", kvo}), 2);
+  // A folder without files makes no archive (one without entries cannot be opened).
+  mkdir((root + "/empty").c_str(), 0777);
+  std::string none = root + "/none.kvo";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run(qvCmdKvo, {"kvo", "pack", none, root + "/empty"}), 1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no files in"), std::string::npos);
+  struct stat st;
+  EXPECT_NE(stat(none.c_str(), &st), 0);
 }
 
 TEST(QvtoolImage, WritesWhatTheEngineDecodes) {

@@ -214,6 +214,25 @@ TEST(S3mTool, RendersOrdersToWav) {
   EXPECT_LT(peak, 32767);
 }
 
+TEST(S3mTool, OrdersThatPlayNothingGiveAnEmptyWav) {
+  REQUIRE_MODULE();
+  // Orders 0 and 1 turned into skip markers: the range renders no sample at all.
+  bytes[0x60] = bytes[0x61] = (char)254;
+  std::string mod = tempPath("markers.s3m"), wav = tempPath("markers.wav");
+  FILE* f = std::fopen(mod.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  int status = -1;
+  std::string out = runTool({"s3m", mod, "--wav", wav, "--orders", "0-1"}, &status);
+  std::string w = qvReadFile(wav);
+  std::remove(mod.c_str());
+  std::remove(wav.c_str());
+  EXPECT_EQ(status, 0) << out;
+  ASSERT_EQ(w.size(), 44u) << out;
+  EXPECT_EQ(w.substr(36, 4), "data");
+}
+
 TEST(S3mTool, RejectsBadInputAndArguments) {
   int status = -1;
   std::string out = runTool({"s3m"}, &status);

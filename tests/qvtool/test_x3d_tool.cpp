@@ -79,8 +79,8 @@ TEST(QvtoolX3d, UsageAndFailures) {
   EXPECT_EQ(RunTool(qvCmd3ds, {"3ds", "a", "--bogus"}, &out), 2);
   EXPECT_EQ(RunTool(qvCmdScene, {"scene"}, &out), 2);
   EXPECT_EQ(RunTool(qvCmdScene, {"scene", "s.x3d", "--archive"}, &out), 2);
-  EXPECT_EXIT(RunTool(qvCmd3ds, {"3ds", "/nonexistent.3ds"}, &out), ::testing::ExitedWithCode(5),
-              "Can't access file \\( open error \\)");
+  EXPECT_EXIT(RunTool(qvCmd3ds, {"3ds", "/nonexistent.3ds"}, &out), ::testing::ExitedWithCode(1),
+              "Can't access file \\( open error \\) -> /nonexistent\\.3ds");
   EXPECT_EQ(RunTool(qvCmdScene, {"scene", "s.x3d", "--archive", "/nonexistent.kvo"}, &out), 1);
 }
 

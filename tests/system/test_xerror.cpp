@@ -63,8 +63,13 @@ TEST(XLog, WritesOnlyWhenOpen) {
   xLogFile log3(nullptr, "x3dLog");
   log3.Open(path.c_str());
   log3.Print("scene");
-  log3.Close();
+  EXPECT_TRUE(log3.Close());
   EXPECT_EQ(qvReadFile(path), "X3D: scene\n");
+  // Lines lost on a full device are reported by the close.
+  log.Open("/dev/full");
+  log.Print("lost");
+  EXPECT_FALSE(log.Close());
+  EXPECT_FALSE(log.IsOpen());
 }
 TEST(XLogDeath, OpenFailureMessage) {
   xLogFile log(nullptr, "x3dLog");

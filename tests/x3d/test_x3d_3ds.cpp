@@ -295,17 +295,19 @@ TEST(X3d3dsDeath, NodeWithoutRecordAndMorphWithoutObject) {
   x3dScene s{};
   X3dSceneFree free_s{&s};
   std::string cam = Keyframer(Chunk(0xB003, NodeHeader("NoSuchCamera", 0, 0xFFFF)));
-  EXPECT_EXIT(Load(Main(TwoBoxes() + cam), &s), ::testing::ExitedWithCode(7), "Internal error, 7\nFile File3ds");
+  EXPECT_EXIT(Load(Main(TwoBoxes() + cam), &s), ::testing::ExitedWithCode(1),
+              "Internal error -> mem\\.3ds, 7\nFile File3ds");
   std::string morph =
       Keyframer(Chunk(0xB002, NodeHeader("Box", 0, 0xFFFF) + Chunk(0xB026, U16(0) + std::string(8, '\0') + U32(1) +
                                                                                U32(0) + U16(0) + Name("Ghost"))));
-  EXPECT_EXIT(Load(Main(TwoBoxes() + morph), &s), ::testing::ExitedWithCode(7), "Internal error");
+  EXPECT_EXIT(Load(Main(TwoBoxes() + morph), &s), ::testing::ExitedWithCode(1), "Internal error -> mem");
   std::string orphan = Keyframer(Track(0xB020, 0, {{0, Floats({1, 2, 3})}}));
-  EXPECT_EXIT(Load(Main(TwoBoxes() + orphan), &s), ::testing::ExitedWithCode(7), "Internal error");
+  EXPECT_EXIT(Load(Main(TwoBoxes() + orphan), &s), ::testing::ExitedWithCode(1), "Internal error -> mem");
 }
 
-// Every malformed file ends with its coded error; none may touch memory outside
-// the buffers (the sanitizer build runs these too).
+// Every malformed file ends with its coded error naming the file, and status 1 like any
+// broken resource; none may touch memory outside the buffers (the sanitizer build runs
+// these too).
 TEST(X3d3dsDeath, MalformedFiles) {
   std::string good = Main(Editor(Mesh("Tri", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2})));
   struct Row {
@@ -344,7 +346,8 @@ TEST(X3d3dsDeath, MalformedFiles) {
     SCOPED_TRACE(r.name);
     x3dScene s{};
     X3dSceneFree free_s{&s};
-    EXPECT_EXIT(Load(r.bytes, &s), ::testing::ExitedWithCode(r.code), "File File3ds");
+    EXPECT_EXIT(Load(r.bytes, &s), ::testing::ExitedWithCode(1),
+                " -> mem\\.3ds, " + std::to_string(r.code) + "\nFile File3ds\nLine [0-9]+\n");
   }
 }
 

@@ -26,7 +26,8 @@ struct QvKvoEntry {
 };
 
 static bool qvKvoEntries(const char* archive, std::vector<QvKvoEntry>* out) {
-  unzFile z = unzOpen(archive);
+  // Only a regular file: a pipe would block the open.
+  unzFile z = xFileKind(archive) == XFILE_KIND_REGULAR ? unzOpen(archive) : nullptr;
   if (!z) return false;
   for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
     unz_file_info info;
@@ -146,6 +147,11 @@ static int qvKvoPack(const char* archive, const char* folder) {
   std::vector<std::string> files;
   if (!qvKvoWalk(folder, "", &files)) {
     std::fprintf(stderr, "qvtool kvo: cannot read folder %s\n", folder);
+    return 1;
+  }
+  // An archive without entries is no resource archive (and minizip cannot open one).
+  if (files.empty()) {
+    std::fprintf(stderr, "qvtool kvo: no files in %s to pack\n", folder);
     return 1;
   }
   for (const std::string& f : files)

@@ -141,7 +141,8 @@ bool writeWav(const char* path, const std::vector<float>& pcm) {
     out[2 * i] = (uint8_t)s;
     out[2 * i + 1] = (uint8_t)((uint16_t)s >> 8);
   }
-  ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
+  // Orders that play nothing (markers only) give a valid WAV file without samples.
+  if (!out.empty()) ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
   ok = std::fclose(f) == 0 && ok;
   return ok;
 }

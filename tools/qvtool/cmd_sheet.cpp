@@ -65,7 +65,8 @@ bool isPicture(const std::string& n) {
 // Every picture of the archive, decoded by the engine's readers; false after a message.
 bool fromArchive(const char* in, std::vector<Item>& items) {
   std::vector<std::string> names;
-  unzFile z = unzOpen(in);
+  // Only a regular file: a pipe would block the open.
+  unzFile z = xFileKind(in) == XFILE_KIND_REGULAR ? unzOpen(in) : nullptr;
   if (!z) {
     std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in);
     return false;
