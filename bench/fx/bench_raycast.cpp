@@ -40,28 +40,15 @@ void runEffect(benchmark::State& state, Effect& fx, float x, float y) {
   state.SetItemsProcessed(state.iterations() * fx.fd.width * fx.fd.height);
 }
 
-void BM_RayTunnel320x200(benchmark::State& state) {
-  xFdTunnel fx(320, 200, 400);
-  runEffect(state, fx, 0, 0);
+// One effect of w x h pixels and radius (or distance) r, its camera at (x, y).
+template <typename Effect>
+void BM_Ray(benchmark::State& state, int32_t w, int32_t h, int32_t r, float x, float y) {
+  Effect fx(w, h, r);
+  runEffect(state, fx, x, y);
 }
-BENCHMARK(BM_RayTunnel320x200);
-
-void BM_RayPlanes320x200(benchmark::State& state) {
-  xFdPlanes fx(320, 200, 256);
-  runEffect(state, fx, 0, 0);
-}
-BENCHMARK(BM_RayPlanes320x200);
-
-void BM_RaySphere320x200(benchmark::State& state) {
-  xFdSphere fx(320, 200, 600);
-  runEffect(state, fx, 1, 1);
-}
-BENCHMARK(BM_RaySphere320x200);
-
-void BM_RayPlanes160x104(benchmark::State& state) {
-  xFdPlanes fx(160, 104, 256);
-  runEffect(state, fx, 0, 0);
-}
-BENCHMARK(BM_RayPlanes160x104);
+BENCHMARK_CAPTURE(BM_Ray<xFdTunnel>, Tunnel320x200, 320, 200, 400, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray<xFdPlanes>, Planes320x200, 320, 200, 256, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray<xFdSphere>, Sphere320x200, 320, 200, 600, 1.0f, 1.0f);
+BENCHMARK_CAPTURE(BM_Ray<xFdPlanes>, Planes160x104, 160, 104, 256, 0.0f, 0.0f);
 
 }  // namespace
