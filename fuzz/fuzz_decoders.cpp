@@ -27,14 +27,14 @@ void qvFuzzDecode(QvFuzzLoader load, xImage* img, const uint8_t* data, size_t si
 
 // Module state per target: a fatal error leaves the record for qvFuzzReset.
 #define QV_FUZZ_TARGET(t)
-#define QV_FUZZ_DECODER(t, loader)                                                                  \
-  namespace qvfuzz_##t {                                                                           \
-    static xImage img;                                                                             \
-    void qvFuzzReset() { qvFuzzFree(&img); }                                                       \
-    int qvFuzzOne(const uint8_t* data, size_t size) {                                              \
+#define QV_FUZZ_DECODER(t, loader)                                                                   \
+  namespace qvfuzz_##t {                                                                             \
+    static xImage img;                                                                               \
+    void qvFuzzReset() { qvFuzzFree(&img); }                                                         \
+    int qvFuzzOne(const uint8_t* data, size_t size) {                                                \
       qvFuzzDecode([](xFileData* fd, xImage& im) { loader(fd, im); }, &img, data, size, "fuzz." #t); \
-      return 0;                                                                                    \
-    }                                                                                              \
+      return 0;                                                                                      \
+    }                                                                                                \
   }
 #include "targets.inc"
 #undef QV_FUZZ_DECODER

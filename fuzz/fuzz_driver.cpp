@@ -197,9 +197,7 @@ int Usage() {
 
 // Keeps a failing input in the current folder and reports it with the child's output.
 void ReportFailure(const Target* target, long run, Outcome o, int detail, const Bytes& input, const char* errPath) {
-  const char* what = o == kSignal ? "killed by signal"
-                     : o == kHang ? "hang (timeout)"
-                                  : "sanitizer report, exit code";
+  const char* what = o == kSignal ? "killed by signal" : o == kHang ? "hang (timeout)" : "sanitizer report, exit code";
   std::string keep = std::string("qv_fuzz-") + target->name + "-" + std::to_string(run) + ".bin";
   FILE* f = std::fopen(keep.c_str(), "wb");
   if (f) {

@@ -40,15 +40,24 @@ void runEffect(benchmark::State& state, Effect& fx, float x, float y) {
   state.SetItemsProcessed(state.iterations() * fx.fd.width * fx.fd.height);
 }
 
+enum RayKind { kTunnel, kPlanes, kSphere };
+
 // One effect of w x h pixels and radius (or distance) r, its camera at (x, y).
-template <typename Effect>
-void BM_Ray(benchmark::State& state, int32_t w, int32_t h, int32_t r, float x, float y) {
-  Effect fx(w, h, r);
-  runEffect(state, fx, x, y);
+void BM_Ray(benchmark::State& state, RayKind kind, int32_t w, int32_t h, int32_t r, float x, float y) {
+  if (kind == kTunnel) {
+    xFdTunnel fx(w, h, r);
+    runEffect(state, fx, x, y);
+  } else if (kind == kPlanes) {
+    xFdPlanes fx(w, h, r);
+    runEffect(state, fx, x, y);
+  } else {
+    xFdSphere fx(w, h, r);
+    runEffect(state, fx, x, y);
+  }
 }
-BENCHMARK_CAPTURE(BM_Ray<xFdTunnel>, Tunnel320x200, 320, 200, 400, 0.0f, 0.0f);
-BENCHMARK_CAPTURE(BM_Ray<xFdPlanes>, Planes320x200, 320, 200, 256, 0.0f, 0.0f);
-BENCHMARK_CAPTURE(BM_Ray<xFdSphere>, Sphere320x200, 320, 200, 600, 1.0f, 1.0f);
-BENCHMARK_CAPTURE(BM_Ray<xFdPlanes>, Planes160x104, 160, 104, 256, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray, Tunnel320x200, kTunnel, 320, 200, 400, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray, Planes320x200, kPlanes, 320, 200, 256, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray, Sphere320x200, kSphere, 320, 200, 600, 1.0f, 1.0f);
+BENCHMARK_CAPTURE(BM_Ray, Planes160x104, kPlanes, 160, 104, 256, 0.0f, 0.0f);
 
 }  // namespace

@@ -2,8 +2,7 @@
 // 32 bits against a plain per-pixel loop.
 #include <benchmark/benchmark.h>
 
-extern "C" {
-}
+extern "C" {}
 
 #include <cstdlib>
 #include <cstring>

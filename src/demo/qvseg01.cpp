@@ -26,12 +26,6 @@ void qvSeg01Frame() {
   if (qvSeg01.time > kFastFrom) qvSeg01.time += (float)frameTime * kFastRate;
   qvSeg01.time = qvSceneStop(qvSeg01.time);
   qvRenderScene(qvSeg01.time, view);
-  if (musicOrder >= kFadeOutOrder) {
-    qvSeg01.fadeOut = qvLevelUp(qvSeg01.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(qvSeg01.fadeOut, QV_VIEW_PIXELS, view);
-  }
-  if (qvSeg01.fadeIn != 0) {
-    qvSeg01.fadeIn = qvLevelDown(qvSeg01.fadeIn, kFadeInStep);
-    x2dFadeToBlack(qvSeg01.fadeIn, QV_VIEW_PIXELS, view);
-  }
+  if (musicOrder >= kFadeOutOrder) qvFadeOut(&qvSeg01.fadeOut, kFadeOutStep);
+  qvFadeIn(&qvSeg01.fadeIn, kFadeInStep, QV_FADE_BLACK);
 }

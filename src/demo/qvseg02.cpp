@@ -36,8 +36,5 @@ void qvSeg02Frame() {
   qvSeg02.time = qvSceneStop(qvSeg02.time + (float)frameTime * kRate);
   if (qvSeg02.time > kSceneFrom) qvRenderScene(qvSeg02.time, view);
   if (qvSeg02.time > kLogoFrom) seg2Logo();
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg02.fadeOut = qvLevelUp(qvSeg02.fadeOut, kFadeStep);
-    x2dFadeToBlack(qvSeg02.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg02.fadeOut, kFadeStep);
 }

@@ -70,7 +70,8 @@ void qvSeg03Frame() {
   seg3Background();
   qvRenderScene(qvSeg03.time, workSprite->pixels);
   fxBlend50(workSprite->pixels, view, QV_VIEW_PIXELS);
-  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30)) qvSeg03.backLevel = qvLevelUp(qvSeg03.backLevel, kBackStep);
+  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30))
+    qvSeg03.backLevel = qvLevelUp(qvSeg03.backLevel, kBackStep);
   seg3Credits();
   if ((qvSeg03.frameCounter & 1) == 0) seg3NextCredit();
 }

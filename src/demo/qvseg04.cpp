@@ -34,8 +34,5 @@ void qvSeg04Frame() {
     qvRandPair(kShake, &r1, &r2);
     titleSprite->DrawAddNoClip(kTitleX + r2, kTitleY - r1, view);
   }
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg04.fadeOut = qvLevelUp(qvSeg04.fadeOut, kFadeStep);
-    x2dFadeToBlack(qvSeg04.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg04.fadeOut, kFadeStep);
 }

@@ -30,12 +30,6 @@ void qvSeg07Frame() {
     qvSeg07.tickerY += (int32_t)((float)frameTime * kTickerRise);
     qvTicker(vantreSprite, kTickerX, &qvSeg07.tickerY, kTickerTop, kTickerBottom, view);
   }
-  if (qvSeg07.fadeIn != 0) {
-    qvSeg07.fadeIn = qvLevelDown(qvSeg07.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, qvSeg07.fadeIn, view);
-  }
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg07.fadeOut = qvLevelUp(qvSeg07.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(qvSeg07.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&qvSeg07.fadeIn, kFadeInStep, QV_FADE_WORK);
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg07.fadeOut, kFadeOutStep);
 }

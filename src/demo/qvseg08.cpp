@@ -28,8 +28,5 @@ void qvSeg08Frame() {
   if (s.stripY + kStripPitch < 0) s.stripY += kStripPitch;
   s.stripY += (int32_t)(frameTime * kStripSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    x2dFadeToBlack(s.fadeIn, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_BLACK);
 }

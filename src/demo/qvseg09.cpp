@@ -39,8 +39,5 @@ void qvSeg09Frame() {
   qvRepeatDraw(scroll1Sprite, kScrollX, &s.scrollY, view);
   s.scrollY += (int32_t)(frameTime * kScrollSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, s.fadeIn, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_WORK);
 }

@@ -30,12 +30,6 @@ void qvSeg10Frame() {
   if (s.stripY - kStripPitch > kStripWrap) s.stripY -= kStripPitch;
   s.stripY += (int32_t)(frameTime * kStripSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, s.fadeIn, view);
-  }
-  if (musicOrder == kFadeOutOrder && musicRow > kFadeOutRow) {
-    s.fadeOut = qvLevelUp(s.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(s.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_WORK);
+  if (musicOrder == kFadeOutOrder && musicRow > kFadeOutRow) qvFadeOut(&s.fadeOut, kFadeOutStep);
 }

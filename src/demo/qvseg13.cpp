@@ -119,8 +119,5 @@ void qvSeg13Frame() {
   pelun01->DrawLayerNoClip(300 - pelun01->width, 10, view);
   qvSeg13Row(s);
 
-  if (s.whiteFade != 0) {
-    s.whiteFade = qvLevelDown(s.whiteFade, kWhiteStep);
-    x2dFadeToWhite(s.whiteFade, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.whiteFade, kWhiteStep, QV_FADE_WHITE);
 }

@@ -51,8 +51,5 @@ void qvSeg14Frame() {
   qvTicker(vantreSprite, 230, &s.ticker2Y, 15, 105, view);
   s.ticker2Y += kTickerStep;
 
-  if (s.whiteFade != 0) {
-    s.whiteFade = qvLevelDown(s.whiteFade, kWhiteStep);
-    x2dFadeToWhite(s.whiteFade, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.whiteFade, kWhiteStep, QV_FADE_WHITE);
 }

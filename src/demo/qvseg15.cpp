@@ -56,14 +56,8 @@ void qvSeg15Frame() {
   greet1->DrawAddNoClip(10, 10, view);
   greet2->DrawAddNoClip(13 + r2, 13 + r1, view);
 
-  if (s.blend != 0) {
-    s.blend = qvLevelDown(s.blend, kBlendStep);
-    workSprite->DrawBlendNoClip(0, 0, s.blend, view);
-  }
-  if (musicOrder >= kFadeOutOrder) {
-    s.fadeOut = qvLevelUp(s.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(s.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.blend, kBlendStep, QV_FADE_WORK);
+  if (musicOrder >= kFadeOutOrder) qvFadeOut(&s.fadeOut, kFadeOutStep);
   // The end of the music: this frame is still presented, then the loop ends (or starts over).
   if (musicOrder >= kEndOrder) qvPresentationEnd();
 }

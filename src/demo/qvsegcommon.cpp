@@ -23,6 +23,19 @@ float qvSceneStop(float t) { return t > x3dActiveScene->endFrame ? x3dActiveScen
 int32_t qvLevelUp(int32_t level, int32_t step) { return level + step > 255 ? 255 : level + step; }
 int32_t qvLevelDown(int32_t level, int32_t step) { return level - step < 0 ? 0 : level - step; }
 
+void qvFadeOut(int32_t* level, int32_t step) {
+  *level = qvLevelUp(*level, step);
+  x2dFadeToBlack(*level, QV_VIEW_PIXELS, view);
+}
+
+void qvFadeIn(int32_t* level, int32_t step, QvFade kind) {
+  if (*level == 0) return;
+  *level = qvLevelDown(*level, step);
+  if (kind == QV_FADE_BLACK) x2dFadeToBlack(*level, QV_VIEW_PIXELS, view);
+  else if (kind == QV_FADE_WHITE) x2dFadeToWhite(*level, QV_VIEW_PIXELS, view);
+  else workSprite->DrawBlendNoClip(0, 0, *level, view);
+}
+
 void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target) {
   picture->DrawAdd(x, *y, target);
   if (*y + picture->height < QV_VIEW_H) picture->DrawAdd(x, *y + picture->height, target);

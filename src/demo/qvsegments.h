@@ -21,6 +21,13 @@ float qvSceneStop(float t);
 int32_t qvLevelUp(int32_t level, int32_t step);
 int32_t qvLevelDown(int32_t level, int32_t step);
 
+// Fades over the view, one step a frame. qvFadeOut: the level goes up by step (to 255), then
+// the view is darkened by it. qvFadeIn: while the level is not 0 it goes down by step, then the
+// view is darkened (or whitened) by it, or the frame before (workSprite) is blended over it.
+enum QvFade { QV_FADE_BLACK, QV_FADE_WHITE, QV_FADE_WORK };
+void qvFadeOut(int32_t* level, int32_t step);
+void qvFadeIn(int32_t* level, int32_t step, QvFade kind);
+
 // A strip that repeats downwards: draws `picture` with DrawAdd at (x, y) and, when
 // y + height < 200, again at (x, y + height); then, once y + height < 0, y += height so the
 // strip never runs out. Callers move y before or after, as their segment does.
@@ -31,7 +38,7 @@ void qvRepeatDraw(x2dSprite* picture, int32_t x, int32_t* y, uint32_t* target);
 void qvTicker(x2dSprite* picture, int32_t x, int32_t* y, int32_t top, int32_t bottom, uint32_t* target);
 
 // Two successive C run-time rand values, each modulo m, in this order: r1 then r2 (the jitter
-// of the credits and the title).
+// of the credits, the title, the framed window and the greetings).
 void qvRandPair(int32_t m, int32_t* r1, int32_t* r2);
 
 // An effect seen along its axis: moved to depth z, turned by roll about that axis, drawn.
@@ -97,7 +104,7 @@ struct QvSeg07State {
   int32_t fadeOut = 0;
 };
 struct QvSeg08State {
-  uint16_t offset = 0;  // tunnel texture offset: +256 one row deeper, +1 one angle step
+  uint16_t offset = 0;   // tunnel texture offset: +256 one row deeper, +1 one angle step
   int32_t stripY = 200;  // top of the rising thumbnail strip
   int32_t fadeIn = 255;
 };
@@ -116,7 +123,7 @@ struct QvSeg11State {
   float time = 0.0f;
 };
 struct QvSeg12State {
-  uint8_t angle1 = 1, angle2 = 255;  // the two rotozoom layers
+  uint8_t angle1 = 1, angle2 = 255;    // the two rotozoom layers
   float b = 0.0f, c = 0.0f, d = 0.0f;  // effect window phases
   int32_t scrollX = 320;
   int32_t fadeIn = 255;

@@ -22,10 +22,10 @@ static uint8_t* x3dLoadingData = nullptr;
 const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {X3DS_WALK_C23D, 1, nullptr},
     {X3DS_WALK_3DAA, 1, nullptr},
-    {X3DS_MAIN, 1, nullptr},  // main
-    {X3DS_EDITOR, 1, nullptr},  // editor
+    {X3DS_MAIN, 1, nullptr},        // main
+    {X3DS_EDITOR, 1, nullptr},      // editor
     {X3DS_BACKGROUND, 1, nullptr},  // background colour: its colours are ignored
-    {X3DS_AMBIENT, 1, nullptr},  // ambient light: its colours are ignored
+    {X3DS_AMBIENT, 1, nullptr},     // ambient light: its colours are ignored
     {X3DS_COLOR_BYTES, 0, x3dChunkColorBytes},
     {X3DS_COLOR_FLOATS, 0, x3dChunkColorFloats},
     {X3DS_PERCENT, 0, x3dChunkPercent},
@@ -47,11 +47,11 @@ const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {X3DS_SKIP_7001, 0, nullptr},
     {X3DS_MATERIAL, 1, x3dChunkMaterial},
     {X3DS_MAT_NAME, 0, x3dChunkMaterialName},
-    {X3DS_MAT_AMBIENT, 1, nullptr},  // ambient colour
-    {X3DS_MAT_DIFFUSE, 1, nullptr},  // diffuse colour
-    {X3DS_MAT_SPECULAR, 1, nullptr},  // specular colour
-    {X3DS_MAT_TEXTURE, 1, nullptr},  // texture map
-    {X3DS_MAT_BUMP, 1, nullptr},  // bump map
+    {X3DS_MAT_AMBIENT, 1, nullptr},     // ambient colour
+    {X3DS_MAT_DIFFUSE, 1, nullptr},     // diffuse colour
+    {X3DS_MAT_SPECULAR, 1, nullptr},    // specular colour
+    {X3DS_MAT_TEXTURE, 1, nullptr},     // texture map
+    {X3DS_MAT_BUMP, 1, nullptr},        // bump map
     {X3DS_MAT_REFLECTION, 1, nullptr},  // reflection map
     {X3DS_MAP_NAME, 0, x3dChunkMapName},
     {X3DS_MAP_TILING, 0, x3dChunkMapTiling},
@@ -60,12 +60,12 @@ const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {X3DS_MAP_UOFFSET, 0, x3dChunkMapUOffset},
     {X3DS_MAP_VOFFSET, 0, x3dChunkMapVOffset},
     {X3DS_MAP_ROTATION, 0, x3dChunkMapRotation},
-    {X3DS_MAT_SHININESS, 1, nullptr},  // shininess
-    {X3DS_MAT_STRENGTH, 1, nullptr},  // shininess strength
+    {X3DS_MAT_SHININESS, 1, nullptr},     // shininess
+    {X3DS_MAT_STRENGTH, 1, nullptr},      // shininess strength
     {X3DS_MAT_TRANSPARENCY, 1, nullptr},  // transparency
-    {X3DS_MAT_FALLOFF, 1, nullptr},  // transparency falloff
-    {X3DS_MAT_BLUR, 1, nullptr},  // reflection blur
-    {X3DS_MAT_SELF_ILLUM, 1, nullptr},  // self-illumination
+    {X3DS_MAT_FALLOFF, 1, nullptr},       // transparency falloff
+    {X3DS_MAT_BLUR, 1, nullptr},          // reflection blur
+    {X3DS_MAT_SELF_ILLUM, 1, nullptr},    // self-illumination
     {X3DS_MAT_TWO_SIDED, 0, x3dChunkMatOption01},
     {X3DS_MAT_OPTION_08, 0, x3dChunkMatOption08},
     {X3DS_MAT_OPTION_04, 0, x3dChunkMatOption04},
@@ -77,25 +77,25 @@ const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
     {X3DS_NO_LIGHT, 0, x3dChunkNoLight},
     {X3DS_KEYFRAMER, 1, x3dChunkKeyframer},
     {X3DS_NODE_AMBIENT, 1, nullptr},  // ambient node
-    {X3DS_NODE_OBJECT, 1, nullptr},  // object node
+    {X3DS_NODE_OBJECT, 1, nullptr},   // object node
     {X3DS_KF_SEGMENT, 0, x3dChunkSegment},
     {X3DS_NODE_ID, 0, x3dChunkNodeId},
-    {X3DS_NODE_CAMERA, 1, nullptr},  // camera node
-    {X3DS_NODE_TARGET, 1, nullptr},  // camera target node
-    {X3DS_NODE_OMNI, 1, nullptr},  // omni light node
+    {X3DS_NODE_CAMERA, 1, nullptr},       // camera node
+    {X3DS_NODE_TARGET, 1, nullptr},       // camera target node
+    {X3DS_NODE_OMNI, 1, nullptr},         // omni light node
     {X3DS_NODE_SPOT_TARGET, 1, nullptr},  // spot target node
-    {X3DS_NODE_SPOT, 1, nullptr},  // spot light node
+    {X3DS_NODE_SPOT, 1, nullptr},         // spot light node
     {X3DS_NODE_INSTANCE, 0, x3dChunkInstanceName},
     {X3DS_NODE_HEADER, 0, x3dChunkNodeHeader},
     {X3DS_NODE_PIVOT, 0, x3dChunkPivot},
-    {X3DS_TRACK_POS, 0, x3dChunkTrack},  // position
+    {X3DS_TRACK_POS, 0, x3dChunkTrack},     // position
     {X3DS_TRACK_COLOUR, 0, x3dChunkTrack},  // colour
-    {X3DS_TRACK_HIDE, 0, x3dChunkTrack},  // hide
-    {X3DS_TRACK_ROLL, 0, x3dChunkTrack},  // roll
-    {X3DS_TRACK_FOV, 0, x3dChunkTrack},  // field of view
-    {X3DS_TRACK_SCALE, 0, x3dChunkTrack},  // scale
-    {X3DS_TRACK_MORPH, 0, x3dChunkTrack},  // morph
-    {X3DS_TRACK_ROT, 0, x3dChunkTrack},  // rotation
+    {X3DS_TRACK_HIDE, 0, x3dChunkTrack},    // hide
+    {X3DS_TRACK_ROLL, 0, x3dChunkTrack},    // roll
+    {X3DS_TRACK_FOV, 0, x3dChunkTrack},     // field of view
+    {X3DS_TRACK_SCALE, 0, x3dChunkTrack},   // scale
+    {X3DS_TRACK_MORPH, 0, x3dChunkTrack},   // morph
+    {X3DS_TRACK_ROT, 0, x3dChunkTrack},     // rotation
 };
 
 void x3dLoadFail(int line, int32_t code) { xErrCode(kModule, line, code, nullptr); }

@@ -176,7 +176,11 @@ static int32_t TrackSlot(int32_t kind, uint32_t chunk) {
     case X3D_NODE_OMNI: return chunk == X3DS_TRACK_COLOUR ? 1 : -1;
     case X3D_NODE_SPOT: return chunk == X3DS_TRACK_ROLL ? 1 : chunk == X3DS_TRACK_COLOUR ? 2 : -1;
     case X3D_NODE_OBJECT:
-      return chunk == X3DS_TRACK_SCALE ? 1 : chunk == X3DS_TRACK_ROT ? 2 : chunk == X3DS_TRACK_MORPH ? 3 : chunk == X3DS_TRACK_HIDE ? 4 : -1;
+      return chunk == X3DS_TRACK_SCALE   ? 1
+             : chunk == X3DS_TRACK_ROT   ? 2
+             : chunk == X3DS_TRACK_MORPH ? 3
+             : chunk == X3DS_TRACK_HIDE  ? 4
+                                         : -1;
     case X3D_NODE_AMBIENT: return chunk == X3DS_TRACK_COLOUR ? 0 : -1;
     default: return -1;
   }

@@ -192,8 +192,7 @@ void writeLight(Chunks& c, const Ag3dsLight& l) {
   for (float f : l.pos) c.f32(f);
   writeFloats(c, X3DS_COLOR_FLOATS,
               {float((l.colour >> 16) & 255) / 255, float((l.colour >> 8) & 255) / 255, float(l.colour & 255) / 255});
-  if (l.spot)
-    writeFloats(c, X3DS_SPOT, {l.target[0], l.target[1], l.target[2], l.hotspot, l.falloff});
+  if (l.spot) writeFloats(c, X3DS_SPOT, {l.target[0], l.target[1], l.target[2], l.hotspot, l.falloff});
   if (l.attenuate) writeWords(c, X3DS_ATTENUATION, {});
   if (l.inner > 0) writeFloats(c, X3DS_INNER_RANGE, {l.inner});
   if (l.outer > 0) writeFloats(c, X3DS_OUTER_RANGE, {l.outer});
@@ -204,8 +203,7 @@ void writeLight(Chunks& c, const Ag3dsLight& l) {
 void writeCamera(Chunks& c, const Ag3dsCamera& k) {
   c.begin(X3DS_OBJECT);
   c.str(k.name);
-  writeFloats(c, X3DS_CAMERA,
-              {k.pos[0], k.pos[1], k.pos[2], k.target[0], k.target[1], k.target[2], k.bank, k.lens});
+  writeFloats(c, X3DS_CAMERA, {k.pos[0], k.pos[1], k.pos[2], k.target[0], k.target[1], k.target[2], k.bank, k.lens});
   c.end();
 }
 

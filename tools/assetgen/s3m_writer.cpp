@@ -60,7 +60,8 @@ static std::string s3mCheck(const S3mSong& song) {
   for (uint8_t o : song.orders)
     if (o >= song.patterns.size()) return "order list names a missing pattern";
   for (const S3mSample& s : song.samples)
-    if (s.loop && (s.loopStart >= s.loopEnd || s.loopEnd > s.pcm.size())) return "sample loop outside the sample: " + s.name;
+    if (s.loop && (s.loopStart >= s.loopEnd || s.loopEnd > s.pcm.size()))
+      return "sample loop outside the sample: " + s.name;
   return "";
 }
 

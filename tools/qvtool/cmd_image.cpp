@@ -12,7 +12,6 @@
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
-
 static const char* qvFormatName(int32_t format) {
   switch (format) {
     case XIMAGE_INDEXED8: return "8-bit indexed";

@@ -12,25 +12,25 @@ int32_t x3dLineMode;
 
 // By render type (the index).
 const int32_t x3dRenderTypeFlags[X3D_RENDER_TYPES] = {
-    X3D_RF_WIRE,  //  0
-    X3D_RF_FLAT,  //  1
-    X3D_RF_GOURAUD,  //  2
-    X3D_RF_TEXTURE | X3D_RF_UNLIT,  //  3
-    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT,  //  4
-    X3D_RF_TEXTURE,  //  5
-    X3D_RF_TEXTURE | X3D_RF_ENVMAP,  //  6
-    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,  //  7
-    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE,  //  8
-    X3D_RF_FLAT | X3D_RF_ADDITIVE,  //  9
-    X3D_RF_GOURAUD | X3D_RF_ADDITIVE,  // 10
-    X3D_RF_TEXTURE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,  // 11
-    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT | X3D_RF_ADDITIVE,  // 12
-    X3D_RF_TEXTURE | X3D_RF_ADDITIVE,  // 13
-    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_ADDITIVE,  // 14
-    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,  // 15
-    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,  // 16
+    X3D_RF_WIRE,                                                                           //  0
+    X3D_RF_FLAT,                                                                           //  1
+    X3D_RF_GOURAUD,                                                                        //  2
+    X3D_RF_TEXTURE | X3D_RF_UNLIT,                                                         //  3
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT,                                         //  4
+    X3D_RF_TEXTURE,                                                                        //  5
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP,                                                        //  6
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,                                    //  7
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE,                                                   //  8
+    X3D_RF_FLAT | X3D_RF_ADDITIVE,                                                         //  9
+    X3D_RF_GOURAUD | X3D_RF_ADDITIVE,                                                      // 10
+    X3D_RF_TEXTURE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                                       // 11
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                       // 12
+    X3D_RF_TEXTURE | X3D_RF_ADDITIVE,                                                      // 13
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_ADDITIVE,                                      // 14
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                  // 15
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,                    // 16
     X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,  // 17
-    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_ADDITIVE,  // 18
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_ADDITIVE,                                 // 18
 };
 
 int32_t x3dRenderFlags(int32_t renderType) {
