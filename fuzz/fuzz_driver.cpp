@@ -33,7 +33,9 @@ struct Target {
 };
 const Target kTargets[] = {
 #define QV_FUZZ_TARGET(t) {#t, qvfuzz_##t::qvFuzzOne},
+#define QV_FUZZ_DECODER(t, loader)
 #include "targets.inc"
+#undef QV_FUZZ_DECODER
 #undef QV_FUZZ_TARGET
 };
 // A hang is an input that takes this much processor time: a limit on CPU seconds, not on wall
@@ -197,6 +199,54 @@ int Usage() {
   return 2;
 }
 
+// Keeps a failing input in the current folder and reports it with the child's output.
+void ReportFailure(const Target* target, long run, Outcome o, int detail, const Bytes& input, const char* errPath) {
+  const char* what = o == kSignal ? "killed by signal" : o == kHang ? "hang (timeout)" : "sanitizer report, exit code";
+  std::string keep = std::string("qv_fuzz-") + target->name + "-" + std::to_string(run) + ".bin";
+  FILE* f = std::fopen(keep.c_str(), "wb");
+  if (f) {
+    std::fwrite(input.data(), 1, input.size(), f);
+    std::fclose(f);
+  }
+  // Negative numbers are the unchanged seeds, run before the mutations.
+  std::printf("qv_fuzz %s: FAILURE at mutation %ld%s (%s %d), %zu bytes kept in %s\n", target->name, run,
+              run < 0 ? " (unchanged seed)" : "", what, detail, input.size(), keep.c_str());
+  Bytes text;
+  ReadFile(errPath, &text);
+  std::fwrite(text.data(), 1, std::min<size_t>(text.size(), 16384), stdout);
+}
+
+// The seeds themselves first, unchanged, then `runs` mutations; 0 when every input passed.
+int RunAll(const Target* target, const std::vector<Bytes>& seeds, long runs, unsigned long long seed,
+           const char* errPath) {
+  Rng rng{seed};
+  long returned = 0, fatal = 0;
+  for (long run = -static_cast<long>(seeds.size()); run < runs; run++) {
+    Bytes input;
+    if (run < 0) {
+      input = seeds[seeds.size() + run];
+    } else {
+      input = seeds[rng.Below(seeds.size())];
+      Mutate(input, rng);
+    }
+    int detail = 0;
+    Outcome o = RunChild(target->fn, input, errPath, &detail);
+    if (o == kPass || o == kFatal) {
+      (o == kPass ? returned : fatal)++;
+      continue;
+    }
+    if (o == kForkFailed) {
+      std::perror("qv_fuzz: fork");
+      return 1;
+    }
+    ReportFailure(target, run, o, detail, input, errPath);
+    return 1;
+  }
+  std::printf("qv_fuzz %s: %ld inputs passed (%ld returned, %ld ended by the fatal error path)\n", target->name,
+              returned + fatal, returned, fatal);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,51 +288,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   close(errFd);
-
-  Rng rng{seed};
-  int result = 0;
-  long returned = 0, fatal = 0;
-  // The seeds themselves first, unchanged, then the mutations.
-  for (long run = -static_cast<long>(seeds.size()); run < runs; run++) {
-    Bytes input;
-    if (run < 0) {
-      input = seeds[seeds.size() + run];
-    } else {
-      input = seeds[rng.Below(seeds.size())];
-      Mutate(input, rng);
-    }
-    int detail = 0;
-    Outcome o = RunChild(target->fn, input, errPath, &detail);
-    if (o == kPass || o == kFatal) {
-      (o == kPass ? returned : fatal)++;
-      continue;
-    }
-    if (o == kForkFailed) {
-      std::perror("qv_fuzz: fork");
-      result = 1;
-      break;
-    }
-    const char* what = o == kSignal ? "killed by signal"
-                       : o == kHang ? "hang (timeout)"
-                                    : "sanitizer report, exit code";
-    std::string keep = std::string("qv_fuzz-") + target->name + "-" + std::to_string(run) + ".bin";
-    FILE* f = std::fopen(keep.c_str(), "wb");
-    if (f) {
-      std::fwrite(input.data(), 1, input.size(), f);
-      std::fclose(f);
-    }
-    // Negative numbers are the unchanged seeds, run before the mutations.
-    std::printf("qv_fuzz %s: FAILURE at mutation %ld%s (%s %d), %zu bytes kept in %s\n", target->name, run,
-                run < 0 ? " (unchanged seed)" : "", what, detail, input.size(), keep.c_str());
-    Bytes text;
-    ReadFile(errPath, &text);
-    std::fwrite(text.data(), 1, std::min<size_t>(text.size(), 16384), stdout);
-    result = 1;
-    break;
-  }
+  int result = RunAll(target, seeds, runs, seed, errPath);
   unlink(errPath);
-  if (!result)
-    std::printf("qv_fuzz %s: %ld inputs passed (%ld returned, %ld ended by the fatal error path)\n", target->name,
-                returned + fatal, returned, fatal);
   return result;
 }

@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <zlib.h>
 
+#include "assetgen/ag_jpeg.h"
 #include "qvfuzz.h"
 
 namespace {
@@ -66,31 +66,10 @@ std::vector<Bytes> gif() {
 
 std::vector<Bytes> jpeg() {
   // 16x8 colour picture written by libjpeg (JFIF marker included).
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
-  jpeg_mem_dest(&c, &out, &outSize);
-  c.image_width = 16;
-  c.image_height = 8;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 75, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  uint8_t row[16 * 3];
-  for (int y = 0; y < 8; y++) {
-    for (int x = 0; x < 48; x++) row[x] = static_cast<uint8_t>(x * 5 + y * 30);
-    JSAMPROW p = row;
-    jpeg_write_scanlines(&c, &p, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes j(out, out + outSize);
-  jpeg_destroy_compress(&c);
-  std::free(out);
-  return {j};
+  uint8_t rgb[8][16 * 3];
+  for (int y = 0; y < 8; y++)
+    for (int x = 0; x < 48; x++) rgb[y][x] = static_cast<uint8_t>(x * 5 + y * 30);
+  return {agJpegEncode(&rgb[0][0], 16, 8, 75)};
 }
 
 std::vector<Bytes> flc() {

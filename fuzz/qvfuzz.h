@@ -1,9 +1,9 @@
-// Robustness harnesses for the readers of untrusted input. Each fuzz_<target>.cpp has
-// an entry qvfuzz_<target>::qvFuzzOne(data, size) that feeds the bytes to one reader
-// and releases what it built, and qvFuzzReset() that releases what an input ended by
-// the engine's fatal error left behind (so the harness keeps its records in module
-// state, not on the stack). The mutation driver runs each input in a forked child,
-// where the fatal error ends the child; libFuzzer programs return to the entry instead.
+// Robustness harnesses for the readers of untrusted input. Each target (fuzz_<target>.cpp,
+// or fuzz_decoders.cpp for the picture decoders) has an entry qvfuzz_<target>::qvFuzzOne(data, size) that feeds the
+// bytes to one reader and releases what it built, and qvFuzzReset() that releases what an input ended by the engine's
+// fatal error left behind (so the harness keeps its records in module state, not on the stack). The mutation driver
+// runs each input in a forked child, where the fatal error ends the child; libFuzzer programs return to the entry
+// instead.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,9 @@ typedef void (*QvFuzzResetFn)();
     int qvFuzzOne(const uint8_t* data, size_t size); \
     void qvFuzzReset();                              \
   }
+#define QV_FUZZ_DECODER(t, loader)
 #include "targets.inc"
+#undef QV_FUZZ_DECODER
 #undef QV_FUZZ_TARGET
 
 // Runs one input. In fuzz builds (QV_FUZZ_BUILD) a fatal error inside returns here:

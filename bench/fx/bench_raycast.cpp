@@ -40,28 +40,24 @@ void runEffect(benchmark::State& state, Effect& fx, float x, float y) {
   state.SetItemsProcessed(state.iterations() * fx.fd.width * fx.fd.height);
 }
 
-void BM_RayTunnel320x200(benchmark::State& state) {
-  xFdTunnel fx(320, 200, 400);
-  runEffect(state, fx, 0, 0);
-}
-BENCHMARK(BM_RayTunnel320x200);
+enum RayKind { kTunnel, kPlanes, kSphere };
 
-void BM_RayPlanes320x200(benchmark::State& state) {
-  xFdPlanes fx(320, 200, 256);
-  runEffect(state, fx, 0, 0);
+// One effect of w x h pixels and radius (or distance) r, its camera at (x, y).
+void BM_Ray(benchmark::State& state, RayKind kind, int32_t w, int32_t h, int32_t r, float x, float y) {
+  if (kind == kTunnel) {
+    xFdTunnel fx(w, h, r);
+    runEffect(state, fx, x, y);
+  } else if (kind == kPlanes) {
+    xFdPlanes fx(w, h, r);
+    runEffect(state, fx, x, y);
+  } else {
+    xFdSphere fx(w, h, r);
+    runEffect(state, fx, x, y);
+  }
 }
-BENCHMARK(BM_RayPlanes320x200);
-
-void BM_RaySphere320x200(benchmark::State& state) {
-  xFdSphere fx(320, 200, 600);
-  runEffect(state, fx, 1, 1);
-}
-BENCHMARK(BM_RaySphere320x200);
-
-void BM_RayPlanes160x104(benchmark::State& state) {
-  xFdPlanes fx(160, 104, 256);
-  runEffect(state, fx, 0, 0);
-}
-BENCHMARK(BM_RayPlanes160x104);
+BENCHMARK_CAPTURE(BM_Ray, Tunnel320x200, kTunnel, 320, 200, 400, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray, Planes320x200, kPlanes, 320, 200, 256, 0.0f, 0.0f);
+BENCHMARK_CAPTURE(BM_Ray, Sphere320x200, kSphere, 320, 200, 600, 1.0f, 1.0f);
+BENCHMARK_CAPTURE(BM_Ray, Planes160x104, kPlanes, 160, 104, 256, 0.0f, 0.0f);
 
 }  // namespace

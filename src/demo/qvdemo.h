@@ -87,9 +87,6 @@ x3dScene* qvScene(const char* fileName);
 void qvUseScene(const char* fileName);
 
 // ---- Start-up pieces ----
-// A path the user gave, made absolute against the folder the program was started in (the
-// program may then have moved to the folder holding its data).
-std::string qvUserPath(const char* path);
 void qvRunLoaders();        // the tunnel tables, then the loaders in their order
 void qvResetSharedState();  // what the segments change in the loaded material, as loaded
 // Fatal unless the module at path, played on from startOrder, reaches QV_END_ORDER before it

@@ -14,6 +14,7 @@
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "x2d/x2d.h"
+#include "x3d/raster/x3dpolygons.h"
 #include "x3d/x3dmaterial.h"
 #include "x3d/x3dscene.h"
 
@@ -229,7 +230,7 @@ static void qvLoadStripAndEmblem() {
 static void qvLoadPlanet() {
   pelun02 = qvLoadPicture({"pelun02.gif", QV_PIC_LAYER, 38, 190, false});
   if (x3dMaterial* m = x3dFindMaterial("JUPITER", qvScene("scene_6.x3d"))) {
-    m->renderFlags = 0x88;  // textured, unlit
+    m->renderFlags = X3D_RF_TEXTURE | X3D_RF_UNLIT;
     m->texture.image = textureSprite->pixels;
   }
 }

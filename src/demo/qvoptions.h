@@ -66,7 +66,3 @@ void qvPrintVersion();
 void qvPrintMan();
 // The whole program: options, platform, then the presentation. Returns the exit status.
 int32_t qvMain(int32_t argc, char** argv);
-// Everything before the message loop: platform, system driver, setup dialog, engine, loaders,
-// music, timers and the fade. Returns 0, or the exit status when the platform cannot start
-// (fatal errors end the process themselves). Tools and benchmarks start the program with it.
-int32_t qvStartup(const qvOptions& opts);

@@ -14,24 +14,18 @@ static const int32_t kFadeOutOrder = 1;
 static const int32_t kFadeOutStep = 15;  // per frame
 static const int32_t kFadeInStep = 25;   // per frame, from black
 
-QvSeg1State qvSeg1;
+QvSeg01State qvSeg01;
 
-void qvSeg01Reset() { qvSeg1 = QvSeg1State(); }
+void qvSeg01Reset() { qvSeg01 = QvSeg01State(); }
 
 void qvSeg01Frame() {
   // Cleared on every frame, not only the first: the scene does not cover the whole view, and
   // its wire floor and crystals would otherwise smear into solid trails.
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
-  qvSeg1.time += (float)frameTime * kRate;
-  if (qvSeg1.time > kFastFrom) qvSeg1.time += (float)frameTime * kFastRate;
-  qvSeg1.time = qvSceneStop(qvSeg1.time);
-  qvRenderScene(qvSeg1.time, view);
-  if (musicOrder >= kFadeOutOrder) {
-    qvSeg1.fadeOut = qvLevelUp(qvSeg1.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(qvSeg1.fadeOut, QV_VIEW_PIXELS, view);
-  }
-  if (qvSeg1.fadeIn != 0) {
-    qvSeg1.fadeIn = qvLevelDown(qvSeg1.fadeIn, kFadeInStep);
-    x2dFadeToBlack(qvSeg1.fadeIn, QV_VIEW_PIXELS, view);
-  }
+  qvSeg01.time += (float)frameTime * kRate;
+  if (qvSeg01.time > kFastFrom) qvSeg01.time += (float)frameTime * kFastRate;
+  qvSeg01.time = qvSceneStop(qvSeg01.time);
+  qvRenderScene(qvSeg01.time, view);
+  if (musicOrder >= kFadeOutOrder) qvFadeOut(&qvSeg01.fadeOut, kFadeOutStep);
+  qvFadeIn(&qvSeg01.fadeIn, kFadeInStep, QV_FADE_BLACK);
 }

@@ -13,16 +13,16 @@ static const float kZoomStep = 0.02f;    // logo scale per frame, up to 1.0
 static const int32_t kFadeOrder = 2, kFadeAfterRow = 57;
 static const int32_t kFadeStep = 25;  // per frame
 
-QvSeg2State qvSeg2;
+QvSeg02State qvSeg02;
 
-void qvSeg02Reset() { qvSeg2 = QvSeg2State(); }
+void qvSeg02Reset() { qvSeg02 = QvSeg02State(); }
 
 static void seg2Logo() {
   x2dSprite* logo = logoSprite;
-  if (qvSeg2.logoScale != 1.0f) {
-    qvSeg2.logoScale += kZoomStep;
-    if (qvSeg2.logoScale > 1.0f) qvSeg2.logoScale = 1.0f;
-    float s = qvSeg2.logoScale;
+  if (qvSeg02.logoScale != 1.0f) {
+    qvSeg02.logoScale += kZoomStep;
+    if (qvSeg02.logoScale > 1.0f) qvSeg02.logoScale = 1.0f;
+    float s = qvSeg02.logoScale;
     int32_t x = (QV_VIEW_W - (int32_t)((float)logo->width * s)) >> 1;
     int32_t y = (QV_VIEW_H - (int32_t)((float)logo->height * s)) >> 1;
     logo->DrawAlphaScaled(x, y, s, view);
@@ -33,11 +33,8 @@ static void seg2Logo() {
 
 void qvSeg02Frame() {
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
-  qvSeg2.time = qvSceneStop(qvSeg2.time + (float)frameTime * kRate);
-  if (qvSeg2.time > kSceneFrom) qvRenderScene(qvSeg2.time, view);
-  if (qvSeg2.time > kLogoFrom) seg2Logo();
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg2.fadeOut = qvLevelUp(qvSeg2.fadeOut, kFadeStep);
-    x2dFadeToBlack(qvSeg2.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvSeg02.time = qvSceneStop(qvSeg02.time + (float)frameTime * kRate);
+  if (qvSeg02.time > kSceneFrom) qvRenderScene(qvSeg02.time, view);
+  if (qvSeg02.time > kLogoFrom) seg2Logo();
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg02.fadeOut, kFadeStep);
 }

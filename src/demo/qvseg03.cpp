@@ -12,26 +12,26 @@ static const int32_t kBackStep = 10;    // back01 -> back02 per frame
 static const int32_t kCreditFade = 15;  // credit level per frame once its row has come
 static const int32_t kJitter = 10;      // credits move by 0..9 pixels
 
-QvSeg3State qvSeg3;
+QvSeg03State qvSeg03;
 
-void qvSeg03Reset() { qvSeg3 = QvSeg3State(); }
+void qvSeg03Reset() { qvSeg03 = QvSeg03State(); }
 
 static void seg3Background() {
   uint32_t* work = workSprite->pixels;
-  const x2dSprite* back = qvSeg3.backLevel == 255 ? back02 : back01;
+  const x2dSprite* back = qvSeg03.backLevel == 255 ? back02 : back01;
   std::memcpy(work, back->pixels, QV_VIEW_PIXELS * 4);
-  if (qvSeg3.backLevel != 0) back02->DrawBlendNoClip(0, 0, qvSeg3.backLevel, work);
+  if (qvSeg03.backLevel != 0) back02->DrawBlendNoClip(0, 0, qvSeg03.backLevel, work);
 }
 
 // One credit picture with its level; the level then fades from `fadeRow` on.
 static void seg3Credit(x2dSprite* const* series, int32_t slot, int32_t fadeRow, int32_t x, int32_t y) {
-  x2dSprite* s = series[qvSeg3.creditIndex];
-  s->DrawLayerLevelNoClip(x, y, qvSeg3.creditLevel[slot], view);
-  if (musicRow >= fadeRow) qvSeg3.creditLevel[slot] = qvLevelDown(qvSeg3.creditLevel[slot], kCreditFade);
+  x2dSprite* s = series[qvSeg03.creditIndex];
+  s->DrawLayerLevelNoClip(x, y, qvSeg03.creditLevel[slot], view);
+  if (musicRow >= fadeRow) qvSeg03.creditLevel[slot] = qvLevelDown(qvSeg03.creditLevel[slot], kCreditFade);
 }
 
 static void seg3Credits() {
-  const int32_t order = musicOrder, row = musicRow, i = qvSeg3.creditIndex;
+  const int32_t order = musicOrder, row = musicRow, i = qvSeg03.creditIndex;
   int32_t r1, r2;
   if (order == 3) {
     qvRandPair(kJitter, &r1, &r2);
@@ -59,18 +59,19 @@ static void seg3Credits() {
 // The four pictures of a series play back and forth, one per frame: 1, 2, 3, 2, 1, 0, 1, ...
 static void seg3NextCredit() {
   // At either end the direction turns and the index steps back the way it came.
-  if (qvSeg3.creditIndex >= 3 || qvSeg3.creditIndex < 1) qvSeg3.creditDirection = -qvSeg3.creditDirection;
-  qvSeg3.creditIndex += qvSeg3.creditDirection;
+  if (qvSeg03.creditIndex >= 3 || qvSeg03.creditIndex < 1) qvSeg03.creditDirection = -qvSeg03.creditDirection;
+  qvSeg03.creditIndex += qvSeg03.creditDirection;
 }
 
 void qvSeg03Frame() {
   // The view is not cleared: each frame is blended into the one before.
-  qvSeg3.time = qvSceneWrap(qvSeg3.time + (float)frameTime * kRate);
-  qvSeg3.frameCounter += 2;
+  qvSeg03.time = qvSceneWrap(qvSeg03.time + (float)frameTime * kRate);
+  qvSeg03.frameCounter += 2;
   seg3Background();
-  qvRenderScene(qvSeg3.time, workSprite->pixels);
+  qvRenderScene(qvSeg03.time, workSprite->pixels);
   fxBlend50(workSprite->pixels, view, QV_VIEW_PIXELS);
-  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30)) qvSeg3.backLevel = qvLevelUp(qvSeg3.backLevel, kBackStep);
+  if (musicOrder >= 5 || (musicOrder == 4 && musicRow > 30))
+    qvSeg03.backLevel = qvLevelUp(qvSeg03.backLevel, kBackStep);
   seg3Credits();
-  if ((qvSeg3.frameCounter & 1) == 0) seg3NextCredit();
+  if ((qvSeg03.frameCounter & 1) == 0) seg3NextCredit();
 }

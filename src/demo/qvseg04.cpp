@@ -14,32 +14,25 @@ static const int32_t kTitleX = 15, kTitleY = 50, kShake = 15;
 static const int32_t kFadeOrder = 7, kFadeAfterRow = 56;
 static const int32_t kFadeStep = 25;  // per frame
 
-QvSeg4State qvSeg4;
+QvSeg04State qvSeg04;
 
-void qvSeg04Reset() { qvSeg4 = QvSeg4State(); }
+void qvSeg04Reset() { qvSeg04 = QvSeg04State(); }
 
 void qvSeg04Frame() {
   uint32_t* work = workSprite->pixels;
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
   std::memset(work, 0, QV_VIEW_PIXELS * 4);
-  qvSeg4.p += (float)frameTime * kTravel;
-  qvSeg4.q += (float)frameTime * kTurn;
-  effectA->SetPosition(0.0f, 0.0f, qvSeg4.p);
-  effectA->SetAngles(0.0f, 0.0f, qvSeg4.q);
-  effectA->Render(view);
-  effectB->SetPosition(0.0f, 0.0f, -qvSeg4.p);
-  effectB->SetAngles(0.0f, 0.0f, -qvSeg4.q);
-  effectB->Render(work);
+  qvSeg04.p += (float)frameTime * kTravel;
+  qvSeg04.q += (float)frameTime * kTurn;
+  qvEffectAlong(effectA, qvSeg04.p, qvSeg04.q, view);
+  qvEffectAlong(effectB, -qvSeg04.p, -qvSeg04.q, work);
   workSprite->DrawAddNoClip(0, 0, view);
-  qvSeg4.time = qvSceneWrap(qvSeg4.time + (float)frameTime * kRate);
-  qvRenderScene(qvSeg4.time, view);
+  qvSeg04.time = qvSceneWrap(qvSeg04.time + (float)frameTime * kRate);
+  qvRenderScene(qvSeg04.time, view);
   if (musicOrder >= kTitleOrder) {
     int32_t r1, r2;
     qvRandPair(kShake, &r1, &r2);
     titleSprite->DrawAddNoClip(kTitleX + r2, kTitleY - r1, view);
   }
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg4.fadeOut = qvLevelUp(qvSeg4.fadeOut, kFadeStep);
-    x2dFadeToBlack(qvSeg4.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg04.fadeOut, kFadeStep);
 }

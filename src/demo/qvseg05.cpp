@@ -12,21 +12,21 @@ static const int32_t kStripRight = 310;  // the strip ends at this column
 static const int32_t kEmblemX = 10, kEmblemY = 10;
 static const int32_t kFadeInStep = 25;  // per frame
 
-QvSeg5State qvSeg5;
+QvSeg05State qvSeg05;
 
-void qvSeg05Reset() { qvSeg5 = QvSeg5State(); }
+void qvSeg05Reset() { qvSeg05 = QvSeg05State(); }
 
 void qvSeg05Frame() {
   // Cleared on every frame: where the scene leaves the view uncovered, the strip drawn with
   // DrawAdd would pile up frame after frame into a white band.
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
-  qvSeg5.time = qvSceneWrap(qvSeg5.time + (float)frameTime * kRate);
-  qvRenderScene(qvSeg5.time, view);
-  qvSeg5.stripY += (int32_t)((float)frameTime * kRise);
-  qvRepeatDraw(vantreSprite, kStripRight - vantreSprite->width, &qvSeg5.stripY, view);
+  qvSeg05.time = qvSceneWrap(qvSeg05.time + (float)frameTime * kRate);
+  qvRenderScene(qvSeg05.time, view);
+  qvSeg05.stripY += (int32_t)((float)frameTime * kRise);
+  qvRepeatDraw(vantreSprite, kStripRight - vantreSprite->width, &qvSeg05.stripY, view);
   pelun01->DrawLayerNoClip(kEmblemX, kEmblemY, view);
-  if (qvSeg5.fadeIn != 0) {
-    x2dFadeToBlack(qvSeg5.fadeIn, QV_VIEW_PIXELS, view);
-    qvSeg5.fadeIn = qvLevelDown(qvSeg5.fadeIn, kFadeInStep);
+  if (qvSeg05.fadeIn != 0) {
+    x2dFadeToBlack(qvSeg05.fadeIn, QV_VIEW_PIXELS, view);
+    qvSeg05.fadeIn = qvLevelDown(qvSeg05.fadeIn, kFadeInStep);
   }
 }

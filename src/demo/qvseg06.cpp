@@ -13,27 +13,25 @@ static const float kRate = 0.025f;    // scene frames per ms
 static const int32_t kEmblemX = 282, kEmblemY = 10;
 static const int32_t kTexture = 256;  // textureSprite is 256 x 256
 
-QvSeg6State qvSeg6;
+QvSeg06State qvSeg06;
 
-void qvSeg06Reset() { qvSeg6 = QvSeg6State(); }
+void qvSeg06Reset() { qvSeg06 = QvSeg06State(); }
 
 static void seg6Mirror() { fxScaleMirror(view, textureSprite->pixels, QV_VIEW_W, QV_VIEW_H, kTexture, kTexture); }
 
 void qvSeg06Frame() {
   // textureSprite shares its pixels with the scratch of earlier segments: before the first
   // frame it takes the frame still in the view, so the planet never shows that scratch.
-  if (!qvSeg6.textureFresh) {
+  if (!qvSeg06.textureFresh) {
     seg6Mirror();
-    qvSeg6.textureFresh = true;
+    qvSeg06.textureFresh = true;
   }
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
-  qvSeg6.u += (float)frameTime * kTravel;
-  qvSeg6.w += (float)frameTime * kTurn;
-  effectC->SetPosition(0.0f, 0.0f, qvSeg6.u);
-  effectC->SetAngles(0.0f, 0.0f, qvSeg6.w);
-  effectC->Render(view);
-  qvSeg6.time = qvSceneWrap(qvSeg6.time + (float)frameTime * kRate);
-  qvRenderScene(qvSeg6.time, view);
+  qvSeg06.u += (float)frameTime * kTravel;
+  qvSeg06.w += (float)frameTime * kTurn;
+  qvEffectAlong(effectC, qvSeg06.u, qvSeg06.w, view);
+  qvSeg06.time = qvSceneWrap(qvSeg06.time + (float)frameTime * kRate);
+  qvRenderScene(qvSeg06.time, view);
   pelun02->DrawLayerNoClip(kEmblemX, kEmblemY, view);
   seg6Mirror();
 }

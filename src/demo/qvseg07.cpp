@@ -16,34 +16,20 @@ static const int32_t kFadeInStep = 25;     // per frame
 static const int32_t kFadeOrder = 11, kFadeAfterRow = 57;
 static const int32_t kFadeOutStep = 15;  // per frame
 
-QvSeg7State qvSeg7;
+QvSeg07State qvSeg07;
 
-void qvSeg07Reset() { qvSeg7 = QvSeg7State(); }
-
-static void seg7Ticker() {
-  x2dClipWindow[1] = kTickerTop;
-  x2dClipWindow[3] = kTickerBottom;
-  qvSeg7.tickerY += (int32_t)((float)frameTime * kTickerRise);
-  qvRepeatDraw(vantreSprite, kTickerX, &qvSeg7.tickerY, view);
-  x2dClipWindow[1] = 0;
-  x2dClipWindow[3] = QV_VIEW_H;
-}
+void qvSeg07Reset() { qvSeg07 = QvSeg07State(); }
 
 void qvSeg07Frame() {
-  if (qvSeg7.fadeOut == 0) {
+  if (qvSeg07.fadeOut == 0) {
     std::memset(view, 0, QV_VIEW_PIXELS * 4);
-    qvSeg7.time = qvSceneWrap(qvSeg7.time + (float)frameTime * kRate);
-    qvRenderScene(qvSeg7.time, view);
+    qvSeg07.time = qvSceneWrap(qvSeg07.time + (float)frameTime * kRate);
+    qvRenderScene(qvSeg07.time, view);
     fxScale(view, thumbnail7->pixels, QV_VIEW_W, QV_VIEW_H, kThumbW, kThumbH);
     thumbnail7->DrawAddNoClip(kThumbX, kThumbY, view);
-    seg7Ticker();
+    qvSeg07.tickerY += (int32_t)((float)frameTime * kTickerRise);
+    qvTicker(vantreSprite, kTickerX, &qvSeg07.tickerY, kTickerTop, kTickerBottom, view);
   }
-  if (qvSeg7.fadeIn != 0) {
-    qvSeg7.fadeIn = qvLevelDown(qvSeg7.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, qvSeg7.fadeIn, view);
-  }
-  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) {
-    qvSeg7.fadeOut = qvLevelUp(qvSeg7.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(qvSeg7.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&qvSeg07.fadeIn, kFadeInStep, QV_FADE_WORK);
+  if (qvPastPosition(kFadeOrder, kFadeAfterRow)) qvFadeOut(&qvSeg07.fadeOut, kFadeOutStep);
 }

@@ -1,12 +1,10 @@
 // Segment 8: tunnel 1 with a rising strip of its own thumbnail.
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const QvSeg08State kSeg08Start = {0, 200, 255};
-QvSeg08State qvSeg08 = kSeg08Start;
+QvSeg08State qvSeg08;
 
 static const uint16_t kOffsetStep = 255;  // one row deeper, one angle step back
 static const int32_t kStripX = 10;
@@ -15,7 +13,7 @@ static const int32_t kStripCopies = 5;
 static const double kStripSpeed = -0.13;  // lines per ms
 static const int32_t kFadeInStep = 50;
 
-void qvSeg08Reset() { qvSeg08 = kSeg08Start; }
+void qvSeg08Reset() { qvSeg08 = QvSeg08State(); }
 
 void qvSeg08Frame() {
   QvSeg08State& s = qvSeg08;
@@ -30,8 +28,5 @@ void qvSeg08Frame() {
   if (s.stripY + kStripPitch < 0) s.stripY += kStripPitch;
   s.stripY += (int32_t)(frameTime * kStripSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    x2dFadeToBlack(s.fadeIn, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_BLACK);
 }

@@ -1,13 +1,10 @@
 // Segment 9: a sphere behind a shaking, framed window onto a plane, and a scroller.
-#include <cstdlib>
 #include <cstring>
 
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 
-static const QvSeg09State kSeg09Start = {0.0f, 0.0f, 200, 255};
-QvSeg09State qvSeg09 = kSeg09Start;
+QvSeg09State qvSeg09;
 
 static const double kSphereSpeed = -0.0008;         // radians per ms
 static const double kPlaneSpeed = 0.033;            // plane units per ms
@@ -18,7 +15,7 @@ static const int32_t kScrollX = 200;
 static const double kScrollSpeed = -0.1599;
 static const int32_t kFadeInStep = 25;
 
-void qvSeg09Reset() { qvSeg09 = kSeg09Start; }
+void qvSeg09Reset() { qvSeg09 = QvSeg09State(); }
 
 void qvSeg09Frame() {
   QvSeg09State& s = qvSeg09;
@@ -27,25 +24,20 @@ void qvSeg09Frame() {
   s.b = (float)(s.b + frameTime * kPlaneSpeed);
 
   std::memset(effectView->pixels, 0, (size_t)effectView->width * effectView->height * 4);
-  effectE->SetPosition(0.0f, 0.0f, s.b);
-  effectE->SetAngles(0.0f, 0.0f, -s.a);
-  effectE->Render(effectView->pixels);
+  qvEffectAlong(effectE, s.b, -s.a, effectView->pixels);
 
   effectD->SetAngles(s.a, 0.0f, s.a);
   effectD->SetPosition(1.0f, 1.0f, 1.0f);
   effectD->Render(view);
 
   // The window and its frame shake together.
-  int32_t j1 = std::rand() % kShake;
-  int32_t j2 = std::rand() % kShake;
+  int32_t j1, j2;
+  qvRandPair(kShake, &j1, &j2);
   effectView->DrawAddNoClip(j1 + kWindowX, j2 + kWindowY, view);
   ramkaSprite->DrawLayer(j1, j2 + kFrameY, view);
 
   qvRepeatDraw(scroll1Sprite, kScrollX, &s.scrollY, view);
   s.scrollY += (int32_t)(frameTime * kScrollSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, s.fadeIn, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_WORK);
 }

@@ -1,12 +1,10 @@
 // Segment 10: tunnel 2, running the other way, with a falling strip of its thumbnail.
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const QvSeg10State kSeg10Start = {0, 0, 255, 0};
-QvSeg10State qvSeg10 = kSeg10Start;
+QvSeg10State qvSeg10;
 
 static const uint16_t kOffsetStep = 255;  // subtracted: one row back, one angle step on
 static const int32_t kStripX = 230;
@@ -18,7 +16,7 @@ static const int32_t kFadeInStep = 25;
 static const int32_t kFadeOutStep = 25;
 static const int32_t kFadeOutOrder = 14, kFadeOutRow = 59;
 
-void qvSeg10Reset() { qvSeg10 = kSeg10Start; }
+void qvSeg10Reset() { qvSeg10 = QvSeg10State(); }
 
 void qvSeg10Frame() {
   QvSeg10State& s = qvSeg10;
@@ -32,12 +30,6 @@ void qvSeg10Frame() {
   if (s.stripY - kStripPitch > kStripWrap) s.stripY -= kStripPitch;
   s.stripY += (int32_t)(frameTime * kStripSpeed);
 
-  if (s.fadeIn != 0) {
-    s.fadeIn = qvLevelDown(s.fadeIn, kFadeInStep);
-    workSprite->DrawBlendNoClip(0, 0, s.fadeIn, view);
-  }
-  if (musicOrder == kFadeOutOrder && musicRow > kFadeOutRow) {
-    s.fadeOut = qvLevelUp(s.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(s.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.fadeIn, kFadeInStep, QV_FADE_WORK);
+  if (musicOrder == kFadeOutOrder && musicRow > kFadeOutRow) qvFadeOut(&s.fadeOut, kFadeOutStep);
 }

@@ -2,13 +2,11 @@
 #include <cstring>
 
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const QvSeg12State kSeg12Start = {1, 255, 0.0f, 0.0f, 0.0f, 320, 255};
-QvSeg12State qvSeg12 = kSeg12Start;
+QvSeg12State qvSeg12;
 
 static const double kBSpeed = -0.0016, kCSpeed = 0.0006;  // window plane angles, radians per ms
 static const double kDSpeed = 0.06;                       // window plane position per ms
@@ -19,7 +17,7 @@ static const double kAngle1Speed = 0.06, kAngle2Speed = -0.04;  // 1/256 turns p
 static const int32_t kScrollY = 80;
 static const int32_t kFadeInStep = 25;
 
-void qvSeg12Reset() { qvSeg12 = kSeg12Start; }
+void qvSeg12Reset() { qvSeg12 = QvSeg12State(); }
 
 // The effect window: the plane scaled into the mask sprite, which then takes its opacity
 // from the mask picture's alpha layer.

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 #include "fx/fxtoolkit.h"
@@ -13,8 +12,7 @@
 #include "x3d/x3danim.h"
 #include "x3d/x3drender.h"
 
-static const QvSeg13State kSeg13Start = {0.0f, 0, 0, 1, 0, 0, 255};
-QvSeg13State qvSeg13 = kSeg13Start;
+QvSeg13State qvSeg13;
 
 static const uint32_t kMinFrame = 35;  // ms
 static const uint32_t kWaitStep = 95;  // ms since the last step that make the wait note one
@@ -28,7 +26,7 @@ static const int32_t kRowY = 145, kRowPitch = 90, kRowCopies = 5;
 static const int32_t kRowWrap = 330, kRowStep = 3;  // pixels per frame
 static const int32_t kWhiteStep = 15;
 
-void qvSeg13Reset() { qvSeg13 = kSeg13Start; }
+void qvSeg13Reset() { qvSeg13 = QvSeg13State(); }
 
 // The wait for the minimum frame time; inside it, a due animation step is noted with the
 // time it fell due. Returns whether one was noted.
@@ -111,8 +109,8 @@ void qvSeg13Frame() {
   qvSeg13Animation(s, notedInWait);
 
   // The scene is drawn unlit over the last frame.
-  s.sceneTime = qvSceneWrap((float)(s.sceneTime + frameTime * kSceneSpeed));
-  x3dSetFrame(s.sceneTime);
+  s.time = qvSceneWrap((float)(s.time + frameTime * kSceneSpeed));
+  x3dSetFrame(s.time);
   x3dUpdateScene();
   x3dTransformScene();
   x3dRenderScene(view);
@@ -128,8 +126,5 @@ void qvSeg13Frame() {
   pelun01->DrawLayerNoClip(300 - pelun01->width, 10, view);
   qvSeg13Row(s);
 
-  if (s.whiteFade != 0) {
-    s.whiteFade = qvLevelDown(s.whiteFade, kWhiteStep);
-    x2dFadeToWhite(s.whiteFade, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.whiteFade, kWhiteStep, QV_FADE_WHITE);
 }

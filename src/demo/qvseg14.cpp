@@ -1,16 +1,13 @@
 // Segment 14: the scene as an instrument panel: framed thumbnail, grid with a crosshair
 // marker, a scale with its tick, two tickers, rising out of white.
-#include <cstdlib>
 #include <cstring>
 
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const QvSeg14State kSeg14Start = {0.0f, {27, 2, 30, 1}, 85, 15, 255};
-QvSeg14State qvSeg14 = kSeg14Start;
+QvSeg14State qvSeg14;
 
 static const uint32_t kWhite = 0xffffff;
 static const double kSceneSpeed = 0.06;  // scene frames per ms
@@ -21,13 +18,7 @@ static const int32_t kMarkerLo = 17, kMarkerHi = 69;
 static const int32_t kTickerStep = -15;  // lines per frame
 static const int32_t kWhiteStep = 15;
 
-void qvMarkerStep(int32_t* position, int32_t* speed, int32_t lo, int32_t hi) {
-  if (*position > hi) *speed = -std::abs(*speed);
-  else if (*position < lo) *speed = std::abs(*speed);
-  *position += *speed;
-}
-
-void qvSeg14Reset() { qvSeg14 = kSeg14Start; }
+void qvSeg14Reset() { qvSeg14 = QvSeg14State(); }
 
 static void qvSeg14Lines(const QvMarker& m) {
   fxGrid(kGrid, kGrid, kGridSpacing, kGridLines, view);
@@ -46,25 +37,19 @@ static void qvSeg14Lines(const QvMarker& m) {
 void qvSeg14Frame() {
   QvSeg14State& s = qvSeg14;
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
-  s.sceneTime = qvSceneWrap((float)(s.sceneTime + frameTime * kSceneSpeed));
-  qvRenderScene(s.sceneTime, view);
+  s.time = qvSceneWrap((float)(s.time + frameTime * kSceneSpeed));
+  qvRenderScene(s.time, view);
 
   fxScale(view, thumbnail14->pixels, QV_VIEW_W, QV_VIEW_H, thumbnail14->width, thumbnail14->height);
   thumbnail14->DrawAddNoClip(kThumbX, kThumbY, view);
 
-  QvMarker& m = s.marker;
-  if (std::rand() % 50 == 10) m.xSpeed = -m.xSpeed;
-  qvMarkerStep(&m.y, &m.ySpeed, kMarkerLo, kMarkerHi);
-  qvMarkerStep(&m.x, &m.xSpeed, kMarkerLo, kMarkerHi);
-  qvSeg14Lines(m);
+  qvMarkerMove(&s.marker, kMarkerLo, kMarkerHi, kMarkerLo, kMarkerHi);
+  qvSeg14Lines(s.marker);
 
   qvTicker(vantreSprite, 15, &s.ticker1Y, 85, 175, view);
   s.ticker1Y += kTickerStep;
   qvTicker(vantreSprite, 230, &s.ticker2Y, 15, 105, view);
   s.ticker2Y += kTickerStep;
 
-  if (s.whiteFade != 0) {
-    s.whiteFade = qvLevelDown(s.whiteFade, kWhiteStep);
-    x2dFadeToWhite(s.whiteFade, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.whiteFade, kWhiteStep, QV_FADE_WHITE);
 }

@@ -1,17 +1,14 @@
 // Segment 15, the finale: warped plane, rotozoom, a second panel, the greetings; fades out
 // at the end of the music and ends the presentation.
-#include <cstdlib>
 #include <cstring>
 
 #include "demo/qvdemo.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 #include "fx/fxtoolkit.h"
 #include "x2d/x2d.h"
 
-static const QvSeg15State kSeg15Start = {0, 0, {37, 2, 265, 1}, 84, 255, 0};
-QvSeg15State qvSeg15 = kSeg15Start;
+QvSeg15State qvSeg15;
 
 static const uint32_t kWhite = 0xffffff;
 static const double kWarpSpeed = 0.072;      // counter steps (1024 to a turn) per ms
@@ -25,14 +22,14 @@ static const int32_t kTickerStep = -10;  // lines per frame
 static const int32_t kBlendStep = 15;
 static const int32_t kFadeOutOrder = 25, kFadeOutStep = 2;
 static const int32_t kEndOrder = 26;
+static const int32_t kGreetJitter = 5;  // the second greetings picture moves by 0..4 pixels
 
-void qvSeg15Reset() { qvSeg15 = kSeg15Start; }
+void qvSeg15Reset() { qvSeg15 = QvSeg15State(); }
 
 static void qvSeg15Panel(QvSeg15State& s) {
   fxGrid(kGridX, kGridY, kGridSpacing, kGridLines, view);
-  QvMarker& m = s.marker;
-  qvMarkerStep(&m.y, &m.ySpeed, kMarkerYLo, kMarkerYHi);
-  qvMarkerStep(&m.x, &m.xSpeed, kMarkerXLo, kMarkerXHi);
+  qvMarkerMove(&s.marker, kMarkerXLo, kMarkerXHi, kMarkerYLo, kMarkerYHi);
+  const QvMarker& m = s.marker;
   x2dHLine(250, 306, m.y, kWhite, view);
   x2dVLine(m.x, 15, 71, kWhite, view);
   qvTicker(vantreSprite, 250, &s.tickerY, 84, 174, view);
@@ -51,22 +48,16 @@ void qvSeg15Frame() {
   fxRotozoom(QV_VIEW_W, QV_VIEW_H, kZoom, s.rotation, finaleTexture, back01->pixels);
   back01->DrawAddNoClip(0, 0, view);
 
-  if (std::rand() % 50 == 10) s.marker.xSpeed = -s.marker.xSpeed;
   s.rotation = (uint8_t)(s.rotation + (int32_t)(frameTime * kRotationSpeed));
   qvSeg15Panel(s);
 
-  int32_t r1 = std::rand(), r2 = std::rand();
+  int32_t r1, r2;
+  qvRandPair(kGreetJitter, &r1, &r2);
   greet1->DrawAddNoClip(10, 10, view);
-  greet2->DrawAddNoClip(13 + r2 % 5, 13 + r1 % 5, view);
+  greet2->DrawAddNoClip(13 + r2, 13 + r1, view);
 
-  if (s.blend != 0) {
-    s.blend = qvLevelDown(s.blend, kBlendStep);
-    workSprite->DrawBlendNoClip(0, 0, s.blend, view);
-  }
-  if (musicOrder >= kFadeOutOrder) {
-    s.fadeOut = qvLevelUp(s.fadeOut, kFadeOutStep);
-    x2dFadeToBlack(s.fadeOut, QV_VIEW_PIXELS, view);
-  }
+  qvFadeIn(&s.blend, kBlendStep, QV_FADE_WORK);
+  if (musicOrder >= kFadeOutOrder) qvFadeOut(&s.fadeOut, kFadeOutStep);
   // The end of the music: this frame is still presented, then the loop ends (or starts over).
   if (musicOrder >= kEndOrder) qvPresentationEnd();
 }

@@ -16,6 +16,7 @@
 #include "demo/qvbass.h"
 #include "demo/qvdemo.h"
 #include "demo/qvoptions.h"
+#include "demo/qvstartup.h"
 #include "demo/qvtimeline.h"
 #include "platform/plat_headless.h"
 #include "video/xvideo.h"

@@ -8,6 +8,7 @@
 
 #include "demo/qvbass.h"
 #include "demo/qvdemo.h"
+#include "demo/qvstartup.h"
 #include "demo/qvtimeline.h"
 #include "image/xpng.h"
 #include "winlike/wl_dinput.h"

@@ -19,11 +19,6 @@ const PlatBackendOps* platOps() { return platCurrent; }
 bool platIsInitialised() { return platCurrent != nullptr; }
 PlatBackendKind platBackend() { return platKind; }
 
-PlatBackendKind platBackendFromEnv() {
-  const char* b = std::getenv("QV_BACKEND");
-  return (b && std::strcmp(b, "headless") == 0) ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL;
-}
-
 void platAddResetHook(PlatResetHook hook) {
   for (int32_t i = 0; i < platHookCount; i++)
     if (platHooks[i] == hook) return;

@@ -15,8 +15,7 @@ enum PlatBackendKind : int32_t { PLAT_BACKEND_HEADLESS = 0, PLAT_BACKEND_SDL = 1
 bool platInit(PlatBackendKind kind, char* err, size_t errSize);
 void platShutdown();  // closes audio, runs the hooks, stops the backend; nothing when not started
 bool platIsInitialised();
-PlatBackendKind platBackend();         // the one last started
-PlatBackendKind platBackendFromEnv();  // QV_BACKEND "headless" or "sdl"; sdl when unset or unknown
+PlatBackendKind platBackend();  // the one last started
 // Called by platInit (shutdown false) and platShutdown (true, before the backend stops). At most 4.
 typedef void (*PlatResetHook)(bool shutdown);
 void platAddResetHook(PlatResetHook hook);

@@ -27,6 +27,14 @@ enum : uint32_t {
   X3D_VTX_FAR = 0x08,
 };
 
+// Face flags of the frame (x3dFace::frameFlags).
+enum : uint16_t {
+  X3D_FACE_VISIBLE = 0x04,  // faces the eye
+  X3D_FACE_NOLIGHT = 0x08,  // its object is drawn unlit
+  X3D_FACE_FADE = 0x10,     // in the fade zone
+  X3D_FACE_FOG = 0x20,      // in the fog zone
+};
+
 // Light kinds.
 enum : int32_t { X3D_LIGHT_OMNI = 1, X3D_LIGHT_SPOT = 2, X3D_LIGHT_ATTENUATED = 0x04 };
 
@@ -57,8 +65,8 @@ static_assert(sizeof(x3dVertex) == 80, "x3dVertex is twenty 32-bit words");
 
 struct x3dFace {
   uint16_t a, b, c;         // vertex indices
-  uint16_t frameFlags;      // 0x04 visible, 0x08 not lit, 0x10 fade zone, 0x20 fog zone
-  uint16_t clipCode;        // owning object's clip code; 0x100 back-facing
+  uint16_t frameFlags;      // X3D_FACE_*
+  uint16_t clipCode;        // owning object's clip code (X3D_CLIP_*); X3D_CLIP_BACKFACE back-facing
   uint16_t materialNumber;  // low 16 bits of the material id
   x3dVertex* va;
   x3dVertex* vb;
@@ -102,7 +110,7 @@ struct x3dObject {
   int32_t vertexCount;
   int32_t faceCount;
   int32_t flags;     // X3D_OBJ_*
-  int32_t clipCode;  // 0x80 wholly outside
+  int32_t clipCode;  // X3D_CLIP_*; X3D_CLIP_OUTSIDE wholly outside
   x3dVertex* vertices;
   x3dFace* faces;
   float pivot[3];

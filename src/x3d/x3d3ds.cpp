@@ -20,82 +20,82 @@ static x3dLoad* x3dLoading = nullptr;
 static uint8_t* x3dLoadingData = nullptr;
 
 const x3dChunk x3dChunkTable[X3D_CHUNK_COUNT] = {
-    {0xC23D, 1, nullptr},
-    {0x3DAA, 1, nullptr},
-    {0x4D4D, 1, nullptr},  // main
-    {0x3D3D, 1, nullptr},  // editor
-    {0x1200, 1, nullptr},  // background colour: its colours are ignored
-    {0x2100, 1, nullptr},  // ambient light: its colours are ignored
-    {0x0011, 0, x3dChunkColorBytes},
-    {0x0010, 0, x3dChunkColorFloats},
-    {0x0030, 0, x3dChunkPercent},
-    {0x4000, 1, x3dChunkObjectBlock},
-    {0x4100, 1, x3dChunkTriMesh},
-    {0x4110, 0, x3dChunkVertices},
-    {0x4111, 0, nullptr},
-    {0x4120, 1, x3dChunkFaces},
-    {0x4165, 0, nullptr},
-    {0x4130, 0, x3dChunkFaceMaterial},
-    {0x4140, 0, x3dChunkTexCoords},
-    {0x4170, 0, nullptr},
-    {0x4150, 0, nullptr},  // smoothing groups
-    {0x4160, 0, x3dChunkMeshMatrix},
-    {0x4600, 1, x3dChunkLight},
-    {0x4610, 0, x3dChunkSpot},
-    {0x4700, 0, x3dChunkCamera},
-    {0x4F00, 1, nullptr},
-    {0x7001, 0, nullptr},
-    {0xAFFF, 1, x3dChunkMaterial},
-    {0xA000, 0, x3dChunkMaterialName},
-    {0xA010, 1, nullptr},  // ambient colour
-    {0xA020, 1, nullptr},  // diffuse colour
-    {0xA030, 1, nullptr},  // specular colour
-    {0xA200, 1, nullptr},  // texture map
-    {0xA230, 1, nullptr},  // bump map
-    {0xA220, 1, nullptr},  // reflection map
-    {0xA300, 0, x3dChunkMapName},
-    {0xA351, 0, x3dChunkMapTiling},
-    {0xA354, 0, x3dChunkMapUScale},
-    {0xA356, 0, x3dChunkMapVScale},
-    {0xA358, 0, x3dChunkMapUOffset},
-    {0xA35A, 0, x3dChunkMapVOffset},
-    {0xA35C, 0, x3dChunkMapRotation},
-    {0xA040, 1, nullptr},  // shininess
-    {0xA041, 1, nullptr},  // shininess strength
-    {0xA050, 1, nullptr},  // transparency
-    {0xA052, 1, nullptr},  // transparency falloff
-    {0xA053, 1, nullptr},  // reflection blur
-    {0xA084, 1, nullptr},  // self-illumination
-    {0xA081, 0, x3dChunkMatOption01},
-    {0xA083, 0, x3dChunkMatOption08},
-    {0xA085, 0, x3dChunkMatOption04},
-    {0xA08C, 0, x3dChunkMatOption02},
-    {0xA100, 0, x3dChunkShading},
-    {0x4659, 0, x3dChunkInnerRange},
-    {0x465A, 0, x3dChunkOuterRange},
-    {0x4625, 0, x3dChunkAttenuation},
-    {0x4017, 0, x3dChunkNoLight},
-    {0xB000, 1, x3dChunkKeyframer},
-    {0xB001, 1, nullptr},  // ambient node
-    {0xB002, 1, nullptr},  // object node
-    {0xB008, 0, x3dChunkSegment},
-    {0xB030, 0, x3dChunkNodeId},
-    {0xB003, 1, nullptr},  // camera node
-    {0xB004, 1, nullptr},  // camera target node
-    {0xB005, 1, nullptr},  // omni light node
-    {0xB006, 1, nullptr},  // spot target node
-    {0xB007, 1, nullptr},  // spot light node
-    {0xB011, 0, x3dChunkInstanceName},
-    {0xB010, 0, x3dChunkNodeHeader},
-    {0xB013, 0, x3dChunkPivot},
-    {0xB020, 0, x3dChunkTrack},  // position
-    {0xB025, 0, x3dChunkTrack},  // colour
-    {0xB029, 0, x3dChunkTrack},  // hide
-    {0xB024, 0, x3dChunkTrack},  // roll
-    {0xB023, 0, x3dChunkTrack},  // field of view
-    {0xB022, 0, x3dChunkTrack},  // scale
-    {0xB026, 0, x3dChunkTrack},  // morph
-    {0xB021, 0, x3dChunkTrack},  // rotation
+    {X3DS_WALK_C23D, 1, nullptr},
+    {X3DS_WALK_3DAA, 1, nullptr},
+    {X3DS_MAIN, 1, nullptr},        // main
+    {X3DS_EDITOR, 1, nullptr},      // editor
+    {X3DS_BACKGROUND, 1, nullptr},  // background colour: its colours are ignored
+    {X3DS_AMBIENT, 1, nullptr},     // ambient light: its colours are ignored
+    {X3DS_COLOR_BYTES, 0, x3dChunkColorBytes},
+    {X3DS_COLOR_FLOATS, 0, x3dChunkColorFloats},
+    {X3DS_PERCENT, 0, x3dChunkPercent},
+    {X3DS_OBJECT, 1, x3dChunkObjectBlock},
+    {X3DS_TRIMESH, 1, x3dChunkTriMesh},
+    {X3DS_VERTICES, 0, x3dChunkVertices},
+    {X3DS_SKIP_4111, 0, nullptr},
+    {X3DS_FACES, 1, x3dChunkFaces},
+    {X3DS_SKIP_4165, 0, nullptr},
+    {X3DS_FACE_MATERIAL, 0, x3dChunkFaceMaterial},
+    {X3DS_TEXCOORDS, 0, x3dChunkTexCoords},
+    {X3DS_SKIP_4170, 0, nullptr},
+    {X3DS_SMOOTHING, 0, nullptr},  // smoothing groups
+    {X3DS_MESH_MATRIX, 0, x3dChunkMeshMatrix},
+    {X3DS_LIGHT, 1, x3dChunkLight},
+    {X3DS_SPOT, 0, x3dChunkSpot},
+    {X3DS_CAMERA, 0, x3dChunkCamera},
+    {X3DS_WALK_4F00, 1, nullptr},
+    {X3DS_SKIP_7001, 0, nullptr},
+    {X3DS_MATERIAL, 1, x3dChunkMaterial},
+    {X3DS_MAT_NAME, 0, x3dChunkMaterialName},
+    {X3DS_MAT_AMBIENT, 1, nullptr},     // ambient colour
+    {X3DS_MAT_DIFFUSE, 1, nullptr},     // diffuse colour
+    {X3DS_MAT_SPECULAR, 1, nullptr},    // specular colour
+    {X3DS_MAT_TEXTURE, 1, nullptr},     // texture map
+    {X3DS_MAT_BUMP, 1, nullptr},        // bump map
+    {X3DS_MAT_REFLECTION, 1, nullptr},  // reflection map
+    {X3DS_MAP_NAME, 0, x3dChunkMapName},
+    {X3DS_MAP_TILING, 0, x3dChunkMapTiling},
+    {X3DS_MAP_USCALE, 0, x3dChunkMapUScale},
+    {X3DS_MAP_VSCALE, 0, x3dChunkMapVScale},
+    {X3DS_MAP_UOFFSET, 0, x3dChunkMapUOffset},
+    {X3DS_MAP_VOFFSET, 0, x3dChunkMapVOffset},
+    {X3DS_MAP_ROTATION, 0, x3dChunkMapRotation},
+    {X3DS_MAT_SHININESS, 1, nullptr},     // shininess
+    {X3DS_MAT_STRENGTH, 1, nullptr},      // shininess strength
+    {X3DS_MAT_TRANSPARENCY, 1, nullptr},  // transparency
+    {X3DS_MAT_FALLOFF, 1, nullptr},       // transparency falloff
+    {X3DS_MAT_BLUR, 1, nullptr},          // reflection blur
+    {X3DS_MAT_SELF_ILLUM, 1, nullptr},    // self-illumination
+    {X3DS_MAT_TWO_SIDED, 0, x3dChunkMatOption01},
+    {X3DS_MAT_OPTION_08, 0, x3dChunkMatOption08},
+    {X3DS_MAT_OPTION_04, 0, x3dChunkMatOption04},
+    {X3DS_MAT_OPTION_02, 0, x3dChunkMatOption02},
+    {X3DS_MAT_SHADING, 0, x3dChunkShading},
+    {X3DS_INNER_RANGE, 0, x3dChunkInnerRange},
+    {X3DS_OUTER_RANGE, 0, x3dChunkOuterRange},
+    {X3DS_ATTENUATION, 0, x3dChunkAttenuation},
+    {X3DS_NO_LIGHT, 0, x3dChunkNoLight},
+    {X3DS_KEYFRAMER, 1, x3dChunkKeyframer},
+    {X3DS_NODE_AMBIENT, 1, nullptr},  // ambient node
+    {X3DS_NODE_OBJECT, 1, nullptr},   // object node
+    {X3DS_KF_SEGMENT, 0, x3dChunkSegment},
+    {X3DS_NODE_ID, 0, x3dChunkNodeId},
+    {X3DS_NODE_CAMERA, 1, nullptr},       // camera node
+    {X3DS_NODE_TARGET, 1, nullptr},       // camera target node
+    {X3DS_NODE_OMNI, 1, nullptr},         // omni light node
+    {X3DS_NODE_SPOT_TARGET, 1, nullptr},  // spot target node
+    {X3DS_NODE_SPOT, 1, nullptr},         // spot light node
+    {X3DS_NODE_INSTANCE, 0, x3dChunkInstanceName},
+    {X3DS_NODE_HEADER, 0, x3dChunkNodeHeader},
+    {X3DS_NODE_PIVOT, 0, x3dChunkPivot},
+    {X3DS_TRACK_POS, 0, x3dChunkTrack},     // position
+    {X3DS_TRACK_COLOUR, 0, x3dChunkTrack},  // colour
+    {X3DS_TRACK_HIDE, 0, x3dChunkTrack},    // hide
+    {X3DS_TRACK_ROLL, 0, x3dChunkTrack},    // roll
+    {X3DS_TRACK_FOV, 0, x3dChunkTrack},     // field of view
+    {X3DS_TRACK_SCALE, 0, x3dChunkTrack},   // scale
+    {X3DS_TRACK_MORPH, 0, x3dChunkTrack},   // morph
+    {X3DS_TRACK_ROT, 0, x3dChunkTrack},     // rotation
 };
 
 // The file being loaded (the archive member's or the disk path), for the failure message.

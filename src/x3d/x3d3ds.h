@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "x3d/x3d.h"
+#include "x3d/x3d3dsids.h"
 
 struct xFileData;
 struct x3dLoad;

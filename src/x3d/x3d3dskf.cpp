@@ -102,7 +102,7 @@ static int32_t CreateNode(x3dLoad* L, int32_t kind, int32_t slots, int32_t owner
 
 int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
   x3dScene* s = L->scene;
-  if (L->lastChunk != 0xB030) L->counter++;
+  if (L->lastChunk != X3DS_NODE_ID) L->counter++;
   x3dReadName(L, end);
   uint16_t flags1 = x3dReadU16(L, end);
   x3dReadU16(L, end);
@@ -135,33 +135,33 @@ int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
   int32_t parentId = parentNode >= 0 ? OwnerId(L, parentNode) : -1;
 
   switch (L->parent) {
-    case 0xB002:
+    case X3DS_NODE_OBJECT:
       if (object < 0) return 0;  // no object of that name: its tracks are dropped
       s->objects[object].parentId = parentId;
       if (flags1 & 0x800) s->objects[object].flags |= X3D_OBJ_HIDDEN;
       L->object = object;
       return CreateNode(L, X3D_NODE_OBJECT, 5, object, parentIndex);
-    case 0xB003:
+    case X3DS_NODE_CAMERA:
       if (camera < 0) return 7;
       s->cameras[camera].parentId = parentId;
       return CreateNode(L, X3D_NODE_CAMERA, 3, camera, parentIndex);
-    case 0xB004:
+    case X3DS_NODE_TARGET:
       if (camera < 0) return 7;
       s->cameras[camera].targetParentId = parentId;
       return CreateNode(L, X3D_NODE_TARGET, 1, camera, parentIndex);
-    case 0xB005:
+    case X3DS_NODE_OMNI:
       if (light < 0) return 7;
       s->lights[light].parentId = parentId;
       return CreateNode(L, X3D_NODE_OMNI, 2, light, parentIndex);
-    case 0xB006:
+    case X3DS_NODE_SPOT_TARGET:
       if (light < 0) return 7;
       s->lights[light].targetParentId = parentId;
       return CreateNode(L, X3D_NODE_SPOT_TARGET, 1, light, parentIndex);
-    case 0xB007:
+    case X3DS_NODE_SPOT:
       if (light < 0) return 7;
       s->lights[light].parentId = parentId;
       return CreateNode(L, X3D_NODE_SPOT, 3, light, parentIndex);
-    case 0xB001:
+    case X3DS_NODE_AMBIENT:
       if (L->ambient < 0 || L->ambient >= s->ambientCount) return 7;
       return CreateNode(L, X3D_NODE_AMBIENT, 1, L->ambient, parentIndex);
     default: return 0;  // a node header outside a node chunk
@@ -170,14 +170,18 @@ int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
 
 // Slot of a track chunk in a node of the given kind, -1 when it has none.
 static int32_t TrackSlot(int32_t kind, uint32_t chunk) {
-  if (chunk == 0xB020) return 0;
+  if (chunk == X3DS_TRACK_POS) return 0;
   switch (kind) {
-    case X3D_NODE_CAMERA: return chunk == 0xB023 ? 1 : chunk == 0xB024 ? 2 : -1;
-    case X3D_NODE_OMNI: return chunk == 0xB025 ? 1 : -1;
-    case X3D_NODE_SPOT: return chunk == 0xB024 ? 1 : chunk == 0xB025 ? 2 : -1;
+    case X3D_NODE_CAMERA: return chunk == X3DS_TRACK_FOV ? 1 : chunk == X3DS_TRACK_ROLL ? 2 : -1;
+    case X3D_NODE_OMNI: return chunk == X3DS_TRACK_COLOUR ? 1 : -1;
+    case X3D_NODE_SPOT: return chunk == X3DS_TRACK_ROLL ? 1 : chunk == X3DS_TRACK_COLOUR ? 2 : -1;
     case X3D_NODE_OBJECT:
-      return chunk == 0xB022 ? 1 : chunk == 0xB021 ? 2 : chunk == 0xB026 ? 3 : chunk == 0xB029 ? 4 : -1;
-    case X3D_NODE_AMBIENT: return chunk == 0xB025 ? 0 : -1;
+      return chunk == X3DS_TRACK_SCALE   ? 1
+             : chunk == X3DS_TRACK_ROT   ? 2
+             : chunk == X3DS_TRACK_MORPH ? 3
+             : chunk == X3DS_TRACK_HIDE  ? 4
+                                         : -1;
+    case X3D_NODE_AMBIENT: return chunk == X3DS_TRACK_COLOUR ? 0 : -1;
     default: return -1;
   }
 }
@@ -208,7 +212,7 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
     x3dKey* k = &t->keys[i];
     k->frame = static_cast<float>(x3dReadU32(L, end) & 0xFFFF);
     uint16_t spline = x3dReadU16(L, end);
-    if (chunk == 0xB029) {  // hide keys: no parameters, states alternate from "hidden"
+    if (chunk == X3DS_TRACK_HIDE) {  // hide keys: no parameters, states alternate from "hidden"
       k->ivalue[0] = (i & 1) ? 0 : 1;
       continue;
     }
@@ -225,20 +229,20 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
       }
     }
     switch (chunk) {
-      case 0xB020:
-      case 0xB022: x3dReadPoint(L, end, k->value); break;
-      case 0xB025:
+      case X3DS_TRACK_POS:
+      case X3DS_TRACK_SCALE: x3dReadPoint(L, end, k->value); break;
+      case X3DS_TRACK_COLOUR:
         for (int c = 0; c < 3; c++) k->value[c] = x3dReadF32(L, end);
         break;
-      case 0xB023:
-      case 0xB024: k->value[0] = x3dReadF32(L, end); break;
-      case 0xB021: {
+      case X3DS_TRACK_FOV:
+      case X3DS_TRACK_ROLL: k->value[0] = x3dReadF32(L, end); break;
+      case X3DS_TRACK_ROT: {
         float angle = x3dReadF32(L, end);
         float ax = x3dReadF32(L, end), ay = x3dReadF32(L, end), az = x3dReadF32(L, end);
         x3dRotKeySet(k, i > 0 ? &t->keys[i - 1] : nullptr, angle, ax, ay, az);
         break;
       }
-      case 0xB026: {
+      case X3DS_TRACK_MORPH: {
         x3dReadName(L, end);
         int32_t o = FindByName(L->scene->objects, L->scene->objectCount, L->name);
         if (o < 0) return 7;
@@ -250,8 +254,8 @@ static int32_t ReadTrack(x3dLoad* L, int64_t end, x3dTrack** out) {
   }
   x3dTrackLink(t);
   if (count > 0) {
-    if (chunk == 0xB021) x3dSplineInitRot(t);
-    else if (chunk != 0xB026 && chunk != 0xB029) x3dSplineInit(t);
+    if (chunk == X3DS_TRACK_ROT) x3dSplineInitRot(t);
+    else if (chunk != X3DS_TRACK_MORPH && chunk != X3DS_TRACK_HIDE) x3dSplineInit(t);
   }
   L->pendingTrack = nullptr;
   *out = t;

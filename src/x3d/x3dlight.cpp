@@ -52,7 +52,7 @@ void x3dLightScene() {
         v->intensity = 0.0f;
         v->fog = 1.0f;
       } else {
-        float i = (f->frameFlags & 0x08) ? 0.7f : lightVertex(s, *v);
+        float i = (f->frameFlags & X3D_FACE_NOLIGHT) ? 0.7f : lightVertex(s, *v);
         v->fog = 0.0f;
         if ((v->flags & X3D_VTX_FADE) && z > 0.75f * D) i = (D - z) * x3dFadeFactor * i;
         if ((v->flags & X3D_VTX_FOG) && z > 0.5f * D) v->fog = 1.0f - (D - z) * x3dFogFactor;

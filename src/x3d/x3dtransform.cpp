@@ -146,7 +146,7 @@ void morphMesh(x3dObject* o, const x3dObject* src, const x3dObject* dst) {
 // Object-space back-face test against the eye; front faces mark their corners used.
 // Morphed faces facing the eye edge-on stay (>= 0), unmorphed ones go (> 0).
 void rejectBackFaces(x3dObject* o, const float eye[3], bool morph) {
-  const uint16_t g = (o->flags & X3D_OBJ_NOLIGHT) ? 0x08 : 0;
+  const uint16_t g = (o->flags & X3D_OBJ_NOLIGHT) ? X3D_FACE_NOLIGHT : 0;
   for (int32_t j = 0; j < o->faceCount; j++) {
     x3dFace& fc = o->faces[j];
     fc.clipCode = 0;
@@ -158,7 +158,7 @@ void rejectBackFaces(x3dObject* o, const float eye[3], bool morph) {
       continue;
     }
     fc.clipCode = static_cast<uint16_t>(o->clipCode);
-    fc.frameFlags = static_cast<uint16_t>(g | 0x04);
+    fc.frameFlags = static_cast<uint16_t>(g | X3D_FACE_VISIBLE);
     fc.va->flags |= X3D_VTX_USED;
     fc.vb->flags |= X3D_VTX_USED;
     fc.vc->flags |= X3D_VTX_USED;

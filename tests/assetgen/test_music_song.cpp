@@ -156,16 +156,16 @@ TEST(MusicFile, WritesTheSameBytesEveryTime) {
   ASSERT_FALSE(a.empty());
   ASSERT_EQ(agWriteMusic(a.c_str()), 0);
   ASSERT_EQ(agWriteMusic(b.c_str()), 0);
-  std::string x = qvReadFile(a + "/rul-quor.s3m"), y = qvReadFile(b + "/rul-quor.s3m");
+  std::string x = qvReadFile(a + "/" MUS_FILE_NAME), y = qvReadFile(b + "/" MUS_FILE_NAME);
   EXPECT_GT(x.size(), 100000u);
   EXPECT_EQ(x, y);
   // The copy the build placed beside the program is the same file.
-  std::string built = qvReadFile(std::string(QV_BINARY_DIR) + "/rul-quor.s3m");
+  std::string built = qvReadFile(std::string(QV_BINARY_DIR) + "/" MUS_FILE_NAME);
   if (!built.empty()) {
     EXPECT_EQ(qvSha256(built.data(), built.size()), qvSha256(x.data(), x.size()));
   }
   for (const std::string& d : {a, b}) {
-    std::remove((d + "/rul-quor.s3m").c_str());
+    std::remove((d + "/" MUS_FILE_NAME).c_str());
     rmdir(d.c_str());
   }
 }
@@ -174,5 +174,5 @@ TEST(MusicFile, ReportsAFolderItCannotWriteTo) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(agWriteMusic("/nonexistent/folder"), 1);
   std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("cannot create /nonexistent/folder/rul-quor.s3m"), std::string::npos);
+  EXPECT_NE(err.find("cannot create /nonexistent/folder/" MUS_FILE_NAME), std::string::npos);
 }

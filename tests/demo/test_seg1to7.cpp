@@ -48,41 +48,41 @@ TEST_F(Seg1to7, SegmentOneFirstFrameClearsAndFadesIn) {
   // Cleared, then darkened by 230: no channel above 25.
   for (int32_t i = 0; i < QV_VIEW_PIXELS; i++)
     for (int32_t shift = 0; shift < 24; shift += 8) ASSERT_LE((view[i] >> shift) & 255, 25u) << "pixel " << i;
-  EXPECT_EQ(qvSeg1.fadeIn, 230);
+  EXPECT_EQ(qvSeg01.fadeIn, 230);
   for (int32_t n = 0; n < 10; n++) frame(0);
-  EXPECT_EQ(qvSeg1.fadeIn, 0);
-  EXPECT_EQ(qvSeg1.fadeOut, 0);
+  EXPECT_EQ(qvSeg01.fadeIn, 0);
+  EXPECT_EQ(qvSeg01.fadeOut, 0);
   musicOrder = 1;
   for (int32_t n = 0; n < 20; n++) frame(0);
-  EXPECT_EQ(qvSeg1.fadeOut, 255);
+  EXPECT_EQ(qvSeg01.fadeOut, 255);
   EXPECT_TRUE(allBlack());
 }
 
 TEST_F(Seg1to7, SegmentTwoBlackUntil170ThenLogoZoomsWithoutAJump) {
   begin(1, 1, 10);
   int32_t black = 0;
-  while (qvSeg2.time + frameTime * 0.0323f <= 170.0f) {
+  while (qvSeg02.time + frameTime * 0.0323f <= 170.0f) {
     frame(1);
-    ASSERT_TRUE(allBlack()) << "scene time " << qvSeg2.time;
+    ASSERT_TRUE(allBlack()) << "scene time " << qvSeg02.time;
     black++;
   }
   EXPECT_EQ(black, 24);  // (170 - 131) / (50 x 0.0323)
   frame(1);
   EXPECT_FALSE(allBlack());
-  while (qvSeg2.time <= 350.0f) frame(1);
+  while (qvSeg02.time <= 350.0f) frame(1);
   // From 350 the logo grows by 0.02 a frame to exactly 1.0, then is drawn unscaled at the same place.
   const x2dSprite* logo = logoSprite;
   const int32_t x0 = (QV_VIEW_W - logo->width) >> 1, y0 = (QV_VIEW_H - logo->height) >> 1;
-  float last = qvSeg2.logoScale;
+  float last = qvSeg02.logoScale;
   int32_t zoomFrames = 0, opaque = 0;
   for (int32_t n = 0; n < 60; n++) {
     frame(1);
-    if (qvSeg2.logoScale != last) zoomFrames++;
-    if (qvSeg2.logoScale < 1.0f) {
-      EXPECT_NEAR(qvSeg2.logoScale - last, 0.02f, 1e-5);
+    if (qvSeg02.logoScale != last) zoomFrames++;
+    if (qvSeg02.logoScale < 1.0f) {
+      EXPECT_NEAR(qvSeg02.logoScale - last, 0.02f, 1e-5);
     }
-    last = qvSeg2.logoScale;
-    if (qvSeg2.logoScale != 1.0f) continue;
+    last = qvSeg02.logoScale;
+    if (qvSeg02.logoScale != 1.0f) continue;
     for (int32_t y = 0; y < logo->height; y++)
       for (int32_t x = 0; x < logo->width; x++) {
         uint32_t p = logo->pixels[y * logo->width + x];
@@ -102,25 +102,25 @@ TEST_F(Seg1to7, SegmentThreeBackgroundBlendAndCreditIndex) {
   begin(2, 3, 0);
   std::vector<int32_t> index;
   for (int32_t n = 0; n < 9; n++) {
-    index.push_back(qvSeg3.creditIndex);
+    index.push_back(qvSeg03.creditIndex);
     frame(2);
   }
   EXPECT_EQ(index, (std::vector<int32_t>{1, 2, 3, 2, 1, 0, 1, 2, 3}));
-  EXPECT_EQ(qvSeg3.backLevel, 0);  // before order 4 row 31
+  EXPECT_EQ(qvSeg03.backLevel, 0);  // before order 4 row 31
   musicOrder = 4, musicRow = 31;
   std::vector<int32_t> levels;
   for (int32_t n = 0; n < 28; n++) {
     frame(2);
-    levels.push_back(qvSeg3.backLevel);
+    levels.push_back(qvSeg03.backLevel);
   }
   for (int32_t n = 0; n < 25; n++) EXPECT_EQ(levels[n], 10 * (n + 1));
   EXPECT_EQ(levels[25], 255);
   EXPECT_EQ(levels[27], 255);
   // Past row 49 the second credit fades by 15 a frame.
   musicRow = 50;
-  int32_t before = qvSeg3.creditLevel[1];
+  int32_t before = qvSeg03.creditLevel[1];
   frame(2);
-  EXPECT_EQ(qvSeg3.creditLevel[1], before - 15);
+  EXPECT_EQ(qvSeg03.creditLevel[1], before - 15);
   // From row 56 of order 5 the view is left black.
   musicOrder = 5, musicRow = 56;
   frame(2);
@@ -148,14 +148,14 @@ TEST_F(Seg1to7, SegmentSevenTickerOnlyInLines175To184) {
   int32_t changed = 0;
   for (int32_t n = 0; n < 40; n++) {
     frameTime = 50 + 40 * n;  // long frames too: the strip wraps
-    QvSeg7State state = qvSeg7;
+    QvSeg07State state = qvSeg07;
     frame(6);
     EXPECT_EQ(x2dClipWindow[0], 0);
     EXPECT_EQ(x2dClipWindow[1], 0);
     EXPECT_EQ(x2dClipWindow[2], QV_VIEW_W);
     EXPECT_EQ(x2dClipWindow[3], QV_VIEW_H);
     std::memcpy(with.data(), view, QV_VIEW_PIXELS * 4);
-    qvSeg7 = state;
+    qvSeg07 = state;
     vantreSprite = black;
     frame(6);
     vantreSprite = strip;

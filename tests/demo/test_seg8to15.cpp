@@ -13,7 +13,6 @@
 #include "common/qvtest.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdemotest.h"
-#include "demo/qvseg8to15.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 #include "image/xflc.h"

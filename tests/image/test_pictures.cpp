@@ -3,10 +3,7 @@
 
 #include <cstdio>
 
-extern "C" {
-#include <jpeglib.h>
-}
-
+#include "assetgen/ag_jpeg.h"
 #include "image_test_util.h"
 
 namespace {
@@ -218,34 +215,14 @@ TEST(PcxDeath, UntrustedStreams) {
 
 // A small colour JPEG written with libjpeg.
 std::string makeJpeg(int width, int height, bool jfif = true) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = width;
-  c.image_height = height;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  c.write_JFIF_header = jfif;
-  jpeg_set_quality(&c, 95, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<uint8_t> row(width * 3);
-  while (c.next_scanline < c.image_height) {
+  std::vector<uint8_t> rgb((size_t)width * height * 3);
+  for (int y = 0; y < height; y++)
     for (int x = 0; x < width; x++) {
-      row[3 * x] = (uint8_t)(x * 4), row[3 * x + 1] = (uint8_t)(c.next_scanline * 4), row[3 * x + 2] = 128;
+      uint8_t* p = &rgb[3 * ((size_t)y * width + x)];
+      p[0] = (uint8_t)(x * 4), p[1] = (uint8_t)(y * 4), p[2] = 128;
     }
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::string bytes((const char*)out, size);
-  jpeg_destroy_compress(&c);
-  free(out);
-  return bytes;
+  std::vector<uint8_t> bytes = agJpegEncode(rgb.data(), width, height, 95, jfif);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 TEST(Jpeg, DecodesAndToleratesAMissingEnd) {

@@ -17,7 +17,7 @@
 
 namespace {
 
-const std::string kModule = std::string(QV_BINARY_DIR) + "/rul-quor.s3m";
+const std::string kModule = std::string(QV_BINARY_DIR) + "/" MUS_FILE_NAME;
 #define REQUIRE_MODULE()                   \
   std::string bytes = qvReadFile(kModule); \
   if (bytes.empty()) GTEST_SKIP() << kModule << " not built yet (cmake --build, target assets)"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 struct Chunks {
@@ -38,7 +39,7 @@ struct Chunks {
   }
   void rgb24(uint16_t parent, uint32_t c) {
     begin(parent);
-    begin(0x0011);
+    begin(X3DS_COLOR_BYTES);
     u8(c >> 16);
     u8(c >> 8);
     u8(c);
@@ -47,7 +48,7 @@ struct Chunks {
   }
   void pct(uint16_t parent, int32_t p) {
     begin(parent);
-    begin(0x0030);
+    begin(X3DS_PERCENT);
     u16(uint32_t(p));
     end();
     end();
@@ -57,19 +58,19 @@ struct Chunks {
 void writeMap(Chunks& c, uint16_t id, const Ag3dsMap& m) {
   if (m.file.empty()) return;
   c.begin(id);
-  c.begin(0x0030);
+  c.begin(X3DS_PERCENT);
   c.u16(100);
   c.end();
-  c.begin(0xA300);
+  c.begin(X3DS_MAP_NAME);
   c.str(m.file);
   c.end();
-  c.begin(0xA351);
+  c.begin(X3DS_MAP_TILING);
   c.u16(0);
   c.end();
-  c.begin(0xA354);
+  c.begin(X3DS_MAP_USCALE);
   c.f32(m.uScale);
   c.end();
-  c.begin(0xA356);
+  c.begin(X3DS_MAP_VSCALE);
   c.f32(m.vScale);
   c.end();
   c.end();
@@ -84,7 +85,7 @@ void writeTrack(Chunks& c, uint16_t id, const Ag3dsTrack& t, int32_t values) {
   c.u32(uint32_t(t.keys.size()));
   for (const Ag3dsKey& k : t.keys) {
     c.u32(uint32_t(k.frame));
-    if (id == 0xB029) {
+    if (id == X3DS_TRACK_HIDE) {
       c.u16(0);
       continue;
     }  // hide keys: frame and flags only
@@ -96,7 +97,7 @@ void writeTrack(Chunks& c, uint16_t id, const Ag3dsTrack& t, int32_t values) {
     if (flags & 4) c.f32(k.bias);
     if (flags & 8) c.f32(k.easeTo);
     if (flags & 16) c.f32(k.easeFrom);
-    if (id == 0xB026) {
+    if (id == X3DS_TRACK_MORPH) {
       c.str(k.object);
       continue;
     }
@@ -104,202 +105,169 @@ void writeTrack(Chunks& c, uint16_t id, const Ag3dsTrack& t, int32_t values) {
   }
   c.end();
 }
-}  // namespace
 
-AgBytes ag3dsWrite(const Ag3dsScene& s) {
-  Chunks c;
-  c.begin(0x4D4D);
-  c.begin(0x0002);
-  c.u32(3);
+// A chunk holding only 32-bit words, or nothing (a flag chunk).
+void writeWords(Chunks& c, uint16_t id, std::initializer_list<uint32_t> words) {
+  c.begin(id);
+  for (uint32_t w : words) c.u32(w);
   c.end();
-  c.begin(0x3D3D);
-  c.begin(0x3D3E);
-  c.u32(3);
+}
+
+void writeFloats(Chunks& c, uint16_t id, std::initializer_list<float> values) {
+  c.begin(id);
+  for (float f : values) c.f32(f);
   c.end();
-  for (const Ag3dsMaterial& m : s.materials) {
-    c.begin(0xAFFF);
-    c.begin(0xA000);
-    c.str(m.name);
-    c.end();
-    c.rgb24(0xA010, m.ambient);
-    c.rgb24(0xA020, m.diffuse);
-    c.rgb24(0xA030, m.specular);
-    c.pct(0xA040, m.shininess);
-    c.pct(0xA041, m.strength);
-    c.pct(0xA050, m.transparency);
-    c.pct(0xA084, m.selfIllum);
-    if (m.twoSided) {
-      c.begin(0xA081);
-      c.end();
-    }
-    c.begin(0xA100);
-    c.u16(uint32_t(m.shading));
-    c.end();
-    writeMap(c, 0xA200, m.texture);
-    writeMap(c, 0xA220, m.reflection);
+}
+
+void writeMaterial(Chunks& c, const Ag3dsMaterial& m) {
+  c.begin(X3DS_MATERIAL);
+  c.begin(X3DS_MAT_NAME);
+  c.str(m.name);
+  c.end();
+  c.rgb24(X3DS_MAT_AMBIENT, m.ambient);
+  c.rgb24(X3DS_MAT_DIFFUSE, m.diffuse);
+  c.rgb24(X3DS_MAT_SPECULAR, m.specular);
+  c.pct(X3DS_MAT_SHININESS, m.shininess);
+  c.pct(X3DS_MAT_STRENGTH, m.strength);
+  c.pct(X3DS_MAT_TRANSPARENCY, m.transparency);
+  c.pct(X3DS_MAT_SELF_ILLUM, m.selfIllum);
+  if (m.twoSided) writeWords(c, X3DS_MAT_TWO_SIDED, {});
+  c.begin(X3DS_MAT_SHADING);
+  c.u16(uint32_t(m.shading));
+  c.end();
+  writeMap(c, X3DS_MAT_TEXTURE, m.texture);
+  writeMap(c, X3DS_MAT_REFLECTION, m.reflection);
+  c.end();
+}
+
+// Faces (corners and the edge-visibility word 7), their material groups and one smoothing group.
+void writeFaces(Chunks& c, const Ag3dsMesh& m) {
+  c.begin(X3DS_FACES);
+  c.u16(uint32_t(m.f.size() / 3));
+  for (size_t i = 0; i < m.f.size(); i += 3) {
+    c.u16(m.f[i]);
+    c.u16(m.f[i + 1]);
+    c.u16(m.f[i + 2]);
+    c.u16(7);
+  }
+  for (const auto& g : m.groups) {
+    c.begin(X3DS_FACE_MATERIAL);
+    c.str(g.first);
+    c.u16(uint32_t(g.second.size()));
+    for (uint16_t k : g.second) c.u16(k);
     c.end();
   }
-  c.begin(0x0100);
-  c.f32(1.0f);
-  c.end();  // master scale
-  c.begin(0x2100);
-  c.begin(0x0011);
-  c.u8(s.ambient >> 16);
-  c.u8(s.ambient >> 8);
-  c.u8(s.ambient);
+  c.begin(X3DS_SMOOTHING);
+  for (size_t i = 0; i < m.f.size() / 3; i++) c.u32(1);
   c.end();
   c.end();
-  for (const Ag3dsMesh& m : s.meshes) {
-    c.begin(0x4000);
-    c.str(m.name);
-    c.begin(0x4100);
-    size_t nv = m.v.size() / 3;
-    c.begin(0x4110);
-    c.u16(uint32_t(nv));
-    for (float f : m.v) c.f32(f);
-    c.end();
-    if (!m.uv.empty()) {
-      c.begin(0x4140);
-      c.u16(uint32_t(m.uv.size() / 2));
-      for (float f : m.uv) c.f32(f);
-      c.end();
-    }
-    c.begin(0x4160);  // mesh matrix: axes X, Y, Z, origin
-    c.f32(1);
-    c.f32(0);
-    c.f32(0);
-    c.f32(0);
-    c.f32(1);
-    c.f32(0);
-    c.f32(0);
-    c.f32(0);
-    c.f32(1);
-    c.f32(m.origin[0]);
-    c.f32(m.origin[1]);
-    c.f32(m.origin[2]);
-    c.end();
-    c.begin(0x4120);
-    c.u16(uint32_t(m.f.size() / 3));
-    for (size_t i = 0; i < m.f.size(); i += 3) {
-      c.u16(m.f[i]);
-      c.u16(m.f[i + 1]);
-      c.u16(m.f[i + 2]);
-      c.u16(7);
-    }
-    for (const auto& g : m.groups) {
-      c.begin(0x4130);
-      c.str(g.first);
-      c.u16(uint32_t(g.second.size()));
-      for (uint16_t k : g.second) c.u16(k);
-      c.end();
-    }
-    c.begin(0x4150);
-    for (size_t i = 0; i < m.f.size() / 3; i++) c.u32(1);
-    c.end();  // one smoothing group
-    c.end();
-    if (m.unlit) {
-      c.begin(0x4017);
-      c.end();
-    }
-    c.end();
+}
+
+void writeMesh(Chunks& c, const Ag3dsMesh& m) {
+  c.begin(X3DS_OBJECT);
+  c.str(m.name);
+  c.begin(X3DS_TRIMESH);
+  c.begin(X3DS_VERTICES);
+  c.u16(uint32_t(m.v.size() / 3));
+  for (float f : m.v) c.f32(f);
+  c.end();
+  if (!m.uv.empty()) {
+    c.begin(X3DS_TEXCOORDS);
+    c.u16(uint32_t(m.uv.size() / 2));
+    for (float f : m.uv) c.f32(f);
     c.end();
   }
-  for (const Ag3dsLight& l : s.lights) {
-    c.begin(0x4000);
-    c.str(l.name);
-    c.begin(0x4600);
-    c.f32(l.pos[0]);
-    c.f32(l.pos[1]);
-    c.f32(l.pos[2]);
-    c.begin(0x0010);
-    c.f32(float((l.colour >> 16) & 255) / 255);
-    c.f32(float((l.colour >> 8) & 255) / 255);
-    c.f32(float(l.colour & 255) / 255);
-    c.end();
-    if (l.spot) {
-      c.begin(0x4610);
-      c.f32(l.target[0]);
-      c.f32(l.target[1]);
-      c.f32(l.target[2]);
-      c.f32(l.hotspot);
-      c.f32(l.falloff);
-      c.end();
-    }
-    if (l.attenuate) {
-      c.begin(0x4625);
-      c.end();
-    }
-    if (l.inner > 0) {
-      c.begin(0x4659);
-      c.f32(l.inner);
-      c.end();
-    }
-    if (l.outer > 0) {
-      c.begin(0x465A);
-      c.f32(l.outer);
-      c.end();
-    }
-    c.end();
+  // Axes X, Y, Z, then the origin.
+  writeFloats(c, X3DS_MESH_MATRIX, {1, 0, 0, 0, 1, 0, 0, 0, 1, m.origin[0], m.origin[1], m.origin[2]});
+  writeFaces(c, m);
+  if (m.unlit) writeWords(c, X3DS_NO_LIGHT, {});
+  c.end();
+  c.end();
+}
+
+void writeLight(Chunks& c, const Ag3dsLight& l) {
+  c.begin(X3DS_OBJECT);
+  c.str(l.name);
+  c.begin(X3DS_LIGHT);
+  for (float f : l.pos) c.f32(f);
+  writeFloats(c, X3DS_COLOR_FLOATS,
+              {float((l.colour >> 16) & 255) / 255, float((l.colour >> 8) & 255) / 255, float(l.colour & 255) / 255});
+  if (l.spot) writeFloats(c, X3DS_SPOT, {l.target[0], l.target[1], l.target[2], l.hotspot, l.falloff});
+  if (l.attenuate) writeWords(c, X3DS_ATTENUATION, {});
+  if (l.inner > 0) writeFloats(c, X3DS_INNER_RANGE, {l.inner});
+  if (l.outer > 0) writeFloats(c, X3DS_OUTER_RANGE, {l.outer});
+  c.end();
+  c.end();
+}
+
+void writeCamera(Chunks& c, const Ag3dsCamera& k) {
+  c.begin(X3DS_OBJECT);
+  c.str(k.name);
+  writeFloats(c, X3DS_CAMERA, {k.pos[0], k.pos[1], k.pos[2], k.target[0], k.target[1], k.target[2], k.bank, k.lens});
+  c.end();
+}
+
+void writeEditor(Chunks& c, const Ag3dsScene& s) {
+  c.begin(X3DS_EDITOR);
+  writeWords(c, X3DS_MESH_VERSION, {3});
+  for (const Ag3dsMaterial& m : s.materials) writeMaterial(c, m);
+  writeFloats(c, X3DS_MASTER_SCALE, {1.0f});
+  c.rgb24(X3DS_AMBIENT, s.ambient);
+  for (const Ag3dsMesh& m : s.meshes) writeMesh(c, m);
+  for (const Ag3dsLight& l : s.lights) writeLight(c, l);
+  for (const Ag3dsCamera& k : s.cameras) writeCamera(c, k);
+  c.end();
+}
+
+// One keyframer node: id, header (name, flags 0x4000 and 0, parent), instance, pivot, tracks.
+void writeNode(Chunks& c, const Ag3dsNode& n, size_t index) {
+  c.begin(uint16_t(n.kind));
+  c.begin(X3DS_NODE_ID);
+  c.u16(uint32_t(index));
+  c.end();
+  c.begin(X3DS_NODE_HEADER);
+  c.str(n.name);
+  c.u16(0x4000);
+  c.u16(0);
+  c.u16(n.parent < 0 ? 0xFFFF : uint32_t(n.parent));
+  c.end();
+  if (!n.instance.empty()) {
+    c.begin(X3DS_NODE_INSTANCE);
+    c.str(n.instance);
     c.end();
   }
-  for (const Ag3dsCamera& k : s.cameras) {
-    c.begin(0x4000);
-    c.str(k.name);
-    c.begin(0x4700);
-    for (float f : k.pos) c.f32(f);
-    for (float f : k.target) c.f32(f);
-    c.f32(k.bank);
-    c.f32(k.lens);
-    c.end();
-    c.end();
-  }
-  c.end();  // editor
-  c.begin(0xB000);
-  c.begin(0xB00A);
+  if (n.kind == AG_NODE_OBJECT) writeFloats(c, X3DS_NODE_PIVOT, {n.pivot[0], n.pivot[1], n.pivot[2]});
+  writeTrack(c, X3DS_TRACK_POS, n.pos, 3);
+  writeTrack(c, X3DS_TRACK_ROT, n.rot, 4);
+  writeTrack(c, X3DS_TRACK_SCALE, n.scale, 3);
+  writeTrack(c, X3DS_TRACK_FOV, n.fov, 1);
+  writeTrack(c, X3DS_TRACK_ROLL, n.roll, 1);
+  writeTrack(c, X3DS_TRACK_COLOUR, n.colour, 3);
+  writeTrack(c, X3DS_TRACK_MORPH, n.morph, 0);
+  writeTrack(c, X3DS_TRACK_HIDE, n.hide, 0);
+  c.end();
+}
+
+void writeKeyframer(Chunks& c, const Ag3dsScene& s) {
+  c.begin(X3DS_KEYFRAMER);
+  c.begin(X3DS_KF_HEADER);
   c.u16(5);
   c.str("QUORVANE");
   c.u32(uint32_t(s.endFrame));
   c.end();
-  c.begin(0xB008);
-  c.u32(uint32_t(s.startFrame));
-  c.u32(uint32_t(s.endFrame));
+  writeWords(c, X3DS_KF_SEGMENT, {uint32_t(s.startFrame), uint32_t(s.endFrame)});
+  writeWords(c, X3DS_KF_CURRENT, {uint32_t(s.startFrame)});
+  for (size_t i = 0; i < s.nodes.size(); i++) writeNode(c, s.nodes[i], i);
   c.end();
-  c.begin(0xB009);
-  c.u32(uint32_t(s.startFrame));
-  c.end();
-  for (size_t i = 0; i < s.nodes.size(); i++) {
-    const Ag3dsNode& n = s.nodes[i];
-    c.begin(uint16_t(n.kind));
-    c.begin(0xB030);
-    c.u16(uint32_t(i));
-    c.end();
-    c.begin(0xB010);
-    c.str(n.name);
-    c.u16(0x4000);
-    c.u16(0);
-    c.u16(n.parent < 0 ? 0xFFFF : uint32_t(n.parent));
-    c.end();
-    if (!n.instance.empty()) {
-      c.begin(0xB011);
-      c.str(n.instance);
-      c.end();
-    }
-    if (n.kind == AG_NODE_OBJECT) {
-      c.begin(0xB013);
-      for (float f : n.pivot) c.f32(f);
-      c.end();
-    }
-    writeTrack(c, 0xB020, n.pos, 3);
-    writeTrack(c, 0xB021, n.rot, 4);
-    writeTrack(c, 0xB022, n.scale, 3);
-    writeTrack(c, 0xB023, n.fov, 1);
-    writeTrack(c, 0xB024, n.roll, 1);
-    writeTrack(c, 0xB025, n.colour, 3);
-    writeTrack(c, 0xB026, n.morph, 0);
-    writeTrack(c, 0xB029, n.hide, 0);
-    c.end();
-  }
-  c.end();
+}
+}  // namespace
+
+AgBytes ag3dsWrite(const Ag3dsScene& s) {
+  Chunks c;
+  c.begin(X3DS_MAIN);
+  writeWords(c, X3DS_VERSION, {3});
+  writeEditor(c, s);
+  writeKeyframer(c, s);
   c.end();
   return c.b;
 }

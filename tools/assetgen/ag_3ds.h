@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ag_image.h"
+#include "x3d/x3d3dsids.h"
 
 struct Ag3dsMap {
   std::string file;
@@ -61,13 +62,13 @@ struct Ag3dsTrack {
 };
 
 enum Ag3dsNodeKind : uint16_t {
-  AG_NODE_AMBIENT = 0xB001,
-  AG_NODE_OBJECT = 0xB002,
-  AG_NODE_CAMERA = 0xB003,
-  AG_NODE_TARGET = 0xB004,
-  AG_NODE_OMNI = 0xB005,
-  AG_NODE_SPOT_TARGET = 0xB006,
-  AG_NODE_SPOT = 0xB007,
+  AG_NODE_AMBIENT = X3DS_NODE_AMBIENT,
+  AG_NODE_OBJECT = X3DS_NODE_OBJECT,
+  AG_NODE_CAMERA = X3DS_NODE_CAMERA,
+  AG_NODE_TARGET = X3DS_NODE_TARGET,
+  AG_NODE_OMNI = X3DS_NODE_OMNI,
+  AG_NODE_SPOT_TARGET = X3DS_NODE_SPOT_TARGET,
+  AG_NODE_SPOT = X3DS_NODE_SPOT,
 };
 
 struct Ag3dsNode {

@@ -5,6 +5,7 @@
 
 #include "ag_content.h"
 #include "ag_font.h"
+#include "music_timing.h"
 
 const char* const agGreetings[] = {"Aurelith",    "Brassveil",    "Cindermoth",    "Dovetail Hex",
                                    "Ember Quill", "Fathomline",   "Glasswake",     "Halcyra",
@@ -36,7 +37,7 @@ std::string agNfoText() {
   s += "    3d models .................................... Tirsk\n";
   s += "    design ....................................... Dulmo\n\n";
   s += "  HOW TO RUN\n";
-  s += "    Start quorvane beside quorvane.kvo and rul-quor.s3m.\n";
+  s += "    Start quorvane beside quorvane.kvo and " MUS_FILE_NAME ".\n";
   s += "    The setup dialog offers Windowed or Full Screen; press OK.\n";
   s += "    Software rendered at 320x240, 32-bit colour; any CPU with SSE2.\n\n";
   s += "  KEYS\n";

@@ -306,8 +306,8 @@ void writeRiff(Score& s, int g, const Section&) {
 
 }  // namespace
 
-S3mSong musComposeSong() {
-  Score s;
+// The module's settings, order list, empty patterns and the instruments.
+static void composeSetup(Score& s) {
   S3mSong& song = s.song;
   song.title = "Quorvane - rul-quor";
   song.speed = kMusSpeed;
@@ -334,7 +334,10 @@ S3mSong musComposeSong() {
     song.samples.push_back(smp);
     s.baseMidi[i + 1] = ins[i].baseMidi;
   }
+}
 
+// Each section of the plan in turn: drums, bass, pad, arpeggio, riff and the themes.
+static void composeSections(Score& s) {
   const int total = kMusOrders * kMusRowsPerOrder;
   for (int si = 0; si < kPlanSize; si++) {
     const Section& sec = kPlan[si];
@@ -362,8 +365,9 @@ S3mSong musComposeSong() {
         writeMelody(s, o * kMusRowsPerOrder, t, n, sec, sec.start, end);
     }
   }
-  for (const Riser& r : kRisers) s.note(r.row, kChRiser, kInsRiser, 60, 40, r.offset ? kS3mFxOffset : 0, r.offset);
+}
 
+static void composeIntro(Score& s) {
   // The intro's pad swells in over the first eight rows (volume slide up 1 per tick).
   for (int ch : {kChPad1, kChPad2, kChPad3}) {
     s.at(0, ch).vol = 0;
@@ -372,7 +376,10 @@ S3mSong musComposeSong() {
   // Speed and tempo restated on the first row, so a loop always restarts in time.
   s.at(0, kChKick).cmd = kS3mFxSpeed, s.at(0, kChKick).info = kMusSpeed;
   s.at(0, kChSnare).cmd = kS3mFxTempo, s.at(0, kChSnare).info = kMusTempo;
+}
 
+static void composeEcho(Score& s) {
+  const int total = kMusOrders * kMusRowsPerOrder;
   // Lead echo: the lead three rows (a dotted eighth) later, softer, on the other side.
   for (int g = total - 1 - 3; g >= 0; g--) {
     S3mCell c = s.at(g, kChLead);
@@ -382,7 +389,9 @@ S3mSong musComposeSong() {
     if (c.vol != kS3mNoVolume) e.vol = (uint8_t)(c.vol * 2 / 5);
     if (c.cmd != kS3mFxTonePorta) e.cmd = 0, e.info = 0;
   }
+}
 
+static void composeEndFade(Score& s) {
   // The end fade over orders 25 and 26: every note's volume scaled, and every
   // other row the volume of each sounding channel restated at the lower level.
   int fade0 = kMusFadeOrder * kMusRowsPerOrder, fade1 = fade0 + 2 * kMusRowsPerOrder;
@@ -401,5 +410,15 @@ S3mSong musComposeSong() {
   // The coda starts from silence.
   for (int ch = 0; ch < kMusChannels; ch++)
     if (s.at(fade1, ch).note == kS3mNoNote) s.cut(fade1, ch);
-  return song;
+}
+
+S3mSong musComposeSong() {
+  Score s;
+  composeSetup(s);
+  composeSections(s);
+  for (const Riser& r : kRisers) s.note(r.row, kChRiser, kInsRiser, 60, 40, r.offset ? kS3mFxOffset : 0, r.offset);
+  composeIntro(s);
+  composeEcho(s);
+  composeEndFade(s);
+  return s.song;
 }

@@ -3,6 +3,9 @@
 // follows from its number. Shared with the tests that check players agree.
 #pragma once
 
+// The module's file name, beside the program and in its data folder.
+#define MUS_FILE_NAME "rul-quor.s3m"
+
 constexpr int kMusSpeed = 6;    // ticks per row
 constexpr int kMusTempo = 125;  // a tick lasts 2.5 / 125 s = 20 ms
 constexpr int kMusRowsPerOrder = 64;

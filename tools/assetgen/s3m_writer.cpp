@@ -51,37 +51,29 @@ std::vector<uint8_t> s3mPackPattern(const S3mPattern& pat, int channels) {
   return b;
 }
 
-bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) {
-  if (song.channels < 1 || song.channels > kS3mMaxChannels) {
-    *err = "channel count must be 1..16";
-    return false;
-  }
+// The song's counts and references within what the format holds; "" or what is wrong.
+static std::string s3mCheck(const S3mSong& song) {
+  if (song.channels < 1 || song.channels > kS3mMaxChannels) return "channel count must be 1..16";
   if (song.orders.empty() || song.orders.size() > 256 || song.samples.size() > 99 || song.patterns.empty() ||
-      song.patterns.size() > 100) {
-    *err = "order, instrument or pattern count out of range";
-    return false;
-  }
+      song.patterns.size() > 100)
+    return "order, instrument or pattern count out of range";
   for (uint8_t o : song.orders)
-    if (o >= song.patterns.size()) {
-      *err = "order list names a missing pattern";
-      return false;
-    }
+    if (o >= song.patterns.size()) return "order list names a missing pattern";
   for (const S3mSample& s : song.samples)
-    if (s.loop && (s.loopStart >= s.loopEnd || s.loopEnd > s.pcm.size())) {
-      *err = "sample loop outside the sample: " + s.name;
-      return false;
-    }
+    if (s.loop && (s.loopStart >= s.loopEnd || s.loopEnd > s.pcm.size()))
+      return "sample loop outside the sample: " + s.name;
+  return "";
+}
 
-  // The order count is kept even, as the original tracker expects; 255 marks the end.
-  size_t ordNum = song.orders.size() + (song.orders.size() & 1);
-  size_t insNum = song.samples.size(), patNum = song.patterns.size();
-  std::vector<uint8_t> b(0x60, 0);
+// The 0x60-byte header and the channel settings: left channels take L1..L8 (0..7), right
+// ones R1..R8 (8..15).
+static void s3mPutHeader(std::vector<uint8_t>& b, const S3mSong& song, size_t ordNum) {
   putText(b, 0x00, song.title, 28);
   b[0x1c] = 0x1a;
   b[0x1d] = 16;  // module type: ST3
   put16(b, 0x20, (uint32_t)ordNum);
-  put16(b, 0x22, (uint32_t)insNum);
-  put16(b, 0x24, (uint32_t)patNum);
+  put16(b, 0x22, (uint32_t)song.samples.size());
+  put16(b, 0x24, (uint32_t)song.patterns.size());
   put16(b, 0x26, 0);       // flags
   put16(b, 0x28, 0x1320);  // made with: ST3.20
   put16(b, 0x2a, 2);       // sample format: unsigned
@@ -92,7 +84,6 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
   b[0x33] = (uint8_t)(0x80 | (song.masterVolume & 0x7f));  // stereo
   b[0x34] = 16;                                            // click removal channels
   b[0x35] = 252;                                           // the panning table below is valid
-  // Channel settings: left channels take L1..L8 (0..7), right ones R1..R8 (8..15).
   int nextLeft = 0, nextRight = 8;
   for (int c = 0; c < 32; c++) {
     uint8_t v = 255;
@@ -104,6 +95,38 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
     }
     b[0x40 + c] = v;
   }
+}
+
+// One instrument header at h, its sample data appended at `para` (16-byte units).
+static void s3mPutSample(std::vector<uint8_t>& b, size_t h, size_t para, const S3mSample& s) {
+  b[h] = 1;  // PCM sample
+  putText(b, h + 0x01, s.fileName, 13);
+  b[h + 0x0d] = (uint8_t)(para >> 16);
+  put16(b, h + 0x0e, (uint32_t)(para & 0xffff));
+  put32(b, h + 0x10, (uint32_t)s.pcm.size());
+  put32(b, h + 0x14, s.loop ? s.loopStart : 0);
+  put32(b, h + 0x18, s.loop ? s.loopEnd : 0);
+  b[h + 0x1c] = s.volume > 64 ? 64 : s.volume;
+  b[h + 0x1e] = 0;                                // not packed
+  b[h + 0x1f] = (uint8_t)((s.loop ? 1 : 0) | 4);  // loop, 16-bit
+  put32(b, h + 0x20, s.c2spd);
+  putText(b, h + 0x30, s.name, 28);
+  std::memcpy(&b[h + 0x4c], "SCRS", 4);
+  for (int16_t v : s.pcm) {
+    uint16_t u = (uint16_t)(v + 32768);
+    b.push_back((uint8_t)u);
+    b.push_back((uint8_t)(u >> 8));
+  }
+}
+
+bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) {
+  *err = s3mCheck(song);
+  if (!err->empty()) return false;
+  // The order count is kept even, as the original tracker expects; 255 marks the end.
+  size_t ordNum = song.orders.size() + (song.orders.size() & 1);
+  size_t insNum = song.samples.size(), patNum = song.patterns.size();
+  std::vector<uint8_t> b(0x60, 0);
+  s3mPutHeader(b, song, ordNum);
   for (size_t i = 0; i < ordNum; i++) b.push_back(i < song.orders.size() ? song.orders[i] : 255);
   size_t insPtrAt = b.size();
   b.resize(b.size() + 2 * insNum + 2 * patNum, 0);
@@ -127,33 +150,14 @@ bool s3mWrite(const S3mSong& song, std::vector<uint8_t>* out, std::string* err) 
     b.insert(b.end(), packed.begin(), packed.end());
   }
   for (size_t i = 0; i < insNum; i++) {
-    const S3mSample& s = song.samples[i];
     align16(b);
     size_t para = b.size() >> 4;
     if (para > 0xffffff) {
       *err = "sample data too large";
       return false;
     }
-    size_t h = insAt[i];
-    put16(b, insPtrAt + 2 * i, (uint32_t)(h >> 4));
-    b[h] = 1;  // PCM sample
-    putText(b, h + 0x01, s.fileName, 13);
-    b[h + 0x0d] = (uint8_t)(para >> 16);
-    put16(b, h + 0x0e, (uint32_t)(para & 0xffff));
-    put32(b, h + 0x10, (uint32_t)s.pcm.size());
-    put32(b, h + 0x14, s.loop ? s.loopStart : 0);
-    put32(b, h + 0x18, s.loop ? s.loopEnd : 0);
-    b[h + 0x1c] = s.volume > 64 ? 64 : s.volume;
-    b[h + 0x1e] = 0;                                // not packed
-    b[h + 0x1f] = (uint8_t)((s.loop ? 1 : 0) | 4);  // loop, 16-bit
-    put32(b, h + 0x20, s.c2spd);
-    putText(b, h + 0x30, s.name, 28);
-    std::memcpy(&b[h + 0x4c], "SCRS", 4);
-    for (int16_t v : s.pcm) {
-      uint16_t u = (uint16_t)(v + 32768);
-      b.push_back((uint8_t)u);
-      b.push_back((uint8_t)(u >> 8));
-    }
+    put16(b, insPtrAt + 2 * i, (uint32_t)(insAt[i] >> 4));
+    s3mPutSample(b, insAt[i], para, song.samples[i]);
   }
   align16(b);
   *out = std::move(b);

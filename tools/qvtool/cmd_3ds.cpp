@@ -223,8 +223,7 @@ int qvCmd3ds(int argc, char** argv) {
   bool json = false, posed = false;
   float frame = 0;
   if (!qvX3dOptions(argc, argv, &file, 1, &count, &json, &posed, &frame, nullptr) || count != 1) {
-    std::fprintf(stderr, "usage: qvtool 3ds FILE [--at FRAME] [--json]\n");
-    return 2;
+    return qvUsageError("3ds");
   }
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));

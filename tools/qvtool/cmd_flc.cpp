@@ -29,15 +29,13 @@ int qvCmdFlc(int argc, char** argv) {
     if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
       outDir = argv[++i];
     } else if (argv[i][0] == '-' || path) {
-      std::fprintf(stderr, "usage: qvtool flc FILE [-o DIR]\n");
-      return 2;
+      return qvUsageError("flc");
     } else {
       path = argv[i];
     }
   }
   if (!path) {
-    std::fprintf(stderr, "usage: qvtool flc FILE [-o DIR]\n");
-    return 2;
+    return qvUsageError("flc");
   }
   std::vector<uint8_t> data;
   if (!qvReadWholeFile(path, &data, 0x7fffffff)) {

@@ -12,8 +12,6 @@
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
-static const char* qvImageUsage = "usage: qvtool image FILE [-o OUT.png|OUT.ppm] [--indices]\n";
-
 static const char* qvFormatName(int32_t format) {
   switch (format) {
     case XIMAGE_INDEXED8: return "8-bit indexed";
@@ -46,15 +44,14 @@ int qvCmdImage(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--indices")) {
       indices = true;
     } else if (argv[i][0] == '-' || input) {
-      std::fprintf(stderr, "qvtool image: unexpected argument '%s'\n%s", argv[i], qvImageUsage);
-      return 2;
+      std::fprintf(stderr, "qvtool image: unexpected argument '%s'\n", argv[i]);
+      return qvUsageError("image");
     } else {
       input = argv[i];
     }
   }
   if (!input) {
-    std::fputs(qvImageUsage, stderr);
-    return 2;
+    return qvUsageError("image");
   }
   std::string out = output ? output : "";
   if (output && !qvEndsWith(out, ".png") && !qvEndsWith(out, ".ppm") && !qvEndsWith(out, ".pgm")) {

@@ -16,15 +16,6 @@
 #include "x3d/x3drender.h"
 #include "x3d/x3dscene.h"
 
-namespace {
-
-int usage() {
-  std::fprintf(stderr, "usage: qvtool render SCRIPT [--archive quorvane.kvo] [--frame T] -o OUT.png\n");
-  return 2;
-}
-
-}  // namespace
-
 int qvCmdRender(int argc, char** argv) {
   const char* script = nullptr;
   const char* archive = nullptr;
@@ -34,23 +25,23 @@ int qvCmdRender(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
     if (a == "--archive" || a == "--frame" || a == "-o") {
-      if (i + 1 >= argc) return usage();
+      if (i + 1 >= argc) return qvUsageError("render");
       const char* v = argv[++i];
       if (a == "--archive") archive = v;
       else if (a == "-o") out = v;
       else {
-        if (!qvParseFloats(v, &frame, 1)) return usage();
+        if (!qvParseFloats(v, &frame, 1)) return qvUsageError("render");
         haveFrame = true;
       }
     } else if (!a.empty() && a[0] == '-') {
-      return usage();
+      return qvUsageError("render");
     } else if (!script) {
       script = argv[i];
     } else {
-      return usage();
+      return qvUsageError("render");
     }
   }
-  if (!script || !out) return usage();
+  if (!script || !out) return qvUsageError("render");
 
   // The engine as the presentation sets it up: 320x240 frame buffer, 320x200 view at line 20.
   x2dInit(320, 240);

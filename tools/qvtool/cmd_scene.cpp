@@ -8,6 +8,7 @@
 #include "file/xfile.h"
 #include "qvtool/qvscene.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 #include "x3d/x3drelease.h"
 
 void qvFreeScene(x3dScene* scene) {
@@ -48,8 +49,7 @@ int qvCmdScene(int argc, char** argv) {
   bool json = false, posed = false;
   float frame = 0;
   if (!qvX3dOptions(argc, argv, &script, 1, &count, &json, &posed, &frame, &archive) || count != 1) {
-    std::fprintf(stderr, "usage: qvtool scene SCRIPT [--archive quorvane.kvo] [--at FRAME] [--json]\n");
-    return 2;
+    return qvUsageError("scene");
   }
   x3dInit(320, 200, nullptr);
   x3dScene* scene = static_cast<x3dScene*>(std::calloc(1, sizeof(x3dScene)));

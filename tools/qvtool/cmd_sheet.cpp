@@ -139,8 +139,7 @@ int qvCmdSheet(int argc, char** argv) {
     }
   }
   if (!in || !out) {
-    std::fprintf(stderr, "usage: qvtool sheet ARCHIVE|FOLDER -o OUT.png\n");
-    return 2;
+    return qvUsageError("sheet");
   }
   struct stat st;
   bool folder = stat(in, &st) == 0 && S_ISDIR(st.st_mode);

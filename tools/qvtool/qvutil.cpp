@@ -7,6 +7,22 @@
 #include <cstdlib>
 #include <cstring>
 
+int qvUsageError(const char* command) {
+  static const char* const kUsage[] = {
+#define QV_COMMAND(name, fn, usage) usage,
+#include "qvtool/commands.inc"
+#undef QV_COMMAND
+  };
+  // The synopsis ends where two spaces start the description.
+  for (const char* u : kUsage) {
+    size_t n = std::strlen(command);
+    if (std::strncmp(u, command, n) != 0 || u[n] != ' ') continue;
+    const char* gap = std::strstr(u, "  ");
+    std::fprintf(stderr, "usage: qvtool %.*s\n", gap ? (int)(gap - u) : (int)std::strlen(u), u);
+  }
+  return 2;
+}
+
 bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes) {
   FILE* f = std::fopen(path, "rb");
   if (!f) return false;

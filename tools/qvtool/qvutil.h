@@ -8,6 +8,10 @@
 // Whole file into memory; false when unreadable or longer than maxBytes.
 bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes);
 
+// The command's synopsis as commands.inc gives it ("usage: qvtool NAME ARGS"), on stderr.
+// Returns 2, the status of bad usage.
+int qvUsageError(const char* command);
+
 // True when s ends with tail, ignoring ASCII case (tail given in lower case).
 bool qvEndsWith(const std::string& s, const char* tail);
 

@@ -9,16 +9,16 @@ uint8_t x3dSphereOutcode(float kx, float ky, const float centre[3], float radius
   const float x = centre[0], y = centre[1], z = centre[2];
   uint8_t code = 0;
   float d1 = (-z - x) * kx;
-  if (d1 - radius > 0.0f) return 0x80;
+  if (d1 - radius > 0.0f) return X3D_CLIP_OUTSIDE;
   if (std::fabs(d1) < radius) code |= X3D_CLIP_LEFT;
   float d2 = (z - x) * kx;
-  if (d2 + radius < 0.0f) return 0x80;
+  if (d2 + radius < 0.0f) return X3D_CLIP_OUTSIDE;
   if (std::fabs(d2) < radius) code |= X3D_CLIP_RIGHT;
   float d3 = (z - y) * ky;
-  if (d3 + radius < 0.0f) return 0x80;
+  if (d3 + radius < 0.0f) return X3D_CLIP_OUTSIDE;
   if (std::fabs(d3) < radius) code |= X3D_CLIP_TOP;
   float d4 = (-z - y) * ky;
-  if (d4 - radius > 0.0f) return 0x80;
+  if (d4 - radius > 0.0f) return X3D_CLIP_OUTSIDE;
   if (std::fabs(d4) < radius) code |= X3D_CLIP_BOTTOM;
   return code;
 }

@@ -101,7 +101,7 @@ void x3dDrawFace(x3dFace* face, uint32_t* target, int32_t mode, int32_t pass) {
   for (int i = 0; i < 3; i++) prepare(a.v[i], *src[i], flags, fogOn);
   a.count = 3;
   x3dClipPolygon* poly = &a;
-  const int32_t code = face->clipCode & 0x0F;
+  const int32_t code = face->clipCode & X3D_CLIP_PLANES;
   if (code) {
     for (int i = 0; i < 3; i++) a.v[i].flags = x3dOutcode(a.v[i].pos[0], a.v[i].pos[1], a.v[i].pos[2]);
     x3dClipPolygon* other = &b;

@@ -24,6 +24,7 @@ enum : int32_t {
   X3D_CLIP_RIGHT = 2,
   X3D_CLIP_TOP = 4,
   X3D_CLIP_BOTTOM = 8,
+  X3D_CLIP_PLANES = 0x0F,  // the four above
   X3D_CLIP_OUTSIDE = 0x80,
   X3D_CLIP_BACKFACE = 0x100,
 };

@@ -10,26 +10,27 @@ int32_t x3dPitch;
 uint8_t x3dLineIntensity[X3D_LINE_TABLE_SIZE];
 int32_t x3dLineMode;
 
+// By render type (the index).
 const int32_t x3dRenderTypeFlags[X3D_RENDER_TYPES] = {
-    0x020,  //  0 wireframe
-    0x001,  //  1 flat
-    0x002,  //  2 Gouraud
-    0x088,  //  3 texture, unlit
-    0x098,  //  4 environment map, unlit
-    0x008,  //  5 texture, lit
-    0x018,  //  6 environment map, lit
-    0x0C8,  //  7 perspective texture, unlit
-    0x048,  //  8 perspective texture, lit
-    0x101,  //  9 flat, additive
-    0x102,  // 10 Gouraud, additive
-    0x188,  // 11 texture, unlit, additive
-    0x198,  // 12 environment map, unlit, additive
-    0x108,  // 13 texture, lit, additive
-    0x118,  // 14 environment map, lit, additive
-    0x1C8,  // 15 perspective texture, unlit, additive
-    0x0D8,  // 16 perspective environment map, unlit
-    0x1D8,  // 17 perspective environment map, unlit, additive
-    0x148,  // 18 perspective texture, lit, additive
+    X3D_RF_WIRE,                                                                           //  0
+    X3D_RF_FLAT,                                                                           //  1
+    X3D_RF_GOURAUD,                                                                        //  2
+    X3D_RF_TEXTURE | X3D_RF_UNLIT,                                                         //  3
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT,                                         //  4
+    X3D_RF_TEXTURE,                                                                        //  5
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP,                                                        //  6
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,                                    //  7
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE,                                                   //  8
+    X3D_RF_FLAT | X3D_RF_ADDITIVE,                                                         //  9
+    X3D_RF_GOURAUD | X3D_RF_ADDITIVE,                                                      // 10
+    X3D_RF_TEXTURE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                                       // 11
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                       // 12
+    X3D_RF_TEXTURE | X3D_RF_ADDITIVE,                                                      // 13
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_ADDITIVE,                                      // 14
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,                  // 15
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT,                    // 16
+    X3D_RF_TEXTURE | X3D_RF_ENVMAP | X3D_RF_PERSPECTIVE | X3D_RF_UNLIT | X3D_RF_ADDITIVE,  // 17
+    X3D_RF_TEXTURE | X3D_RF_PERSPECTIVE | X3D_RF_ADDITIVE,                                 // 18
 };
 
 int32_t x3dRenderFlags(int32_t renderType) {
