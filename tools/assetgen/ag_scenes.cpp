@@ -336,6 +336,7 @@ void scene7(std::vector<AgEntry>& out) {
   k.material("PLANET", 0x60a0e0, 2, "TEXTURE5.TGA");
   k.material("MOON", 0xc0c8d0, 2, "TEXTURE4.TGA");
   k.material("ORBIT", 0x80c0ff, 1);
+  k.material("HALO", 0x80c0ff, 2, "", "TEXTURE4.TGA");
   k.material("STAR", 0xc0d8ff, 1);
   float o[3] = {0, 0, 0};
   Ag3dsMesh& st = k.mesh("Stars", {0, 0, 0});
@@ -363,7 +364,7 @@ void scene7(std::vector<AgEntry>& out) {
   int32_t pn = k.objectNode("Planet", sn, {220, 0, 0});
   Ag3dsMesh& pr = k.mesh("PlanetRing", {0, 0, 0});
   agMeshRing(pr, o, 70, 90, 32);
-  agMeshAllFaces(pr, "ORBIT");
+  agMeshAllFaces(pr, "HALO");
   k.objectNode("PlanetRing", pn, {0, 0, 0});
   Ag3dsMesh& mo = k.mesh("Moonlet", {0, 0, 0});
   agMeshSphere(mo, o, 20, 12, 8);
@@ -386,8 +387,9 @@ void scene7(std::vector<AgEntry>& out) {
   renderType(k, "SUN", 2, 0xffc060);
   renderType(k, "CORONA", 15, 0xffa040);
   renderType(k, "PLANET", 7, 0x60a0e0);
-  renderType(k, "MOON", 8, 0xc0c8d0);
+  renderType(k, "MOON", 18, 0xc0c8d0);
   renderType(k, "ORBIT", 0, 0x80c0ff);
+  renderType(k, "HALO", 14, 0x80c0ff);
   renderType(k, "STAR", 1, 0xc0d8ff);
   for (const char* ob : {"OBJECT Sun", "OBJECT Stars"}) {  // self-lit: a steady 0.7 instead of the lights
     k.line(ob);
