@@ -13,6 +13,7 @@
 #include "ag_3ds.h"
 #include "ag_testutil.h"
 #include "common/qvtest.h"
+#include "image/xpng.h"
 
 namespace {
 // What a small chunk walk finds in a 3DS file.
@@ -304,5 +305,37 @@ TEST(AgScenes, AssimpReadsEveryScene) {
     EXPECT_EQ(count("Cameras:"), 1) << name;
     EXPECT_EQ(count("Lights:"), f.omni + f.spot) << name;
     EXPECT_GT(count("Faces:"), 0) << name;
+  }
+}
+
+// Segment 13 never clears the view and adds its thumbnail row onto it, so its scene must
+// repaint every pixel at any time of the loop; segment 7's scene must light up enough of the
+// view to read (and to show in its 80x50 thumbnail). Rendered by the toolbox as the engine does.
+TEST(AgScenes, PrismFieldCoversTheViewAndTheStarSystemReads) {
+  std::string dir = agtTempDir("cover");
+  auto render = [&](const char* script, int32_t frame, std::vector<uint32_t>* px) {
+    std::string out = dir + "/" + script + std::to_string(frame) + ".png";
+    int st = -1;
+    agtRun(std::string(QV_BINARY_DIR) + "/qvtool render " + script + " --archive " + agtAssetDir() +
+               "/quorvane.kvo --frame " + std::to_string(frame) + " -o " + out + " 2>&1",
+           &st);
+    int32_t w = 0, h = 0;
+    const char* why = "";
+    EXPECT_EQ(st, 0) << script;
+    EXPECT_TRUE(xPngReadXrgb(out.c_str(), px, &w, &h, &why)) << why;
+    EXPECT_EQ(w * h, 320 * 200);
+  };
+  std::vector<uint32_t> px;
+  for (int32_t frame : {0, 575, 1150, 1725}) {
+    render("scene_13.x3d", frame, &px);
+    EXPECT_EQ(std::count_if(px.begin(), px.end(), [](uint32_t c) { return (c & 0xffffff) == 0; }), 0)
+        << "frame " << frame;
+  }
+  for (int32_t frame : {0, 110, 220}) {
+    render("scene_7.x3d", frame, &px);
+    size_t bright = size_t(std::count_if(px.begin(), px.end(), [](uint32_t c) {
+      return std::max({c >> 16 & 255, c >> 8 & 255, c & 255}) >= 96;  // clearly lit, not a dark fringe
+    }));
+    EXPECT_GE(bright * 100, px.size() * 6) << "frame " << frame;  // small, dark planets stay well below
   }
 }

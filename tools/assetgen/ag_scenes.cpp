@@ -3,6 +3,7 @@
 // end where they began so the wrap is invisible.
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "ag_content.h"
 #include "ag_scene_kit.h"
@@ -41,6 +42,21 @@ void flare(AgSceneKit& k, const char* light, int32_t scale) {
   k.line(std::string("LENSFLARE ") + light);
   k.line("LENS_TEXTURE FLARE.TGA");
   k.line("LENS_SCALE " + std::to_string(scale));
+}
+
+// A sky sphere seen from inside (faces turned inward) with its texture tiled uTiles x vTiles
+// times; large enough to hold the camera's path, but inside 0.75 x DISTANCE so it does not fade.
+void skyDome(AgSceneKit& k, const char* name, const char* material, float r, float uTiles, float vTiles) {
+  float o[3] = {0, 0, 0};
+  Ag3dsMesh& m = k.mesh(name, {0, 0, 0});
+  agMeshSphere(m, o, r, 24, 12);
+  for (size_t i = 0; i + 2 < m.f.size(); i += 3) std::swap(m.f[i + 1], m.f[i + 2]);
+  for (size_t i = 0; i + 1 < m.uv.size(); i += 2) {
+    m.uv[i] *= uTiles;
+    m.uv[i + 1] *= vTiles;
+  }
+  agMeshAllFaces(m, material);
+  k.objectNode(name, -1, {0, 0, 0});
 }
 
 void emit(std::vector<AgEntry>& out, AgSceneKit& k, int32_t n) {
@@ -309,43 +325,77 @@ void scene6(std::vector<AgEntry>& out) {
   emit(out, k, 6);
 }
 
-// 7: a small star system: sun, planet and moon as a hierarchy, with the sun's flare (loops at 330).
+// 7: a star system close up: a glowing sun, a ringed planet and its moon as a hierarchy
+// against a field of stars; big and bright enough to read in the segment's thumbnail (loops at 330).
 void scene7(std::vector<AgEntry>& out) {
   AgSceneKit k;
   k.s.endFrame = 330;
-  k.material("SUN", 0xffc060, 2, "TEXTURE.TGA");
-  k.material("PLANET", 0x3080c0, 2, "", "TEXTURE4.TGA");
+  k.s.ambient = 0x303848;
+  k.material("SUN", 0xffc060, 2);
+  k.material("CORONA", 0xffa040, 2, "TEXTURE4.TGA");
+  k.material("PLANET", 0x60a0e0, 2, "TEXTURE5.TGA");
+  k.material("MOON", 0xc0c8d0, 2, "TEXTURE4.TGA");
+  k.material("ORBIT", 0x80c0ff, 1);
+  k.material("HALO", 0x80c0ff, 2, "", "TEXTURE4.TGA");
+  k.material("STAR", 0xc0d8ff, 1);
   float o[3] = {0, 0, 0};
+  Ag3dsMesh& st = k.mesh("Stars", {0, 0, 0});
+  AgRng rng(707);
+  for (int32_t i = 0; i < 90; i++) {  // tiny crystals spread over a shell around the system
+    float a = float(rng.range(0, 3599)) * kPi / 1800, e = float(rng.range(-600, 900)) * kPi / 3600;
+    float c[3] = {1300 * std::cos(e) * std::cos(a), 1300 * std::cos(e) * std::sin(a), 1300 * std::sin(e)};
+    agMeshCrystal(st, c, 4, 6, 3, 5, 5);
+  }
+  agMeshAllFaces(st, "STAR");
+  k.objectNode("Stars", -1, {0, 0, 0});
   Ag3dsMesh& sun = k.mesh("Sun", {0, 0, 0});
-  agMeshSphere(sun, o, 60, 16, 10);
+  agMeshSphere(sun, o, 80, 20, 12);
   agMeshAllFaces(sun, "SUN");
   int32_t sn = k.objectNode("Sun", -1, {0, 0, 0});
   k.s.nodes[size_t(sn)].rot = agSpin({0, 0, 1}, 1, 330);
+  Ag3dsMesh& co = k.mesh("Corona", {0, 0, 0});
+  agMeshSphere(co, o, 90, 20, 12);
+  agMeshAllFaces(co, "CORONA");
+  int32_t cn = k.objectNode("Corona", -1, {0, 0, 0});
+  k.s.nodes[size_t(cn)].rot = agSpin({0.3f, 0, 0.95f}, -1, 330);
   Ag3dsMesh& pl = k.mesh("Planet", {0, 0, 0});
-  agMeshSphere(pl, o, 28, 12, 8);
+  agMeshSphere(pl, o, 55, 18, 10);
   agMeshAllFaces(pl, "PLANET");
   int32_t pn = k.objectNode("Planet", sn, {220, 0, 0});
+  Ag3dsMesh& pr = k.mesh("PlanetRing", {0, 0, 0});
+  agMeshRing(pr, o, 70, 90, 32);
+  agMeshAllFaces(pr, "HALO");
+  k.objectNode("PlanetRing", pn, {0, 0, 0});
   Ag3dsMesh& mo = k.mesh("Moonlet", {0, 0, 0});
-  agMeshSphere(mo, o, 9, 8, 5);
-  agMeshAllFaces(mo, "PLANET");
-  int32_t mn = k.objectNode("Moonlet", pn, {50, 0, 10});
-  k.s.nodes[size_t(mn)].pos = agOrbit({0, 0, 0}, 50, 10, 0, 330, 8, 3);
+  agMeshSphere(mo, o, 20, 12, 8);
+  agMeshAllFaces(mo, "MOON");
+  int32_t mn = k.objectNode("Moonlet", pn, {110, 0, 20});
+  k.s.nodes[size_t(mn)].pos = agOrbit({0, 0, 0}, 110, 20, 0, 330, 8, 3);
   Ag3dsMesh& ring = k.mesh("Orbit", {0, 0, 0});
-  agMeshRing(ring, o, 212, 228, 48);
-  agMeshAllFaces(ring, "PLANET");
+  agMeshRing(ring, o, 216, 224, 48);
+  agMeshAllFaces(ring, "ORBIT");
   k.objectNode("Orbit", -1, {0, 0, 0});
-  int32_t cam = k.camera("Camera01", {0, -520, 220}, {0, 0, 0}, 35);
-  k.s.nodes[size_t(cam)].pos = agOrbit({0, 0, 0}, 520, 220, -kPi / 2, 330, 6, 0.5f);
+  int32_t cam = k.camera("Camera01", {0, -420, 170}, {0, 0, 0}, 30);
+  k.s.nodes[size_t(cam)].pos = agOrbit({0, 0, 0}, 420, 170, -kPi / 2, 330, 6, 0.5f);
   k.s.nodes[size_t(cam)].pos.keys.back() = k.s.nodes[size_t(cam)].pos.keys.front();  // return to the start
   k.s.nodes[size_t(cam)].pos.keys.back().frame = 330;
   int32_t om = k.omni("SunLight", {0, 0, 0}, 0xffe0b0, 0);
   k.s.nodes[size_t(om)].colour =
-      agPath({agKey(0, 1, 0.85f, 0.6f), agKey(165, 1, 0.6f, 0.3f), agKey(330, 1, 0.85f, 0.6f)});
-  k.omni("Fill", {0, -400, 400}, 0x304870, 0);
+      agPath({agKey(0, 1, 0.9f, 0.7f), agKey(165, 1, 0.75f, 0.5f), agKey(330, 1, 0.9f, 0.7f)});
+  k.omni("Fill", {0, -400, 400}, 0x6080b0, 0);
   header(k, "scene_7: the star system", "scene_7.3ds", false, 0, true, 3000);
-  renderType(k, "SUN", 15, 0xffc060);
-  renderType(k, "PLANET", 14, 0x3080c0);
-  flare(k, "SunLight", 90);
+  renderType(k, "SUN", 2, 0xffc060);
+  renderType(k, "CORONA", 15, 0xffa040);
+  renderType(k, "PLANET", 7, 0x60a0e0);
+  renderType(k, "MOON", 18, 0xc0c8d0);
+  renderType(k, "ORBIT", 0, 0x80c0ff);
+  renderType(k, "HALO", 14, 0x80c0ff);
+  renderType(k, "STAR", 1, 0xc0d8ff);
+  for (const char* ob : {"OBJECT Sun", "OBJECT Stars"}) {  // self-lit: a steady 0.7 instead of the lights
+    k.line(ob);
+    k.line("OBJ_NOLIGHT");
+  }
+  flare(k, "SunLight", 110);
   emit(out, k, 7);
 }
 
@@ -380,13 +430,16 @@ void scene11(std::vector<AgEntry>& out) {
   emit(out, k, 11);
 }
 
-// 13: a long slow flight through a field of prisms in wire cages (loops at 2300).
+// 13: a long slow flight through a field of prisms in wire cages (loops at 2300). Its segment
+// never clears the view and adds onto it, so an opaque sky dome repaints every pixel each frame.
 void scene13(std::vector<AgEntry>& out) {
   AgSceneKit k;
   k.s.endFrame = 2300;
   k.material("PRISM", 0xe09030, 2, "TEXTURE4.TGA");
-  k.material("CAGE", 0x40c0e0, 1);
-  k.material("LAMP", 0xfff0d0, 1);
+  k.material("CAGE", 0xffc040, 1);
+  k.material("LAMP", 0xfff0d0, 1, "TEXTURE4.TGA");
+  k.material("SKY", 0x203050, 1, "TEXTURE.TGA");
+  skyDome(k, "Sky", "SKY", 1400, 2, 1);
   AgRng rng(1313);
   for (int32_t i = 0; i < 10; i++) {
     char nm[16];
@@ -417,9 +470,10 @@ void scene13(std::vector<AgEntry>& out) {
   k.omni("Omni01", {0, 0, 0}, 0xffe0b0, 0);
   k.spot("Spot01", {0, 0, 500}, {0, 0, 0}, 0x80c0ff, 40, 70);
   header(k, "scene_13: the prism field", "scene_13.3ds", false, 0, true, 3000);
-  renderType(k, "PRISM", 18, 0xe09030);
-  renderType(k, "CAGE", 0, 0x40c0e0);
-  renderType(k, "LAMP", 1, 0xfff0d0);
+  renderType(k, "PRISM", 15, 0xe09030);
+  renderType(k, "CAGE", 0, 0xffc040);
+  renderType(k, "LAMP", 15, 0xfff0d0);
+  renderType(k, "SKY", 7, 0x203050);
   k.line("OBJECT Lamp");
   k.line("OBJ_NOLIGHT");
   for (int32_t i = 1; i <= 10; i += 3) {
