@@ -219,7 +219,6 @@ static bool sdlPoll(PlatEvent* ev) {
       return true;
     }
   }
-  sdlCursorIdleCheck(false);
   while (SDL_PollEvent(&e)) {
     std::memset(ev, 0, sizeof *ev);
     switch (e.type) {
@@ -259,6 +258,8 @@ static bool sdlPoll(PlatEvent* ev) {
       default: break;
     }
   }
+  // After the queue's movements, so that one waiting there keeps the cursor.
+  sdlCursorIdleCheck(false);
   return false;
 }
 
