@@ -5,9 +5,11 @@
 #include "demo/qvbass.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "demo/qvmusic.h"
 #include "system/xerror.h"
@@ -44,6 +46,9 @@ struct QaPublished {
   std::atomic<uint32_t> pos{0};
 };
 QaPublished qaPub;
+
+// The level applied to what is rendered, in 1/256 (256: unchanged); read by the fill's thread.
+std::atomic<int32_t> qaGain{256};
 
 // Main thread only.
 bool qaInit = false, qaDevice = false, qaMute = false, qaStarted = false, qaExitHook = false;
@@ -125,6 +130,9 @@ void qaRender(int16_t* out, int32_t frames) {
     return;
   }
   qaRenderSlices(out, frames);
+  int32_t gain = qaGain.load(std::memory_order_relaxed);
+  if (gain != 256)
+    for (int32_t i = 0; i < frames * 2; i++) out[i] = (int16_t)(out[i] * gain / 256);
   qaPublish();
 }
 
@@ -196,7 +204,11 @@ int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, PlatHwnd) {
   PlatAudioInfo info;
   qaDevice = platAudioOpen(qa.rate, qaFill, nullptr, &info);
   if (!qaDevice) {
-    xLog.Print(xFormat("audio: %s; the music plays silently", info.reason));
+    // One line of the program's own on the terminal (the audio libraries' own are kept out of it).
+    std::string line =
+        xFormat("no sound device: %s; the music plays silently", info.reason[0] ? info.reason : "none found");
+    xLog.Print(("audio: " + line).c_str());
+    std::fprintf(stderr, "quorvane: %s\n", line.c_str());
     return 0;
   }
   // The device was opened paused: no fill has run yet.
@@ -284,6 +296,11 @@ void BASS_Free() {
 
 void qvAudioSetMute(bool mute) { qaMute = mute; }
 bool qvAudioHasDevice() { return qaDevice; }
+
+void qvAudioSetVolume(int32_t percent) {
+  percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+  qaGain.store(percent * 256 / 100, std::memory_order_relaxed);
+}
 
 uint64_t qvAudioFramesRendered() {
   uint64_t frames = 0;

@@ -33,5 +33,8 @@ void BASS_Free();
 // Muted: no device is opened, the music plays silently on the clock. Set before BASS_Init.
 void qvAudioSetMute(bool mute);
 bool qvAudioHasDevice();
+// The music's level in percent (0: silent, 100: as rendered, the start); the position and the
+// timing are not touched. Takes effect with the next buffer the device asks for.
+void qvAudioSetVolume(int32_t percent);
 // Frames of the module rendered since the last play or move (tests compare renderings).
 uint64_t qvAudioFramesRendered();

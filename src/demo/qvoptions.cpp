@@ -104,7 +104,10 @@ void qvPrintHelp() {
   }
   std::printf(
       "\nWithout --windowed or --fullscreen a setup dialog asks.\n"
-      "Keys: Escape quits, Alt+Enter or F11 switches between window and full screen.\n"
+      "Keys: Escape or Q quits; Alt+Enter, F11 or F switches between window and full screen;\n"
+      "Space pauses; F1 shows the timing; F12 saves a screenshot; M mutes the music, 9 and 0\n"
+      "or - and + (keypad too) turn it down and up; Page Down or N and Page Up or P skip to\n"
+      "the next and the previous segment.\n"
       "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
       "2 for a bad command line.\n");
 }
@@ -151,9 +154,12 @@ void qvPrintMan() {
     }
   }
   std::printf(
-      ".SH KEYS\n.TP\n.B Escape\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\nswitch between window "
-      "and full screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the timing overlay below the "
-      "picture\n.TP\n.B F12\nsave a screenshot as quorvane\\-NNNN.png in the current folder\n");
+      ".SH KEYS\n.TP\n.B Escape\\fR, \\fBQ\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\\fR, \\fBF\n"
+      "switch between window and full screen\n.TP\n.B Space\npause and resume\n.TP\n.B F1\nshow or hide the "
+      "timing overlay below the picture\n.TP\n.B F12\nsave a screenshot (without the overlay) as "
+      "quorvane\\-NNNN.png in the current folder\n.TP\n.B M\nmute or unmute the music\n.TP\n"
+      ".B 9\\fR, \\fB0\\fR, \\fB\\-\\fR, \\fB+\nturn the music down or up (the keypad's \\- and + too)\n.TP\n"
+      ".B Page Down\\fR, \\fBN\\fR, \\fBPage Up\\fR, \\fBP\nskip to the next or the previous segment\n");
   std::printf(
       ".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
       ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"

@@ -51,9 +51,9 @@ static void qvHeadlessDisplayPhase() {
 
 static void qvKeyResponder(void* record) {
   uint32_t code = *(uint32_t*)record;
-  if (code == DIK_ESCAPE) xSysQuit();
+  if (code == DIK_ESCAPE || code == DIK_Q) xSysQuit();
   qvViewerKey(code);
-  if ((code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU])) || code == DIK_F11)
+  if ((code == DIK_RETURN && (xKeyState[DIK_LMENU] || xKeyState[DIK_RMENU])) || code == DIK_F11 || code == DIK_F)
     xVideoChangeCoopLevel(xVideoWindow, xVideoFullScreen ? 0 : 1);
 }
 

@@ -379,6 +379,31 @@ static void qvSegmentPass(int32_t k) {
   }
 }
 
+void qvTimelineSkip(int32_t step) {
+  int32_t from = qvStats.segment, k = from + step;
+  if (firstFrame || k < 0 || k >= QV_SEGMENTS) return;
+  // A segment starts where the one before it ends.
+  int32_t order = k ? qvSegments[k - 1].endOrder : 0, row = k ? qvSegments[k - 1].endRow : 0;
+  xLog.Print(xFormat("skip: segment %d -> %d: order %d row %d", from + 1, k + 1, order, row));
+  if (musicHandle) BASS_ChannelSetPosition(musicHandle, (uint32_t)order | (uint32_t)row << 16);
+  qvCountMove(order);
+  qvCountMs = (uint64_t)row * qvCountRowMs;
+  qvCountTick = platPeekTickCount();
+  qvCountRunning = !qvPaused;
+  musicOrder = order;
+  musicRow = row;
+  for (const QvSegmentDef& s : qvSegments) s.reset();
+  qvResetSharedState();
+  std::srand(xSysRandSeed);
+  std::memset(view, 0, QV_VIEW_PIXELS * 4);
+  qvCadSegment = {};
+  xSysRemoveTimer(kTimers[from]);
+  xSysAddTimer(kTimers[k], 0);
+  if (qvSegments[k].scene) qvUseScene(qvSegments[k].scene);
+  qvStats.segment = k;
+  qvStats.segmentFrames = 0;
+}
+
 void qvPresentationEnd() {
   if (qvLoop) qvRestartPending = true;
   else xSysQuit();

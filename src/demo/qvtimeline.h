@@ -52,6 +52,10 @@ void qvPaceNoWait();
 
 // Registers the music clock and the segment that owns startOrder (after the music is loaded).
 void qvTimelineStart(int32_t startOrder, bool loop);
+// Moves the show by step segments (viewer keys): the music to the position the target segment
+// starts at, the segments put back at their start as --start-order starts them. Nothing before
+// the first frame or past the first or last segment.
+void qvTimelineSkip(int32_t step);
 // Called by the last segment at the end of the music: quits, or with --loop starts the
 // presentation again after this frame has been presented.
 void qvPresentationEnd();

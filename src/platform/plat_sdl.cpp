@@ -26,6 +26,10 @@ static PlatWindowState sdlState;                // the window as the layer above
 static int sdlSavedX = 0, sdlSavedY = 0;        // physical window place and size before going
 static int sdlSavedW = 0, sdlSavedH = 0;        // full screen
 static uint32_t sdlRestoreUntil = 0;            // SDL ticks until which that size is held
+// Over the picture in a window the cursor hides after a while without movement; moving it shows it.
+static const uint32_t kSdlCursorIdleMs = 2000;
+static uint32_t sdlMouseMovedAt = 0;  // SDL ticks of the last movement (or of the window's opening)
+static bool sdlCursorIdle = false;
 
 void platSetWindowScale(int32_t scale) { sdlScaleWanted = scale < 0 ? 0 : scale; }
 int32_t platSdlScale() { return sdlScale; }
@@ -68,6 +72,7 @@ static bool sdlInit(char* err, size_t errSize) {
   int32_t dw = 1024, dh = 768;
   if (SDL_GetDesktopDisplayMode(want, &dm) == 0) dw = dm.w, dh = dm.h;
   sdlCursorWanted = true;
+  sdlCursorIdle = false;
   sdlRestoreUntil = 0;
   sdlPlacedW = sdlPlacedH = 0;
   std::memset(&sdlState, 0, sizeof sdlState);
@@ -187,6 +192,17 @@ static uint32_t sdlScanCode(SDL_Scancode s) {
 }
 
 static void sdlHoldWindowed();
+static void sdlApplyCursor();
+
+// Hides the cursor once it has rested long enough, shows it again on a movement.
+static void sdlCursorIdleCheck(bool moved) {
+  uint32_t now = SDL_GetTicks();
+  if (moved) sdlMouseMovedAt = now;
+  bool idle = sdlWindow && !moved && now - sdlMouseMovedAt >= kSdlCursorIdleMs;
+  if (idle == sdlCursorIdle) return;
+  sdlCursorIdle = idle;
+  sdlApplyCursor();
+}
 
 // The next event the layer above needs; window resizes only redraw the picture.
 static bool sdlPoll(PlatEvent* ev) {
@@ -207,6 +223,7 @@ static bool sdlPoll(PlatEvent* ev) {
     std::memset(ev, 0, sizeof *ev);
     switch (e.type) {
       case SDL_QUIT: ev->kind = PLAT_EVENT_CLOSE; return true;
+      case SDL_MOUSEMOTION: sdlCursorIdleCheck(true); break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         if (e.key.repeat) break;
@@ -241,6 +258,8 @@ static bool sdlPoll(PlatEvent* ev) {
       default: break;
     }
   }
+  // After the queue's movements, so that one waiting there keeps the cursor.
+  sdlCursorIdleCheck(false);
   return false;
 }
 
@@ -317,6 +336,7 @@ static void sdlWindowUpdate(const PlatWindowState* w) {
     sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), SDL_WINDOWPOS_UNDEFINED_DISPLAY(d), pw, ph,
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdlWindow) return;
+    sdlMouseMovedAt = SDL_GetTicks();
     platSdlPresentOpen(sdlWindow);
     if (w->icon && w->icon->pixels) {
       SDL_Surface* icon = SDL_CreateRGBSurfaceFrom((void*)w->icon->pixels, w->icon->width, w->icon->height, 32,
@@ -332,7 +352,9 @@ static void sdlWindowUpdate(const PlatWindowState* w) {
   if (w->shown) SDL_ShowWindow(sdlWindow);
 }
 
-static void sdlApplyCursor() { SDL_ShowCursor(sdlCursorWanted && !sdlFull ? SDL_ENABLE : SDL_DISABLE); }
+static void sdlApplyCursor() {
+  SDL_ShowCursor(sdlCursorWanted && !sdlFull && !sdlCursorIdle ? SDL_ENABLE : SDL_DISABLE);
+}
 
 // Leaving full screen, the window manager answers in its own time: it may hand the window back
 // at the full-screen size or place after it was set, so for a moment after leaving every

@@ -156,7 +156,7 @@ static const struct {
     {"NUMPADENTER", 0x9C}, {"RCTRL", 0x9D},    {"RCONTROL", 0x9D}, {"RALT", 0xB8},   {"RMENU", 0xB8},
     {"PAUSE", 0xC5},       {"HOME", 0xC7},     {"UP", 0xC8},       {"PGUP", 0xC9},   {"LEFT", 0xCB},
     {"RIGHT", 0xCD},       {"END", 0xCF},      {"DOWN", 0xD0},     {"PGDN", 0xD1},   {"INSERT", 0xD2},
-    {"DELETE", 0xD3},
+    {"DELETE", 0xD3},      {"KPMINUS", 0x4A},  {"KPPLUS", 0x4E},
 };
 // Letters in A..Z order.
 static const uint8_t platDIKLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,

@@ -30,28 +30,39 @@ enum : uint32_t { DIPH_DEVICE = 0 };
 enum : uint32_t {
   DIK_ESCAPE = 0x01,
   DIK_1 = 0x02,
+  DIK_9 = 0x0A,
   DIK_0 = 0x0B,
+  DIK_MINUS = 0x0C,
+  DIK_EQUALS = 0x0D,
   DIK_BACK = 0x0E,
   DIK_TAB = 0x0F,
   DIK_Q = 0x10,
+  DIK_P = 0x19,
   DIK_RETURN = 0x1C,
   DIK_LCONTROL = 0x1D,
   DIK_A = 0x1E,
+  DIK_F = 0x21,
   DIK_LSHIFT = 0x2A,
+  DIK_N = 0x31,
+  DIK_M = 0x32,
   DIK_RSHIFT = 0x36,
   DIK_LMENU = 0x38,
   DIK_SPACE = 0x39,
   DIK_F1 = 0x3B,
   DIK_F10 = 0x44,
+  DIK_SUBTRACT = 0x4A,  // keypad -
+  DIK_ADD = 0x4E,       // keypad +
   DIK_F11 = 0x57,
   DIK_F12 = 0x58,
   DIK_NUMPADENTER = 0x9C,
   DIK_RCONTROL = 0x9D,
   DIK_RMENU = 0xB8,
   DIK_UP = 0xC8,
+  DIK_PRIOR = 0xC9,  // Page Up
   DIK_LEFT = 0xCB,
   DIK_RIGHT = 0xCD,
   DIK_DOWN = 0xD0,
+  DIK_NEXT = 0xD1,  // Page Down
 };
 
 struct DIPropHeader {

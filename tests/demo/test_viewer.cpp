@@ -1,5 +1,7 @@
 // The viewer's keys in headless runs: Space pauses and resumes, F1's overlay stays out of the
-// view, F12 writes screenshots under the first free number.
+// view, F12 writes screenshots of the frame without it under the first free number; Q quits,
+// the segment keys move the music and the timeline, the volume keys are noted in the log; without
+// a sound device the program says so in one line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -53,17 +55,91 @@ TEST(Viewer, OverlayOutsideTheViewAndScreenshots) {
     EXPECT_EQ(a, b) << name;
   }
   EXPECT_GT(compared, 10);
-  // Screenshots take the first free numbers; only the second shows the overlay in lines 220-239.
-  std::vector<uint32_t> plain, over;
+  // Screenshots take the first free numbers. The frame is saved as drawn: the same with the
+  // overlay on, or with the volume noted in the border while it is off.
+  ASSERT_EQ(qvRunProgram(dir, "--headless --script 5900:key:9,6000:key:F12,9000:key:ESC"), 0);
+  std::vector<uint32_t> plain, over, noted;
   int32_t w, h;
   const char* why = "";
   ASSERT_TRUE(xPngReadXrgb((dir + "/quorvane-0001.png").c_str(), &plain, &w, &h, &why)) << why;
   ASSERT_TRUE(xPngReadXrgb((dir + "/quorvane-0002.png").c_str(), &over, &w, &h, &why)) << why;
+  ASSERT_TRUE(xPngReadXrgb((dir + "/quorvane-0003.png").c_str(), &noted, &w, &h, &why)) << why;
   ASSERT_EQ(w * h, 320 * 240);
-  int lit = 0, litPlain = 0;
-  for (int i = 220 * 320; i < 240 * 320; i++) lit += over[i] != 0, litPlain += plain[i] != 0;
-  EXPECT_GT(lit, 100);
-  EXPECT_EQ(litPlain, 0);
+  int litView = 0;
+  for (int i = 20 * 320; i < 220 * 320; i++) litView += plain[i] != 0;
+  EXPECT_GT(litView, 1000);
+  EXPECT_TRUE(plain == over);
+  EXPECT_TRUE(plain == noted);
+}
+
+// ms and frames of the hand-over from segment `from` to the next.
+bool qvHandOverAt(const std::string& log, int from, unsigned* ms, unsigned* frames) {
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "XLOG: segment %d -> %d", from, from + 1);
+  std::string line = qvLogLines(log, prefix);
+  int o, r, a, b;
+  return std::sscanf(line.c_str(), "XLOG: segment %d -> %d: order %d row %d, %u ms, %u frames", &a, &b, &o, &r, ms,
+                     frames) == 6;
+}
+
+TEST(Viewer, SegmentKeysMoveTheMusicAndTheTimeline) {
+  std::string dir = qvAssetDir("skip");
+  ASSERT_EQ(qvRunProgram(dir, "--headless --log plain.log --script 30000:key:ESC"), 0);
+  // Forward twice, back twice (the second back at segment 1 does nothing), forward again.
+  ASSERT_EQ(qvRunProgram(dir,
+                         "--headless --log skip.log --script "
+                         "3000:key:PGDN,3500:key:N,4000:key:P,4500:key:PGUP,5000:key:PGUP,5500:key:N,30000:key:ESC"),
+            0);
+  std::string plain = qvReadFile(dir + "/plain.log"), skip = qvReadFile(dir + "/skip.log");
+  EXPECT_EQ(qvLogLines(skip, "XLOG: skip: "),
+            "XLOG: skip: segment 1 -> 2: order 1 row 6\n"
+            "XLOG: skip: segment 2 -> 3: order 3 row 0\n"
+            "XLOG: skip: segment 3 -> 2: order 1 row 6\n"
+            "XLOG: skip: segment 2 -> 1: order 0 row 0\n"
+            "XLOG: skip: segment 1 -> 2: order 1 row 6\n");
+  // Segment 1 never ends by itself; segment 2, started by the key, runs its whole length: as
+  // many frames as in the plain run and ends at the same music position, earlier.
+  unsigned ms, frames, ms2, frames2, skipMs, skipFrames;
+  EXPECT_FALSE(qvHandOverAt(skip, 1, &ms, &frames));
+  ASSERT_TRUE(qvHandOverAt(plain, 1, &ms, &frames));
+  ASSERT_TRUE(qvHandOverAt(plain, 2, &ms2, &frames2));
+  ASSERT_TRUE(qvHandOverAt(skip, 2, &skipMs, &skipFrames)) << skip;
+  EXPECT_NE(qvLogLines(skip, "XLOG: segment 2 -> 3: order 3 row 0,"), "");
+  EXPECT_NEAR((double)skipFrames, (double)frames2, 3.0);
+  EXPECT_LT(skipMs + 3000, ms2);
+}
+
+TEST(Viewer, QuitAndVolumeKeys) {
+  std::string dir = qvAssetDir("volume"), out;
+  ASSERT_EQ(qvRunProgram(dir,
+                         "--headless --log v.log --script "
+                         "3000:key:9,3100:key:MINUS,3200:key:KPMINUS,3300:key:M,3400:key:M,3500:key:KPPLUS,"
+                         "3600:key:0,3700:key:EQUALS,3800:key:0,4000:key:Q",
+                         &out),
+            0);
+  EXPECT_EQ(qvLogLines(qvReadFile(dir + "/v.log"), "XLOG: viewer: "),
+            "XLOG: viewer: music volume 90%\nXLOG: viewer: music volume 80%\nXLOG: viewer: music volume 70%\n"
+            "XLOG: viewer: music muted\nXLOG: viewer: music volume 70%\nXLOG: viewer: music volume 80%\n"
+            "XLOG: viewer: music volume 90%\nXLOG: viewer: music volume 100%\nXLOG: viewer: music volume 100%\n");
+  // Q ends the run early, as Escape does.
+  unsigned frames = 0;
+  ASSERT_EQ(std::sscanf(out.c_str(), "quorvane: %u frames presented", &frames), 1) << out;
+  EXPECT_LT(frames, 200u);
+}
+
+// SDL's dummy display without a sound device: one line of the program's own on stderr.
+TEST(Viewer, NoSoundDeviceIsOneLine) {
+  std::string dir = qvAssetDir("nosound"), err;
+  ASSERT_EQ(
+      qvRunProgram(dir, "--windowed --start-order 24 --script 1000:key:ESC", nullptr, &err,
+                   "-u DISPLAY -u WAYLAND_DISPLAY QV_BACKEND= SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=no-such-driver"),
+      0)
+      << err;
+  const std::string head = "quorvane: no sound device: ", tail = "; the music plays silently\n";
+  EXPECT_EQ(err.rfind(head, 0), 0u) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+  EXPECT_EQ(err.size() > tail.size() ? err.substr(err.size() - tail.size()) : err, tail) << err;
+  EXPECT_NE(err.find("no-such-driver"), std::string::npos) << err;
 }
 
 TEST(Timedemo, TableAndJsonForEverySegment) {
