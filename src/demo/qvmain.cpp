@@ -15,6 +15,7 @@
 #include "demo/qvbass.h"
 #include "demo/qvcapout.h"
 #include "demo/qvcapture.h"
+#include "demo/qvconfig.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
@@ -265,7 +266,9 @@ int32_t qvStartup(const qvOptions& o) {
   const PlatIcon* icon = qvLoadIcon();
   xSysInit("Quorvane Win32 final - Kelvo", icon, o.logName);
   fullScreen = o.fullScreen;
-  if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen);
+  bool dialog = !o.displayGiven && (!o.headless || o.dialog);
+  if (dialog) qvSetupDialog(&fullScreen);
+  qvConfigSave(o, fullScreen, dialog);
   xLog.Print(qvDataFolder[0] ? xFormat("data: %s", qvDataFolder) : "data: the current folder");
   qvStartEngine(o);
   qvStartPresentation(o);
@@ -304,6 +307,7 @@ int32_t qvMain(int32_t argc, char** argv) {
     return 0;
   }
   if (parsed) return parsed;
+  qvConfigLoad(&o);
   // Files named on the command line stay where the user meant them after the data is found.
   qvRememberStartFolder();
   static std::string userPaths[5];

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,8 +59,10 @@ const char* qvScreenshot() {
     name = qvUserPath(file);
     if (access(name.c_str(), F_OK) != 0) break;
   }
+  errno = 0;
   if (!xVideoBuffer || !xPngWriteXrgb(name.c_str(), (const uint32_t*)xVideoBuffer, 320, 240, 320)) {
-    std::fprintf(stderr, "quorvane: cannot write the screenshot %s\n", name.c_str());
+    std::fprintf(stderr, "quorvane: cannot write the screenshot %s: %s\n", name.c_str(),
+                 std::strerror(errno ? errno : EIO));
     return "";
   }
   xLog.Print(xFormat("screenshot %s", name.c_str()));
