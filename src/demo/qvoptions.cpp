@@ -214,7 +214,12 @@ void qvPrintMan() {
       ".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
       ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
       ".PP\nThey are read from the current folder; when it has no archive, from the program's own\n"
-      "folder, its ../share/quorvane, or the installed data folder.\n");
+      "folder, its ../share/quorvane, or the installed data folder.\n"
+      ".TP\n.I $XDG_CONFIG_HOME/quorvane/quorvane.conf\n(by default ~/.config/quorvane/quorvane.conf) the remembered "
+      "settings:\nthe setup dialog's last choice and the \\-\\-scaling, \\-\\-filter and \\-\\-display last given, "
+      "one\n"
+      "\\fIkey\\fR = \\fIvalue\\fR a line (display\\-mode, scaling, filter, display); a file that cannot be read is\n"
+      "ignored, see \\fB\\-\\-no\\-config\\fR\n");
   std::printf(
       ".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
       ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"

@@ -95,9 +95,10 @@ std::string qvAssetDir(const char* name, const char* drop, const char* cut, size
 }
 
 // The user's remembered settings never decide a test: the program started inside a test
-// process keeps its settings in a folder of its own, and each run in its run folder.
+// process keeps its settings in a folder of its own (tests run in parallel processes), and
+// each run of the built program in its run folder.
 [[maybe_unused]] static const bool qvConfigKeptAside = [] {
-  std::string dir = qvFreshDir("config");
+  std::string dir = qvFreshDir("config" + std::to_string(getpid()));  // one per test process
   return !dir.empty() && setenv("XDG_CONFIG_HOME", dir.c_str(), 1) == 0;
 }();
 

@@ -9,8 +9,8 @@
 #include "demo/qvdemotest.h"
 
 // A headless run through the dialog (answers `dialog`) that quits at once; returns its log.
-static std::string qvDialogRun(const std::string& dir, const std::string& xdg, const std::string& extra,
-                               int* status, std::string* err) {
+static std::string qvDialogRun(const std::string& dir, const std::string& xdg, const std::string& extra, int* status,
+                               std::string* err) {
   std::remove((dir + "/run.log").c_str());
   *status = qvRunProgram(dir, "--headless --no-music --script 100:key:ESC --log run.log " + extra, nullptr, err,
                          "XDG_CONFIG_HOME='" + xdg + "'");
@@ -66,6 +66,8 @@ TEST(QvConfig, BadFilesAreIgnoredWithOneLine) {
             "XLOG: setup dialog: full screen preselected, full screen chosen\n");
   EXPECT_EQ(st, 0);
   EXPECT_EQ(qvLogLines(err, "quorvane: ignoring") + qvLogLines(err, "quorvane: cannot"),
-            "quorvane: ignoring the settings in " + file + "/quorvane/quorvane.conf: Not a directory\n"
-            "quorvane: cannot write " + file + "/quorvane/quorvane.conf: Not a directory\n");
+            "quorvane: ignoring the settings in " + file +
+                "/quorvane/quorvane.conf: Not a directory\n"
+                "quorvane: cannot write " +
+                file + "/quorvane/quorvane.conf: Not a directory\n");
 }
