@@ -95,7 +95,7 @@ void qvEmit() {
   if (!cap.y4m.Frame(cap.frame.data())) {
     cap.failed = true;
     if (cap.pipe) std::fprintf(stderr, "\nquorvane: ffmpeg stopped taking the video (%s)\n", std::strerror(errno));
-    else std::fprintf(stderr, "\nquorvane: cannot write %s (%s)\n", cap.videoName.c_str(), std::strerror(errno));
+    else std::fprintf(stderr, "\nquorvane: cannot write %s: %s\n", cap.videoName.c_str(), std::strerror(errno));
     xSysQuit();
     return;
   }
@@ -169,7 +169,8 @@ bool qvOpenVideo(char* err, int32_t errSize) {
     cap.videoName = out + ".y4m";
     cap.wavName = out + ".wav";
     cap.video = std::fopen(cap.videoName.c_str(), "wb");
-    if (!cap.video) std::snprintf(err, (size_t)errSize, "cannot create %s", cap.videoName.c_str());
+    if (!cap.video)
+      std::snprintf(err, (size_t)errSize, "cannot write %s: %s", cap.videoName.c_str(), std::strerror(errno));
     return cap.video != nullptr;
   }
   if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
@@ -185,7 +186,7 @@ bool qvOpenVideo(char* err, int32_t errSize) {
   std::string tmp = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/quorvane-audio-XXXXXX";
   int fd = mkstemp(tmp.data());
   if (fd < 0) {
-    std::snprintf(err, (size_t)errSize, "cannot create a temporary file for the audio in %s (%s)",
+    std::snprintf(err, (size_t)errSize, "cannot create a temporary file for the audio in %s: %s",
                   tmpdir && *tmpdir ? tmpdir : "/tmp", std::strerror(errno));
     return false;
   }
@@ -257,8 +258,10 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
     return false;
   }
   if (!qvOpenVideo(err, errSize)) return false;
+  errno = 0;
   if (!cap.y4m.Begin(cap.video, cap.canvas, s.fpsNum, s.fpsDen)) {
-    std::snprintf(err, (size_t)errSize, "cannot write %s", cap.videoName.c_str());
+    std::snprintf(err, (size_t)errSize, "cannot write %s: %s", cap.videoName.c_str(),
+                  std::strerror(errno ? errno : EIO));
     return false;
   }
   cap.frame.assign(QV_BUFFER_PIXELS, 0);

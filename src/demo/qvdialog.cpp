@@ -4,6 +4,7 @@
 
 #include "demo/qvresources.h"
 #include "system/xerror.h"
+#include "system/xlog.h"
 #include "system/xsystem.h"
 
 static int32_t qvDlgScratch = 1;
@@ -31,7 +32,8 @@ const PlatDlgTemplate* qvSetupTemplate() {
   return &qvDlgTemplate;
 }
 
-// Centres the dialog on the screen, selects full screen and puts the focus on OK.
+// Centres the dialog on the screen, selects the display mode it was given (full screen unless
+// the last choice was remembered otherwise) and puts the focus on OK.
 static void qvDlgInit(PlatHwnd dialog) {
   PlatRect r;
   platGetWindowRect(dialog, &r);
@@ -39,7 +41,7 @@ static void qvDlgInit(PlatHwnd dialog) {
   // Arithmetic shifts: a dialog larger than the screen gets a negative, rounded-down position.
   platSetWindowPos(dialog, HWND_NOTOPMOST, (platGetSystemMetrics(SM_CXSCREEN) - w) >> 1,
                    (platGetSystemMetrics(SM_CYSCREEN) - h) >> 1, w, h, SWP_SHOWWINDOW);
-  platSendDlgItemMessage(dialog, QV_IDC_FULLSCREEN, BM_CLICK, 0, 0);
+  platSendDlgItemMessage(dialog, *qvDlgFullScreen ? QV_IDC_FULLSCREEN : QV_IDC_WINDOWED, BM_CLICK, 0, 0);
   platSetFocus(platGetDlgItem(dialog, QV_IDC_OK));
 }
 
@@ -63,8 +65,10 @@ intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, 
 }
 
 void qvSetupDialog(int32_t* fullScreen) {
+  const char* preselected = *fullScreen ? "full screen" : "windowed";
   qvDlgFullScreen = fullScreen;
   intptr_t r = platDialogBox(qvSetupTemplate(), qvSetupDialogProc, 0);
   qvDlgFullScreen = &qvDlgScratch;
   if (r == -1) xErrMsg("qvSetupDialog::DialogBoxParam(101)");
+  xLog.Print(xFormat("setup dialog: %s preselected, %s chosen", preselected, *fullScreen ? "full screen" : "windowed"));
 }

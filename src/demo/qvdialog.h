@@ -16,7 +16,8 @@ enum : int32_t {
 
 // The dialog template, with the setup picture filled in.
 const PlatDlgTemplate* qvSetupTemplate();
-// Runs the dialog modally; *fullScreen becomes 0 (windowed) or 1 (full screen). Returns only through OK.
+// Runs the dialog modally with *fullScreen preselected; *fullScreen becomes 0 (windowed) or 1
+// (full screen). Returns only through OK, after a log line naming the preselection and the choice.
 void qvSetupDialog(int32_t* fullScreen);
 // The dialog procedure (for tests): *fullScreen is the value qvSetupDialog was last given.
 intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -15,6 +15,7 @@
 #include "demo/qvbass.h"
 #include "demo/qvcapout.h"
 #include "demo/qvcapture.h"
+#include "demo/qvconfig.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
@@ -104,6 +105,7 @@ int32_t qvMain(int32_t argc, char** argv) {
     return 0;
   }
   if (parsed) return parsed;
+  qvConfigLoad(&o);
   // Files named on the command line stay where the user meant them after the data is found.
   qvRememberStartFolder();
   static std::string userPaths[5];

@@ -11,6 +11,7 @@
 
 // clang-format off
 const QvOptionDef qvOptionTable[] = {
+  {nullptr, nullptr, QV_OPT_HEADING, 0, 0, 0, "Viewing"},
   {"--windowed", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the presentation in a window (no setup dialog)"},
   {"--fullscreen", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show it full screen (no setup dialog)"},
   {"--scale", "N", QV_OPT_INT, QV_FIELD(scale), 1, 16,
@@ -31,8 +32,10 @@ const QvOptionDef qvOptionTable[] = {
    "start the music at order N (0..26) and the presentation at the part playing there"},
   {"--loop", nullptr, QV_OPT_FLAG, QV_FIELD(loop), 0, 0, "start again at the end instead of quitting (party screens)"},
   {"--mute", nullptr, QV_OPT_FLAG, QV_FIELD(mute), 0, 0, "no sound; the music still drives the timing"},
-  {"--no-music", nullptr, QV_OPT_FLAG, QV_FIELD(noMusic), 0, 0,
-   "do not load the module: the clock counts 64 rows an order by itself (tests)"},
+  {"--no-config", nullptr, QV_OPT_FLAG, QV_FIELD(noConfig), 0, 0,
+   "neither read nor write the remembered settings (the setup choice, --scaling,\n"
+   "--filter, --display) in $XDG_CONFIG_HOME/quorvane/quorvane.conf"},
+  {nullptr, nullptr, QV_OPT_HEADING, 0, 0, 0, "Capture and timing"},
   {"--capture", "OUT", QV_OPT_TEXT, QV_FIELD(capture), 0, 0,
    "capture the whole presentation headless at a fixed frame rate into OUT.y4m\n"
    "(YUV 4:2:0, BT.601 limited range) and OUT.wav (44.1 kHz 16-bit stereo), or,\n"
@@ -42,6 +45,10 @@ const QvOptionDef qvOptionTable[] = {
    "capture at K times 320x240, each pixel a KxK block (e.g. 4 gives 1280x960)"},
   {"--capture-size", "WxH", QV_OPT_TEXT, QV_FIELD(captureSize), 0, 0,
    "capture at WxH: the largest whole scale that fits, centred on black"},
+  {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
+   "write the presented view as PNG into DIR every MS ms of the presentation\n"
+   "(default 1000) and at each part's first and last frame; names give the time,\n"
+   "part, order and row (qvtool sheet DIR -o SHEET.png makes a contact sheet)"},
   {"--timedemo", nullptr, QV_OPT_FLAG, QV_FIELD(timedemo), 0, 0,
    "time the start-up, then draw every part --frames times at 20 ms of virtual time\n"
    "each and print a table: mean, median and p99 ms per frame, fps, and 'x memcpy':\n"
@@ -49,12 +56,11 @@ const QvOptionDef qvOptionTable[] = {
    "in the cache, measured in the same run (printed in ms, with a copy from memory), so\n"
    "that runs on one machine compare and machines compare roughly"},
   {"--frames", "N", QV_OPT_INT, QV_FIELD(frames), 1, 100000, "frames per part in the timedemo (default 300)"},
-  {"--scalar", nullptr, QV_OPT_FLAG, QV_FIELD(scalar), 0, 0, "use the plain (non-SIMD) routines everywhere (as QV_SCALAR=1)"},
   {"--timedemo-json", "FILE", QV_OPT_TEXT, QV_FIELD(timedemoJson), 0, 0, "also write the timedemo's results to FILE as JSON"},
-  {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
-   "write the presented view as PNG into DIR every MS ms of the presentation\n"
-   "(default 1000) and at each part's first and last frame; names give the time,\n"
-   "part, order and row (qvtool sheet DIR -o SHEET.png makes a contact sheet)"},
+  {"--scalar", nullptr, QV_OPT_FLAG, QV_FIELD(scalar), 0, 0, "use the plain (non-SIMD) routines everywhere (as QV_SCALAR=1)"},
+  {nullptr, nullptr, QV_OPT_HEADING, 0, 0, 0, "Testing"},
+  {"--no-music", nullptr, QV_OPT_FLAG, QV_FIELD(noMusic), 0, 0,
+   "do not load the module: the clock counts 64 rows an order by itself (tests)"},
   {"--log", "FILE", QV_OPT_TEXT, QV_FIELD(logName), 0, 0,
    "write the engine log to FILE: start-up, one line per part with its music\n"
    "position, time and frames, and the count and hash of the presented frames"},
@@ -66,7 +72,8 @@ const QvOptionDef qvOptionTable[] = {
   {"--script", "EVENTS", QV_OPT_TEXT, QV_FIELD(script), 0, 0,
    "replay events at times in ms from the start, comma-separated TIME:ACTION[:ARG]:\n"
    "  key:NAME (press and release)  down:NAME  up:NAME\n"
-   "  deactivate  activate  close  lose (surfaces lost)  move:X:Y\n"
+   "  deactivate  activate  close  lose (surfaces lost)\n"
+   "  move:X:Y\n"
    "NAME: ESC, ENTER, LALT, RALT, SPACE, A..Z, 0..9, F1..F12, UP, ... or a scan code\n"
    "e.g. --script \"2000:key:ESC\" or \"1000:down:LALT,1010:key:ENTER,1020:up:LALT\""},
   {"--headless-dialog", "LIST", QV_OPT_TEXT, QV_FIELD(dialog), 0, 0,
@@ -78,6 +85,7 @@ const QvOptionDef qvOptionTable[] = {
    "headless display modes, e.g. 320x240x16,640x480x32, or count:N"},
   {"--headless-answers", "LIST", QV_OPT_TEXT, QV_FIELD(answers), 0, 0,
    "headless message-box answers in order, e.g. no or yes,no"},
+  {nullptr, nullptr, QV_OPT_HEADING, 0, 0, 0, "Information"},
   {"--version", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show the version and exit"},
   {"--man", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "print this manual as a troff page (quorvane.6) and exit"},
   {"--help", nullptr, QV_OPT_SPECIAL, 0, 0, 0, "show this help and exit"},
@@ -87,19 +95,57 @@ const int32_t qvOptionCount = (int32_t)(sizeof qvOptionTable / sizeof qvOptionTa
 
 void qvPrintVersion() { std::printf("quorvane %s\n", QV_VERSION); }
 
+// The column of the options' texts; a name and argument that would come closer than two
+// blanks to it get a line of their own.
+enum { QV_HELP_COLUMN = 24 };
+
+// An option's text from the column on, filled to 79 columns; lines that start with blanks
+// (lists, examples) keep their line.
+static void qvHelpText(const char* help) {
+  // Columns used on the current line; 0 when the next text starts a new one (indented).
+  int32_t used = QV_HELP_COLUMN;
+  auto startLine = [&used]() {
+    if (!used) std::printf("\n%*s", QV_HELP_COLUMN, "");
+    if (!used) used = QV_HELP_COLUMN;
+  };
+  for (const char* p = help; *p;) {
+    const char* nl = std::strchr(p, '\n');
+    std::string line(p, nl ? (size_t)(nl - p) : std::strlen(p));
+    p = nl ? nl + 1 : p + line.size();
+    if (line.rfind("e.g. ", 0) == 0 && used > QV_HELP_COLUMN) used = 0;  // examples start a line
+    if (!line.empty() && line[0] == ' ') {
+      if (used > QV_HELP_COLUMN) used = 0;
+      startLine();
+      std::printf("%s", line.c_str());
+      used = 0;
+      continue;
+    }
+    for (size_t at = 0; at < line.size();) {
+      size_t end = line.find(' ', at);
+      if (end == std::string::npos) end = line.size();
+      int32_t len = (int32_t)(end - at);
+      if (used > QV_HELP_COLUMN && used + 1 + len > 79) used = 0;
+      startLine();
+      if (used > QV_HELP_COLUMN) std::putchar(' '), used++;
+      std::printf("%.*s", len, line.c_str() + at);
+      used += len;
+      at = end + 1;
+    }
+  }
+}
+
 void qvPrintHelp() {
-  std::printf("Usage: quorvane [OPTIONS]\nA software-rendered 320x240 audiovisual demo.\n\n");
+  std::printf("Usage: quorvane [OPTIONS]\nA software-rendered 320x240 audiovisual demo.\n");
   for (int32_t i = 0; i < qvOptionCount; i++) {
     const QvOptionDef& d = qvOptionTable[i];
-    char head[48];
-    std::snprintf(head, sizeof head, "%s%s%s", d.name, d.arg ? " " : "", d.arg ? d.arg : "");
-    // Heads too long for the column get a line of their own.
-    if (std::strlen(head) > 22) std::printf("  %s\n  %-22s", head, "");
-    else std::printf("  %-22s", head);
-    for (const char* p = d.help; *p; p++) {
-      std::putchar(*p);
-      if (*p == '\n') std::printf("  %-22s", "");
+    if (d.kind == QV_OPT_HEADING) {
+      std::printf("\n%s:\n", d.help);
+      continue;
     }
+    std::string head = std::string("  ") + d.name + (d.arg ? std::string(" ") + d.arg : "");
+    if (head.size() + 2 > QV_HELP_COLUMN) std::printf("%s\n%*s", head.c_str(), QV_HELP_COLUMN, "");
+    else std::printf("%-*s", QV_HELP_COLUMN, head.c_str());
+    qvHelpText(d.help);
     std::putchar('\n');
   }
   std::printf(
@@ -127,7 +173,7 @@ void qvPrintMan() {
   std::printf(".TH QUORVANE 6 \"2026\" \"quorvane " QV_VERSION
               "\" \"Games\"\n.SH NAME\nquorvane \\- a software-rendered audiovisual "
               "demo\n");
-  std::printf(".SH SYNOPSIS\n.B quorvane\n[\\fIOPTIONS\\fR]\n.SH DESCRIPTION\n");
+  std::printf(".nh\n.SH SYNOPSIS\n.B quorvane\n[\\fIOPTIONS\\fR]\n.SH DESCRIPTION\n");
   std::printf(
       "A 320x240 picture drawn by the processor into one 32-bit frame buffer: fifteen parts\n"
       "(3D scenes, tunnels, rotating and warped textures, an animation, sprites and scrollers)\n"
@@ -135,6 +181,10 @@ void qvPrintMan() {
       "dialog asks how to show it.\n.SH OPTIONS\n");
   for (int32_t i = 0; i < qvOptionCount; i++) {
     const QvOptionDef& d = qvOptionTable[i];
+    if (d.kind == QV_OPT_HEADING) {
+      std::printf(".SS %s\n", d.help);
+      continue;
+    }
     std::printf(".TP\n.B ");
     qvTroff(d.name);
     if (d.arg) {
@@ -143,15 +193,21 @@ void qvPrintMan() {
       std::printf("\\fR");
     }
     std::printf("\n");
-    // Continuation lines that start with blanks are examples or lists: keep their lines.
+    // Continuation lines that start with blanks are examples or lists: they keep their lines
+    // and blanks (no fill), and the text after them starts a line of its own.
+    bool verbatim = false;
     for (const char* p = d.help; *p;) {
       const char* nl = std::strchr(p, '\n');
       std::string line(p, nl ? (size_t)(nl - p) : std::strlen(p));
-      if (!line.empty() && line[0] == ' ') std::printf(".br\n");
+      bool listed = !line.empty() && line[0] == ' ';
+      if (listed != verbatim) std::printf(listed ? ".nf\n" : ".fi\n");
+      if (!listed && line.rfind("e.g. ", 0) == 0) std::printf(".br\n");  // examples start a line
+      verbatim = listed;
       qvTroff(line.c_str());
       std::printf("\n");
       p = nl ? nl + 1 : p + line.size();
     }
+    if (verbatim) std::printf(".fi\n");
   }
   std::printf(
       ".SH KEYS\n.TP\n.B Escape\\fR, \\fBQ\nend the presentation\n.TP\n.B Alt+Enter\\fR, \\fBF11\\fR, \\fBF\n"
@@ -164,7 +220,12 @@ void qvPrintMan() {
       ".SH FILES\n.TP\n.I quorvane.kvo\nthe resource archive (pictures, scenes, textures, animation)\n"
       ".TP\n.I rul\\-quor.s3m\nthe music module\n.TP\n.I qvane.nfo\nthe info file shown from the setup dialog\n"
       ".PP\nThey are read from the current folder; when it has no archive, from the program's own\n"
-      "folder, its ../share/quorvane, or the installed data folder.\n");
+      "folder, its ../share/quorvane, or the installed data folder.\n"
+      ".TP\n.I $XDG_CONFIG_HOME/quorvane/quorvane.conf\n(by default ~/.config/quorvane/quorvane.conf) the remembered "
+      "settings:\nthe setup dialog's last choice and the \\-\\-scaling, \\-\\-filter and \\-\\-display last given, "
+      "one\n"
+      "\\fIkey\\fR = \\fIvalue\\fR a line (display\\-mode, scaling, filter, display); a file that cannot be read is\n"
+      "ignored, see \\fB\\-\\-no\\-config\\fR\n");
   std::printf(
       ".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
       ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"
@@ -256,7 +317,7 @@ static int32_t qvBadChoice(const QvOptionDef* d, const char* value) {
 static const QvOptionDef* qvFindOption(const char* name) {
   if (!std::strcmp(name, "-h")) name = "--help";
   for (int32_t i = 0; i < qvOptionCount; i++)
-    if (!std::strcmp(qvOptionTable[i].name, name)) return &qvOptionTable[i];
+    if (qvOptionTable[i].name && !std::strcmp(qvOptionTable[i].name, name)) return &qvOptionTable[i];
   return nullptr;
 }
 
@@ -281,8 +342,12 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
       v = argv[++i];
     }
     char* field = (char*)o + d->field;
+    o->scalingGiven |= d->field == QV_FIELD(scaling);
+    o->filterGiven |= d->field == QV_FIELD(filter);
+    o->monitorGiven |= d->field == QV_FIELD(display);
     switch (d->kind) {
       case QV_OPT_FLAG: *(bool*)field = true; break;
+      case QV_OPT_HEADING: break;
       case QV_OPT_INT:
         if (!qvInt(v, d->lo, d->hi, (int32_t*)field)) {
           std::fprintf(stderr, "quorvane: %s needs a whole number %d..%d, not '%s'\n", a, d->lo, d->hi, v);

@@ -7,6 +7,10 @@
 struct qvOptions {
   int32_t fullScreen;        // 1 full screen (the default), 0 windowed
   bool displayGiven;         // --windowed or --fullscreen given: no setup dialog
+  bool noConfig;             // --no-config: the remembered settings are neither read nor written
+  bool scalingGiven;         // --scaling given (remembered)
+  bool filterGiven;          // --filter given (remembered)
+  bool monitorGiven;         // --display given (remembered)
   int32_t scale;             // window scale, 0 = automatic
   int32_t scaling;           // --scaling: PlatScaling (fit, integer, stretch)
   int32_t filter;            // --filter: PlatFilter (nearest, sharp, linear)
@@ -40,14 +44,15 @@ struct qvOptions {
 
 // What an option does with its value.
 enum QvOptionKind : int32_t {
-  QV_OPT_FLAG,    // sets a bool
-  QV_OPT_INT,     // whole number lo..hi into an int32_t
-  QV_OPT_TEXT,    // non-empty text
-  QV_OPT_CHOICE,  // one of the words of arg ("a|b|c") into an int32_t: its index
-  QV_OPT_SPECIAL  // handled by name in the parser (display choice, help, version, depth)
+  QV_OPT_FLAG,     // sets a bool
+  QV_OPT_INT,      // whole number lo..hi into an int32_t
+  QV_OPT_TEXT,     // non-empty text
+  QV_OPT_CHOICE,   // one of the words of arg ("a|b|c") into an int32_t: its index
+  QV_OPT_SPECIAL,  // handled by name in the parser (display choice, help, version, depth)
+  QV_OPT_HEADING   // not an option: help holds the heading of the rows after it
 };
 struct QvOptionDef {
-  const char* name;  // "--log"
+  const char* name;  // "--log"; null for a heading
   const char* arg;   // "FILE", or null for none
   QvOptionKind kind;
   size_t field;      // offsetof(qvOptions, ...)

@@ -15,6 +15,7 @@
 
 #include "demo/qvbass.h"
 #include "demo/qvcapture.h"
+#include "demo/qvconfig.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
@@ -225,7 +226,9 @@ int32_t qvStartup(const qvOptions& o) {
   const PlatIcon* icon = qvLoadIcon();
   xSysInit("Quorvane Win32 final - Kelvo", icon, o.logName);
   fullScreen = o.fullScreen;
-  if (!o.displayGiven && (!o.headless || o.dialog)) qvSetupDialog(&fullScreen);
+  bool dialog = !o.displayGiven && (!o.headless || o.dialog);
+  if (dialog) qvSetupDialog(&fullScreen);
+  qvConfigSave(o, fullScreen, dialog);
   xLog.Print(qvDataFolder[0] ? xFormat("data: %s", qvDataFolder) : "data: the current folder");
   qvStartEngine(o);
   qvStartPresentation(o);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -100,8 +101,10 @@ const char* qvScreenshot() {
   static uint32_t frame[QV_BUFFER_PIXELS];
   if (xVideoBuffer) std::memcpy(frame, xVideoBuffer, sizeof frame);
   if (overlayDrawn) std::memset(frame + kOverlayTop * QV_VIEW_W, 0, kOverlayLines * QV_VIEW_W * 4);
+  errno = 0;
   if (!xVideoBuffer || !xPngWriteXrgb(name.c_str(), frame, 320, 240, 320)) {
-    std::fprintf(stderr, "quorvane: cannot write the screenshot %s\n", name.c_str());
+    std::fprintf(stderr, "quorvane: cannot write the screenshot %s: %s\n", name.c_str(),
+                 std::strerror(errno ? errno : EIO));
     return "";
   }
   xLog.Print(xFormat("screenshot %s", name.c_str()));

@@ -94,11 +94,21 @@ std::string qvAssetDir(const char* name, const char* drop, const char* cut, size
   return dir;
 }
 
+// The user's remembered settings never decide a test: the program started inside a test
+// process keeps its settings in a folder of its own (tests run in parallel processes), and
+// each run of the built program in its run folder.
+[[maybe_unused]] static const bool qvConfigKeptAside = [] {
+  std::string dir = qvFreshDir("config" + std::to_string(getpid()));  // one per test process
+  return !dir.empty() && setenv("XDG_CONFIG_HOME", dir.c_str(), 1) == 0;
+}();
+
 int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out, std::string* err,
                  const std::string& env) {
   std::string o = cwd + "/.stdout", e = cwd + "/.stderr";
-  std::string cmd = "cd '" + cwd + "' && " + (env.empty() ? "" : "env " + env + " ") + "'" + QV_BINARY_DIR +
-                    "/quorvane' " + args + " >'" + o + "' 2>'" + e + "'";
+  std::string settings =
+      env.find("XDG_CONFIG_HOME=") == std::string::npos ? "XDG_CONFIG_HOME='" + cwd + "/.config' " : "";
+  std::string cmd = "cd '" + cwd + "' && env " + settings + env + " '" + QV_BINARY_DIR + "/quorvane' " + args + " >'" +
+                    o + "' 2>'" + e + "'";
   int st = std::system(cmd.c_str());
   if (out) *out = qvReadFile(o);
   if (err) *err = qvReadFile(e);

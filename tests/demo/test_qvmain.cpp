@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <sstream>
 #include <sys/wait.h>
 #include <string>
 #include <vector>
@@ -95,11 +97,43 @@ TEST(QvMainDeath, NoDisplayNamesHeadless) {
       ::testing::ExitedWithCode(1), "quorvane: no display found .*--headless");
 }
 
-TEST(QvMainDeath, HelpListsEveryOption) {
+// The help against the option table: every option once, under a heading, its text at least
+// two blanks after its name and argument (or on the next line), no line wider than 79.
+TEST(QvMainDeath, HelpListsEveryOptionUnderAHeading) {
   testing::internal::CaptureStdout();
   qvPrintHelp();
-  std::string help = testing::internal::GetCapturedStdout();
-  for (int32_t i = 0; i < qvOptionCount; i++) EXPECT_NE(help.find(qvOptionTable[i].name), std::string::npos);
+  std::istringstream help(testing::internal::GetCapturedStdout());
+  std::map<std::string, int32_t> seen;
+  std::string line, heading, previous;
+  while (std::getline(help, line)) {
+    EXPECT_LE(line.size(), 79u) << line;
+    if (previous.empty() && !line.empty() && line[0] != ' ' && line.back() == ':') heading = line;
+    if (line.empty()) heading.clear();
+    previous = line;
+    if (line.rfind("  --", 0) != 0) continue;
+    std::string name = line.substr(2, line.find(' ', 2) - 2);
+    const QvOptionDef* d = nullptr;
+    for (int32_t i = 0; i < qvOptionCount; i++)
+      if (qvOptionTable[i].name && name == qvOptionTable[i].name) d = &qvOptionTable[i];
+    ASSERT_NE(d, nullptr) << "not in the table: " << line;
+    seen[name]++;
+    EXPECT_FALSE(heading.empty()) << name << " has no heading";
+    std::string head = "  " + name + (d->arg ? std::string(" ") + d->arg : "");
+    ASSERT_EQ(line.rfind(head, 0), 0u) << line;
+    std::string rest = line.substr(head.size());
+    EXPECT_TRUE(rest.empty() || (rest.rfind("  ", 0) == 0 && rest.find_first_not_of(' ') != std::string::npos))
+        << "the text runs into its option: " << line;
+  }
+  int32_t headings = 0;
+  for (int32_t i = 0; i < qvOptionCount; i++) {
+    if (qvOptionTable[i].kind == QV_OPT_HEADING) {
+      headings++;
+      continue;
+    }
+    EXPECT_EQ(seen[qvOptionTable[i].name], 1) << qvOptionTable[i].name;
+  }
+  EXPECT_GE(headings, 3);
+  EXPECT_EQ(qvOptionTable[0].kind, QV_OPT_HEADING);  // no option before the first heading
 }
 
 // ---- Faults of the start-up: the exact box text, status 1 ------------------------------

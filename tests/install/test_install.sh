@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 play() {
   local exe=$1 name=$2
   mkdir -p "$work/elsewhere"
-  (cd "$work/elsewhere" && "$exe" --headless --log "$name.log" >/dev/null) || fail "$name: the presentation did not end with 0"
+  (cd "$work/elsewhere" && "$exe" --headless --no-config --log "$name.log" >/dev/null) || fail "$name: the presentation did not end with 0"
   grep -q "XLOG: segment 14 -> 15" "$work/elsewhere/$name.log" || fail "$name: did not reach the last part"
   grep "XLOG: data: " "$work/elsewhere/$name.log"
 }
@@ -49,6 +49,9 @@ if command -v man >/dev/null; then
   grep -oE '^ {7}--[a-z0-9-]+' "$work/man.txt" | tr -d ' ' | sort > "$work/man.opts"
   diff "$work/help.opts" "$work/man.opts" || fail "--help and the manual list different options"
   [ -s "$work/help.opts" ] || fail "no options found in --help"
+  # The --script list keeps its own lines, the text after it starts a line.
+  grep -qE '^ +move:X:Y$' "$work/man.txt" || fail "the manual runs the --script list together"
+  grep -qE '^ +NAME: ESC,' "$work/man.txt" || fail "the manual joins the --script names to the list"
 fi
 
 if command -v cpack >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
