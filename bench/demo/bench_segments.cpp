@@ -12,6 +12,7 @@
 
 #include "demo/qvdemo.h"
 #include "demo/qvoptions.h"
+#include "demo/qvstartup.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 

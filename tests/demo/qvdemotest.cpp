@@ -16,6 +16,7 @@
 
 #include "common/qvtest.h"
 #include "demo/qvoptions.h"
+#include "demo/qvstartup.h"
 
 std::string qvFreshDir(const std::string& name) {
   // Named after the build folder too, so that two builds testing at once never share a folder.
