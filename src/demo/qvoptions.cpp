@@ -150,10 +150,10 @@ void qvPrintHelp() {
   }
   std::printf(
       "\nWithout --windowed or --fullscreen a setup dialog asks.\n"
-      "Keys: Escape or Q quits; Alt+Enter, F11 or F switches between window and full screen;\n"
-      "Space pauses; F1 shows the timing; F12 saves a screenshot; M mutes the music, 9 and 0\n"
-      "or - and + (keypad too) turn it down and up; Page Down or N and Page Up or P skip to\n"
-      "the next and the previous segment.\n"
+      "Keys: Escape or Q quits; Alt+Enter, F11 or F switches between window and full\n"
+      "screen; Space pauses; F1 shows the timing; F12 saves a screenshot; M mutes the\n"
+      "music, 9 and 0 or - and + (keypad too) turn it down and up; Page Down or N and\n"
+      "Page Up or P skip to the next and the previous segment.\n"
       "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
       "2 for a bad command line.\n");
 }

@@ -202,7 +202,16 @@ static int32_t qvStartPlatform(const qvOptions& o) {
   platSetWindowScale(o.scale);
   PlatPresentation present = {(PlatScaling)o.scaling, (PlatFilter)o.filter, !o.noVsync, o.display};
   platSetPresentation(&present);
-  if (!platInit(o.headless ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL, err, sizeof err)) {
+  PlatBackendKind kind = o.headless ? PLAT_BACKEND_HEADLESS : PLAT_BACKEND_SDL;
+  bool up = platInit(kind, err, sizeof err);
+  if (!up && !o.monitorGiven && o.display != 0) {
+    // A monitor remembered from an earlier run may be gone: the first one serves instead.
+    std::fprintf(stderr, "quorvane: %s; using monitor 0\n", err);
+    present.display = 0;
+    platSetPresentation(&present);
+    up = platInit(kind, err, sizeof err);
+  }
+  if (!up) {
     std::fprintf(stderr, "quorvane: %s\n", err);
     return 1;
   }

@@ -103,13 +103,33 @@ std::string qvAssetDir(const char* name, const char* drop, const char* cut, size
   return !dir.empty() && setenv("XDG_CONFIG_HOME", dir.c_str(), 1) == 0;
 }();
 
+// env takes its -u NAME options before any NAME=VALUE assignment.
+static std::string qvEnvOrder(const std::string& words) {
+  std::string unset, set;
+  for (size_t at = 0; at < words.size();) {
+    size_t end = words.find(' ', at);
+    if (end == std::string::npos) end = words.size();
+    std::string w = words.substr(at, end - at);
+    at = end + 1;
+    if (w == "-u" && at < words.size()) {
+      size_t e2 = words.find(' ', at);
+      if (e2 == std::string::npos) e2 = words.size();
+      unset += "-u " + words.substr(at, e2 - at) + " ";
+      at = e2 + 1;
+    } else if (!w.empty()) {
+      set += w + " ";
+    }
+  }
+  return unset + set;
+}
+
 int qvRunProgram(const std::string& cwd, const std::string& args, std::string* out, std::string* err,
                  const std::string& env) {
   std::string o = cwd + "/.stdout", e = cwd + "/.stderr";
   std::string settings =
       env.find("XDG_CONFIG_HOME=") == std::string::npos ? "XDG_CONFIG_HOME='" + cwd + "/.config' " : "";
-  std::string cmd = "cd '" + cwd + "' && env " + settings + env + " '" + QV_BINARY_DIR + "/quorvane' " + args + " >'" +
-                    o + "' 2>'" + e + "'";
+  std::string cmd = "cd '" + cwd + "' && env " + qvEnvOrder(settings + env) + " '" + QV_BINARY_DIR + "/quorvane' " +
+                    args + " >'" + o + "' 2>'" + e + "'";
   int st = std::system(cmd.c_str());
   if (out) *out = qvReadFile(o);
   if (err) *err = qvReadFile(e);

@@ -71,3 +71,17 @@ TEST(QvConfig, BadFilesAreIgnoredWithOneLine) {
                 "quorvane: cannot write " +
                 file + "/quorvane/quorvane.conf: Not a directory\n");
 }
+
+// A monitor remembered from another set-up that is gone now: one line, and the first monitor
+// serves (SDL's dummy video driver has one). A --display given on the command line still fails.
+TEST(QvConfig, RememberedMonitorThatIsGoneFallsBack) {
+  std::string dir = qvAssetDir("config_monitor"), xdg = qvFreshDir("config_monitor_xdg"), err;
+  ASSERT_EQ(std::system(("mkdir -p '" + xdg + "/quorvane'").c_str()), 0);
+  std::ofstream(xdg + "/quorvane/quorvane.conf") << "display = 5\n";
+  std::string env = "XDG_CONFIG_HOME='" + xdg + "' SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy";
+  EXPECT_EQ(qvRunProgram(dir, "--windowed --no-music --script 100:key:ESC", nullptr, &err, env), 0) << err;
+  EXPECT_EQ(qvLogLines(err, "quorvane: there is no monitor"),
+            "quorvane: there is no monitor 5 (1 found, numbered from 0); using monitor 0\n");
+  EXPECT_EQ(qvRunProgram(dir, "--windowed --no-music --display 5 --script 100:key:ESC", nullptr, &err, env), 1);
+  EXPECT_EQ(err, "quorvane: there is no monitor 5 (1 found, numbered from 0)\n");
+}
