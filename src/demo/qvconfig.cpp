@@ -28,7 +28,7 @@ static void qvConfigWarn(const std::string& text) {
 }
 
 std::string qvConfigPath() {
-  // The base directory specification: a relative XDG_CONFIG_HOME is ignored.
+  // As desktop conventions have it: a relative XDG_CONFIG_HOME is ignored.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg && xdg[0] == '/') return std::string(xdg) + "/quorvane/quorvane.conf";
   const char* home = std::getenv("HOME");
