@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "system/xcursor.h"
 #include "system/xlog.h"
@@ -61,12 +60,15 @@ void xErrSetLastStep(xErrLastStep step) { xErrStep = step; }
 // Steps shared by the three routines once the message is in place; the note, when there is
 // one, follows the message in the box and the log. A signal that ends the box sets the status.
 [[noreturn]] static void xErrShowAndExit(const char* caption, const char* note = nullptr) {
-  std::string text = std::string(xErr.message) + (note ? note : "");
-  std::string line = text;
-  while (!line.empty() && line.back() == '\n') line.pop_back();
-  xLog.Print(line.c_str());
+  // Fixed buffers, not strings: the fuzz harnesses jump out of here, so nothing may need freeing.
+  static char text[sizeof xErr.message + 16384];
+  static char line[sizeof text];
+  std::snprintf(text, sizeof text, "%s%s", xErr.message, note ? note : "");
+  std::memcpy(line, text, sizeof line);
+  for (size_t n = std::strlen(line); n > 0 && line[n - 1] == '\n'; n--) line[n - 1] = '\0';
+  xLog.Print(line);
   xSysShowCursor(true);
-  platMessageBox(text.c_str(), caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  platMessageBox(text, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   int status = platSignalStatus() ? platSignalStatus() : xErrExitStatus(xErr.code);
 #ifdef QV_FUZZ_BUILD
   if (xErrStep) xErrStep(status);
