@@ -52,3 +52,10 @@ bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frame
   }
   return wav.Finish() && ok;
 }
+
+uint64_t qvMusicSpanMs(const char* path, int32_t from, int32_t to) {
+  std::unique_ptr<openmpt::module> mod = qvMusicOpen(path, false, false);
+  if (!mod) return 0;
+  double a = mod->set_position_order_row(from, 0), b = mod->set_position_order_row(to, 0);
+  return b > a ? (uint64_t)((b - a) * 1000 + 0.5) : 0;
+}

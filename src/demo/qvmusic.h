@@ -17,3 +17,7 @@ bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frame
 // Milliseconds per row at the module's initial speed and tempo (2.5 ms x speed / tempo x 1000);
 // 120 (speed 6 at 125 beats a minute, the format's default) when the file cannot be read.
 uint32_t qvMusicRowMs(const char* path);
+
+// Milliseconds the module plays from the start of order `from` to the start of order `to`, by the
+// replayer's own timing (tempo changes included); 0 when the file cannot be read.
+uint64_t qvMusicSpanMs(const char* path, int32_t from, int32_t to);

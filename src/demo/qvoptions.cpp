@@ -42,6 +42,12 @@ const QvOptionDef qvOptionTable[] = {
    "capture at K times 320x240, each pixel a KxK block (e.g. 4 gives 1280x960)"},
   {"--capture-size", "WxH", QV_OPT_TEXT, QV_FIELD(captureSize), 0, 0,
    "capture at WxH: the largest whole scale that fits, centred on black"},
+  {"--capture-filter", "sharp|nearest", QV_OPT_CHOICE, QV_FIELD(captureFilter), 0, 0,
+   "how --capture-size enlarges: sharp (the default) fills the height in 4:3 (e.g.\n"
+   "1440x1080 in 1920x1080), blown up to a whole multiple then smoothed to that size;\n"
+   "nearest plain blocks at the largest whole scale"},
+  {"--overwrite", nullptr, QV_OPT_FLAG, QV_FIELD(overwrite), 0, 0,
+   "replace capture files that already exist (also -y); without it they are kept"},
   {"--timedemo", nullptr, QV_OPT_FLAG, QV_FIELD(timedemo), 0, 0,
    "time the start-up, then draw every part --frames times at 20 ms of virtual time\n"
    "each and print a table: mean, median and p99 ms per frame, fps, and 'x memcpy':\n"
@@ -249,6 +255,7 @@ static int32_t qvBadChoice(const QvOptionDef* d, const char* value) {
 
 static const QvOptionDef* qvFindOption(const char* name) {
   if (!std::strcmp(name, "-h")) name = "--help";
+  if (!std::strcmp(name, "-y")) name = "--overwrite";
   for (int32_t i = 0; i < qvOptionCount; i++)
     if (!std::strcmp(qvOptionTable[i].name, name)) return &qvOptionTable[i];
   return nullptr;
