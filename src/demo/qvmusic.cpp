@@ -45,7 +45,8 @@ double qvMusicEndSeconds(openmpt::module& mod) {
 
 void qvMusicFade(int16_t* frames, size_t count, int32_t rate, double at, double end) {
   const double stop = end - 0.2, start = stop - 1.8;
-  if (at + (double)count / rate <= start) return;
+  // A module without the end order (end 0) plays as it is.
+  if (end <= 0 || at + (double)count / rate <= start) return;
   for (size_t i = 0; i < count; i++) {
     double t = at + (double)i / rate;
     // Squared: the level falls evenly to the ear rather than hanging on and dropping at the end.
