@@ -30,7 +30,9 @@ struct QaShared {
   uint32_t handle = 0;  // of the loaded module, 0: none
   bool playing = false;
   bool loop = true;
-  uint64_t rendered = 0;  // frames rendered since the last play or move
+  uint64_t rendered = 0;    // frames rendered since the last play or move
+  double startSeconds = 0;  // the module's time at the last play or move (the ending's fade)
+  double endSeconds = 0;    // the module's time at the presentation's end order
   // Position after each of the newest slices: entry i holds (frames rendered, order | row << 16).
   uint64_t histFrame[kHistory];
   uint32_t histPos[kHistory];
@@ -115,9 +117,10 @@ void qaRenderSlices(int16_t* out, int32_t frames) {
   while (frames > 0) {
     int32_t n = frames < kSlice ? frames : kSlice;
     size_t got = qa.mod->read_interleaved_stereo(qa.rate, (size_t)n, out);
-    qa.rendered += (uint64_t)n;
     // A module played once has ended: silence.
     if (got < (size_t)n) std::memset(out + got * 2, 0, ((size_t)n - got) * 4);
+    qvMusicFade(out, (size_t)n, qa.rate, qa.startSeconds + (double)qa.rendered / qa.rate, qa.endSeconds);
+    qa.rendered += (uint64_t)n;
     qaRecord();
     out += n * 2;
     frames -= n;
@@ -235,9 +238,12 @@ uint32_t BASS_MusicLoad(int32_t mem, const char* file, uint32_t offset, uint32_t
   if (mem || !file || offset || length) return 0;
   std::unique_ptr<openmpt::module> mod = qvMusicOpen(file, flags & BASS_MUSIC_RAMP, flags & BASS_MUSIC_LOOP);
   if (!mod) return 0;
+  double end = qvMusicEndSeconds(*mod);
   {
     std::lock_guard<std::mutex> g(qa.lock);
     qa.mod.swap(mod);
+    qa.startSeconds = 0;
+    qa.endSeconds = end;
     qa.handle = qaNextHandle++;
     qa.loop = flags & BASS_MUSIC_LOOP;
     qa.playing = false;
@@ -256,7 +262,7 @@ static int32_t qaMove(uint32_t handle, uint32_t position, bool play) {
   qaSilentCatchUp();
   std::lock_guard<std::mutex> g(qa.lock);
   if (!handle || handle != qa.handle) return 0;
-  qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
+  qa.startSeconds = qa.mod->set_position_order_row((int32_t)(position & 0xffff), (int32_t)(position >> 16));
   if (play) qa.playing = true;
   qaRestart();
   qaSilentMs = 0;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 
@@ -39,9 +40,11 @@ struct Capture {
   bool haveFrame = false;
   uint32_t lastMs = 0;
   uint64_t written = 0;   // video frames
-  uint64_t expected = 0;  // for the progress bar
+  uint64_t expected = 0;  // frames of the whole presentation, about (a bound for a runaway run)
+  uint64_t spanMs = 0;    // the music's length from the start order to the end (the bar)
   bool failed = false;
   bool tty = false;
+  bool watching = false, ended = false;
   std::chrono::steady_clock::time_point began;
 };
 Capture cap;
@@ -66,18 +69,20 @@ std::string qvQuote(const std::string& s) {
 // The instant of output frame k, compared with a time in ms: k / fps < ms / 1000.
 bool qvInstantBefore(uint64_t k, uint32_t ms) { return k * 1000u * cap.set.fpsDen < (uint64_t)ms * cap.set.fpsNum; }
 
+// The bar follows the presentation's time against the music's length; the count shown is the
+// frames written so far, exact at every step (the closing frame's instant is only known at the end).
 void qvProgress(bool last) {
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
   if (!cap.tty) return;
   if (!last && cap.written % 30 != 0) return;
-  uint64_t total = cap.expected > cap.written ? cap.expected : cap.written;
-  int32_t pct = total ? (int32_t)(cap.written * 100 / total) : 100;
-  double left = cap.written ? elapsed * (double)(total - cap.written) / (double)cap.written : 0;
+  uint64_t done = (uint64_t)cap.written * 1000 * cap.set.fpsDen / cap.set.fpsNum;  // ms of video
+  int32_t pct = last ? 100 : cap.spanMs ? (int32_t)std::min<uint64_t>(99, done * 100 / cap.spanMs) : 0;
+  double left = done && !last && done < cap.spanMs ? elapsed * (double)(cap.spanMs - done) / (double)done : 0;
   char bar[31];
   for (int32_t i = 0; i < 30; i++) bar[i] = i < pct * 30 / 100 ? '#' : '.';
   bar[30] = 0;
-  std::fprintf(stderr, "\r[%s] %3d%% %llu/%llu frames, %.0f s elapsed, %.0f s left ", bar, pct,
-               (unsigned long long)cap.written, (unsigned long long)total, elapsed, left);
+  std::fprintf(stderr, "\r[%s] %3d%% %llu frames, %.1f of %.1f s, %.0f s elapsed, %.0f s left ", bar, pct,
+               (unsigned long long)cap.written, (double)done / 1000, (double)cap.spanMs / 1000, elapsed, left);
   if (last) std::fputc('\n', stderr);
 }
 
@@ -103,10 +108,38 @@ void qvEmit() {
   qvProgress(false);
 }
 
+// The last frame stands at every instant up to its own, and is shown at least once. Done as the
+// run ends, so that the bar's line is complete before anything else is printed.
+void qvCaptureLastFrames() {
+  if (cap.ended) return;
+  cap.ended = true;
+  uint64_t before = cap.written;
+  if (cap.haveFrame)
+    while (!cap.failed && qvInstantBefore(cap.written, cap.lastMs + 1)) qvEmit();
+  if (cap.haveFrame && cap.written == before) qvEmit();
+  qvProgress(true);
+}
+
+void qvCaptureRunEvent(void* record) {
+  if (*(const uint32_t*)record == 1) qvCaptureLastFrames();
+}
+
+// The music's length from the start to the end order, and the frames it spans (the
+// presentation ends on the first frame at the end order, a few frames later).
+void qvMeasure() {
+  cap.spanMs = qvMusicSpanMs("rul-quor.s3m", cap.startOrder, QV_END_ORDER);
+  if (!cap.spanMs) cap.spanMs = (uint64_t)(QV_END_ORDER - cap.startOrder) * 7680;
+  cap.expected = cap.spanMs * cap.set.fpsNum / (1000ull * cap.set.fpsDen) + 1;
+}
+
 // After each present of the presentation: every output instant before this frame shows the
 // frame presented before it.
 void qvCapturePresent() {
   if (!qvPresenting || cap.failed) return;
+  if (!cap.watching) {
+    cap.watching = true;  // the system's responders are set up after the capture begins
+    xSysAddResponder(qvCaptureRunEvent, XSYS_RUN, 1);
+  }
   uint32_t ms = qvPassTime();
   if (cap.haveFrame)
     while (qvInstantBefore(cap.written, ms) && !cap.failed) qvEmit();
@@ -116,10 +149,46 @@ void qvCapturePresent() {
   if (platSignalCaught()) xSysQuit();
 }
 
-// Makes the folders leading to path (like mkdir -p of its parent).
-void qvMakeParents(const std::string& path) {
-  for (size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
-    mkdir(path.substr(0, at).c_str(), 0777);
+// The outputs are checked before anything is written: the folder must exist, and a regular file
+// already there is kept unless --overwrite (pipes and devices, e.g. a FIFO read by another
+// program, are written to as they are).
+bool qvOutputAllowed(const std::string& path, char* err, int32_t errSize) {
+  size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    std::snprintf(err, (size_t)errSize, "cannot write %s: the folder %s does not exist", path.c_str(), folder.c_str());
+    return false;
+  }
+  if (!cap.set.overwrite && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    std::snprintf(err, (size_t)errSize, "%s already exists: give --overwrite (or -y) to replace it", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The outputs of OUT: OUT.y4m + OUT.wav when OUT has no extension (or .y4m), the file itself
+// for ffmpeg's containers; any other extension is refused rather than guessed.
+bool qvNameOutputs(char* err, int32_t errSize) {
+  std::string out = cap.set.out;
+  size_t slash = out.rfind('/'), dot = out.rfind('.');
+  std::string ext = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1) ? out.substr(dot) : "";
+  cap.pipe = ext == ".mp4" || ext == ".mkv" || ext == ".webm";
+  if (cap.pipe) {
+    cap.videoName = out;
+    return qvOutputAllowed(out, err, errSize);
+  }
+  if (!ext.empty() && ext != ".y4m") {
+    std::snprintf(err, (size_t)errSize,
+                  "cannot capture to %s: the extension %s is not supported; use .mp4, .mkv or .webm (through "
+                  "ffmpeg), or OUT or OUT.y4m for OUT.y4m and OUT.wav",
+                  out.c_str(), ext.c_str());
+    return false;
+  }
+  if (ext == ".y4m") out.resize(out.size() - 4);
+  cap.videoName = out + ".y4m";
+  cap.wavName = out + ".wav";
+  return qvOutputAllowed(cap.videoName, err, errSize) && qvOutputAllowed(cap.wavName, err, errSize);
 }
 
 // ffmpeg reads the video from a pipe. It runs in its own process group: Ctrl+C in a terminal
@@ -162,12 +231,9 @@ bool qvWaitFfmpeg() {
 }
 
 bool qvOpenVideo(char* err, int32_t errSize) {
-  std::string out = cap.set.out;
-  qvMakeParents(out);
-  cap.pipe = qvEndsWith(out, ".mp4") || qvEndsWith(out, ".mkv") || qvEndsWith(out, ".webm");
+  if (!qvNameOutputs(err, errSize)) return false;
+  std::string out = cap.videoName;
   if (!cap.pipe) {
-    cap.videoName = out + ".y4m";
-    cap.wavName = out + ".wav";
     cap.video = std::fopen(cap.videoName.c_str(), "wb");
     if (!cap.video)
       std::snprintf(err, (size_t)errSize, "cannot write %s: %s", cap.videoName.c_str(), std::strerror(errno));
@@ -179,7 +245,6 @@ bool qvOpenVideo(char* err, int32_t errSize) {
                   "and OUT.wav");
     return false;
   }
-  cap.videoName = out;
   // The music depends only on the module: render it first, long enough for the whole
   // presentation, and let ffmpeg stop the audio with the video.
   const char* tmpdir = std::getenv("TMPDIR");
@@ -249,9 +314,18 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   platSignalWatch(true);
   cap.set = s;
   cap.startOrder = startOrder;
+  if (startOrder >= QV_END_ORDER) {
+    std::snprintf(err, (size_t)errSize,
+                  "--start-order %d is where the presentation ends (its closing frame alone): a capture "
+                  "starts at order 0..%d",
+                  startOrder, QV_END_ORDER - 1);
+    return false;
+  }
   bool sized = s.width || s.height;
-  if (sized ? !qvCanvasForSize(s.width, s.height, &cap.canvas)
-            : !qvCanvasForScale(s.scale ? s.scale : 1, &cap.canvas)) {
+  bool canvas = !sized      ? qvCanvasForScale(s.scale ? s.scale : 1, &cap.canvas)
+                : s.nearest ? qvCanvasForSize(s.width, s.height, &cap.canvas)
+                            : qvCanvasSharp(s.width, s.height, &cap.canvas);
+  if (!canvas) {
     std::snprintf(err, (size_t)errSize,
                   sized ? "--capture-size needs an even size of at least 320x240 and at most 7680x4320"
                         : "--capture-scale needs a whole number 1..16");
@@ -265,7 +339,7 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
     return false;
   }
   cap.frame.assign(QV_BUFFER_PIXELS, 0);
-  cap.expected = (uint64_t)(26 - startOrder) * 7680 * s.fpsNum / (1000ull * s.fpsDen) + 1;
+  qvMeasure();
   cap.tty = isatty(2);
   cap.began = std::chrono::steady_clock::now();
   qvPresentHook = qvCapturePresent;
@@ -275,12 +349,7 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
 bool qvCaptureInterrupted() { return platSignalCaught() != 0; }
 
 bool qvCaptureFinish() {
-  // The last frame stands at every instant up to its own, and is shown at least once.
-  uint64_t before = cap.written;
-  if (cap.haveFrame)
-    while (!cap.failed && qvInstantBefore(cap.written, cap.lastMs + 1)) qvEmit();
-  if (cap.haveFrame && cap.written == before) qvEmit();
-  qvProgress(true);
+  qvCaptureLastFrames();
   bool ok = !cap.failed;
   if (cap.pipe) {
     ok = std::fclose(cap.video) == 0 && ok;
@@ -299,5 +368,9 @@ bool qvCaptureFinish() {
                ok ? "captured" : "capture failed after", (unsigned long long)cap.written, cap.canvas.width,
                cap.canvas.height, cap.set.fpsNum, cap.set.fpsDen, length, secs, secs > 0 ? length / secs : 0.0,
                cap.videoName.c_str(), cap.pipe ? "" : " + ", cap.pipe ? "" : cap.wavName.c_str());
+  std::fprintf(stderr,
+               "quorvane: the %u frames presented are drawn at the presentation's own pace; the capture takes "
+               "the frame on show at each step of its fixed rate, so the counts differ\n",
+               qvStats.presented);
   return ok;
 }

@@ -14,6 +14,7 @@
 #include "image/xpng.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
+#include "system/xsystem.h"
 
 static std::string dumpDir;
 static uint32_t dumpEvery = 1000;
@@ -32,9 +33,25 @@ static void qvDumpWrite(const uint32_t* pixels, int32_t segment, uint32_t ms, in
     xErrMsg(xFormat("Can't write frame %s", path.c_str()));
 }
 
+static int32_t dumpLastSegment = -1;  // of the frame kept; -1 once written as a segment's last
+
+// The run's end (the finale's quit, Escape, a close): no hand-over follows, so the frame
+// presented last is the last of the segment then playing.
+static void qvDumpRunEvent(void* record) {
+  if (*(const uint32_t*)record != 1 || dumpLast.empty() || dumpLastSegment < 0) return;
+  qvDumpWrite(dumpLast.data(), dumpLastSegment, dumpLastMs, dumpLastOrder, dumpLastRow, "_last");
+  dumpLastSegment = -1;
+}
+
 static void qvDumpFrame(const QvFrameEvent& e) {
+  static bool watching = false;
+  if (!watching) {
+    watching = true;
+    xSysAddResponder(qvDumpRunEvent, XSYS_RUN, 1);
+  }
   if (e.handOver) {
     if (!dumpLast.empty()) qvDumpWrite(dumpLast.data(), e.segment, dumpLastMs, dumpLastOrder, dumpLastRow, "_last");
+    dumpLastSegment = -1;
     return;
   }
   if (e.frame == 1) qvDumpWrite(view, e.segment, e.passMs, musicOrder, musicRow, "_first");
@@ -43,7 +60,7 @@ static void qvDumpFrame(const QvFrameEvent& e) {
     dumpNext = (e.passMs / dumpEvery + 1) * dumpEvery;
   }
   dumpLast.assign(view, view + QV_VIEW_PIXELS);
-  dumpLastOrder = musicOrder, dumpLastRow = musicRow, dumpLastMs = e.passMs;
+  dumpLastOrder = musicOrder, dumpLastRow = musicRow, dumpLastMs = e.passMs, dumpLastSegment = e.segment;
 }
 
 bool qvDumpStart(const char* setting, char* err, int32_t errSize) {

@@ -51,7 +51,7 @@ static int32_t qvPrepareCapture(qvOptions& o) {
       return qvUsageLine("--fps, --capture-scale and --capture-size need --capture");
     return 0;
   }
-  QvCaptureSettings s = {o.capture, 60, 1, o.captureScale, 0, 0};
+  QvCaptureSettings s = {o.capture, 60, 1, o.captureScale, 0, 0, o.captureFilter == 1, o.overwrite};
   if (o.fps && !qvParseFps(o.fps, &s.fpsNum, &s.fpsDen))
     return qvUsageLine("--fps needs N or N/D frames per second (1..1000), e.g. 60 or 60000/1001");
   if (o.captureSize && (o.captureScale || !qvParseSize(o.captureSize, &s.width, &s.height)))

@@ -17,3 +17,14 @@ bool qvMusicRenderWav(const char* modulePath, int32_t startOrder, uint64_t frame
 // Milliseconds per row at the module's initial speed and tempo (2.5 ms x speed / tempo x 1000);
 // 120 (speed 6 at 125 beats a minute, the format's default) when the file cannot be read.
 uint32_t qvMusicRowMs(const char* path);
+
+// Milliseconds the module plays from the start of order `from` to the start of order `to`, by the
+// replayer's own timing (tempo changes included); 0 when the file cannot be read.
+uint64_t qvMusicSpanMs(const char* path, int32_t from, int32_t to);
+
+// The ending: the music fades out over the last 1.8 s before the end order's start and is silent
+// from 0.2 s before it, so that it stops without a click when the closing frame is shown.
+// qvMusicEndSeconds gives the end order's start in the module's seconds (the module is left at
+// order 0); qvMusicFade scales `count` interleaved stereo frames whose first plays at `at` seconds.
+double qvMusicEndSeconds(openmpt::module& mod);
+void qvMusicFade(int16_t* frames, size_t count, int32_t rate, double at, double end);

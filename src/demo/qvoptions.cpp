@@ -29,7 +29,8 @@ const QvOptionDef qvOptionTable[] = {
    "do not wait for the display's refresh before showing a frame (may tear)"},
   {"--display", "N", QV_OPT_INT, QV_FIELD(display), 0, 63, "the monitor for full screen, numbered from 0 (the default)"},
   {"--start-order", "N", QV_OPT_INT, QV_FIELD(startOrder), 0, 26,
-   "start the music at order N (0..26) and the presentation at the part playing there"},
+   "start the music at order N (0..26) and the presentation at the part playing there\n"
+   "(26 is the closing frame alone, which a capture refuses)"},
   {"--loop", nullptr, QV_OPT_FLAG, QV_FIELD(loop), 0, 0, "start again at the end instead of quitting (party screens)"},
   {"--mute", nullptr, QV_OPT_FLAG, QV_FIELD(mute), 0, 0, "no sound; the music still drives the timing"},
   {"--no-config", nullptr, QV_OPT_FLAG, QV_FIELD(noConfig), 0, 0,
@@ -44,7 +45,13 @@ const QvOptionDef qvOptionTable[] = {
   {"--capture-scale", "K", QV_OPT_INT, QV_FIELD(captureScale), 1, 16,
    "capture at K times 320x240, each pixel a KxK block (e.g. 4 gives 1280x960)"},
   {"--capture-size", "WxH", QV_OPT_TEXT, QV_FIELD(captureSize), 0, 0,
-   "capture at WxH: the largest whole scale that fits, centred on black"},
+   "capture at WxH, the picture centred on black (see --capture-filter)"},
+  {"--capture-filter", "sharp|nearest", QV_OPT_CHOICE, QV_FIELD(captureFilter), 0, 0,
+   "how --capture-size enlarges: sharp (the default) fills the height in 4:3 (e.g.\n"
+   "1440x1080 in 1920x1080), blown up to a whole multiple then smoothed to that size;\n"
+   "nearest plain blocks at the largest whole scale"},
+  {"--overwrite", nullptr, QV_OPT_FLAG, QV_FIELD(overwrite), 0, 0,
+   "replace capture files that already exist (also -y); without it they are kept"},
   {"--dump-frames", "DIR[:MS]", QV_OPT_TEXT, QV_FIELD(dumpFrames), 0, 0,
    "write the presented view as PNG into DIR every MS ms of the presentation\n"
    "(default 1000) and at each part's first and last frame; names give the time,\n"
@@ -316,6 +323,7 @@ static int32_t qvBadChoice(const QvOptionDef* d, const char* value) {
 
 static const QvOptionDef* qvFindOption(const char* name) {
   if (!std::strcmp(name, "-h")) name = "--help";
+  if (!std::strcmp(name, "-y")) name = "--overwrite";
   for (int32_t i = 0; i < qvOptionCount; i++)
     if (qvOptionTable[i].name && !std::strcmp(qvOptionTable[i].name, name)) return &qvOptionTable[i];
   return nullptr;

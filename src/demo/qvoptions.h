@@ -33,6 +33,8 @@ struct qvOptions {
   const char* fps;           // --fps N or N/D
   int32_t captureScale;      // --capture-scale K
   const char* captureSize;   // --capture-size WxH
+  int32_t captureFilter;     // --capture-filter: 0 sharp, 1 nearest
+  bool overwrite;            // --overwrite or -y
   bool timedemo;             // --timedemo
   int32_t frames;            // --frames N (timedemo)
   bool scalar;               // --scalar: the plain sprite class

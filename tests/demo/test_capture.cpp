@@ -1,6 +1,7 @@
 // Captures: the y4m and wav outputs, their lengths and sameness, the scaled canvases, the
 // ffmpeg route, and bad settings.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -56,6 +57,16 @@ TEST(CaptureUnits, ColoursCanvasesAndRates) {
   EXPECT_EQ(c.height, 960);
   EXPECT_FALSE(qvCanvasForSize(300, 240, &c));
   EXPECT_FALSE(qvCanvasForSize(641, 480, &c));
+  // Sharp: the height filled in 4:3 from a blow-up to the next whole multiple; whole multiples stay blocks.
+  ASSERT_TRUE(qvCanvasSharp(1920, 1080, &c));
+  EXPECT_EQ(c.picW, 1440);
+  EXPECT_EQ(c.picH, 1080);
+  EXPECT_EQ(c.scale, 5);
+  EXPECT_EQ(c.left, 240);
+  EXPECT_EQ(c.top, 0);
+  ASSERT_TRUE(qvCanvasSharp(1280, 960, &c));
+  EXPECT_EQ(c.picW, 1280);
+  EXPECT_EQ(c.scale, 4);
   uint32_t n, d;
   ASSERT_TRUE(qvParseFps("60000/1001", &n, &d));
   EXPECT_EQ(n, 60000u);
@@ -67,6 +78,7 @@ TEST(CaptureUnits, ColoursCanvasesAndRates) {
 
 TEST(Capture, Y4mAndWavOfTheLastOrders) {
   std::string dir = qvAssetDir("capture");
+  ASSERT_EQ(mkdir((dir + "/out").c_str(), 0700), 0);
   ASSERT_EQ(qvRunProgram(dir, "--capture out/a --start-order 24"), 0);
   ASSERT_EQ(qvRunProgram(dir, "--capture out/b --start-order 24"), 0);
   std::string y4m = qvReadFile(dir + "/out/a.y4m"), wav = qvReadFile(dir + "/out/a.wav"), header;
@@ -92,7 +104,10 @@ TEST(Capture, Y4mAndWavOfTheLastOrders) {
 
 TEST(Capture, ScaledCanvasAndFractionalRate) {
   std::string dir = qvAssetDir("capsize");
-  ASSERT_EQ(qvRunProgram(dir, "--capture big --start-order 25 --fps 60000/1001 --capture-size 1000x800"), 0);
+  ASSERT_EQ(qvRunProgram(dir,
+                         "--capture big --start-order 25 --fps 60000/1001 --capture-size 1000x800 "
+                         "--capture-filter nearest"),
+            0);
   std::string y4m = qvReadFile(dir + "/big.y4m"), header;
   size_t frames = qvY4mFrames(y4m, 1000, 800, &header);
   EXPECT_EQ(header.substr(0, 32), "YUV4MPEG2 W1000 H800 F60000:1001");

@@ -238,7 +238,7 @@ std::vector<DumpName> qvDumped(const std::string& dir) {
     int seg, order, row;
     char tag[16] = "";
     if (std::sscanf(n.c_str(), "t%7u_s%2d_o%2d_r%2d_%15[a-z]", &ms, &seg, &order, &row, tag) >= 4 &&
-        std::strcmp(tag, "first") != 0)
+        std::strcmp(tag, "first") != 0 && std::strcmp(tag, "last") != 0)
       all.push_back({seg, order});
   }
   return all;
