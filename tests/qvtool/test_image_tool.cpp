@@ -50,7 +50,6 @@ TEST(QvtoolKvo, PackListExtractRoundTrip) {
   ASSERT_EQ(run(qvCmdKvo, {"kvo", "extract", kvo, "scene_1.X3D", "-o", root + "/one"}), 0);
   EXPECT_EQ(qvReadFile(root + "/one/scene_1.x3d"), "scene script\n");
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "extract", kvo, "missing.txt", "-o", root + "/one"}), 1);
-  EXPECT_EQ(run(qvCmdKvo, {"kvo", "list", root + "/no_such.kvo"}), 1);
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "list"}), 2);
   EXPECT_EQ(run(qvCmdKvo, {"kvo", "shuffle", kvo}), 2);
   // A folder without files makes no archive (one without entries cannot be opened).
@@ -61,6 +60,47 @@ TEST(QvtoolKvo, PackListExtractRoundTrip) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no files in"), std::string::npos);
   struct stat st;
   EXPECT_NE(stat(none.c_str(), &st), 0);
+}
+
+// Each file that cannot be used is one line with the reason; extracting needs its folder named.
+TEST(QvtoolKvo, FileErrorsAndTheExtractFolder) {
+  std::string root = ::testing::TempDir() + "qv_kvo_errors";
+  std::system(("rm -rf '" + root + "'").c_str());
+  mkdir(root.c_str(), 0777);
+  mkdir((root + "/in").c_str(), 0777);
+  writeFile(root + "/in/a.txt", "a\n");
+  writeFile(root + "/plain", "not an archive\n");
+  std::string kvo = root + "/q.kvo";
+  ASSERT_EQ(run(qvCmdKvo, {"kvo", "pack", kvo, root + "/in"}), 0);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"kvo", "extract", kvo},
+       2,
+       "qvtool kvo: extract needs -o DIR, the folder to write into\nusage: qvtool kvo list ARCHIVE\n"
+       "       qvtool kvo extract ARCHIVE [ENTRY] -o DIR\n       qvtool kvo pack ARCHIVE FOLDER\n"},
+      {{"kvo", "list", root + "/no_such.kvo"},
+       1,
+       "qvtool kvo: cannot open archive " + root + "/no_such.kvo: No such file or directory\n"},
+      {{"kvo", "list", root + "/plain"}, 1, "qvtool kvo: cannot open archive " + root + "/plain: not a ZIP archive\n"},
+      {{"kvo", "list", root}, 1, "qvtool kvo: cannot open archive " + root + ": Is a directory\n"},
+      {{"kvo", "extract", kvo, "-o", root + "/plain"},
+       1,
+       "qvtool kvo: cannot write " + root + "/plain/a.txt: Not a directory\n"},
+      {{"kvo", "pack", root + "/plain/x.kvo", root + "/in"},
+       1,
+       "qvtool kvo: cannot write " + root + "/plain/x.kvo: Not a directory\n"},
+      {{"kvo", "pack", root + "/x.kvo", root + "/none"},
+       1,
+       "qvtool kvo: cannot read the folder " + root + "/none: No such file or directory\n"},
+  };
+  for (const auto& c : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run(qvCmdKvo, c.args), c.status) << c.message;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+  }
 }
 
 TEST(QvtoolImage, WritesWhatTheEngineDecodes) {

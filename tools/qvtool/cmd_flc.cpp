@@ -38,10 +38,7 @@ int qvCmdFlc(int argc, char** argv) {
     return qvUsageError("flc");
   }
   std::vector<uint8_t> data;
-  if (!qvReadWholeFile(path, &data, 0x7fffffff)) {
-    std::fprintf(stderr, "qvtool flc: can't read %s: %s\n", path, std::strerror(errno));
-    return 1;
-  }
+  if (!qvReadWholeFile(path, &data, 0x7fffffff)) return qvFileError("flc", "read", path, qvReadWhy(path, "too large"));
   xFlc anim;
   const int32_t rc = xFlcLoad(data.data(), (int32_t)data.size(), &anim);
   if (rc != XFLC_OK) {
@@ -74,9 +71,9 @@ int qvCmdFlc(int argc, char** argv) {
       char name[32];
       std::snprintf(name, sizeof name, "/frame%04d.png", frames);
       const std::string out = std::string(outDir) + name;
+      errno = 0;
       if (!xPngWrite(out.c_str(), rgb.data(), w, ht, 3)) {
-        std::fprintf(stderr, "qvtool flc: can't write %s\n", out.c_str());
-        failed = 1;
+        failed = qvFileError("flc", "write", out, qvErrnoText());
         break;
       }
     }

@@ -1,5 +1,6 @@
 // qvtool fx EFFECT [options] -o OUT.png: renders one frame of an effect with given
 // parameters, for asset authors tuning a segment.
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,14 +45,14 @@ static bool qvFxLoadTexture(const char* path, std::vector<uint32_t>& tex) {
   if (qvEndsWith(path, ".png")) {
     const char* why = "";
     if (!xPngReadXrgb(path, &pixels, &w, &h, &why)) {
-      std::fprintf(stderr, "qvtool fx: can't read texture %s: %s\n", path, why);
+      qvFileError("fx", "read the texture", path, why);
       return false;
     }
   } else {
     xFile disk(0);
     xFileData fd = {nullptr, 0, nullptr};
     if (disk.Read(path, &fd) != XFILE_OK) {
-      std::fprintf(stderr, "qvtool fx: can't read texture %s\n", path);
+      qvFileError("fx", "read the texture", path, qvReadWhy(path, std::strerror(EIO)));
       return false;
     }
     xImage img = {0, 0, 0, nullptr, nullptr};
@@ -138,10 +139,8 @@ int qvCmdFx(int argc, char** argv) {
   } else {
     fxWarp(rect[0], rect[1], rect[2], rect[3], steps[0], steps[1], steps[2], steps[3], tex.data(), pic.data());
   }
-  if (!xPngWriteXrgb(outPath, pic.data(), w, h, w)) {
-    std::fprintf(stderr, "qvtool fx: can't write %s\n", outPath);
-    return 1;
-  }
+  errno = 0;
+  if (!xPngWriteXrgb(outPath, pic.data(), w, h, w)) return qvFileError("fx", "write", outPath, qvErrnoText());
   std::printf("%s: %dx%d %s\n", outPath, w, h, effect.c_str());
   return 0;
 }

@@ -1,5 +1,6 @@
 // qvtool image FILE [-o OUT.png|OUT.ppm] [--indices]: decodes a picture by content as the
 // engine does, converts it to 32 bits, prints its size and format, writes it out.
+#include <cerrno>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -61,10 +62,8 @@ int qvCmdImage(int argc, char** argv) {
 
   xFile disk(0);
   xFileData fd = {nullptr, 0, nullptr};
-  if (disk.Read(input, &fd) != XFILE_OK) {
-    std::fprintf(stderr, "qvtool image: cannot read %s\n", input);
-    return 1;
-  }
+  if (disk.Read(input, &fd) != XFILE_OK)
+    return qvFileError("image", "read", input, qvReadWhy(input, std::strerror(EIO)));
   xImage img = {0, 0, 0, nullptr, nullptr};
   xImageLoad(&fd, img);  // bad pictures end here with the engine's own message
   disk.Free(&fd);
@@ -95,12 +94,10 @@ int qvCmdImage(int argc, char** argv) {
   }
   int status = 0;
   if (output) {
+    errno = 0;
     bool ok = qvEndsWith(out, ".png") ? xPngWrite(output, rows, img.width, img.height, channels)
                                       : qvWritePnm(output, rows, img.width, img.height, channels);
-    if (!ok) {
-      std::fprintf(stderr, "qvtool image: cannot write %s\n", output);
-      status = 1;
-    }
+    if (!ok) status = qvFileError("image", "write", output, qvErrnoText());
   }
   std::free(rows);
   std::free(img.pixels);

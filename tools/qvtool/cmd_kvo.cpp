@@ -14,10 +14,11 @@
 
 #include "file/xfile.h"
 #include "qvtool/qvtool.h"
+#include "qvtool/qvutil.h"
 
 static const char* qvKvoUsage =
     "usage: qvtool kvo list ARCHIVE\n"
-    "       qvtool kvo extract ARCHIVE [ENTRY] [-o DIR]\n"
+    "       qvtool kvo extract ARCHIVE [ENTRY] -o DIR\n"
     "       qvtool kvo pack ARCHIVE FOLDER\n";
 
 struct QvKvoEntry {
@@ -60,12 +61,12 @@ static bool qvMakeParents(const std::string& path) {
   return true;
 }
 
+// Why an archive cannot be opened: the system's reason, or its bytes are no ZIP archive.
+static const char* qvKvoWhy(const char* archive) { return qvReadWhy(archive, "not a ZIP archive"); }
+
 static int qvKvoList(const char* archive) {
   std::vector<QvKvoEntry> entries;
-  if (!qvKvoEntries(archive, &entries)) {
-    std::fprintf(stderr, "qvtool kvo: cannot open archive %s\n", archive);
-    return 1;
-  }
+  if (!qvKvoEntries(archive, &entries)) return qvFileError("kvo", "open archive", archive, qvKvoWhy(archive));
   for (const QvKvoEntry& e : entries) std::printf("%10u  %08x  %s\n", e.size, e.crc, e.name.c_str());
   std::printf("%zu entries\n", entries.size());
   return 0;
@@ -74,10 +75,8 @@ static int qvKvoList(const char* archive) {
 static int qvKvoExtract(const char* archive, const char* only, const std::string& dir) {
   xFile kvo(1);
   std::vector<QvKvoEntry> entries;
-  if (kvo.Open(archive) != XFILE_OPEN_ERROR || !qvKvoEntries(archive, &entries)) {
-    std::fprintf(stderr, "qvtool kvo: cannot open archive %s\n", archive);
-    return 1;
-  }
+  if (kvo.Open(archive) != XFILE_OPEN_ERROR || !qvKvoEntries(archive, &entries))
+    return qvFileError("kvo", "open archive", archive, qvKvoWhy(archive));
   std::vector<std::string> names;
   if (only) {
     names.push_back(only);
@@ -107,12 +106,12 @@ static int qvKvoExtract(const char* archive, const char* only, const std::string
       continue;
     }
     std::string path = dir + "/" + fd.name;
+    errno = 0;
     FILE* f = qvMakeParents(path) ? std::fopen(path.c_str(), "wb") : nullptr;
     bool ok = f && std::fwrite(fd.data, 1, (size_t)fd.size, f) == (size_t)fd.size;
     if (f && std::fclose(f) != 0) ok = false;
     if (!ok) {
-      std::fprintf(stderr, "qvtool kvo: cannot write %s\n", path.c_str());
-      status = 1;
+      status = qvFileError("kvo", "write", path, qvErrnoText());
     } else {
       std::printf("%s\n", path.c_str());
     }
@@ -145,10 +144,8 @@ static bool qvKvoWalk(const std::string& root, const std::string& rel, std::vect
 
 static int qvKvoPack(const char* archive, const char* folder) {
   std::vector<std::string> files;
-  if (!qvKvoWalk(folder, "", &files)) {
-    std::fprintf(stderr, "qvtool kvo: cannot read folder %s\n", folder);
-    return 1;
-  }
+  errno = 0;
+  if (!qvKvoWalk(folder, "", &files)) return qvFileError("kvo", "read the folder", folder, qvErrnoText());
   // An archive without entries is no resource archive (and minizip cannot open one).
   if (files.empty()) {
     std::fprintf(stderr, "qvtool kvo: no files in %s to pack\n", folder);
@@ -159,32 +156,34 @@ static int qvKvoPack(const char* archive, const char* folder) {
       std::fprintf(stderr, "qvtool kvo: name too long for the archive: %s\n", f.c_str());
       return 1;
     }
+  errno = 0;
   zipFile z = zipOpen(archive, APPEND_STATUS_CREATE);
-  if (!z) {
-    std::fprintf(stderr, "qvtool kvo: cannot create %s\n", archive);
-    return 1;
-  }
+  if (!z) return qvFileError("kvo", "write", archive, qvErrnoText());
   bool ok = true;
   for (const std::string& name : files) {
     std::string path = std::string(folder) + "/" + name;
     xFile disk(0);
     xFileData fd = {nullptr, 0, nullptr};
     if (disk.Read(path.c_str(), &fd) != XFILE_OK) {
-      std::fprintf(stderr, "qvtool kvo: cannot read %s\n", path.c_str());
+      qvFileError("kvo", "read", path, qvReadWhy(path, std::strerror(EIO)));
       ok = false;
       break;
     }
+    errno = 0;
     zip_fileinfo zi;
     std::memset(&zi, 0, sizeof zi);
     ok = zipOpenNewFileInZip(z, name.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 9) == ZIP_OK &&
          zipWriteInFileInZip(z, fd.data, (unsigned)fd.size) == ZIP_OK && zipCloseFileInZip(z) == ZIP_OK;
     disk.Free(&fd);
     if (!ok) {
-      std::fprintf(stderr, "qvtool kvo: cannot add %s\n", name.c_str());
+      qvFileError("kvo", ("add " + name + " to").c_str(), archive, qvErrnoText());
       break;
     }
   }
-  if (zipClose(z, nullptr) != ZIP_OK) ok = false;
+  if (zipClose(z, nullptr) != ZIP_OK && ok) {
+    qvFileError("kvo", "write", archive, qvErrnoText());
+    ok = false;
+  }
   if (!ok) {
     std::remove(archive);
     return 1;
@@ -204,7 +203,7 @@ int qvCmdKvo(int argc, char** argv) {
   if (action == "pack" && argc == 4) return qvKvoPack(archive, argv[3]);
   if (action == "extract") {
     const char* only = nullptr;
-    std::string dir = ".";
+    std::string dir;
     for (int i = 3; i < argc; i++) {
       if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
         dir = argv[++i];
@@ -214,6 +213,11 @@ int qvCmdKvo(int argc, char** argv) {
         std::fputs(qvKvoUsage, stderr);
         return 2;
       }
+    }
+    // Entries go where they are asked to, never silently into the current folder.
+    if (dir.empty()) {
+      std::fprintf(stderr, "qvtool kvo: extract needs -o DIR, the folder to write into\n%s", qvKvoUsage);
+      return 2;
     }
     return qvKvoExtract(archive, only, dir);
   }

@@ -1,6 +1,7 @@
 // qvtool render SCRIPT [--archive quorvane.kvo] [--frame T] -o OUT.png: loads a
 // scene script, poses it at keyframe T and draws one frame into a 320x200 view
 // exactly as a segment does (update, transform, light, render), for asset authors.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,11 +73,12 @@ int qvCmdRender(int argc, char** argv) {
   uint32_t* view = fb.data() + 320 * 20;
   x3dRenderScene(view);
 
+  errno = 0;
   const bool written = xPngWriteXrgb(out, view, 320, 200, 320);
   if (written)
     std::printf("%s: frame %g, %d faces drawn, %d lights\n", out, scene->frame, scene->listCount,
                 scene->visibleLightCount);
-  else std::fprintf(stderr, "qvtool render: cannot write %s\n", out);
+  else qvFileError("render", "write", out, qvErrnoText());
   qvFreeScene(scene);
   return written ? 0 : 1;
 }

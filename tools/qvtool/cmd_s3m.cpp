@@ -3,6 +3,7 @@
 // each order starts with its peak and RMS level; or renders it to a WAV file.
 #include <libopenmpt/libopenmpt.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -171,10 +172,7 @@ int qvCmdS3m(int argc, char** argv) {
   if (!file || (haveRange && !wav)) return usage();
 
   std::vector<uint8_t> bytes;
-  if (!qvReadWholeFile(file, &bytes, kMaxFile)) {
-    std::fprintf(stderr, "qvtool s3m: cannot read %s\n", file);
-    return 1;
-  }
+  if (!qvReadWholeFile(file, &bytes, kMaxFile)) return qvFileError("s3m", "read", file, qvReadWhy(file, "too large"));
   S3mFacts h;
   std::string why;
   if (!parseHeader(bytes, &h, &why)) {
@@ -199,10 +197,8 @@ int qvCmdS3m(int argc, char** argv) {
   openmpt_module_destroy(m);
 
   if (wav) {
-    if (!writeWav(wav, pcm)) {
-      std::fprintf(stderr, "qvtool s3m: cannot write %s\n", wav);
-      return 1;
-    }
+    errno = 0;
+    if (!writeWav(wav, pcm)) return qvFileError("s3m", "write", wav, qvErrnoText());
     std::printf("%s: orders %d-%d, %s, %zu frames at %d Hz\n", wav, first, last,
                 clock((double)pcm.size() / 2 / kRate).c_str(), pcm.size() / 2, kRate);
     return 0;

@@ -1,6 +1,8 @@
 // qvtool scene SCRIPT [--archive quorvane.kvo] [--at FRAME] [--json]: a scene as its script sets it up.
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +24,7 @@ bool qvLoadScene(const char* command, const char* script, const char* archive, x
     // Kept open for the process: textures and meshes are read from it after the script.
     static xFile zip(1);
     if (zip.Open(archive) != XFILE_OPEN_ERROR) {
-      std::fprintf(stderr, "qvtool %s: cannot open archive %s\n", command, archive);
+      qvFileError(command, "open archive", archive, qvReadWhy(archive, "not a ZIP archive"));
       return false;
     }
     x3dLoadSceneScript(script, scene, &zip);
@@ -33,7 +35,7 @@ bool qvLoadScene(const char* command, const char* script, const char* archive, x
   const size_t slash = path.find_last_of('/');
   if (slash != std::string::npos) {
     if (chdir(path.substr(0, slash + 1).c_str()) != 0) {
-      std::fprintf(stderr, "qvtool %s: cannot enter the folder of %s\n", command, script);
+      qvFileError(command, "enter the folder of", script, std::strerror(errno));
       return false;
     }
     path = path.substr(slash + 1);

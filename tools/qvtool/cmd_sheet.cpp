@@ -3,6 +3,7 @@
 // PNG in a folder (frames dumped by the program), shown scaled into a cell with its name
 // underneath.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,7 +69,7 @@ bool fromArchive(const char* in, std::vector<Item>& items) {
   // Only a regular file: a pipe would block the open.
   unzFile z = xFileKind(in) == XFILE_KIND_REGULAR ? unzOpen(in) : nullptr;
   if (!z) {
-    std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in);
+    qvFileError("sheet", "open archive", in, qvReadWhy(in, "not a ZIP archive"));
     return false;
   }
   for (int r = unzGoToFirstFile(z); r == UNZ_OK; r = unzGoToNextFile(z)) {
@@ -80,13 +81,13 @@ bool fromArchive(const char* in, std::vector<Item>& items) {
   unzClose(z);
   xFile file(1);
   if (file.Open(in) != XFILE_OPEN_ERROR) {
-    std::fprintf(stderr, "qvtool sheet: cannot open archive %s\n", in);
+    qvFileError("sheet", "open archive", in, qvReadWhy(in, "not a ZIP archive"));
     return false;
   }
   for (const std::string& n : names) {
     xFileData fd{};
     if (file.Read(n.c_str(), &fd) != XFILE_OK) {
-      std::fprintf(stderr, "qvtool sheet: cannot read %s\n", n.c_str());
+      qvFileError("sheet", "read", n + " from " + in, "a damaged entry");
       return false;
     }
     xImage img{};
@@ -106,7 +107,7 @@ bool fromArchive(const char* in, std::vector<Item>& items) {
 bool fromFolder(const char* in, std::vector<Item>& items) {
   DIR* d = opendir(in);
   if (!d) {
-    std::fprintf(stderr, "qvtool sheet: cannot open folder %s\n", in);
+    qvFileError("sheet", "open the folder", in, std::strerror(errno));
     return false;
   }
   std::vector<std::string> names;
@@ -118,7 +119,7 @@ bool fromFolder(const char* in, std::vector<Item>& items) {
     Item it{n.substr(0, n.size() - 4), 0, 0, {}};
     const char* why = "";
     if (!xPngReadXrgb((std::string(in) + "/" + n).c_str(), &it.px, &it.w, &it.h, &why)) {
-      std::fprintf(stderr, "qvtool sheet: cannot read %s: %s\n", n.c_str(), why);
+      qvFileError("sheet", "read", std::string(in) + "/" + n, why);
       return false;
     }
     items.push_back(std::move(it));
@@ -166,10 +167,8 @@ int qvCmdSheet(int argc, char** argv) {
                    0xffffff);
     label(cv, cx, cy + cellH + 4, img.name);
   }
-  if (!xPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) {
-    std::fprintf(stderr, "qvtool sheet: cannot write %s\n", out);
-    return 1;
-  }
+  errno = 0;
+  if (!xPngWriteXrgb(out, cv.px.data(), cv.w, cv.h, cv.w)) return qvFileError("sheet", "write", out, qvErrnoText());
   std::printf("%zu pictures -> %s (%dx%d)\n", items.size(), out, cv.w, cv.h);
   return 0;
 }

@@ -1,7 +1,11 @@
 // Helpers shared by the qvtool commands.
 #include "qvtool/qvutil.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +25,22 @@ int qvUsageError(const char* command) {
     std::fprintf(stderr, "usage: qvtool %.*s\n", gap ? (int)(gap - u) : (int)std::strlen(u), u);
   }
   return 2;
+}
+
+int qvFileError(const char* command, const char* what, const std::string& path, const char* why) {
+  std::fprintf(stderr, "qvtool %s: cannot %s %s: %s\n", command, what, path.c_str(), why);
+  return 1;
+}
+
+const char* qvErrnoText() { return std::strerror(errno ? errno : EIO); }
+
+const char* qvReadWhy(const std::string& path, const char* otherwise) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if (access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+  return otherwise;
 }
 
 bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes) {

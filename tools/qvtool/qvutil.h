@@ -12,6 +12,16 @@ bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxByte
 // Returns 2, the status of bad usage.
 int qvUsageError(const char* command);
 
+// One line for a file the command cannot use, "qvtool COMMAND: cannot WHAT PATH: WHY", on
+// stderr. Returns 1, the status of a failed command.
+int qvFileError(const char* command, const char* what, const std::string& path, const char* why);
+// The system's reason for the file call that failed last (errno, cleared before the call; an
+// input/output error when the call left none).
+const char* qvErrnoText();
+// Why the input `path` could not be used: the system's reason when it cannot be opened, a folder
+// or other file that is not a regular one as such, else `otherwise` (its bytes are wrong).
+const char* qvReadWhy(const std::string& path, const char* otherwise);
+
 // True when s ends with tail, ignoring ASCII case (tail given in lower case).
 bool qvEndsWith(const std::string& s, const char* tail);
 
