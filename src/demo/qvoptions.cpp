@@ -321,6 +321,15 @@ static int32_t qvBadChoice(const QvOptionDef* d, const char* value) {
   return 2;
 }
 
+// The options that set up a capture: alone they would do nothing.
+static bool qvCaptureSetting(const QvOptionDef* d) {
+  const size_t fields[] = {QV_FIELD(fps), QV_FIELD(captureScale), QV_FIELD(captureSize), QV_FIELD(captureFilter),
+                           QV_FIELD(overwrite)};
+  for (size_t f : fields)
+    if (d->field == f) return true;
+  return false;
+}
+
 static const QvOptionDef* qvFindOption(const char* name) {
   if (!std::strcmp(name, "-h")) name = "--help";
   if (!std::strcmp(name, "-y")) name = "--overwrite";
@@ -337,6 +346,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
   o->filter = PLAT_FILTER_SHARP;
   const char* env = std::getenv("QV_BACKEND");
   o->headless = env && std::strcmp(env, "headless") == 0;
+  const char* captureSetting = nullptr;  // the first option given that only a capture reads
   for (int32_t i = 1; i < argc; i++) {
     const char* a = argv[i];
     const QvOptionDef* d = qvFindOption(a);
@@ -353,6 +363,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
     o->scalingGiven |= d->field == QV_FIELD(scaling);
     o->filterGiven |= d->field == QV_FIELD(filter);
     o->monitorGiven |= d->field == QV_FIELD(display);
+    if (!captureSetting && qvCaptureSetting(d)) captureSetting = a;
     switch (d->kind) {
       case QV_OPT_FLAG: *(bool*)field = true; break;
       case QV_OPT_HEADING: break;
@@ -386,5 +397,6 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
         break;
     }
   }
+  if (captureSetting && !o->capture) return qvUsage("%s needs --capture", captureSetting);
   return 0;
 }

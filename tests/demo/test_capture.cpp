@@ -144,11 +144,23 @@ TEST(Capture, BadSettings) {
       {"--capture x --capture-size 100x100", "--capture-size needs an even size"},
       {"--capture x --capture-scale 2 --capture-size 640x480", "exclude each other"},
       {"--capture x --loop", "--capture and --loop exclude each other"},
-      {"--fps 50", "need --capture"},
   };
   for (auto& b : bad) {
     EXPECT_EQ(qvRunProgram(dir, b[0], nullptr, &err), 2) << b[0];
     EXPECT_NE(err.find(b[1]), std::string::npos) << err;
+  }
+  // A capture's settings alone would do nothing: the first one given is named.
+  const char* alone[][2] = {
+      {"--headless --fps 50", "--fps"},
+      {"--headless --capture-scale 2", "--capture-scale"},
+      {"--headless --capture-size 640x480", "--capture-size"},
+      {"--headless --capture-filter nearest --fps 50", "--capture-filter"},
+      {"--headless --overwrite", "--overwrite"},
+      {"--headless -y", "-y"},
+  };
+  for (auto& a : alone) {
+    EXPECT_EQ(qvRunProgram(dir, a[0], nullptr, &err), 2) << a[0];
+    EXPECT_EQ(err, std::string("quorvane: ") + a[1] + " needs --capture\nTry 'quorvane --help' for the options.\n");
   }
   // Without ffmpeg a video file cannot be made; the message points at the y4m route.
   EXPECT_EQ(qvRunProgram(dir, "--capture x.mp4", nullptr, &err, "PATH=/nonexistent"), 1);
