@@ -156,8 +156,12 @@ bool qvOutputAllowed(const std::string& path, char* err, int32_t errSize) {
   size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   struct stat st;
-  if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (stat(folder.c_str(), &st) != 0) {
     std::snprintf(err, (size_t)errSize, "cannot write %s: the folder %s does not exist", path.c_str(), folder.c_str());
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    std::snprintf(err, (size_t)errSize, "cannot write %s: %s", path.c_str(), std::strerror(ENOTDIR));
     return false;
   }
   if (!cap.set.overwrite && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {

@@ -1,11 +1,27 @@
 #include "demo/qvdialog.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "demo/qvresources.h"
 #include "system/xerror.h"
 #include "system/xlog.h"
 #include "system/xsystem.h"
+
+// The info file beside the data, opened by the desktop's viewer (which reports nothing back):
+// one that cannot be read is said on the terminal instead.
+static void qvDlgOpenInfoFile() {
+  const char* name = "qvane.nfo";
+  if (access(name, R_OK) != 0) {
+    std::fprintf(stderr, "quorvane: cannot read %s: %s\n", name, std::strerror(errno));
+    return;
+  }
+  platOpenViewer(name);
+}
 
 static int32_t qvDlgScratch = 1;
 static int32_t* qvDlgFullScreen = &qvDlgScratch;
@@ -51,7 +67,7 @@ intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, 
   switch ((int32_t)(wParam & 0xFFFF)) {
     case QV_IDC_WINDOWED: *qvDlgFullScreen = 0; break;
     case QV_IDC_FULLSCREEN: *qvDlgFullScreen = 1; break;
-    case QV_IDC_INFOFILE: platOpenViewer("qvane.nfo"); break;
+    case QV_IDC_INFOFILE: qvDlgOpenInfoFile(); break;
     case QV_IDC_GREETINGS: platMessageBoxOwned(dialog, qvGreetingsText(), "Greetings:", MB_OK); break;
     case QV_IDC_OK: platEndDialog(dialog, 0); break;
     case QV_IDC_CANCEL:

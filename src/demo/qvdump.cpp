@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "demo/qvdemo.h"
+#include "demo/qvstartup.h"
 #include "demo/qvtimeline.h"
 #include "image/xpng.h"
 #include "system/xerror.h"
@@ -29,8 +30,12 @@ static void qvDumpWrite(const uint32_t* pixels, int32_t segment, uint32_t ms, in
   char name[64];
   std::snprintf(name, sizeof name, "/t%07u_s%02d_o%02d_r%02d%s.png", ms, segment + 1, order, row, tag);
   std::string path = dumpDir + name;
-  if (!xPngWriteXrgb(path.c_str(), pixels, QV_VIEW_W, QV_VIEW_H, QV_VIEW_W))
-    xErrMsg(xFormat("Can't write frame %s", path.c_str()));
+  errno = 0;
+  // The folder took a file at the start: this is a full disk or the like, and the run ends.
+  if (!xPngWriteXrgb(path.c_str(), pixels, QV_VIEW_W, QV_VIEW_H, QV_VIEW_W)) {
+    std::fprintf(stderr, "quorvane: cannot write %s: %s\n", path.c_str(), std::strerror(errno ? errno : EIO));
+    std::exit(1);
+  }
 }
 
 static int32_t dumpLastSegment = -1;  // of the frame kept; -1 once written as a segment's last
@@ -63,7 +68,7 @@ static void qvDumpFrame(const QvFrameEvent& e) {
   dumpLastOrder = musicOrder, dumpLastRow = musicRow, dumpLastMs = e.passMs, dumpLastSegment = e.segment;
 }
 
-bool qvDumpStart(const char* setting, char* err, int32_t errSize) {
+int32_t qvDumpStart(const char* setting, char* err, int32_t errSize) {
   dumpDir = setting;
   size_t colon = dumpDir.rfind(':');
   if (colon != std::string::npos) {
@@ -71,16 +76,14 @@ bool qvDumpStart(const char* setting, char* err, int32_t errSize) {
     long every = std::strtol(setting + colon + 1, &end, 10);
     if (*end || every < 1 || every > 3600000 || colon == 0) {
       std::snprintf(err, (size_t)errSize, "--dump-frames needs DIR or DIR:EVERY_MS (1..3600000), not '%s'", setting);
-      return false;
+      return 2;
     }
     dumpEvery = (uint32_t)every;
     dumpDir.resize(colon);
   }
-  if (mkdir(dumpDir.c_str(), 0777) != 0 && errno != EEXIST) {
-    std::snprintf(err, (size_t)errSize, "cannot make the folder %s: %s", dumpDir.c_str(), std::strerror(errno));
-    return false;
-  }
+  if (!qvCheckOutputFolder(dumpDir.c_str(), err, errSize)) return 1;
+  dumpDir = qvUserPath(dumpDir.c_str());
   dumpNext = 0;
   qvFrameHook = qvDumpFrame;
-  return true;
+  return 0;
 }

@@ -46,11 +46,7 @@ static int32_t qvUsageLine(const char* message) {
 
 // --capture and its settings; 0, or 2 after a usage message.
 static int32_t qvPrepareCapture(qvOptions& o) {
-  if (!o.capture) {
-    if (o.fps || o.captureScale || o.captureSize)
-      return qvUsageLine("--fps, --capture-scale and --capture-size need --capture");
-    return 0;
-  }
+  if (!o.capture) return 0;  // its settings alone were refused by the parser
   QvCaptureSettings s = {o.capture, 60, 1, o.captureScale, 0, 0, o.captureFilter == 1, o.overwrite};
   if (o.fps && !qvParseFps(o.fps, &s.fpsNum, &s.fpsDen))
     return qvUsageLine("--fps needs N or N/D frames per second (1..1000), e.g. 60 or 60000/1001");
@@ -87,12 +83,17 @@ static int32_t qvCloseLogs(int32_t status) {
   return status;
 }
 
-// An output file the run will write at its end: its folder must take it before the run starts.
-static bool qvCanWrite(const char* path) {
-  if (access(path, F_OK) == 0) return access(path, W_OK) == 0;
-  const char* slash = std::strrchr(path, '/');
-  std::string folder = slash ? std::string(path, slash == path ? 1 : (size_t)(slash - path)) : ".";
-  return access(folder.c_str(), W_OK) == 0;
+// The files and the folder the run will write, checked before it starts and named as the user
+// gave them (relative to the folder the program was started in, which is still the current
+// one); 0, or the exit status after a message.
+static int32_t qvCheckOutputs(const qvOptions& o) {
+  char err[PATH_MAX + 256];
+  const char* files[3] = {o.logName, o.x3dLogName, o.timedemo ? o.timedemoJson : nullptr};
+  for (const char* f : files)
+    if (f && !qvCheckOutputFile(f, err, sizeof err)) return qvOutputFailed(err);
+  if (int32_t r = o.dumpFrames ? qvDumpStart(o.dumpFrames, err, sizeof err) : 0)
+    return r == 2 ? qvUsageLine(err) : qvOutputFailed(err);
+  return 0;
 }
 
 int32_t qvMain(int32_t argc, char** argv) {
@@ -108,18 +109,13 @@ int32_t qvMain(int32_t argc, char** argv) {
   qvConfigLoad(&o);
   // Files named on the command line stay where the user meant them after the data is found.
   qvRememberStartFolder();
-  static std::string userPaths[5];
-  const char** named[5] = {&o.logName, &o.x3dLogName, &o.dumpFrames, &o.capture, &o.timedemoJson};
-  for (int32_t i = 0; i < 5; i++)
+  if (int32_t r = qvCheckOutputs(o)) return r;
+  static std::string userPaths[4];
+  const char** named[4] = {&o.logName, &o.x3dLogName, &o.capture, &o.timedemoJson};
+  for (int32_t i = 0; i < 4; i++)
     if (*named[i]) *named[i] = (userPaths[i] = qvUserPath(*named[i])).c_str();
   qvFindData();
-  if (o.timedemo) {
-    if (o.timedemoJson && !qvCanWrite(o.timedemoJson)) {
-      std::fprintf(stderr, "quorvane: cannot write %s: %s\n", o.timedemoJson, std::strerror(errno));
-      return 1;
-    }
-    return qvCloseLogs(qvTimedemo(o, qvProcessStart));
-  }
+  if (o.timedemo) return qvCloseLogs(qvTimedemo(o, qvProcessStart));
   if (o.scalar) setenv("QV_SCALAR", "1", 1);
   if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");
   if (int32_t r = qvPrepareCapture(o)) return r;

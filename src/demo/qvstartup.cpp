@@ -3,6 +3,7 @@
 // the fade, and where the data and the user's files are.
 #include "demo/qvstartup.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "demo/qvbass.h"
@@ -154,6 +156,52 @@ std::string qvUserPath(const char* path) {
   return qvStartHandle.empty() ? std::string(path) : qvStartHandle + "/" + path;
 }
 
+bool qvCheckOutputFile(const char* path, char* err, int32_t errSize) {
+  struct stat st;
+  int32_t why = 0;
+  if (stat(path, &st) == 0) {
+    if (S_ISDIR(st.st_mode)) why = EISDIR;
+    else if (access(path, W_OK) != 0) why = errno;
+  } else if (errno != ENOENT) {
+    why = errno;  // e.g. a folder on the way that is a file
+  } else {
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      why = errno;
+    } else {
+      close(fd);
+      unlink(path);
+    }
+  }
+  if (why) std::snprintf(err, (size_t)errSize, "cannot write %s: %s", path, std::strerror(why));
+  return !why;
+}
+
+bool qvCheckOutputFolder(const char* dir, char* err, int32_t errSize) {
+  int32_t why = 0;
+  if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
+    why = errno;
+  } else {
+    // A file made and removed again: the one proof that the folder takes files (root passes
+    // every permission check, a read-only or virtual file system does not).
+    std::string probe = std::string(dir) + "/.quorvane-XXXXXX";
+    int fd = mkstemp(probe.data());
+    if (fd < 0) {
+      why = errno;
+    } else {
+      close(fd);
+      unlink(probe.c_str());
+    }
+  }
+  if (why) std::snprintf(err, (size_t)errSize, "cannot write %s: %s", dir, std::strerror(why));
+  return !why;
+}
+
+int32_t qvOutputFailed(const char* text) {
+  std::fprintf(stderr, "quorvane: %s\n", text);
+  return 1;
+}
+
 // The folder tried next, as the message names it.
 static bool qvHoldsData(const std::string& folder, const char* what) {
   qvDataSearched += "  " + (folder == "." && !qvStartName.empty() ? qvStartName : folder) + what + "\n";
@@ -216,11 +264,6 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     return 1;
   }
   if (o.script && !platScriptAdd(o.script, err, sizeof err)) {
-    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
-    platShutdown();
-    return 2;
-  }
-  if (o.dumpFrames && !qvDumpStart(o.dumpFrames, err, sizeof err)) {
     std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
     platShutdown();
     return 2;

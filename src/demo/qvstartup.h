@@ -14,6 +14,15 @@ int32_t qvStartup(const qvOptions& opts);
 // program may then have moved to the folder holding its data).
 std::string qvUserPath(const char* path);
 
+// Outputs named by the user, checked before the run so that it does not fail at its end: each
+// false with "cannot write PATH: REASON" (the system's reason) in err, and nothing left behind.
+// A file: it can be made in its folder, or it is there and can be written.
+bool qvCheckOutputFile(const char* path, char* err, int32_t errSize);
+// A folder of outputs: made when missing (not its parents), and a file can be made in it.
+bool qvCheckOutputFolder(const char* dir, char* err, int32_t errSize);
+// "quorvane: TEXT" on stderr; returns 1, the exit status of an output that cannot be written.
+int32_t qvOutputFailed(const char* text);
+
 // Notes the folder the program was started in for qvUserPath (a handle on it when its path is
 // too long to name); before qvFindData.
 void qvRememberStartFolder();

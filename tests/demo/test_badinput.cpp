@@ -164,6 +164,46 @@ TEST(BadInput, OutputsThatCannotBeWrittenFailTheRun) {
   EXPECT_NE(err.find("quorvane: cannot write the log /dev/full: No space left on device\n"), std::string::npos) << err;
 }
 
+// Every output is checked before the run: one line with the name as given and the system's
+// reason, status 1, and nothing left behind.
+TEST(BadInput, OutputsThatCannotBeMadeAreNamedWithTheReason) {
+  std::string dir = qvAssetDir("outputnames");
+  std::FILE* f = std::fopen((dir + "/some-file").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  // A folder that takes no files: read-only for a user; root passes that check, and sysfs
+  // refuses new files to root too.
+  std::string locked = dir + "/locked";
+  ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
+  int probe = open((locked + "/probe").c_str(), O_WRONLY | O_CREAT, 0666);
+  if (probe >= 0) {
+    close(probe);
+    unlink((locked + "/probe").c_str());
+    locked = "/sys/kernel";
+  }
+  ASSERT_EQ(mkdir((dir + "/logs").c_str(), 0777), 0);
+  const struct {
+    std::string args, message;
+  } cases[] = {
+      {"--headless --log some-file/log", "some-file/log: Not a directory"},
+      {"--headless --x3d-log logs", "logs: Is a directory"},
+      {"--timedemo --frames 1 --timedemo-json missing/t.json", "missing/t.json: No such file or directory"},
+      {"--headless --dump-frames some-file:100", "some-file: Not a directory"},
+      {"--headless --dump-frames missing/frames", "missing/frames: No such file or directory"},
+      {"--headless --dump-frames " + locked, locked + ": Permission denied"},
+  };
+  for (const auto& c : cases) {
+    std::string err;
+    EXPECT_EQ(qvRunProgram(dir, c.args, nullptr, &err), 1) << c.args;
+    EXPECT_EQ(err, "quorvane: cannot write " + c.message + "\n") << c.args;
+  }
+  EXPECT_EQ(qvReadFile(dir + "/some-file"), "");
+  struct stat st;
+  EXPECT_NE(stat((dir + "/missing").c_str(), &st), 0);
+  EXPECT_EQ(std::system(("test -z \"$(ls -A '" + locked + "')\" || test '" + locked + "' = /sys/kernel").c_str()), 0)
+      << "the probe file stayed";
+}
+
 TEST(BadInput, RelativeOutputsGoToAFolderTooLongToName) {
   // Started in a folder whose path is longer than a path may be, with the data beside the
   // program only: the log, the frame dumps and a screenshot still land in that folder.

@@ -56,6 +56,8 @@ TEST(CaptureGuards, RefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(qvRunProgram(dir, "--capture no/x --start-order 25", nullptr, &err), 1);
   EXPECT_EQ(err, "quorvane: cannot write " + dir + "/no/x.y4m: the folder " + dir + "/no does not exist\n");
   EXPECT_FALSE(qvExists(dir + "/no"));
+  EXPECT_EQ(qvRunProgram(dir, "--capture quorvane.kvo/x --start-order 25", nullptr, &err), 1);
+  EXPECT_EQ(err, "quorvane: cannot write " + dir + "/quorvane.kvo/x.y4m: Not a directory\n");
   // Only the closing frame: nothing to capture.
   EXPECT_EQ(qvRunProgram(dir, "--capture x --start-order 26", nullptr, &err), 1);
   EXPECT_EQ(err,

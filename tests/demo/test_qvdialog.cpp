@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/qvtest.h"
+#include "demo/qvdemotest.h"
 #include "demo/qvdialog.h"
 #include "demo/qvoptions.h"
 #include "demo/qvresources.h"
@@ -51,6 +52,16 @@ TEST(QvDialog, InfoFileAndGreetingsKeepTheDialogOpen) {
             std::string::npos)
       << platDialogTrace();
   platShutdown();
+}
+
+TEST(QvDialog, MissingInfoFileIsSaidAndTheDialogGoesOn) {
+  std::string err;
+  EXPECT_EQ(qvRunProgram(qvAssetDir("noinfo"),
+                         "--headless --headless-dialog infofile,windowed,ok --start-order 25 --script 2000:key:ESC",
+                         nullptr, &err),
+            0)
+      << err;
+  EXPECT_EQ(qvLogLines(err, "quorvane: cannot"), "quorvane: cannot read qvane.nfo: No such file or directory\n");
 }
 
 TEST(QvDialog, CentringUsesArithmeticShifts) {
