@@ -3,6 +3,7 @@
 // message-box answers, frames kept in memory.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,7 @@ static void* hlAudioUser = nullptr;
 static bool hlAudioRunning = false, hlAudioInFill = false;
 static uint64_t hlAudioRate = 0, hlAudioMs = 0, hlAudioFrames = 0;
 static uint64_t hlAudioTotal = 0;  // frames asked for since platInit, for tests
+static int32_t hlAudioPeak = 0;    // loudest sample since the last platHeadlessAudioPeak, for tests
 
 void platHeadlessDefaults(PlatHeadlessConfig* c) { *c = {1024, 768, 32, nullptr, nullptr, nullptr}; }
 
@@ -113,6 +115,7 @@ static bool hlInit(char*, size_t) {
   hlAnswerNext = 0;
   hlClock = 0;
   hlAudioTotal = 0;
+  hlAudioPeak = 0;
   hlHaveFrame = false;
   hlBoxes = 0;
   hlBoxText[0] = hlBoxCaption[0] = hlViewer[0] = 0;
@@ -145,6 +148,7 @@ static void hlAudioCatchUp(uint32_t ms) {
   for (uint64_t due = hlAudioMs * hlAudioRate / 1000; hlAudioFrames < due;) {
     int32_t n = due - hlAudioFrames < 1024 ? (int32_t)(due - hlAudioFrames) : 1024;
     hlAudioFill(hlAudioUser, buf, n);
+    for (int32_t i = 0; i < 2 * n; i++) hlAudioPeak = std::max(hlAudioPeak, std::abs((int32_t)buf[i]));
     hlAudioFrames += (uint64_t)n;
     hlAudioTotal += (uint64_t)n;
   }
@@ -171,6 +175,11 @@ static void hlAudioClose() {
   hlAudioRunning = false;
 }
 uint64_t platHeadlessAudioFrames() { return hlAudioTotal; }
+int32_t platHeadlessAudioPeak() {
+  int32_t peak = hlAudioPeak;
+  hlAudioPeak = 0;
+  return peak;
+}
 
 static void hlAdvance(uint32_t ms) {
   hlClock += ms;

@@ -55,3 +55,6 @@ void platHeadlessSetRefresh(uint32_t num, uint32_t den);
 
 // Audio frames the headless device has asked its fill for since platInit.
 uint64_t platHeadlessAudioFrames();
+// The loudest sample (magnitude, 0..32768) the fill gave the headless device since the last call
+// or platInit: 0 is silence.
+int32_t platHeadlessAudioPeak();

@@ -182,6 +182,26 @@ TEST_F(QvBass, LoopsForeverAndMoves) {
   EXPECT_EQ(BASS_ChannelGetPosition(h), end);
 }
 
+// The ending fades the music out to silence before the end order; a move back, as --loop makes
+// at every pass, plays at the full level again rather than staying silent.
+TEST_F(QvBass, TheEndingFadesAndAMoveBackRestoresTheLevel) {
+  uint32_t h = start();
+  for (int32_t pass = 0; pass < 2; pass++) {
+    BASS_Pause();
+    ASSERT_EQ(BASS_ChannelSetPosition(h, pos(25, 32)), 1);  // 32 rows, 3.84 s before the end
+    BASS_Start();
+    platHeadlessAudioPeak();
+    platHeadlessAdvance(1500);
+    int32_t before = platHeadlessAudioPeak();
+    EXPECT_GT(before, 2000) << "pass " << pass << ": the music before the fade";
+    platHeadlessAdvance(2200);  // the fade's last 0.14 s and the 0.2 s of silence
+    EXPECT_LT(platHeadlessAudioPeak(), before) << "pass " << pass << ": the fade";
+    platHeadlessAdvance(1000);  // past the end order, the module playing on
+    EXPECT_EQ(BASS_ChannelGetPosition(h) & 0xffff, 26u) << "pass " << pass;
+    EXPECT_EQ(platHeadlessAudioPeak(), 0) << "pass " << pass << ": silent after the end";
+  }
+}
+
 TEST_F(QvBass, MutedPlaysSilentlyOnTheSameClock) {
   // Positions along a run with the device, then muted: the same at every step.
   std::vector<uint32_t> withDevice, muted;
