@@ -161,8 +161,8 @@ void qvPrintHelp() {
       "screen; Space pauses; F1 shows the timing; F12 saves a screenshot; M mutes the\n"
       "music, 9 and 0 or - and + (keypad too) turn it down and up; Page Down or N and\n"
       "Page Up or P skip to the next and the previous segment.\n"
-      "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error;\n"
-      "2 for a bad command line.\n");
+      "Exit status: 0 at the end of the presentation or when quit; 1 on a fatal error\n"
+      "or a file that cannot be written; 2 for a bad command line.\n");
 }
 
 // Text for troff: a leading dot or quote would start a request; backslashes and dashes are
@@ -235,7 +235,8 @@ void qvPrintMan() {
       "ignored, see \\fB\\-\\-no\\-config\\fR\n");
   std::printf(
       ".SH EXIT STATUS\n.TP\n.B 0\nthe presentation ended, was quit, or the setup dialog was cancelled\n"
-      ".TP\n.B 1\na fatal error (its message is shown and written to standard error)\n"
+      ".TP\n.B 1\na fatal error (its message is shown and written to standard error), or a file named on\n"
+      "the command line that cannot be written (one line on standard error: its name and the reason)\n"
       ".TP\n.B 2\na bad command line\n.TP\n.B 130\na capture interrupted by Ctrl+C (its files hold what was "
       "captured)\n");
   std::printf(".SH SEE ALSO\n.BR qvtool (1),\n.BR ffmpeg (1)\n");
