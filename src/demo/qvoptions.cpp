@@ -348,6 +348,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
   const char* env = std::getenv("QV_BACKEND");
   o->headless = env && std::strcmp(env, "headless") == 0;
   const char* captureSetting = nullptr;  // the first option given that only a capture reads
+  bool filterGiven = false;              // --capture-filter, which only --capture-size reads
   for (int32_t i = 1; i < argc; i++) {
     const char* a = argv[i];
     const QvOptionDef* d = qvFindOption(a);
@@ -365,6 +366,7 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
     o->filterGiven |= d->field == QV_FIELD(filter);
     o->monitorGiven |= d->field == QV_FIELD(display);
     if (!captureSetting && qvCaptureSetting(d)) captureSetting = a;
+    filterGiven |= d->field == QV_FIELD(captureFilter);
     switch (d->kind) {
       case QV_OPT_FLAG: *(bool*)field = true; break;
       case QV_OPT_HEADING: break;
@@ -399,5 +401,6 @@ int32_t qvParseOptions(int32_t argc, char** argv, qvOptions* o) {
     }
   }
   if (captureSetting && !o->capture) return qvUsage("%s needs --capture", captureSetting);
+  if (filterGiven && !o->captureSize) return qvUsage("%s needs --capture-size", "--capture-filter");
   return 0;
 }

@@ -149,18 +149,19 @@ TEST(Capture, BadSettings) {
     EXPECT_EQ(qvRunProgram(dir, b[0], nullptr, &err), 2) << b[0];
     EXPECT_NE(err.find(b[1]), std::string::npos) << err;
   }
-  // A capture's settings alone would do nothing: the first one given is named.
+  // Settings that would do nothing without the option that reads them: the first one is named.
   const char* alone[][2] = {
-      {"--headless --fps 50", "--fps"},
-      {"--headless --capture-scale 2", "--capture-scale"},
-      {"--headless --capture-size 640x480", "--capture-size"},
-      {"--headless --capture-filter nearest --fps 50", "--capture-filter"},
-      {"--headless --overwrite", "--overwrite"},
-      {"--headless -y", "-y"},
+      {"--headless --fps 50", "--fps needs --capture"},
+      {"--headless --capture-scale 2", "--capture-scale needs --capture"},
+      {"--headless --capture-size 640x480", "--capture-size needs --capture"},
+      {"--headless --capture-filter nearest --fps 50", "--capture-filter needs --capture"},
+      {"--headless --overwrite", "--overwrite needs --capture"},
+      {"--headless -y", "-y needs --capture"},
+      {"--capture x --capture-filter nearest", "--capture-filter needs --capture-size"},
   };
   for (auto& a : alone) {
     EXPECT_EQ(qvRunProgram(dir, a[0], nullptr, &err), 2) << a[0];
-    EXPECT_EQ(err, std::string("quorvane: ") + a[1] + " needs --capture\nTry 'quorvane --help' for the options.\n");
+    EXPECT_EQ(err, "quorvane: " + std::string(a[1]) + "\nTry 'quorvane --help' for the options.\n");
   }
   // Without ffmpeg a video file cannot be made; the message points at the y4m route.
   EXPECT_EQ(qvRunProgram(dir, "--capture x.mp4", nullptr, &err, "PATH=/nonexistent"), 1);
