@@ -1,7 +1,7 @@
 // qvtool image FILE [-o OUT.png|OUT.ppm] [--indices]: decodes a picture by content as the
 // engine does, converts it to 32 bits, prints its size and format, writes it out.
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

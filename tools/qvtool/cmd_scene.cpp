@@ -2,9 +2,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "file/xfile.h"
