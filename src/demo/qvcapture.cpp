@@ -308,6 +308,8 @@ void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
   *den = cap.set.fpsDen;
 }
 
+static const QvObserver kCaptureObserver = {nullptr, qvCapturePresent, nullptr};
+
 bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
   // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame, whenever they come.
   platSignalsInstall();
@@ -342,7 +344,7 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   qvMeasure();
   cap.tty = isatty(2);
   cap.began = std::chrono::steady_clock::now();
-  qvPresentHook = qvCapturePresent;
+  qvAddObserver(&kCaptureObserver);
   return true;
 }
 
@@ -350,6 +352,7 @@ bool qvCaptureInterrupted() { return platSignalCaught() != 0; }
 
 bool qvCaptureFinish() {
   qvCaptureLastFrames();
+  qvRemoveObserver(&kCaptureObserver);
   bool ok = !cap.failed;
   if (cap.pipe) {
     ok = std::fclose(cap.video) == 0 && ok;

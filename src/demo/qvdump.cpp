@@ -81,6 +81,7 @@ bool qvDumpStart(const char* setting, char* err, int32_t errSize) {
     return false;
   }
   dumpNext = 0;
-  qvFrameHook = qvDumpFrame;
+  static const QvObserver observer = {nullptr, nullptr, qvDumpFrame};
+  qvAddObserver(&observer);
   return true;
 }

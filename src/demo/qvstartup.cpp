@@ -225,7 +225,8 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     platShutdown();
     return 2;
   }
-  qvPassStartHook = qvHeadlessDisplayPhase;
+  static const QvObserver observer = {qvHeadlessDisplayPhase, nullptr, nullptr};
+  qvAddObserver(&observer);
   qvHeadlessDisplayPhase();
   return 0;
 }
