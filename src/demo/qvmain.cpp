@@ -120,7 +120,7 @@ int32_t qvMain(int32_t argc, char** argv) {
     }
     return qvCloseLogs(qvTimedemo(o, qvProcessStart));
   }
-  if (o.scalar) setenv("QV_SCALAR", "1", 1);
+  if (o.scalar) platForceScalar(true);
   if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");
   if (int32_t r = qvPrepareCapture(o)) return r;
   if (int32_t r = qvStartup(o)) return r;
