@@ -22,6 +22,7 @@
 #include "demo/qvmusic.h"
 #include "demo/qvtimeline.h"
 #include "platform/platform.h"
+#include "platform/qvtext.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 
@@ -53,11 +54,6 @@ Capture cap;
 void qvRemoveTempWav() {
   if (!cap.tempWav.empty()) std::remove(cap.tempWav.c_str());
   cap.tempWav.clear();
-}
-
-bool qvEndsWith(const std::string& s, const char* tail) {
-  size_t n = std::strlen(tail);
-  return s.size() > n && s.compare(s.size() - n, n, tail) == 0;
 }
 
 std::string qvQuote(const std::string& s) {
