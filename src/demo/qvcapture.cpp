@@ -123,8 +123,8 @@ void qvCaptureRunEvent(void* record) {
 // The music's length from the start to the end order, and the frames it spans (the
 // presentation ends on the first frame at the end order, a few frames later).
 void qvMeasure() {
-  cap.spanMs = qvMusicSpanMs("rul-quor.s3m", cap.startOrder, QV_END_ORDER);
-  if (!cap.spanMs) cap.spanMs = (uint64_t)(QV_END_ORDER - cap.startOrder) * 7680;
+  cap.spanMs = qvMusicSpanMs(QV_MUSIC_FILE, cap.startOrder, QV_END_ORDER);
+  if (!cap.spanMs) cap.spanMs = (uint64_t)(QV_END_ORDER - cap.startOrder) * QV_ORDER_MS;
   cap.expected = cap.spanMs * cap.set.fpsNum / (1000ull * cap.set.fpsDen) + 1;
 }
 
@@ -254,8 +254,8 @@ bool qvOpenVideo(char* err, int32_t errSize) {
   close(fd);
   cap.tempWav = tmp;
   std::atexit(qvRemoveTempWav);
-  uint64_t ms = (uint64_t)(26 - cap.startOrder + 1) * 7680 + 2000;
-  if (!qvMusicRenderWav("rul-quor.s3m", cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
+  uint64_t ms = (uint64_t)(QV_END_ORDER - cap.startOrder + 1) * QV_ORDER_MS + 2000;
+  if (!qvMusicRenderWav(QV_MUSIC_FILE, cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
     std::snprintf(err, (size_t)errSize, "cannot render the music into %s", cap.tempWav.c_str());
     qvRemoveTempWav();
     return false;
@@ -358,7 +358,7 @@ bool qvCaptureFinish() {
     ok = std::fclose(cap.video) == 0 && ok;
     // Exactly as many sample frames as the video lasts: frames x 44100 / fps, rounded down.
     uint64_t samples = cap.written * 44100ull * cap.set.fpsDen / cap.set.fpsNum;
-    ok = ok && qvMusicRenderWav("rul-quor.s3m", cap.startOrder, samples, cap.wavName.c_str());
+    ok = ok && qvMusicRenderWav(QV_MUSIC_FILE, cap.startOrder, samples, cap.wavName.c_str());
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
   double length = (double)cap.written * cap.set.fpsDen / cap.set.fpsNum;

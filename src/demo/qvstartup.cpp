@@ -19,6 +19,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
+#include "demo/qvmusic.h"
 #include "demo/qvresources.h"
 #include "demo/qvtimeline.h"
 #include "demo/qvviewer.h"
@@ -103,8 +104,8 @@ static void qvStartPresentation(const qvOptions& o) {
   thumbnail7 = qvMakeView(64000, 80, 50);
   musicHandle = 0;
   if (!o.noMusic) {
-    qvCheckMusic("rul-quor.s3m", o.startOrder);
-    musicHandle = BASS_MusicLoad(0, "rul-quor.s3m", 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
+    qvCheckMusic(QV_MUSIC_FILE, o.startOrder);
+    musicHandle = BASS_MusicLoad(0, QV_MUSIC_FILE, 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
     if (!musicHandle) xErrMsg("Can't load RUL-QUOR.S3M");
   }
   view = (uint32_t*)xVideoBuffer + QV_VIEW_OFFSET;

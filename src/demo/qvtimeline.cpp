@@ -455,7 +455,7 @@ void qvTimelineStart(int32_t startOrder, bool loop) {
   qvCountRealTime = qvCountMode == QV_COUNT_REAL_TIME ||
                     (qvCountMode == QV_COUNT_BY_BACKEND && platBackend() != PLAT_BACKEND_HEADLESS);
   if (!musicHandle && qvCountRealTime) {
-    qvCountRowMs = qvMusicRowMs("rul-quor.s3m");
+    qvCountRowMs = qvMusicRowMs(QV_MUSIC_FILE);
     xLog.Print(xFormat("music clock: no module, a row every %u ms", qvCountRowMs));
   }
   qvCountMove(startOrder);

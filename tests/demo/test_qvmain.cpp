@@ -12,6 +12,7 @@
 
 #include "common/qvtest.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 #include "demo/qvoptions.h"
 #include "demo/qvtimeline.h"
 #include "platform/plat_present.h"
@@ -171,7 +172,7 @@ TEST(QvStartup, MissingArchiveAndModule) {
   ASSERT_TRUE(qvWriteArchive(dir, nullptr));
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
   // A file of that name that is not a module.
-  std::FILE* f = std::fopen((dir + "/rul-quor.s3m").c_str(), "wb");
+  std::FILE* f = std::fopen((dir + "/" + QV_MUSIC_FILE).c_str(), "wb");
   std::fputs("this is not a module", f);
   std::fclose(f);
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
