@@ -39,11 +39,6 @@
 // As close to the process start as the program can see (static initialisation).
 static const std::chrono::steady_clock::time_point qvProcessStart = std::chrono::steady_clock::now();
 
-static int32_t qvUsageLine(const char* message) {
-  std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", message);
-  return 2;
-}
-
 // --capture and its settings; 0, or 2 after a usage message.
 static int32_t qvPrepareCapture(qvOptions& o) {
   if (!o.capture) {

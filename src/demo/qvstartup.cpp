@@ -144,6 +144,11 @@ void qvRememberStartFolder() {
   if (fd >= 0) qvStartHandle = "/proc/self/fd/" + std::to_string(fd);
 }
 
+int32_t qvUsageLine(const char* message) {
+  std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", message);
+  return 2;
+}
+
 std::string qvUserPath(const char* path) {
   if (path[0] == '/') return path;
   if (qvStartName.empty() && qvStartHandle.empty()) {
@@ -196,8 +201,7 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     c.answers = o.answers;
     c.dialog = o.dialog;
     if (!platHeadlessConfigure(&c, err, sizeof err)) {
-      std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
-      return 2;
+      return qvUsageLine(err);
     }
   }
   platSetWindowScale(o.scale);
@@ -217,12 +221,12 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     return 1;
   }
   if (o.script && !platScriptAdd(o.script, err, sizeof err)) {
-    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+    qvUsageLine(err);  // before the shutdown, which may print too
     platShutdown();
     return 2;
   }
   if (o.dumpFrames && !qvDumpStart(o.dumpFrames, err, sizeof err)) {
-    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+    qvUsageLine(err);  // before the shutdown, which may print too
     platShutdown();
     return 2;
   }
