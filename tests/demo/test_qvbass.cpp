@@ -58,8 +58,7 @@ class QvBass : public ::testing::Test {
  protected:
   void SetUp() override {
     if (platIsInitialised()) GTEST_SKIP() << "the program runs in this process";
-    char err[200];
-    ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+    ASSERT_EQ(qvStartHeadless(), "");
   }
   void TearDown() override {
     BASS_Free();
