@@ -22,6 +22,7 @@
 #include "demo/qvmusic.h"
 #include "demo/qvtimeline.h"
 #include "platform/platform.h"
+#include "platform/qvtext.h"
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 
@@ -53,11 +54,6 @@ Capture cap;
 void qvRemoveTempWav() {
   if (!cap.tempWav.empty()) std::remove(cap.tempWav.c_str());
   cap.tempWav.clear();
-}
-
-bool qvEndsWith(const std::string& s, const char* tail) {
-  size_t n = std::strlen(tail);
-  return s.size() > n && s.compare(s.size() - n, n, tail) == 0;
 }
 
 std::string qvQuote(const std::string& s) {
@@ -127,8 +123,8 @@ void qvCaptureRunEvent(void* record) {
 // The music's length from the start to the end order, and the frames it spans (the
 // presentation ends on the first frame at the end order, a few frames later).
 void qvMeasure() {
-  cap.spanMs = qvMusicSpanMs("rul-quor.s3m", cap.startOrder, QV_END_ORDER);
-  if (!cap.spanMs) cap.spanMs = (uint64_t)(QV_END_ORDER - cap.startOrder) * 7680;
+  cap.spanMs = qvMusicSpanMs(QV_MUSIC_FILE, cap.startOrder, QV_END_ORDER);
+  if (!cap.spanMs) cap.spanMs = (uint64_t)(QV_END_ORDER - cap.startOrder) * QV_ORDER_MS;
   cap.expected = cap.spanMs * cap.set.fpsNum / (1000ull * cap.set.fpsDen) + 1;
 }
 
@@ -262,8 +258,8 @@ bool qvOpenVideo(char* err, int32_t errSize) {
   close(fd);
   cap.tempWav = tmp;
   std::atexit(qvRemoveTempWav);
-  uint64_t ms = (uint64_t)(26 - cap.startOrder + 1) * 7680 + 2000;
-  if (!qvMusicRenderWav("rul-quor.s3m", cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
+  uint64_t ms = (uint64_t)(QV_END_ORDER - cap.startOrder + 1) * QV_ORDER_MS + 2000;
+  if (!qvMusicRenderWav(QV_MUSIC_FILE, cap.startOrder, ms * 44100 / 1000, cap.tempWav.c_str())) {
     std::snprintf(err, (size_t)errSize, "cannot render the music into %s", cap.tempWav.c_str());
     qvRemoveTempWav();
     return false;
@@ -312,6 +308,8 @@ void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
   *den = cap.set.fpsDen;
 }
 
+static const QvObserver kCaptureObserver = {nullptr, qvCapturePresent, nullptr};
+
 bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
   // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame, whenever they come.
   platSignalsInstall();
@@ -346,7 +344,7 @@ bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, i
   qvMeasure();
   cap.tty = isatty(2);
   cap.began = std::chrono::steady_clock::now();
-  qvPresentHook = qvCapturePresent;
+  qvAddObserver(&kCaptureObserver);
   return true;
 }
 
@@ -354,6 +352,7 @@ bool qvCaptureInterrupted() { return platSignalCaught() != 0; }
 
 bool qvCaptureFinish() {
   qvCaptureLastFrames();
+  qvRemoveObserver(&kCaptureObserver);
   bool ok = !cap.failed;
   if (cap.pipe) {
     ok = std::fclose(cap.video) == 0 && ok;
@@ -363,7 +362,7 @@ bool qvCaptureFinish() {
     ok = std::fclose(cap.video) == 0 && ok;
     // Exactly as many sample frames as the video lasts: frames x 44100 / fps, rounded down.
     uint64_t samples = cap.written * 44100ull * cap.set.fpsDen / cap.set.fpsNum;
-    ok = ok && qvMusicRenderWav("rul-quor.s3m", cap.startOrder, samples, cap.wavName.c_str());
+    ok = ok && qvMusicRenderWav(QV_MUSIC_FILE, cap.startOrder, samples, cap.wavName.c_str());
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - cap.began).count();
   double length = (double)cap.written * cap.set.fpsDen / cap.set.fpsNum;

@@ -29,7 +29,6 @@ enum : int32_t {
   QV_BUFFER_PIXELS = 76800,   // the whole 320x240 frame buffer
   QV_SHARED_PIXELS = 100000,  // sharedBuffer: 400000 bytes
   QV_SCENES = 10,
-  QV_END_ORDER = 26,  // the music order at which the presentation ends
 };
 
 // ---- Loaded material (loaders, in the order they create it) ----

@@ -84,6 +84,7 @@ int32_t qvDumpStart(const char* setting, char* err, int32_t errSize) {
   if (!qvCheckOutputFolder(dumpDir.c_str(), err, errSize)) return 1;
   dumpDir = qvUserPath(dumpDir.c_str());
   dumpNext = 0;
-  qvFrameHook = qvDumpFrame;
+  static const QvObserver observer = {nullptr, nullptr, qvDumpFrame};
+  qvAddObserver(&observer);
   return 0;
 }

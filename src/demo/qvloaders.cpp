@@ -158,20 +158,21 @@ static uint32_t* qvReadTexture(const char* name, const char* message) {
 
 // ---- The loaders ------------------------------------------------------------------------
 
+// An effect made with new (std::nothrow): the assertion at the given line when it failed.
+template <class T>
+static T* qvMade(T* effect, int32_t line) {
+  xAssert(effect != nullptr, "Main", line);
+  return effect;
+}
+
 static void qvLoadTablesAndEffects() {
   fxBuildSinTables();
-  effectA = new (std::nothrow) xFdTunnel(320, 200, 400);
-  xAssert(effectA != nullptr, "Main", 1617);
-  effectB = new (std::nothrow) xFdTunnel(320, 200, 300);
-  xAssert(effectB != nullptr, "Main", 1620);
-  effectC = new (std::nothrow) xFdPlanes(320, 200, 256);
-  xAssert(effectC != nullptr, "Main", 1623);
-  effectD = new (std::nothrow) xFdSphere(320, 200, 600);
-  xAssert(effectD != nullptr, "Main", 1626);
-  effectE = new (std::nothrow) xFdPlanes(160, 104, 256);
-  xAssert(effectE != nullptr, "Main", 1629);
-  effectF = new (std::nothrow) xFdPlanes(160, 100, 256);
-  xAssert(effectF != nullptr, "Main", 1632);
+  effectA = qvMade(new (std::nothrow) xFdTunnel(320, 200, 400), 1617);
+  effectB = qvMade(new (std::nothrow) xFdTunnel(320, 200, 300), 1620);
+  effectC = qvMade(new (std::nothrow) xFdPlanes(320, 200, 256), 1623);
+  effectD = qvMade(new (std::nothrow) xFdSphere(320, 200, 600), 1626);
+  effectE = qvMade(new (std::nothrow) xFdPlanes(160, 104, 256), 1629);
+  effectF = qvMade(new (std::nothrow) xFdPlanes(160, 100, 256), 1632);
 }
 
 static void qvLoadScenes() {

@@ -39,11 +39,6 @@
 // As close to the process start as the program can see (static initialisation).
 static const std::chrono::steady_clock::time_point qvProcessStart = std::chrono::steady_clock::now();
 
-static int32_t qvUsageLine(const char* message) {
-  std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", message);
-  return 2;
-}
-
 // --capture and its settings; 0, or 2 after a usage message.
 static int32_t qvPrepareCapture(qvOptions& o) {
   if (!o.capture) return 0;  // its settings alone were refused by the parser
@@ -116,7 +111,7 @@ int32_t qvMain(int32_t argc, char** argv) {
     if (*named[i]) *named[i] = (userPaths[i] = qvUserPath(*named[i])).c_str();
   qvFindData();
   if (o.timedemo) return qvCloseLogs(qvTimedemo(o, qvProcessStart));
-  if (o.scalar) setenv("QV_SCALAR", "1", 1);
+  if (o.scalar) platForceScalar(true);
   if (o.frames || o.timedemoJson) return qvUsageLine("--frames and --timedemo-json need --timedemo");
   if (int32_t r = qvPrepareCapture(o)) return r;
   if (int32_t r = qvStartup(o)) return r;

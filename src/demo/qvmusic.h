@@ -5,6 +5,14 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+// The presentation's module, read from the disk beside the program (not from the archive). It
+// keeps one speed and tempo throughout: an order is 64 rows of 120 ms.
+inline constexpr char QV_MUSIC_FILE[] = "rul-quor.s3m";
+enum : int32_t {
+  QV_END_ORDER = 26,   // the music order at which the presentation ends
+  QV_ORDER_MS = 7680,  // one order of the module, in ms
+};
+
 // Reads the module file from the disk (not the archive) and sets the replayer up: volume ramping
 // on or off, looping forever or playing once, no dither (two renderings give the same samples).
 // Null when the file is missing, unreadable or not a module; nothing is printed then.

@@ -3,11 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/qvbytes.h"
 #include "qvresources.inc"
 #include "system/xerror.h"
-
-static uint32_t qvU16(const uint8_t* p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-static uint32_t qvU32(const uint8_t* p) { return qvU16(p) | qvU16(p + 2) << 16; }
 
 static bool qvFail(char* err, size_t errSize, const char* what) {
   std::snprintf(err, errSize, "%s", what);
@@ -21,10 +19,10 @@ static bool qvDecodeDib(const uint8_t* data, size_t size, size_t dib, size_t bit
                         size_t errSize) {
   if (dib > size || size - dib < 40) return qvFail(err, errSize, "bitmap header cut short");
   const uint8_t* h = data + dib;
-  uint32_t headerSize = qvU32(h), depth = qvU16(h + 14), colours = qvU32(h + 32);
-  int32_t w = (int32_t)qvU32(h + 4), ht = (int32_t)qvU32(h + 8);
+  uint32_t headerSize = qvLe32(h), depth = qvLe16(h + 14), colours = qvLe32(h + 32);
+  int32_t w = (int32_t)qvLe32(h + 4), ht = (int32_t)qvLe32(h + 8);
   if (headerSize < 40 || headerSize > size - dib) return qvFail(err, errSize, "bad bitmap header size");
-  if (qvU16(h + 12) != 1 || qvU32(h + 16) != 0) return qvFail(err, errSize, "compressed or multi-plane bitmap");
+  if (qvLe16(h + 12) != 1 || qvLe32(h + 16) != 0) return qvFail(err, errSize, "compressed or multi-plane bitmap");
   if (depth != 1 && depth != 4 && depth != 8) return qvFail(err, errSize, "unsupported bits per pixel (1, 4 or 8)");
   bool topDown = ht < 0 && !mask;
   if (ht < 0 && !topDown) return qvFail(err, errSize, "bad bitmap size");
@@ -63,29 +61,29 @@ static bool qvDecodeDib(const uint8_t* data, size_t size, size_t dib, size_t bit
 
 bool qvDecodeBmp(const uint8_t* data, size_t size, qvBitmap* out, char* err, size_t errSize) {
   if (!data || size < 14 || data[0] != 'B' || data[1] != 'M') return qvFail(err, errSize, "not a Windows bitmap");
-  uint32_t offBits = qvU32(data + 10);
+  uint32_t offBits = qvLe32(data + 10);
   if (offBits < 14 + 40 || offBits >= size) return qvFail(err, errSize, "bad pixel offset");
   return qvDecodeDib(data, size, 14, offBits, false, out, err, errSize);
 }
 
 bool qvDecodeIco(const uint8_t* data, size_t size, qvBitmap* out, char* err, size_t errSize) {
-  if (!data || size < 6 || qvU16(data) != 0 || qvU16(data + 2) != 1) return qvFail(err, errSize, "not an icon file");
-  uint32_t count = qvU16(data + 4);
+  if (!data || size < 6 || qvLe16(data) != 0 || qvLe16(data + 2) != 1) return qvFail(err, errSize, "not an icon file");
+  uint32_t count = qvLe16(data + 4);
   if (count == 0) return qvFail(err, errSize, "icon without images");
   if (6 + 16ull * count > size) return qvFail(err, errSize, "icon directory cut short");
   int32_t best = -1;
   uint32_t bestDepth = 0;
   for (uint32_t i = 0; i < count; i++) {
     const uint8_t* e = data + 6 + 16 * i;
-    uint32_t bytes = qvU32(e + 8), off = qvU32(e + 12);
+    uint32_t bytes = qvLe32(e + 8), off = qvLe32(e + 12);
     if ((uint64_t)off + bytes > size || bytes < 40) return qvFail(err, errSize, "icon image outside the file");
-    if (e[0] != 32 || e[1] != 32 || qvU32(data + off) < 40) continue;  // other sizes, PNG images
-    uint32_t depth = qvU16(data + off + 14);
+    if (e[0] != 32 || e[1] != 32 || qvLe32(data + off) < 40) continue;  // other sizes, PNG images
+    uint32_t depth = qvLe16(data + off + 14);
     if (depth <= 8 && depth > bestDepth) best = (int32_t)i, bestDepth = depth;
   }
   if (best < 0) return qvFail(err, errSize, "no 32x32 palette image in the icon");
   const uint8_t* e = data + 6 + 16 * (uint32_t)best;
-  uint32_t off = qvU32(e + 12), bytes = qvU32(e + 8);
+  uint32_t off = qvLe32(e + 12), bytes = qvLe32(e + 8);
   if (!qvDecodeDib(data, (size_t)off + bytes, off, 0, true, out, err, errSize)) return false;
   if (out->width != 32 || out->height != 32) return qvFail(err, errSize, "icon image size differs from its directory");
   return true;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "demo/qvdemo.h"
+#include "demo/qvmusic.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 #include "fx/fxtoolkit.h"
@@ -21,7 +22,6 @@ static const int32_t kMarkerXLo = 262, kMarkerXHi = 304, kMarkerYLo = 17, kMarke
 static const int32_t kTickerStep = -10;  // lines per frame
 static const int32_t kBlendStep = 15;
 static const int32_t kFadeOutOrder = 25, kFadeOutStep = 2;
-static const int32_t kEndOrder = 26;
 static const int32_t kGreetJitter = 5;  // the second greetings picture moves by 0..4 pixels
 
 void qvSeg15Reset() { qvSeg15 = QvSeg15State(); }
@@ -59,5 +59,5 @@ void qvSeg15Frame() {
   qvFadeIn(&s.blend, kBlendStep, QV_FADE_WORK);
   if (musicOrder >= kFadeOutOrder) qvFadeOut(&s.fadeOut, kFadeOutStep);
   // The end of the music: this frame is still presented, then the loop ends (or starts over).
-  if (musicOrder >= kEndOrder) qvPresentationEnd();
+  if (musicOrder >= QV_END_ORDER) qvPresentationEnd();
 }

@@ -21,6 +21,7 @@
 #include "demo/qvdemo.h"
 #include "demo/qvdialog.h"
 #include "demo/qvdump.h"
+#include "demo/qvmusic.h"
 #include "demo/qvresources.h"
 #include "demo/qvtimeline.h"
 #include "demo/qvviewer.h"
@@ -105,8 +106,8 @@ static void qvStartPresentation(const qvOptions& o) {
   thumbnail7 = qvMakeView(64000, 80, 50);
   musicHandle = 0;
   if (!o.noMusic) {
-    qvCheckMusic("rul-quor.s3m", o.startOrder);
-    musicHandle = BASS_MusicLoad(0, "rul-quor.s3m", 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
+    qvCheckMusic(QV_MUSIC_FILE, o.startOrder);
+    musicHandle = BASS_MusicLoad(0, QV_MUSIC_FILE, 0, 0, BASS_MUSIC_RAMP | BASS_MUSIC_LOOP);
     if (!musicHandle) xErrMsg("Can't load RUL-QUOR.S3M");
   }
   view = (uint32_t*)xVideoBuffer + QV_VIEW_OFFSET;
@@ -143,6 +144,11 @@ void qvRememberStartFolder() {
   // Not close-on-exec: ffmpeg, started for a capture, writes through the same name.
   int fd = open(".", O_PATH | O_DIRECTORY);
   if (fd >= 0) qvStartHandle = "/proc/self/fd/" + std::to_string(fd);
+}
+
+int32_t qvUsageLine(const char* message) {
+  std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", message);
+  return 2;
 }
 
 std::string qvUserPath(const char* path) {
@@ -243,8 +249,7 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     c.answers = o.answers;
     c.dialog = o.dialog;
     if (!platHeadlessConfigure(&c, err, sizeof err)) {
-      std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
-      return 2;
+      return qvUsageLine(err);
     }
   }
   platSetWindowScale(o.scale);
@@ -264,11 +269,12 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     return 1;
   }
   if (o.script && !platScriptAdd(o.script, err, sizeof err)) {
-    std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help' for the options.\n", err);
+    qvUsageLine(err);  // before the shutdown, which may print too
     platShutdown();
     return 2;
   }
-  qvPassStartHook = qvHeadlessDisplayPhase;
+  static const QvObserver observer = {qvHeadlessDisplayPhase, nullptr, nullptr};
+  qvAddObserver(&observer);
   qvHeadlessDisplayPhase();
   return 0;
 }

@@ -10,6 +10,9 @@
 // (fatal errors end the process themselves). Tools and benchmarks start the program with it.
 int32_t qvStartup(const qvOptions& opts);
 
+// "quorvane: MESSAGE" and the pointer to --help on stderr; returns 2, the status of bad usage.
+int32_t qvUsageLine(const char* message);
+
 // A path the user gave, made absolute against the folder the program was started in (the
 // program may then have moved to the folder holding its data).
 std::string qvUserPath(const char* path);

@@ -154,8 +154,8 @@ bool qvWriteJson(const char* path, const std::vector<SegmentResult>& r, int32_t 
 }  // namespace
 
 int32_t qvTimedemo(qvOptions& o, std::chrono::steady_clock::time_point processStart) {
-  // The plain sprite class is chosen by the processor probe, which reads this.
-  if (o.scalar) setenv("QV_SCALAR", "1", 1);
+  // The plain sprite class is chosen by the processor probe, which asks the platform.
+  if (o.scalar) platForceScalar(true);
   o.headless = true;
   o.displayGiven = true;
   o.fullScreen = 0;

@@ -26,8 +26,6 @@ uint32_t lastFrameTick = 0;
 uint32_t frameTime = 0;
 uint8_t firstFrame = 1;
 QvRunStats qvStats = {0, 0, 0, kHashStart, 0, 0, kHashStart};
-void (*qvPassStartHook)() = nullptr;
-void (*qvFrameHook)(const QvFrameEvent& event) = nullptr;
 
 static const int32_t kNever = INT_MAX;
 
@@ -217,7 +215,44 @@ uint64_t qvHashPixels(uint64_t hash, const uint32_t* pixels, int32_t n) {
 }
 
 bool qvPresenting = false;
-void (*qvPresentHook)() = nullptr;
+
+// ---- Observers ------------------------------------------------------------------------
+
+static const QvObserver* qvObservers[QV_MAX_OBSERVERS];
+static int32_t qvObserverCount = 0;
+
+bool qvAddObserver(const QvObserver* observer) {
+  for (int32_t i = 0; i < qvObserverCount; i++)
+    if (qvObservers[i] == observer) return true;
+  if (qvObserverCount == QV_MAX_OBSERVERS) return false;
+  qvObservers[qvObserverCount++] = observer;
+  return true;
+}
+
+void qvRemoveObserver(const QvObserver* observer) {
+  for (int32_t i = 0; i < qvObserverCount; i++)
+    if (qvObservers[i] == observer) {
+      // Shift the later ones down so the order of the rest stays as they joined.
+      for (int32_t j = i + 1; j < qvObserverCount; j++) qvObservers[j - 1] = qvObservers[j];
+      qvObserverCount--;
+      return;
+    }
+}
+
+static void qvTellPassStart() {
+  for (int32_t i = 0; i < qvObserverCount; i++)
+    if (qvObservers[i]->passStart) qvObservers[i]->passStart();
+}
+
+static void qvTellPresent() {
+  for (int32_t i = 0; i < qvObserverCount; i++)
+    if (qvObservers[i]->present) qvObservers[i]->present();
+}
+
+static void qvTellFrame(const QvFrameEvent& event) {
+  for (int32_t i = 0; i < qvObserverCount; i++)
+    if (qvObservers[i]->frame) qvObservers[i]->frame(event);
+}
 
 void qvBeginPass() {
   qvPresenting = true;
@@ -225,7 +260,7 @@ void qvBeginPass() {
   qvStats.passHash = kHashStart;
   qvCadCount = 0;
   qvCadSegment = {};
-  if (qvPassStartHook) qvPassStartHook();
+  qvTellPassStart();
 }
 
 void qvHashPresentedFrame(void*) {
@@ -235,7 +270,7 @@ void qvHashPresentedFrame(void*) {
   qvStats.passFrames++;
   qvStats.hash = qvHashPixels(qvStats.hash, fb, QV_BUFFER_PIXELS);
   qvStats.passHash = qvHashPixels(qvStats.passHash, fb, QV_BUFFER_PIXELS);
-  if (qvPresentHook) qvPresentHook();
+  qvTellPresent();
 }
 
 // ---- Segment timers -------------------------------------------------------------------
@@ -260,7 +295,7 @@ uint32_t qvPassTime() { return firstFrame ? 0 : platPeekTickCount() - qvMusicSta
 
 static void qvHandOver(int32_t k) {
   const QvSegmentDef& s = qvSegments[k];
-  if (qvFrameHook) qvFrameHook({k, qvStats.segmentFrames, qvPassTime(), true});
+  qvTellFrame({k, qvStats.segmentFrames, qvPassTime(), true});
   if (s.handOver & QV_HAND_CLEAR_PRESENT) {
     std::memset(view, 0, QV_VIEW_PIXELS * 4);
     xVideoPresent();
@@ -372,7 +407,7 @@ static void qvSegmentPass(int32_t k) {
     firstFrame = 0;
     qvMusicStartTick = platPeekTickCount();
   }
-  if (qvFrameHook) qvFrameHook({k, qvStats.segmentFrames, qvPassTime(), false});
+  qvTellFrame({k, qvStats.segmentFrames, qvPassTime(), false});
   if (qvRestartPending) {
     qvRestartPending = false;
     qvRestart(k);
@@ -420,7 +455,7 @@ void qvTimelineStart(int32_t startOrder, bool loop) {
   qvCountRealTime = qvCountMode == QV_COUNT_REAL_TIME ||
                     (qvCountMode == QV_COUNT_BY_BACKEND && platBackend() != PLAT_BACKEND_HEADLESS);
   if (!musicHandle && qvCountRealTime) {
-    qvCountRowMs = qvMusicRowMs("rul-quor.s3m");
+    qvCountRowMs = qvMusicRowMs(QV_MUSIC_FILE);
     xLog.Print(xFormat("music clock: no module, a row every %u ms", qvCountRowMs));
   }
   qvCountMove(startOrder);

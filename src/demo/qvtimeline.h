@@ -68,7 +68,17 @@ struct QvFrameEvent {
   uint32_t passMs;  // ms since the first frame of the pass
   bool handOver;    // the segment has just ended; its last frame is the one presented before
 };
-extern void (*qvFrameHook)(const QvFrameEvent& event);
+// One watcher of the presentation; any callback may be null.
+struct QvObserver {
+  void (*passStart)();                       // a pass starts (before its first frame)
+  void (*present)();                         // a presented frame has been counted
+  void (*frame)(const QvFrameEvent& event);  // a segment's frame or hand-over
+};
+enum : int32_t { QV_MAX_OBSERVERS = 8 };
+// Observers are called in the order they joined; joining twice keeps the first place. False
+// when the list is full. The observer must outlive its membership (usually a static).
+bool qvAddObserver(const QvObserver* observer);
+void qvRemoveObserver(const QvObserver* observer);
 // The cadence of drawn frames: the real interval between presents and the time spent drawing
 // and presenting each, in ms. intervals counts the frames that had one before them in the pass.
 struct QvCadence {
@@ -101,14 +111,10 @@ struct QvRunStats {
   uint64_t passHash;       // hash of them
 };
 extern QvRunStats qvStats;
-// Starts the counts of a pass (just before its first frame) and calls qvPassStartHook, which
-// the program sets to put the simulated display at a fresh phase.
+// Starts the counts of a pass (just before its first frame) and tells the observers.
 void qvBeginPass();
-extern void (*qvPassStartHook)();
 // Set from the start of the first pass on: presents belong to the presentation, not the start-up.
 extern bool qvPresenting;
-// Called after a presented frame has been counted (captures).
-extern void (*qvPresentHook)();
 // Responder for the present-begin event: counts and hashes the frame buffer.
 void qvHashPresentedFrame(void* record);
 // The hash of a pass, continued over one frame buffer of n pixels.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hermes/hermes_internal.h"
+#include "platform/qvbytes.h"
 
 enum { HERMES_MAX_CONVERTERS = 32, HERMES_MAX_PALETTES = 32 };
 
@@ -100,9 +101,9 @@ static void hermesBuildChannel(HermesChannel* ch, uint32_t sm, uint32_t dm) {
 static inline uint32_t hermesRead(const uint8_t* p, int32_t bytes) {
   switch (bytes) {
     case 1: return p[0];
-    case 2: return p[0] | (uint32_t)p[1] << 8;
+    case 2: return qvLe16(p);
     case 3: return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16;
-    default: return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    default: return qvLe32(p);
   }
 }
 

@@ -6,20 +6,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/qvbytes.h"
+
 xFlcPlayer xFlcState;
 
 enum : int32_t { XFLC_HEADER = 128, XFLC_FRAME_HEADER = 16, XFLC_CHUNK_HEADER = 6 };
 
-static uint16_t xFlcGet16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
-static uint32_t xFlcGet32(const uint8_t* p) {
-  return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
-uint32_t xFlcHeaderSize(const uint8_t* header) { return xFlcGet32(header); }
-uint16_t xFlcHeaderMagic(const uint8_t* header) { return xFlcGet16(header + 4); }
-uint16_t xFlcHeaderFrames(const uint8_t* header) { return xFlcGet16(header + 6); }
-uint16_t xFlcHeaderWidth(const uint8_t* header) { return xFlcGet16(header + 8); }
-uint16_t xFlcHeaderHeight(const uint8_t* header) { return xFlcGet16(header + 10); }
+uint32_t xFlcHeaderSize(const uint8_t* header) { return qvLe32(header); }
+uint16_t xFlcHeaderMagic(const uint8_t* header) { return qvLe16(header + 4); }
+uint16_t xFlcHeaderFrames(const uint8_t* header) { return qvLe16(header + 6); }
+uint16_t xFlcHeaderWidth(const uint8_t* header) { return qvLe16(header + 8); }
+uint16_t xFlcHeaderHeight(const uint8_t* header) { return qvLe16(header + 10); }
 
 // ---- loading ----
 
@@ -79,9 +76,9 @@ void xFlcReadFrameHeader(xFlcFrameHeader* fh) {
     return;
   }
   const uint8_t* p = s.frames + s.cursor;
-  fh->size = xFlcGet32(p);
-  fh->type = xFlcGet16(p + 4);
-  fh->chunks = xFlcGet16(p + 6);
+  fh->size = qvLe32(p);
+  fh->type = qvLe16(p + 4);
+  fh->chunks = qvLe16(p + 6);
   std::memcpy(fh->reserved, p + 8, 8);
   s.cursor += XFLC_FRAME_HEADER;
 }
@@ -103,7 +100,7 @@ struct Reader {
   int8_t s8() { return (int8_t)u8(); }
   int16_t s16() {
     if (!has(2)) return 0;
-    const int16_t v = (int16_t)xFlcGet16(p);
+    const int16_t v = (int16_t)qvLe16(p);
     p += 2;
     return v;
   }
@@ -251,8 +248,8 @@ int32_t xFlcDecodeFrame(const xFlcFrameHeader* fh) {
   int64_t at = s.cursor;
   for (int32_t c = 0; c < fh->chunks; c++) {
     if (frameEnd - at < XFLC_CHUNK_HEADER) break;
-    const uint32_t size = xFlcGet32(s.frames + at);
-    const uint16_t type = xFlcGet16(s.frames + at + 4);
+    const uint32_t size = qvLe32(s.frames + at);
+    const uint16_t type = qvLe16(s.frames + at + 4);
     if (size < XFLC_CHUNK_HEADER) break;  // no way to find the next chunk
     const int64_t chunkEnd = at + size < frameEnd ? at + size : frameEnd;
     Reader r{s.frames + at + XFLC_CHUNK_HEADER, s.frames + chunkEnd};

@@ -151,8 +151,8 @@ void gifLoad(MFILE* f, const char* name, xImage& img) {
   // colour table, so it is read after it.
   uint8_t desc[10];
   gifRead(g, desc, 9);
-  img.width = xImageS16(desc + 4);
-  img.height = xImageS16(desc + 6);
+  img.width = qvLeS16(desc + 4);
+  img.height = qvLeS16(desc + 6);
   if (desc[8] & 0x80) {
     if (!img.palette) img.palette = xImageAlloc(768, "Xgif", __LINE__);
     gifRead(g, img.palette, 3 << ((desc[8] & 7) + 1));

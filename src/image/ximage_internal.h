@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/qvbytes.h"  // the decoders' little-endian fields
+
 // A heap block for picture data, zero-filled; blocks above 1 GiB count as failed
 // allocations. Either way the coded error 1 ("Can't allocate memory") ends the program.
 uint8_t* xImageAlloc(size_t bytes, const char* module, int line);
@@ -18,7 +20,3 @@ typedef void (*xImageDecodeFn)(const uint8_t* data, int32_t size, const char* na
 // form with "<loader>::Can't read file -> path" when the file cannot be read completely.
 void xImageDecodeRecord(xFileData* fd, const char* loader, xImageDecodeFn decode, xImage& img);
 void xImageDecodeDisk(const char* path, const char* loader, xImageDecodeFn decode, xImage& img);
-
-// Little-endian fields.
-inline uint32_t xImageU16(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8; }
-inline int32_t xImageS16(const uint8_t* p) { return (int16_t)(p[0] | p[1] << 8); }

@@ -12,11 +12,11 @@ static void xPcxDecode(const uint8_t* d, int32_t size, const char* name, xImage&
   img.pixels = nullptr;
   img.palette = nullptr;
   if (size < 128) xErrMsg(xFormat("xPcxLoad::Can't read file -> %s", name));
-  img.width = xImageS16(d + 8) + 1;
-  img.height = xImageS16(d + 10) + 1;
+  img.width = qvLeS16(d + 8) + 1;
+  img.height = qvLeS16(d + 10) + 1;
   const int32_t bitsPerPixel = d[3];
   const int32_t planes = d[65];
-  const int32_t bytesPerLine = (int32_t)xImageU16(d + 66);
+  const int32_t bytesPerLine = (int32_t)qvLe16(d + 66);
   if (planes == 1) img.format = XIMAGE_INDEXED8;
   if (planes == 3) img.format = XIMAGE_RGB24;
   if ((planes != 1 && planes != 3) || bitsPerPixel != 8) xErrMsg(xFormat("xPcxLoad::unsupported format -> %s", name));

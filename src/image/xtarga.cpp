@@ -17,11 +17,11 @@ static void xTargaDecode(const uint8_t* d, int32_t size, const char* name, xImag
   if (size < 18) xErrMsg(xFormat("xTargaLoad::Can't read file -> %s", name));
   const int32_t idLength = d[0];
   const int32_t type = d[2];
-  const int32_t mapFirst = (int32_t)xImageU16(d + 3);
-  const int32_t mapLength = (int32_t)xImageU16(d + 5);
+  const int32_t mapFirst = (int32_t)qvLe16(d + 3);
+  const int32_t mapLength = (int32_t)qvLe16(d + 5);
   const int32_t mapBits = d[7];
-  img.width = (int32_t)xImageU16(d + 12);
-  img.height = (int32_t)xImageU16(d + 14);
+  img.width = (int32_t)qvLe16(d + 12);
+  img.height = (int32_t)qvLe16(d + 14);
 
   int32_t bpp = 0;
   switch (d[16]) {
@@ -56,7 +56,7 @@ static void xTargaDecode(const uint8_t* d, int32_t size, const char* name, xImag
       const uint8_t* e = d + mapOffset + (size_t)k * entryBytes;
       uint8_t* p = img.palette + 3 * (mapFirst + k);
       if (entryBytes == 2) {
-        uint32_t v = xImageU16(e);  // x RRRRR GGGGG BBBBB
+        uint32_t v = qvLe16(e);  // x RRRRR GGGGG BBBBB
         p[0] = xTargaWiden5((v >> 10) & 31);
         p[1] = xTargaWiden5((v >> 5) & 31);
         p[2] = xTargaWiden5(v & 31);

@@ -161,7 +161,11 @@ void platAudioClose() {
   if (platCurrent) platCurrent->audioClose();
 }
 
+static bool platScalarForced = false;
+void platForceScalar(bool scalar) { platScalarForced = scalar; }
+
 bool platCpuHasSSE2() {
+  if (platScalarForced) return false;
   const char* force = std::getenv("QV_SCALAR");
   if (force && *force && *force != '0') return false;
 #if defined(__x86_64__) || defined(__i386__)

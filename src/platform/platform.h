@@ -113,7 +113,8 @@ enum PlatAnswer : int32_t { PLAT_ANSWER_OK, PLAT_ANSWER_YES, PLAT_ANSWER_NO };
 // Also written to stderr as "CAPTION TEXT". Headless answers are scripted (default yes / OK).
 PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags);
 void platOpenViewer(const char* fileName);  // xdg-open, result unreported; headless records it
-bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 reports no SIMD
+bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 or platForceScalar reports no SIMD
+void platForceScalar(bool scalar);          // --scalar: before the first library installs its kernels
 
 // ---- Signals ------------------------------------------------------------------------------
 // SIGINT, SIGTERM and SIGHUP note the first signal (and wake a self-pipe). While some code

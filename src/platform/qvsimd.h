@@ -11,5 +11,5 @@
 
 #include "platform/platform.h"
 
-// SSE2 kernels compiled in and the processor runs them; QV_SCALAR=1 says no (platCpuHasSSE2).
+// SSE2 kernels compiled in and the processor runs them; QV_SCALAR=1 or --scalar says no (platCpuHasSSE2).
 inline bool qvUseSSE2() { return QV_SSE2 && platCpuHasSSE2(); }

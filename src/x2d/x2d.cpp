@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/qvsimd.h"
 #include "system/xerror.h"
@@ -71,11 +72,7 @@ static inline uint32_t* x2dRow(uint32_t* target, int32_t y) {
 
 void x2dHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour, uint32_t* target) {
   if (y < x2dClipWindow[1] || y >= x2dClipWindow[3]) return;
-  if (x1 > x2) {
-    int32_t t = x1;
-    x1 = x2;
-    x2 = t;
-  }
+  if (x1 > x2) std::swap(x1, x2);
   if (x1 < x2dClipWindow[0]) x1 = x2dClipWindow[0];
   if (x2 > x2dClipWindow[2]) x2 = x2dClipWindow[2];
   uint32_t* p = x2dRow(target, y);
@@ -84,11 +81,7 @@ void x2dHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour, uint32_t* targ
 
 void x2dVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour, uint32_t* target) {
   if (x < x2dClipWindow[0] || x >= x2dClipWindow[2]) return;
-  if (y1 > y2) {
-    int32_t t = y1;
-    y1 = y2;
-    y2 = t;
-  }
+  if (y1 > y2) std::swap(y1, y2);
   if (y1 < x2dClipWindow[1]) y1 = x2dClipWindow[1];
   if (y2 > x2dClipWindow[3]) y2 = x2dClipWindow[3];
   if (y2 <= y1) return;

@@ -124,16 +124,16 @@ void x3dRead(x3dLoad* L, int64_t end, void* out, int64_t bytes, int line) {
 uint16_t x3dReadU16(x3dLoad* L, int64_t end) {
   uint8_t b[2];
   x3dRead(L, end, b, 2, __LINE__);
-  return static_cast<uint16_t>(b[0] | b[1] << 8);
+  return qvLe16(b);
 }
 
 uint32_t x3dReadU32(x3dLoad* L, int64_t end) {
   uint8_t b[4];
   x3dRead(L, end, b, 4, __LINE__);
-  return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
-         static_cast<uint32_t>(b[3]) << 24;
+  return qvLe32(b);
 }
 
+// An IEEE-754 single, stored as a little-endian word.
 float x3dReadF32(x3dLoad* L, int64_t end) {
   uint32_t u = x3dReadU32(L, end);
   float f;

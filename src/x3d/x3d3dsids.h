@@ -92,3 +92,10 @@ enum X3dsChunkId : uint16_t {
   X3DS_SKIP_4170 = 0x4170,
   X3DS_SKIP_7001 = 0x7001,
 };
+
+// Bits of the keyframer's headers: a node's first flags word and a track's flags.
+enum : uint16_t {
+  X3DS_NODE_HIDDEN = 0x0800,   // the object is not drawn
+  X3DS_TRACK_REPEAT = 0x0002,  // the track starts over after its last key
+  X3DS_TRACK_LOOP = 0x0003,    // both bits: the track loops smoothly
+};

@@ -138,7 +138,7 @@ int32_t x3dChunkNodeHeader(x3dLoad* L, int64_t end) {
     case X3DS_NODE_OBJECT:
       if (object < 0) return 0;  // no object of that name: its tracks are dropped
       s->objects[object].parentId = parentId;
-      if (flags1 & 0x800) s->objects[object].flags |= X3D_OBJ_HIDDEN;
+      if (flags1 & X3DS_NODE_HIDDEN) s->objects[object].flags |= X3D_OBJ_HIDDEN;
       L->object = object;
       return CreateNode(L, X3D_NODE_OBJECT, 5, object, parentIndex);
     case X3DS_NODE_CAMERA:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/qvbytes.h"  // the readers' little-endian fields
 #include "x3d/x3d3ds.h"
 #include "x3d/x3dspline.h"
 

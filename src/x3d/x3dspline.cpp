@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "system/xerror.h"
+#include "x3d/x3d3dsids.h"
 
 int32_t x3dTrackMode(uint16_t flags) {
-  if ((flags & 0x03) == 0x03) return X3D_TRACK_LOOP;
-  if (flags & 0x02) return X3D_TRACK_REPEAT;
+  if ((flags & X3DS_TRACK_LOOP) == X3DS_TRACK_LOOP) return X3D_TRACK_LOOP;
+  if (flags & X3DS_TRACK_REPEAT) return X3D_TRACK_REPEAT;
   return X3D_TRACK_SINGLE;
 }
 

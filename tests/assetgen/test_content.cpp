@@ -9,6 +9,7 @@
 #include "ag_testutil.h"
 #include "assetgen.h"
 #include "common/qvtest.h"
+#include "platform/qvbytes.h"
 
 namespace {
 struct Size {
@@ -16,7 +17,7 @@ struct Size {
 };
 // Picture size from the header: TGA bytes 12-15, GIF 6-9, JPEG the first SOF marker.
 Size pictureSize(const std::string& d) {
-  auto u16le = [&](size_t p) { return int32_t(uint8_t(d[p]) | uint8_t(d[p + 1]) << 8); };
+  auto u16le = [&](size_t p) { return int32_t(qvLe16((const uint8_t*)d.data() + p)); };
   auto u16be = [&](size_t p) { return int32_t(uint8_t(d[p]) << 8 | uint8_t(d[p + 1])); };
   if (d.compare(0, 3, "GIF") == 0) return {u16le(6), u16le(8)};
   if (d.size() > 10 && d.compare(6, 4, "JFIF") == 0) {
@@ -139,8 +140,8 @@ TEST(AgContent, AlphaPicturesAreGreyRampsAndFramesHaveTheirOpenings) {
 TEST(AgContent, AnimationHasTheRequiredFramesAndChunks) {
   const std::string& f = entry("mirvak.flc");
   ASSERT_GT(f.size(), 128u);
-  auto r16 = [&](size_t p) { return uint32_t(uint8_t(f[p]) | uint8_t(f[p + 1]) << 8); };
-  auto r32 = [&](size_t p) { return r16(p) | r16(p + 2) << 16; };
+  auto r16 = [&](size_t p) { return uint32_t(qvLe16((const uint8_t*)f.data() + p)); };
+  auto r32 = [&](size_t p) { return qvLe32((const uint8_t*)f.data() + p); };
   EXPECT_EQ(r32(0), f.size());
   EXPECT_EQ(r16(4), 0xAF12u);
   EXPECT_GE(r16(6), 90u);

@@ -6,12 +6,13 @@
 #include <cstring>
 
 #include "music_dsp.h"
+#include "platform/qvbytes.h"
 #include "s3m_writer.h"
 
 namespace {
 
-uint32_t rd16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
-uint32_t rd32(const std::vector<uint8_t>& b, size_t at) { return rd16(b, at) | rd16(b, at + 2) << 16; }
+uint32_t rd16(const std::vector<uint8_t>& b, size_t at) { return qvLe16(&b[at]); }
+uint32_t rd32(const std::vector<uint8_t>& b, size_t at) { return qvLe32(&b[at]); }
 
 S3mSong tinySong() {
   S3mSong s;

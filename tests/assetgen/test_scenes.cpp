@@ -14,6 +14,7 @@
 #include "ag_testutil.h"
 #include "common/qvtest.h"
 #include "image/xpng.h"
+#include "platform/qvbytes.h"
 
 namespace {
 // What a small chunk walk finds in a 3DS file.
@@ -25,8 +26,8 @@ struct Found {
 };
 
 void walk(const std::string& d, size_t pos, size_t end, uint16_t parent, Found& f, std::string& name, uint16_t& node) {
-  auto u16 = [&](size_t p) { return uint32_t(uint8_t(d[p]) | uint8_t(d[p + 1]) << 8); };
-  auto u32 = [&](size_t p) { return u16(p) | u16(p + 2) << 16; };
+  auto u16 = [&](size_t p) { return uint32_t(qvLe16((const uint8_t*)d.data() + p)); };
+  auto u32 = [&](size_t p) { return qvLe32((const uint8_t*)d.data() + p); };
   while (pos + 6 <= end) {
     uint16_t id = uint16_t(u16(pos));
     uint32_t len = u32(pos + 2);
@@ -148,8 +149,8 @@ TEST(Ag3ds, ChunkTreeOfASmallScene) {
   s.endFrame = 50;
   AgBytes b = ag3dsWrite(s);
   std::string d(b.begin(), b.end());
-  EXPECT_EQ(uint8_t(d[0]) | uint8_t(d[1]) << 8, 0x4D4D);
-  EXPECT_EQ(size_t(uint8_t(d[2]) | uint8_t(d[3]) << 8 | uint8_t(d[4]) << 16), d.size());  // main chunk spans the file
+  EXPECT_EQ(qvLe16((const uint8_t*)d.data()), 0x4D4D);
+  EXPECT_EQ(size_t(qvLe32((const uint8_t*)d.data() + 2)), d.size());  // main chunk spans the file
   Found f = scan(d);
   EXPECT_TRUE(f.ok);
   EXPECT_EQ(f.materials, std::set<std::string>{"M1"});

@@ -7,6 +7,7 @@
 #include "ag_flc.h"
 #include "ag_testutil.h"
 #include "common/qvtest.h"
+#include "platform/qvbytes.h"
 #include <minizip/unzip.h>
 
 namespace {
@@ -161,8 +162,8 @@ struct FlcChunkInfo {
 };
 std::vector<FlcChunkInfo> flcChunks(const AgBytes& f, int32_t* frames) {
   std::vector<FlcChunkInfo> out;
-  auto r16 = [&](size_t p) { return uint32_t(f[p] | f[p + 1] << 8); };
-  auto r32 = [&](size_t p) { return r16(p) | r16(p + 2) << 16; };
+  auto r16 = [&](size_t p) { return uint32_t(qvLe16(&f[p])); };
+  auto r32 = [&](size_t p) { return qvLe32(&f[p]); };
   *frames = int32_t(r16(6));
   size_t pos = 128;
   for (int32_t i = 0; pos + 16 <= f.size(); i++) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/xpng.h"
+#include "platform/plat_headless.h"
 
 std::string qvCorpusDir() {
   struct stat st;
@@ -24,6 +25,18 @@ std::string qvReadFile(const std::string& path) {
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+std::string qvStartHeadless(const char* dialog, int32_t desktopW, int32_t desktopH) {
+  char err[200];
+  if (dialog) {
+    PlatHeadlessConfig c;
+    platHeadlessDefaults(&c);
+    c.dialog = dialog;
+    c.desktopWidth = desktopW, c.desktopHeight = desktopH;
+    if (!platHeadlessConfigure(&c, err, sizeof err)) return err;
+  }
+  return platInit(PLAT_BACKEND_HEADLESS, err, sizeof err) ? "" : err;
 }
 
 bool qvHaveTool(const char* name) {

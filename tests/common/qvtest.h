@@ -15,6 +15,9 @@ std::string qvCorpusDir();
 std::string qvSha256(const void* data, size_t size);
 // Whole file into a string (empty when unreadable).
 std::string qvReadFile(const std::string& path);
+// Starts the headless backend; "" when it started, else its message. With a dialog list it is
+// configured first: the defaults, that list and a desktop of desktopW x desktopH.
+std::string qvStartHeadless(const char* dialog = nullptr, int32_t desktopW = 1024, int32_t desktopH = 768);
 // True when a command-line tool is on PATH.
 bool qvHaveTool(const char* name);
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/qvtest.h"
+#include "demo/qvmusic.h"
 #include "demo/qvoptions.h"
 #include "demo/qvstartup.h"
 
@@ -91,7 +92,7 @@ bool qvWriteArchiveWith(const std::string& dir, const char* entry, const std::st
 std::string qvAssetDir(const char* name, const char* drop, const char* cut, size_t keep) {
   std::string dir = qvFreshDir(name);
   EXPECT_TRUE(qvWriteArchive(dir, drop, cut, keep));
-  EXPECT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+  EXPECT_TRUE(qvCopyBuilt(dir, QV_MUSIC_FILE));
   return dir;
 }
 

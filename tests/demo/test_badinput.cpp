@@ -16,6 +16,7 @@
 
 #include "common/qvtest.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ int qvRunInFolder(const std::string& dir, const std::vector<std::string>& args, 
 std::string qvModuleDir(const char* name, const std::string& module) {
   std::string dir = qvFreshDir(name);
   EXPECT_TRUE(qvWriteArchive(dir, nullptr));
-  std::FILE* f = std::fopen((dir + "/rul-quor.s3m").c_str(), "wb");
+  std::FILE* f = std::fopen((dir + "/" + QV_MUSIC_FILE).c_str(), "wb");
   EXPECT_NE(f, nullptr);
   if (f) {
     std::fwrite(module.data(), 1, module.size(), f);
@@ -98,14 +99,14 @@ TEST(BadInput, EffectTexturesOfAnotherSizeAreRefused) {
   for (const char* name : {"TEXTURES/TEXTURE5.TGA", "TEXTURES/TEXTURE4.TGA", "TEXTURES/TEXTURE.TGA"}) {
     std::string dir = qvFreshDir("texsize");
     ASSERT_TRUE(qvWriteArchiveWith(dir, name, qvTga(16, 16)));
-    ASSERT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+    ASSERT_TRUE(qvCopyBuilt(dir, QV_MUSIC_FILE));
     qvExpectMessage(dir, "--headless --start-order 9 --script 2000:key:ESC", 1,
                     std::string("XERR: Error: Broken resource file -> ") + name + " is 16x16, expected 256x256\n");
   }
 }
 
 TEST(BadInput, ModuleThatNeverReachesTheEndIsRefused) {
-  std::string module = qvReadFile(std::string(QV_BINARY_DIR) + "/rul-quor.s3m");
+  std::string module = qvReadFile(std::string(QV_BINARY_DIR) + "/" + QV_MUSIC_FILE);
   ASSERT_GT(module.size(), 0x80u);
   // Escape after a minute of the presentation: without the check such a run never ends.
   const std::string bound = " --script 60000:key:ESC";
@@ -245,13 +246,13 @@ TEST(BadInput, BrokenSceneMemberIsNamed) {
 TEST(BadInput, PipesInPlaceOfTheArchiveOrModuleAreRefused) {
   // Opened for reading, a pipe without a writer would block the start-up for ever.
   std::string dir = qvFreshDir("fifokvo"), err;
-  ASSERT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+  ASSERT_TRUE(qvCopyBuilt(dir, QV_MUSIC_FILE));
   ASSERT_EQ(mkfifo((dir + "/quorvane.kvo").c_str(), 0644), 0);
   EXPECT_EQ(qvRunInFolder(dir, {"--headless"}, &err), 1);
   EXPECT_EQ(err, "XERR: Error: Resource file is not a regular file -> QUORVANE.KVO\n\n");
   dir = qvFreshDir("fifos3m");
   ASSERT_TRUE(qvWriteArchive(dir, nullptr));
-  ASSERT_EQ(mkfifo((dir + "/rul-quor.s3m").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((dir + "/" + QV_MUSIC_FILE).c_str(), 0644), 0);
   EXPECT_EQ(qvRunInFolder(dir, {"--headless"}, &err), 1);
   EXPECT_EQ(err, "XERR: Error: Can't load RUL-QUOR.S3M -> rul-quor.s3m is not a regular file\n\n");
 }

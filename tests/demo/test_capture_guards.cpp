@@ -14,6 +14,7 @@
 #include "common/qvtest.h"
 #include "demo/qvcapout.h"
 #include "demo/qvdemotest.h"
+#include "platform/qvbytes.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ double qvPeakDb(const std::string& wav, size_t from, size_t to) {
   int peak = 0;
   for (size_t i = from * 2; i < to * 2; i++) {
     size_t at = 44 + 2 * i;
-    int v = (int16_t)((uint8_t)wav[at] | (uint8_t)wav[at + 1] << 8);
+    int v = qvLeS16((const uint8_t*)wav.data() + at);
     peak = std::max(peak, std::abs(v));
   }
   return peak ? 20 * std::log10(peak / 32768.0) : -200;

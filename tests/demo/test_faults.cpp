@@ -14,6 +14,7 @@
 
 #include "common/qvtest.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ TEST(Faults, EntriesOfTheWrongKindOrEmpty) {
   for (const auto& c : cases) {
     std::string dir = qvFreshDir("kind");
     ASSERT_TRUE(qvWriteArchive(dir, nullptr, c.from ? nullptr : c.name, 0, c.from ? c.name : nullptr, c.from));
-    ASSERT_TRUE(qvCopyBuilt(dir, "rul-quor.s3m"));
+    ASSERT_TRUE(qvCopyBuilt(dir, QV_MUSIC_FILE));
     qvExpectFailure(dir, c.message, c.name);
   }
 }

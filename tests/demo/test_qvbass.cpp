@@ -18,11 +18,12 @@
 #include "common/qvtest.h"
 #include "demo/qvbass.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 #include "platform/plat_headless.h"
 
 namespace {
 
-const std::string kModule = std::string(QV_BINARY_DIR) + "/rul-quor.s3m";
+const std::string kModule = std::string(QV_BINARY_DIR) + "/" + QV_MUSIC_FILE;
 const uint32_t kFlags = BASS_MUSIC_RAMP | BASS_MUSIC_LOOP;
 
 uint32_t pos(int32_t order, int32_t row) { return (uint32_t)order | (uint32_t)row << 16; }
@@ -57,8 +58,7 @@ class QvBass : public ::testing::Test {
  protected:
   void SetUp() override {
     if (platIsInitialised()) GTEST_SKIP() << "the program runs in this process";
-    char err[200];
-    ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+    ASSERT_EQ(qvStartHeadless(), "");
   }
   void TearDown() override {
     BASS_Free();
@@ -137,8 +137,8 @@ TEST_F(QvBass, OrdersAndRowsStartOnTime) {
   EXPECT_EQ(at(121), "0/1");
   EXPECT_EQ(at(6 * 120 + 1), "0/6");
   for (int32_t k = 1; k <= 4; k++) {
-    EXPECT_EQ(at((uint32_t)k * 7680 - 1), show(pos(k - 1, 63))) << k;
-    EXPECT_EQ(at((uint32_t)k * 7680 + 1), show(pos(k, 0))) << k;
+    EXPECT_EQ(at((uint32_t)k * QV_ORDER_MS - 1), show(pos(k - 1, 63))) << k;
+    EXPECT_EQ(at((uint32_t)k * QV_ORDER_MS + 1), show(pos(k, 0))) << k;
   }
 }
 
@@ -166,7 +166,7 @@ TEST_F(QvBass, LoopsForeverAndMoves) {
   EXPECT_EQ(qvAudioFramesRendered(), 0u);
   platHeadlessAdvance(4 * 120 + 1);
   EXPECT_EQ(show(BASS_ChannelGetPosition(h)), "0/0") << "after the last order the first comes again";
-  platHeadlessAdvance(7680);
+  platHeadlessAdvance(QV_ORDER_MS);
   EXPECT_EQ(show(BASS_ChannelGetPosition(h)), "1/0");
   // Played once (no loop flag): it stays at its end and the device gets silence.
   BASS_Free();

@@ -11,19 +11,8 @@
 #include "demo/qvresources.h"
 #include "platform/plat_headless.h"
 
-// Starts the headless backend with a dialog list on a desktop of w x h.
-static void startHeadless(const char* list, int32_t w = 1024, int32_t h = 768) {
-  PlatHeadlessConfig c;
-  platHeadlessDefaults(&c);
-  c.dialog = list;
-  c.desktopWidth = w, c.desktopHeight = h;
-  char err[200];
-  ASSERT_TRUE(platHeadlessConfigure(&c, err, sizeof err)) << err;
-  ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
-}
-
 static int32_t runDialog(const char* list) {
-  startHeadless(list);
+  EXPECT_EQ(qvStartHeadless(list), "");
   int32_t fullScreen = -1;
   qvSetupDialog(&fullScreen);
   return fullScreen;
@@ -66,7 +55,7 @@ TEST(QvDialog, MissingInfoFileIsSaidAndTheDialogGoesOn) {
 
 TEST(QvDialog, CentringUsesArithmeticShifts) {
   // The dialog (458 x 251 headless) is larger than this desktop: odd negative halves round down.
-  startHeadless("ok", 321, 200);
+  ASSERT_EQ(qvStartHeadless("ok", 321, 200), "");
   int32_t fullScreen = 0;
   qvSetupDialog(&fullScreen);
   EXPECT_EQ(std::string(platDialogTrace()).rfind("init pos:-69,-26,458,251 ", 0), 0u) << platDialogTrace();

@@ -12,9 +12,11 @@
 
 #include "common/qvtest.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 #include "demo/qvoptions.h"
 #include "demo/qvtimeline.h"
 #include "platform/plat_present.h"
+#include "platform/qvsimd.h"
 #include "video/xvideo.h"
 
 // Runs the program's main with these arguments (argv[0] added).
@@ -170,7 +172,7 @@ TEST(QvStartup, MissingArchiveAndModule) {
   ASSERT_TRUE(qvWriteArchive(dir, nullptr));
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
   // A file of that name that is not a module.
-  std::FILE* f = std::fopen((dir + "/rul-quor.s3m").c_str(), "wb");
+  std::FILE* f = std::fopen((dir + "/" + QV_MUSIC_FILE).c_str(), "wb");
   std::fputs("this is not a module", f);
   std::fclose(f);
   qvExpectFatal(dir, "Can't load RUL-QUOR.S3M");
@@ -274,6 +276,22 @@ TEST(QvProgram, WholePresentationTwiceTheSame) {
   EXPECT_NE(log.find("XLOG: timeline: segment 1 at order 0\n"), std::string::npos);
   qvExpectHandOvers(log, 1);
   EXPECT_EQ(qvLogLines(log, "XLOG: presented"), qvLogLines(qvReadFile(dir + "/run2.log"), "XLOG: presented"));
+}
+
+// --scalar puts every library on its plain routines and the sprites on the plain class, as
+// QV_SCALAR=1 in the environment does.
+TEST(QvProgram, ScalarAsTheEnvironmentSays) {
+  std::string dir = qvAssetDir("scalar", nullptr), simd, plain, env;
+  ASSERT_EQ(qvRunProgram(dir, "--headless --start-order 22 --log simd.log", &simd), 0);
+  ASSERT_EQ(qvRunProgram(dir, "--headless --start-order 22 --scalar --log plain.log", &plain), 0);
+  ASSERT_EQ(qvRunProgram(dir, "--headless --start-order 22", &env, nullptr, "QV_SCALAR=1"), 0);
+  EXPECT_EQ(plain, env);
+  const char* mmx = "XLOG: Pentium MMX detected";
+  if (qvUseSSE2()) {
+    EXPECT_NE(qvReadFile(dir + "/simd.log").find(mmx), std::string::npos);
+    EXPECT_NE(simd, plain);  // the plain sprite class draws some pixels otherwise
+  }
+  EXPECT_EQ(qvReadFile(dir + "/plain.log").find(mmx), std::string::npos);
 }
 
 TEST(QvProgram, CountingClockWithoutMusic) {

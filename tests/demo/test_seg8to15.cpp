@@ -13,6 +13,7 @@
 #include "common/qvtest.h"
 #include "demo/qvdemo.h"
 #include "demo/qvdemotest.h"
+#include "demo/qvmusic.h"
 #include "demo/qvsegments.h"
 #include "demo/qvtimeline.h"
 #include "image/xflc.h"
@@ -253,13 +254,13 @@ TEST(Seg8to15Run, FinalePostsTheQuitAtOrder26AndPresentsThatFrame) {
   ASSERT_EQ(qvRunProgram(dir, std::string("--headless --start-order 25 --dump-frames ") + dir + "/f:1", &out), 0);
   std::vector<DumpName> frames = qvDumped(dir + "/f");
   ASSERT_FALSE(frames.empty());
-  int at26 = 0;
+  int atEnd = 0;
   for (const DumpName& f : frames) {
     EXPECT_EQ(f.segment, 15);
-    at26 += f.order >= 26;
+    atEnd += f.order >= QV_END_ORDER;
   }
-  EXPECT_EQ(at26, 1);
-  EXPECT_EQ(frames.back().order, 26);
+  EXPECT_EQ(atEnd, 1);
+  EXPECT_EQ(frames.back().order, QV_END_ORDER);
 }
 
 TEST(Seg8to15Run, LoopPassesRepeatExactly) {

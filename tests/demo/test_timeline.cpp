@@ -1,10 +1,12 @@
 // The timeline's clock and pacing in whole headless runs: the cadence the log reports for each
 // minimum frame time, and the counting clock without a module on a clock that runs in real time
 // (the headless virtual clock standing in for it: the rows follow its time, not the calls).
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,69 @@ int32_t qvRunCountingInRealTime(const std::string& log) {
   return qvMain((int32_t)a.size(), (char**)a.data());
 }
 
+// Two observers of the presentation, each counting what it is told and whether the one that
+// joined first was told first.
+struct Watch {
+  uint32_t passes, presents, frames, handOvers;
+};
+Watch gWatch[2];
+int gLastTold = 1;
+bool gInOrder = true;
+
+template <int I>
+void qvWatchTold() {
+  gInOrder = gInOrder && gLastTold == 1 - I;
+  gLastTold = I;
+}
+template <int I>
+void qvWatchPass() {
+  qvWatchTold<I>();
+  gWatch[I].passes++;
+}
+template <int I>
+void qvWatchPresent() {
+  qvWatchTold<I>();
+  gWatch[I].presents++;
+}
+template <int I>
+void qvWatchFrame(const QvFrameEvent& e) {
+  qvWatchTold<I>();
+  (e.handOver ? gWatch[I].handOvers : gWatch[I].frames)++;
+}
+const QvObserver kWatchers[2] = {{qvWatchPass<0>, qvWatchPresent<0>, qvWatchFrame<0>},
+                                 {qvWatchPass<1>, qvWatchPresent<1>, qvWatchFrame<1>}};
+
+// The program in this process with both watchers and a frame dump joined; exits 0 when both
+// saw every frame, in the order they joined.
+int32_t qvRunWatched(const std::string& dumps) {
+  if (!qvAddObserver(&kWatchers[0]) || !qvAddObserver(&kWatchers[1]) || !qvAddObserver(&kWatchers[0])) return 3;
+  std::vector<const char*> a = {"quorvane", "--headless", "--start-order", "22", "--dump-frames", dumps.c_str()};
+  if (qvMain((int32_t)a.size(), (char**)a.data()) != 0) return 4;
+  std::fprintf(stderr, "watched %u %u %u %u / %u %u %u %u, presented %u, pass %u, order %d\n", gWatch[0].passes,
+               gWatch[0].presents, gWatch[0].frames, gWatch[0].handOvers, gWatch[1].passes, gWatch[1].presents,
+               gWatch[1].frames, gWatch[1].handOvers, qvStats.presented, qvStats.passFrames, gInOrder);
+  // From order 22: segment 14 hands over once to segment 15, which ends the show; no pause and
+  // no hand-over that presents, so every presented frame of the pass is a segment's frame.
+  const Watch& w = gWatch[0];
+  bool same = std::memcmp(&gWatch[0], &gWatch[1], sizeof(Watch)) == 0;
+  bool all = w.passes == 1 && w.presents == qvStats.presented && w.frames == qvStats.passFrames && w.handOvers == 1;
+  return same && all && gInOrder ? 0 : 1;
+}
+
 }  // namespace
+
+// Several observers join the presentation beside the program's own (the frame dump, the display
+// phase): each is told of every pass, present, frame and hand-over, in the order they joined.
+TEST(Timeline, EveryObserverSeesEveryFrame) {
+  std::string dumps = qvFreshDir("watched");
+  EXPECT_EXIT(std::exit(qvRunWatched(dumps)), ::testing::ExitedWithCode(0), "watched");
+  DIR* d = opendir(dumps.c_str());
+  ASSERT_NE(d, nullptr);
+  int pictures = 0;
+  while (dirent* e = readdir(d)) pictures += std::strstr(e->d_name, ".png") != nullptr;
+  closedir(d);
+  EXPECT_GT(pictures, 0);  // the dump, joined beside the watchers, was told too
+}
 
 // Each segment's frames come at its minimum frame time (headless: a tick per clock query, so a
 // little over it), the draw time beside it.

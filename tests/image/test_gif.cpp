@@ -150,6 +150,13 @@ void expectPixels(const xImage& img, const std::vector<uint8_t>& want) {
   EXPECT_EQ(0, std::memcmp(img.pixels, want.data(), want.size()));
 }
 
+// Decodes the GIF that spec s makes around the code stream r and checks its pixels.
+void expectDecodes(const GifSpec& s, const LzwResult& r, const std::vector<uint8_t>& want) {
+  xImage img = decodeGif(buildGif(s, packBits(r)));
+  expectPixels(img, want);
+  freeImage(img);
+}
+
 TEST(GifDecoder, CodeEqualToTheNextFreeCode) {
   std::vector<uint8_t> data(64, 'a');  // a, aa, aaa...: each new string repeats its first byte
   data[40] = 'b';
@@ -166,6 +173,9 @@ TEST(GifDecoder, WidthGrowsToTwelveAndStaysUntilAClear) {
   std::mt19937 rng(3);
   std::vector<uint8_t> data(256 * 160);
   for (auto& b : data) b = (uint8_t)(rng() % 7 + (rng() % 5 == 0 ? rng() : 0));
+  GifSpec s;
+  s.width = 256;
+  s.height = 160;
   for (bool clearWhenFull : {false, true}) {
     SCOPED_TRACE(clearWhenFull ? "clear when full" : "deferred clear");
     LzwResult r = lzwEncode(data, clearWhenFull);
@@ -176,21 +186,10 @@ TEST(GifDecoder, WidthGrowsToTwelveAndStaysUntilAClear) {
     EXPECT_EQ(widths, (std::set<int>{9, 10, 11, 12}));
     // Full table: 2,048 codes at 12 bits before the clear, many more without one.
     EXPECT_GE(longestAt12, clearWhenFull ? 2000 : 3000) << longestAt12;
-    GifSpec s;
-    s.width = 256;
-    s.height = 160;
-    xImage img = decodeGif(buildGif(s, packBits(r)));
-    expectPixels(img, data);
-    freeImage(img);
+    expectDecodes(s, r, data);
   }
   // Clears at irregular points reset the width to 9 each time.
-  LzwResult r = lzwEncode(data, false, 700);
-  GifSpec s;
-  s.width = 256;
-  s.height = 160;
-  xImage img = decodeGif(buildGif(s, packBits(r)));
-  expectPixels(img, data);
-  freeImage(img);
+  expectDecodes(s, lzwEncode(data, false, 700), data);
 }
 
 TEST(GifDecoder, CodesStraddlingSubBlocks) {
@@ -204,9 +203,7 @@ TEST(GifDecoder, CodesStraddlingSubBlocks) {
     s.width = 40;
     s.height = 30;
     s.blockSize = blockSize;  // 9- to 12-bit codes cross every kind of boundary
-    xImage img = decodeGif(buildGif(s, packBits(r)));
-    expectPixels(img, data);
-    freeImage(img);
+    expectDecodes(s, r, data);
   }
 }
 

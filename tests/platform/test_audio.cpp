@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 
 namespace {
@@ -24,8 +25,7 @@ void countFill(void* user, int16_t* out, int32_t n) {
 }  // namespace
 
 TEST(PlatAudio, HeadlessPullsInLockstepWithTheClock) {
-  char err[200];
-  ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+  ASSERT_EQ(qvStartHeadless(), "");
   FillLog log;
   PlatAudioInfo info;
   EXPECT_FALSE(platAudioOpen(44100, nullptr, nullptr, &info));
@@ -63,7 +63,7 @@ TEST(PlatAudio, HeadlessPullsInLockstepWithTheClock) {
   // Shutting the platform down closes an open device; the next run may open one again.
   ASSERT_TRUE(platAudioOpen(22050, countFill, &log, &info));
   platShutdown();
-  ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+  ASSERT_EQ(qvStartHeadless(), "");
   EXPECT_EQ(platHeadlessAudioFrames(), 0u);
   ASSERT_TRUE(platAudioOpen(22050, countFill, &log, &info));
   platShutdown();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 #include "system/xcursor.h"
 #include "winlike/winlike.h"
@@ -12,8 +13,7 @@ static int countNow() {
 }
 
 TEST(XCursor, ShowAndHideReachTheThresholdFromAnyCount) {
-  char err[200];
-  ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+  ASSERT_EQ(qvStartHeadless(), "");
   ASSERT_EQ(countNow(), 0);
   xSysShowCursor(false);  // 0 -> -1
   EXPECT_EQ(countNow(), -1);

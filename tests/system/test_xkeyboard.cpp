@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 #include "winlike/wl_script.h"
 #include "system/xerror.h"
@@ -30,8 +31,7 @@ static intptr_t kProc(PlatHwnd w, uint32_t m, uintptr_t wp, intptr_t lp) {
 class XKeyboard : public ::testing::Test {
  protected:
   void SetUp() override {
-    char err[200];
-    ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+    ASSERT_EQ(qvStartHeadless(), "");
     xSysInit("Keys", nullptr, nullptr);
     PlatWndClass wc = {0, kProc, nullptr, "keys"};
     ASSERT_TRUE(platRegisterClass(&wc));

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 #include "winlike/wl_script.h"
 #include "system/xerror.h"
@@ -11,8 +12,7 @@
 class XSys : public ::testing::Test {
  protected:
   void SetUp() override {
-    char err[200];
-    ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+    ASSERT_EQ(qvStartHeadless(), "");
     xSysInit("Test", nullptr, nullptr);
     xSysSetActive(1);
     log.clear();

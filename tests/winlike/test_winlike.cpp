@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 #include "winlike/wl_ddraw.h"
 #include "winlike/wl_dinput.h"
@@ -22,8 +23,7 @@ static intptr_t pProc(PlatHwnd w, uint32_t m, uintptr_t wp, intptr_t lp) {
 class Plat : public ::testing::Test {
  protected:
   void SetUp() override {
-    char err[200];
-    ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+    ASSERT_EQ(qvStartHeadless(), "");
     gMsgs.clear();
   }
   void TearDown() override { platShutdown(); }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/qvtest.h"
 #include "platform/plat_headless.h"
 #include "winlike/winlike.h"
 
@@ -45,13 +46,7 @@ static intptr_t testProc(PlatHwnd d, uint32_t msg, uintptr_t wp, intptr_t lp) {
 }
 
 static intptr_t runHeadless(const char* list, int32_t desktopW = 1024, int32_t desktopH = 768) {
-  PlatHeadlessConfig c;
-  platHeadlessDefaults(&c);
-  c.dialog = list;
-  c.desktopWidth = desktopW, c.desktopHeight = desktopH;
-  char err[200];
-  EXPECT_TRUE(platHeadlessConfigure(&c, err, sizeof err)) << err;
-  EXPECT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+  EXPECT_EQ(qvStartHeadless(list, desktopW, desktopH), "");
   gSeen.clear();
   return platDialogBox(&kTmpl, testProc, 77);
 }
@@ -83,10 +78,7 @@ TEST(PlatDialog, ReplayClicksRadiosAndEnds) {
 
 TEST(PlatDialog, HeadlessSizeAndWindowCalls) {
   static PlatRect rect;
-  PlatHeadlessConfig c;
-  platHeadlessDefaults(&c);
-  char err[200];
-  ASSERT_TRUE(platInit(PLAT_BACKEND_HEADLESS, err, sizeof err));
+  ASSERT_EQ(qvStartHeadless(), "");
   auto proc = [](PlatHwnd d, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
     if (msg != WM_INITDIALOG) return 0;
     platGetWindowRect(d, &rect);

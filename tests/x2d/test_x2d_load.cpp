@@ -8,6 +8,7 @@
 
 #include "common/qvtest.h"
 #include "file/xfile.h"
+#include "platform/qvbytes.h"
 #include "x2d/x2d.h"
 #include "x2d/x2dspr.h"
 
@@ -112,7 +113,7 @@ TEST_F(X2dLoad, CorpusPictureWithAlphaChannel) {
   // ucm8.tga: 18-byte header, image ID, palette, then the raw indices bottom row first.
   const std::string raw = qvReadFile(dir + "ucm8.tga");
   auto byte = [&](int i) { return static_cast<size_t>(static_cast<uint8_t>(raw[i])); };
-  const size_t start = 18 + byte(0) + (byte(5) | byte(6) << 8) * ((byte(7) + 7) / 8);
+  const size_t start = 18 + byte(0) + qvLe16((const uint8_t*)raw.data() + 5) * ((byte(7) + 7) / 8);
   ASSERT_GE(raw.size(), start + 128 * 128);
   for (int y = 0; y < 128; y++)
     for (int x = 0; x < 128; x++)

@@ -70,6 +70,64 @@ int32_t randomIn(std::mt19937& rng, int32_t lo, int32_t hi) {
   return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1));
 }
 
+// A random sprite of the class in use holding ref's pixels; a quarter of them are views into
+// the middle rows of a larger sprite (the owner), whose other rows stay zero.
+struct TrialSprite {
+  RefSprite ref;
+  x2dSprite* owner = nullptr;
+  x2dSprite* spr = nullptr;
+  int32_t off = 0;  // the view's first pixel in the owner
+  bool view = false;
+
+  TrialSprite(std::mt19937& rng, int trial) {
+    ref.w = trial % 7 == 0 ? 1 : randomIn(rng, 1, 20);
+    ref.h = trial % 11 == 0 ? 1 : randomIn(rng, 1, 20);
+    const int32_t n = ref.w * ref.h;
+    const uint32_t key = rng();
+    for (int32_t i = 0; i < n; i++) ref.px.push_back(randomPixel(rng, key));
+    for (int32_t i = 0; i < n; i++) ref.layer.push_back(randomLayer(rng));
+    ref.color = rng() % 3 ? key : 0xDEADBEEFu;  // key present, or (almost surely) absent
+    view = trial % 4 == 1;
+    owner = x2dSpriteCreate(ref.w, ref.h + 4);
+    spr = owner;
+    uint8_t* layer = static_cast<uint8_t*>(std::malloc(ref.w * (ref.h + 4)));
+    owner->alphaLayer = layer;
+    off = view ? 2 * ref.w : 0;
+    if (view) {
+      spr = x2dSpriteCreate();
+      spr->width = ref.w, spr->height = ref.h, spr->pitch = ref.w * 4, spr->skip = FBW - ref.w;
+      spr->pixels = owner->pixels + off, spr->alphaLayer = layer + off;
+      spr->ownsMemory = 0;
+    } else {
+      owner->height = ref.h;
+    }
+    std::memcpy(spr->pixels, ref.px.data(), n * 4);
+    std::memcpy(spr->alphaLayer, ref.layer.data(), n);
+    spr->color = ref.color;
+  }
+  ~TrialSprite() {
+    if (view) delete spr;
+    delete owner;
+  }
+};
+
+// Where op draws: anywhere wholly inside the buffer, or across the clip window's edges by up
+// to 3 pixels (by the drawn size when scaled).
+void placeFor(RefOp op, std::mt19937& rng, const RefSprite& ref, float scale, int32_t* x, int32_t* y) {
+  const int32_t L = x2dClipWindow[0], T = x2dClipWindow[1], R = x2dClipWindow[2], B = x2dClipWindow[3];
+  switch (refPlacement(op)) {
+    case PLACE_NOCLIP: *x = randomIn(rng, 0, FBW - ref.w), *y = randomIn(rng, 0, FBH - ref.h); break;
+    case PLACE_CLIP: *x = randomIn(rng, L - ref.w - 3, R + 3), *y = randomIn(rng, T - ref.h - 3, B + 3); break;
+    case PLACE_SCALED: {
+      const int32_t dw = static_cast<int32_t>(ref.w * static_cast<double>(scale));
+      const int32_t dh = static_cast<int32_t>(ref.h * static_cast<double>(scale));
+      *x = randomIn(rng, L - dw - 3, R + 3), *y = randomIn(rng, T - dh - 3, B + 3);
+      break;
+    }
+    case PLACE_SELF: break;
+  }
+}
+
 TEST_P(SpriteOps, MatchesReference) {
   const RefOp op = std::get<1>(GetParam());
   const RefClass cls = variant_ == V_X86 ? REF_X86 : REF_MMX;
@@ -81,36 +139,11 @@ TEST_P(SpriteOps, MatchesReference) {
     // Clip window: the whole buffer or a random inner window.
     if (trial % 3 == 0) x2dSetClipWindow(0, 0, FBW, FBH);
     else x2dSetClipWindow(randomIn(rng, 0, 20), randomIn(rng, 0, 15), randomIn(rng, 40, FBW), randomIn(rng, 30, FBH));
-    const int32_t L = x2dClipWindow[0], T = x2dClipWindow[1], R = x2dClipWindow[2], B = x2dClipWindow[3];
-
-    RefSprite ref;
-    ref.w = trial % 7 == 0 ? 1 : randomIn(rng, 1, 20);
-    ref.h = trial % 11 == 0 ? 1 : randomIn(rng, 1, 20);
+    TrialSprite t(rng, trial);
+    const RefSprite& ref = t.ref;
+    x2dSprite* const spr = t.spr;
     const int32_t n = ref.w * ref.h;
-    const uint32_t key = rng();
-    for (int32_t i = 0; i < n; i++) ref.px.push_back(randomPixel(rng, key));
-    for (int32_t i = 0; i < n; i++) ref.layer.push_back(randomLayer(rng));
-    ref.color = rng() % 3 ? key : 0xDEADBEEFu;  // key present, or (almost surely) absent
-
-    // A quarter of the sprites are views into the middle rows of a larger sprite.
-    const bool view = trial % 4 == 1;
-    x2dSprite* owner = x2dSpriteCreate(ref.w, ref.h + 4);
-    x2dSprite* spr = owner;
-    uint8_t* layer = static_cast<uint8_t*>(std::malloc(ref.w * (ref.h + 4)));
-    owner->alphaLayer = layer;
-    const int32_t off = view ? 2 * ref.w : 0;
-    if (view) {
-      spr = x2dSpriteCreate();
-      spr->width = ref.w, spr->height = ref.h, spr->pitch = ref.w * 4, spr->skip = FBW - ref.w;
-      spr->pixels = owner->pixels + off, spr->alphaLayer = layer + off;
-      spr->ownsMemory = 0;
-    } else {
-      owner->height = ref.h;
-    }
     ASSERT_STREQ(spr->className, cls == REF_X86 ? "x2dSpriteX86" : "x2dSpriteMMX");
-    std::memcpy(spr->pixels, ref.px.data(), n * 4);
-    std::memcpy(spr->alphaLayer, ref.layer.data(), n);
-    spr->color = ref.color;
 
     for (auto& p : got) p = rng();
     want = got;
@@ -119,30 +152,20 @@ TEST_P(SpriteOps, MatchesReference) {
     const int32_t level = randomLevel(rng);
     const float scale = randomScale(rng);
     int32_t x = 0, y = 0;
-    switch (refPlacement(op)) {
-      case PLACE_NOCLIP: x = randomIn(rng, 0, FBW - ref.w), y = randomIn(rng, 0, FBH - ref.h); break;
-      case PLACE_CLIP: x = randomIn(rng, L - ref.w - 3, R + 3), y = randomIn(rng, T - ref.h - 3, B + 3); break;
-      case PLACE_SCALED: {
-        const int32_t dw = static_cast<int32_t>(ref.w * static_cast<double>(scale));
-        const int32_t dh = static_cast<int32_t>(ref.h * static_cast<double>(scale));
-        x = randomIn(rng, L - dw - 3, R + 3), y = randomIn(rng, T - dh - 3, B + 3);
-        break;
-      }
-      case PLACE_SELF: break;
-    }
+    placeFor(op, rng, ref, scale, &x, &y);
     const std::string what = std::string(refOpName[op]) + " trial " + std::to_string(trial) + " size " +
                              std::to_string(ref.w) + "x" + std::to_string(ref.h) + " at " + std::to_string(x) + "," +
                              std::to_string(y) + " level " + std::to_string(level) + " scale " + std::to_string(scale) +
-                             (view ? " (view)" : "");
+                             (t.view ? " (view)" : "");
 
     if (refPlacement(op) == PLACE_SELF) {
       const uint32_t colour = op == OP_Fill ? static_cast<uint32_t>(rng()) : 0u;
       refCall(spr, op, 0, 0, 1.0f, 0, colour, target);
       for (int32_t i = 0; i < n; i++) ASSERT_EQ(spr->pixels[i], colour) << what << " pixel " << i;
       // Rows of the owner outside a view are left alone.
-      if (view) {
-        for (int32_t i = 0; i < off; i++) ASSERT_EQ(owner->pixels[i], 0u) << what;
-        for (int32_t i = off + n; i < ref.w * (ref.h + 4); i++) ASSERT_EQ(owner->pixels[i], 0u) << what;
+      if (t.view) {
+        for (int32_t i = 0; i < t.off; i++) ASSERT_EQ(t.owner->pixels[i], 0u) << what;
+        for (int32_t i = t.off + n; i < ref.w * (ref.h + 4); i++) ASSERT_EQ(t.owner->pixels[i], 0u) << what;
       }
     } else {
       refCall(spr, op, x, y, scale, level, 0, target);
@@ -156,8 +179,6 @@ TEST_P(SpriteOps, MatchesReference) {
       // Drawing never changes the sprite.
       ASSERT_EQ(std::memcmp(spr->pixels, ref.px.data(), n * 4), 0) << what;
     }
-    if (view) delete spr;
-    delete owner;
   }
 }
 

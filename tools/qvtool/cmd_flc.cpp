@@ -9,6 +9,7 @@
 
 #include "image/xflc.h"
 #include "image/xpng.h"
+#include "platform/qvbytes.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
@@ -51,8 +52,8 @@ int qvCmdFlc(int argc, char** argv) {
   std::printf("magic: 0x%04X\n", xFlcHeaderMagic(h));
   std::printf("frames: %u\n", xFlcHeaderFrames(h));
   std::printf("width: %u\nheight: %u\n", xFlcHeaderWidth(h), xFlcHeaderHeight(h));
-  std::printf("depth: %u\n", (unsigned)(h[12] | (h[13] << 8)));
-  std::printf("speed: %u\n", (unsigned)(h[16] | (h[17] << 8) | (h[18] << 16) | ((unsigned)h[19] << 24)));
+  std::printf("depth: %u\n", (unsigned)qvLe16(h + 12));
+  std::printf("speed: %u\n", qvLe32(h + 16));
 
   xFlcSelect(&anim);
   const int32_t w = xFlcState.width, ht = xFlcState.height;

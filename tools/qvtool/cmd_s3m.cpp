@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qvbytes.h"
 #include "qvtool/qvtool.h"
 #include "qvtool/qvutil.h"
 
@@ -35,7 +36,7 @@ bool parseHeader(const std::vector<uint8_t>& b, S3mFacts* h, std::string* why) {
     *why = "not an S3M module";
     return false;
   }
-  auto u16 = [&](size_t at) { return b[at] | b[at + 1] << 8; };
+  auto u16 = [&](size_t at) { return qvLe16(&b[at]); };
   for (int i = 0; i < 28 && b[(size_t)i]; i++)
     h->title += (b[(size_t)i] >= 32 && b[(size_t)i] < 127) ? (char)b[(size_t)i] : '?';
   h->orderSlots = u16(0x20);

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -56,14 +55,6 @@ bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxByte
   const bool ok = !std::ferror(f) && out->size() <= maxBytes;
   std::fclose(f);
   return ok;
-}
-
-bool qvEndsWith(const std::string& s, const char* tail) {
-  const size_t n = std::strlen(tail);
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; i++)
-    if (std::tolower((unsigned char)s[s.size() - n + i]) != tail[i]) return false;
-  return true;
 }
 
 bool qvParseInts(const char* s, int32_t* out, int n, char sep) {

@@ -1,9 +1,12 @@
-// Small helpers shared by the qvtool commands: whole files, file-name tails, number lists.
+// Small helpers shared by the qvtool commands: whole files, number lists (file-name tails:
+// platform/qvtext.h, shared with the program).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/qvtext.h"
 
 // Whole file into memory; false when unreadable or longer than maxBytes.
 bool qvReadWholeFile(const char* path, std::vector<uint8_t>* out, size_t maxBytes);
@@ -21,9 +24,6 @@ const char* qvErrnoText();
 // Why the input `path` could not be used: the system's reason when it cannot be opened, a folder
 // or other file that is not a regular one as such, else `otherwise` (its bytes are wrong).
 const char* qvReadWhy(const std::string& path, const char* otherwise);
-
-// True when s ends with tail, ignoring ASCII case (tail given in lower case).
-bool qvEndsWith(const std::string& s, const char* tail);
 
 // Exactly n integers in -2e9..2e9 separated by sep ("320x200", "1,2,3", "4-7").
 bool qvParseInts(const char* s, int32_t* out, int n, char sep = ',');

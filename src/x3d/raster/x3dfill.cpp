@@ -46,6 +46,12 @@ struct Ctx {
   uint8_t r, g, b;  // flat argument
 };
 
+// The shade-table row of a 16.16 level word; level 255 leaves the colour as it is.
+inline const uint8_t* levelRow(uint32_t word) {
+  uint32_t i = (word >> 16) & 255;
+  return i == 255 ? kIdentityRow : x3dShadeTable + (i << 8);
+}
+
 // ---- kinds: attributes carried and source colour per pixel ----
 struct KFlat {
   static constexpr int N = 0;
@@ -57,11 +63,7 @@ struct KGouraud {
   static constexpr int N = 1;
   static constexpr Conv conv[1] = {LEVEL};
   static void attrs(const x3dVertex& v, float* o) { o[0] = v.intensity; }
-  static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
-    uint32_t i = (a[0] >> 16) & 255;
-    const uint8_t* row = i == 255 ? kIdentityRow : x3dShadeTable + (i << 8);
-    return shadeRgb(c.colour, row, 0);
-  }
+  static inline uint32_t shade(const uint32_t* a, const Ctx& c) { return shadeRgb(c.colour, levelRow(a[0]), 0); }
 };
 struct KGouraudFog {
   static constexpr int N = 2;
@@ -71,9 +73,7 @@ struct KGouraudFog {
     o[1] = v.intensity;
   }  // words 13 and 18
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
-    uint32_t i = (a[0] >> 16) & 255;
-    const uint8_t* row = i == 255 ? kIdentityRow : x3dShadeTable + (i << 8);
-    return fogRgb(shadeRgb(c.colour, row, 0), (a[1] >> 16) & 255);
+    return fogRgb(shadeRgb(c.colour, levelRow(a[0]), 0), (a[1] >> 16) & 255);
   }
 };
 struct KTex {
@@ -95,19 +95,10 @@ struct KTexLit {
   }
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
     uint32_t t = texel(c.tex, a[0], a[1]);
-    uint32_t i = (a[2] >> 16) & 255;
-    const uint8_t* row = i == 255 ? kIdentityRow : x3dShadeTable + (i << 8);
-    return shadeRgb(t, row, t & 0xFF000000);
+    return shadeRgb(t, levelRow(a[2]), t & 0xFF000000);
   }
 };
-struct KTexFog {
-  static constexpr int N = 3;
-  static constexpr Conv conv[3] = {WRAP, WRAP, LEVEL};
-  static void attrs(const x3dVertex& v, float* o) {
-    o[0] = v.u;
-    o[1] = v.v;
-    o[2] = v.intensity;
-  }  // word 18: fog level
+struct KTexFog : KTexLit {  // the same attributes, word 18 read as the fog level
   static inline uint32_t shade(const uint32_t* a, const Ctx& c) {
     return fogRgb(texel(c.tex, a[0], a[1]), (a[2] >> 16) & 255);
   }
