@@ -88,6 +88,7 @@ int32_t xFdRound(float value) {
 int32_t xFdShade(float depth, float k) {
   const float f = depth * k;
   if (!(f < 65536.0f)) return 0;        // also catches NaN
+  if (!(f > -2147418112.0f)) return 0;  // 65536 - trunc(f) would not fit (or f is -inf)
   const int32_t s = 65536 - (int32_t)f;
   return s < 0 ? 0 : s;
 }
