@@ -8,6 +8,7 @@
 #include "x2d/x2d.h"
 #include "x3d/x3danim.h"
 #include "x3d/x3drender.h"
+#include "xmath/xmath.h"
 
 void qvRenderScene(float t, uint32_t* target) {
   x3dSetFrame(t);
@@ -62,8 +63,8 @@ bool qvPastPosition(int32_t order, int32_t row) {
 void qvWarpSteps(int32_t counter, int32_t* c, int32_t* s) {
   const double kScale = 160000.0;  // 16.16 step length: about 2.4 texels per pixel
   double angle = counter * 2.0 * M_PI / 1024.0;
-  *c = (int32_t)(std::cos(angle) * kScale);
-  *s = (int32_t)(std::sin(angle) * kScale);
+  *c = (int32_t)(xMathCos(angle) * kScale);
+  *s = (int32_t)(xMathSin(angle) * kScale);
 }
 
 void qvMarkerStep(int32_t* position, int32_t* speed, int32_t lo, int32_t hi) {

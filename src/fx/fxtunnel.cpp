@@ -1,9 +1,9 @@
 // Table-driven tunnel: two byte tables map each view pixel to a depth ring and an angle.
-#include <cmath>
 #include <cstdlib>
 
 #include "fx/fxtoolkit.h"
 #include "system/xerror.h"
+#include "xmath/xmath.h"
 
 uint8_t* tunnelDepth = nullptr;
 uint8_t* tunnelAngle = nullptr;
@@ -21,8 +21,8 @@ void fxTunnelBuild() {
   for (int32_t i = 0; i < 200; i++) {
     for (int32_t s = 0; s < 2500; s++) {
       const double a = 2.0 * s * 0.001256637061436;
-      const int32_t x = (int32_t)((i + 3) * std::sin(a) + 160.0);
-      const int32_t y = (int32_t)(i * std::cos(a) + 100.0);
+      const int32_t x = (int32_t)((i + 3) * xMathSin(a) + 160.0);
+      const int32_t y = (int32_t)(i * xMathCos(a) + 100.0);
       if (x < 0 || x >= FX_VIEW_W || y < 0 || y >= FX_VIEW_H) continue;
       const int32_t value = ((i / 3) << 8) + s * 256 / 2500;
       tunnelDepth[y * FX_VIEW_W + x] = (uint8_t)(value >> 8);

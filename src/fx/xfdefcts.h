@@ -72,5 +72,5 @@ void xFdGridDraw(const xFdGrid& g, uint32_t* target);
 // Rounds a float coordinate to the nearest integer, wrapping modulo 2^32; values that are
 // not finite give 0. Only the low 16 bits select a texel, so the wrap never shows.
 int32_t xFdRound(float value);
-// 65536 - trunc(depth * k), or 0 when that is negative or depth * k is not finite.
+// 65536 - trunc(depth * k), or 0 when that is negative, above INT32_MAX or not finite.
 int32_t xFdShade(float depth, float k);

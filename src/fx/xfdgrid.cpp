@@ -7,6 +7,7 @@
 #include "fx/xfdefcts.h"
 #include "system/xerror.h"
 #include "x3d/x3d.h"
+#include "xmath/xmath.h"
 
 // Unrotated corner rays for a picture of half sizes w, h; the view plane is 128 away.
 static void xFdCorners(const xFdGrid& g, float out[4][3]) {
@@ -59,9 +60,9 @@ void xFdGridSetTexture(xFdGrid& g, const uint32_t* texture) {
 }
 
 void xFdGridSetAngles(xFdGrid& g, float a1, float a2, float a3) {
-  const float c1 = std::cos(a1), s1 = std::sin(a1);
-  const float c2 = std::cos(a2), s2 = std::sin(a2);
-  const float c3 = std::cos(a3), s3 = std::sin(a3);
+  const float c1 = xMathCosf(a1), s1 = xMathSinf(a1);
+  const float c2 = xMathCosf(a2), s2 = xMathSinf(a2);
+  const float c3 = xMathCosf(a3), s3 = xMathSinf(a3);
   const float m[3][3] = {
       {c3 * c2, s3 * c2, -s2},
       {c3 * s2 * s1 - s3 * c1, s3 * s2 * s1 + c3 * c1, c2 * s1},
@@ -86,7 +87,8 @@ int32_t xFdRound(float value) {
 
 int32_t xFdShade(float depth, float k) {
   const float f = depth * k;
-  if (!(f < 65536.0f)) return 0;  // also catches NaN
+  if (!(f < 65536.0f)) return 0;        // also catches NaN
+  if (!(f > -2147418112.0f)) return 0;  // 65536 - trunc(f) would not fit (or f is -inf)
   const int32_t s = 65536 - (int32_t)f;
   return s < 0 ? 0 : s;
 }

@@ -3,6 +3,7 @@
 
 #include "fx/xfdcast.h"
 #include "x3d/x3d.h"
+#include "xmath/xmath.h"
 
 xFdSphere::xFdSphere(int32_t width, int32_t height, int32_t size) {
   xFdGridInit(fd, width, height);
@@ -38,8 +39,8 @@ void xFdSphere::Render(uint32_t* target) {
     const float len = std::sqrt(hx * hx + hy * hy + hz * hz);
     float s = len > 0.0f ? hy / len : 0.0f;
     s = s > 1.0f ? 1.0f : (s < -1.0f ? -1.0f : s);  // rounding can step past +-1
-    out.u = xFdRound(std::fabs(std::asin(s) * 32768.0f + 128.0f));
-    out.v = xFdRound(std::fabs(std::atan2(hz, hx)) * 20860.756f);
+    out.u = xFdRound(std::fabs(xMathAsinf(s) * 32768.0f + 128.0f));
+    out.v = xFdRound(std::fabs(xMathAtan2f(hz, hx)) * 20860.756f);
     out.shade = xFdShade(std::fabs(hz + 128.0f), shadeK);
   });
   xFdGridDraw(fd, target);

@@ -3,6 +3,7 @@
 
 #include "fx/xfdcast.h"
 #include "x3d/x3d.h"
+#include "xmath/xmath.h"
 
 xFdTunnel::xFdTunnel(int32_t width, int32_t height, int32_t size) {
   xFdGridInit(fd, width, height);
@@ -36,7 +37,7 @@ void xFdTunnel::Render(uint32_t* target) {
     const float t = xFdClampT((root - b) / a);  // a ray along the axis never hits: far
     const float hx = t * d[0] + px, hy = t * d[1] + py, hz = t * d[2] - 128.0f;
     out.u = xFdRound(std::fabs(hz + pz) * 51.2f);
-    out.v = xFdRound(std::fabs(std::atan2(hy, hx)) * 20860.756f);  // half a turn spans the texture
+    out.v = xFdRound(std::fabs(xMathAtan2f(hy, hx)) * 20860.756f);  // half a turn spans the texture
     out.shade = xFdShade(std::fabs(hz + 128.0f), shadeK);
   });
   xFdGridDraw(fd, target);

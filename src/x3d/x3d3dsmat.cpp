@@ -1,9 +1,9 @@
 // 3DS chunks of colours, percentages, lights, cameras, materials and maps.
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "x3d/x3d3dsload.h"
+#include "xmath/xmath.h"
 
 static x3dMaterial* CurrentMaterial(x3dLoad* L) {
   if (L->material < 0 || L->material >= L->scene->materialCount) x3dLoadFail(__LINE__, 7);
@@ -79,8 +79,8 @@ int32_t x3dChunkSpot(x3dLoad* L, int64_t end) {
   x3dReadPoint(L, end, l->target);
   float hotspot = x3dReadF32(L, end);
   float falloff = x3dReadF32(L, end);
-  l->cosHotspot = std::cos(hotspot * 0.5f * 0.017453292f);
-  l->cosFalloff = std::cos(falloff * 0.5f * 0.017453292f);
+  l->cosHotspot = xMathCosf(hotspot * 0.5f * 0.017453292f);
+  l->cosFalloff = xMathCosf(falloff * 0.5f * 0.017453292f);
   float span = l->cosFalloff - l->cosHotspot;
   // Equal cones would divide by zero: the edge is then a hard step.
   l->spotFactor = span != 0.0f ? 1.0f / span : 0.0f;

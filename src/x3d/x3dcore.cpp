@@ -7,6 +7,7 @@
 #include "system/xlog.h"
 #include "x3d/raster/x3dpolygons.h"
 #include "x3d/x3d.h"
+#include "xmath/xmath.h"
 
 int32_t x3dWidth, x3dHeight, x3dHalfWidth, x3dHalfHeight, x3dPixelCount;
 int32_t* x3dLineOffset;
@@ -136,15 +137,15 @@ void x3dCameraMatrix(x3dCamera* cam) {
   float dz = cam->target[2] - cam->position[2];
   float len = std::sqrt(dx * dx + dy * dy + dz * dz);
   if (len == 0.0f) len = 1.0f;
-  float yaw = -std::atan2(dx, dz);
+  float yaw = -xMathAtan2f(dx, dz);
   float ratio = dy / len;
   if (ratio > 1.0f) ratio = 1.0f;  // rounding can push |dy| / len just past 1
   if (ratio < -1.0f) ratio = -1.0f;
-  float pitch = std::asin(ratio);
+  float pitch = xMathAsinf(ratio);
   float r = cam->roll * -0.017453294f;
-  float sR = std::sin(r), cR = std::cos(r);
-  float sY = std::sin(yaw), cY = std::cos(yaw);
-  float sP = std::sin(pitch), cP = std::cos(pitch);
+  float sR = xMathSinf(r), cR = xMathCosf(r);
+  float sY = xMathSinf(yaw), cY = xMathCosf(yaw);
+  float sP = xMathSinf(pitch), cP = xMathCosf(pitch);
   float(*m)[4] = cam->view;
   m[0][0] = sR * sY * sP + cR * cY;
   m[0][1] = sR * cP;
@@ -163,7 +164,7 @@ void x3dCameraProjection(x3dCamera* cam, float fov) {
   // fov is the horizontal field: x = +-z at the left and right edges. y is scaled by the
   // viewport's width / height as well, so that y = +-z lands on the top and bottom edges
   // with square pixels (the screen mapping stretches x by half the width, y by half the height).
-  float m = 1.0f / std::tan(fov * 0.5f * 0.017453292519944444f);
+  float m = 1.0f / xMathTanf(fov * 0.5f * 0.017453292519944444f);
   float aspect = cam->height > 0.0f && cam->width > 0.0f ? cam->width / cam->height : 1.0f;
   float my = m * aspect;
   std::memset(cam->projection, 0, sizeof(cam->projection));

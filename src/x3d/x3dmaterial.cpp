@@ -1,7 +1,6 @@
 // Texture list, texture loading and material preparation.
 #include "x3d/x3dmaterial.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "system/xlog.h"
 #include "x3d/raster/x3dpolygons.h"
 #include "x3d/x3drelease.h"
+#include "xmath/xmath.h"
 
 x3dTextureList x3dTextures;
 
@@ -152,13 +152,13 @@ void x3dTextureDump() {
 }
 
 void x3dMaterialColor(x3dMaterial* m) {
-  float b = std::cos(m->shininess * m->shininessStrength * 255.0f * 0.006135923151542969f);
-  float c = std::pow(b, m->shininess * 255.0f) * m->shininessStrength;
+  float b = xMathCosf(m->shininess * m->shininessStrength * 255.0f * 0.006135923151542969f);
+  float c = xMathPowf(b, m->shininess * 255.0f) * m->shininessStrength;
   uint8_t* out[3] = {&m->r, &m->g, &m->b};
   for (int i = 0; i < 3; i++) {
     float v = (c * m->specular[i] + b * m->diffuse[i] + m->ambient[i] * 0.25f) * 255.0f;
-    // Values of 256 and more become 255; negative ones (from odd files) 0.
-    int32_t t = v >= 255.0f ? 255 : v <= 0.0f ? 0 : static_cast<int32_t>(v);
+    // Values of 256 and more become 255; negative ones and NaN (from odd files) 0.
+    int32_t t = v >= 255.0f ? 255 : v > 0.0f ? static_cast<int32_t>(v) : 0;
     *out[i] = static_cast<uint8_t>(t);
   }
   m->color = static_cast<uint32_t>(m->r) << 16 | static_cast<uint32_t>(m->g) << 8 | m->b;

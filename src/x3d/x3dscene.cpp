@@ -61,7 +61,8 @@ const struct {
 
 const char* Name() { return P.scriptName.c_str(); }
 
-uint8_t Byte(float v) { return static_cast<uint8_t>(v <= 0.0f ? 0 : v >= 255.0f ? 255 : static_cast<int32_t>(v)); }
+// NaN (from odd input) gives 0, as values at or below 0.
+uint8_t Byte(float v) { return static_cast<uint8_t>(v >= 255.0f ? 255 : v > 0.0f ? static_cast<int32_t>(v) : 0); }
 
 void SceneName(x3dScene* scene, const char* arg) {
   if (P.archive) {

@@ -6,6 +6,7 @@
 
 #include "system/xerror.h"
 #include "x3d/x3d3dsids.h"
+#include "xmath/xmath.h"
 
 int32_t x3dTrackMode(uint16_t flags) {
   if ((flags & X3DS_TRACK_LOOP) == X3DS_TRACK_LOOP) return X3D_TRACK_LOOP;
@@ -100,8 +101,8 @@ void x3dQuatMul(const float a[4], const float b[4], float o[4]) {
 }
 
 void x3dQuatFromAngleAxis(float angle, float x, float y, float z, float out[4]) {
-  float s = std::sin(angle / 2);
-  out[0] = std::cos(angle / 2);
+  float s = xMathSinf(angle / 2);
+  out[0] = xMathCosf(angle / 2);
   out[1] = s * x;
   out[2] = s * z;  // y and z exchanged for the y-up engine
   out[3] = s * y;
@@ -127,7 +128,7 @@ static void Log(const float d[4], float c, float out[4]) {
     out[1] = out[2] = out[3] = 0.0f;
     return;
   }
-  float phi = c == 0.0f ? 1.5707964f : std::atan(s / c);
+  float phi = c == 0.0f ? 1.5707964f : xMathAtanf(s / c);
   for (int i = 1; i < 4; i++) out[i] = d[i] * phi / s;
 }
 
@@ -138,8 +139,8 @@ static void Exp(const float v[4], float out[4]) {
     out[1] = out[2] = out[3] = 0.0f;
     return;
   }
-  float s = std::sin(len) / len;
-  out[0] = std::cos(len);
+  float s = xMathSinf(len) / len;
+  out[0] = xMathCosf(len);
   out[1] = v[1] * s;
   out[2] = v[2] * s;
   out[3] = v[3] * s;
@@ -249,11 +250,11 @@ void x3dSlerp(const float q0[4], const float q1[4], float spins, float t, float 
   float c = Dot4(q0, q1);
   float w0, w1;
   if (1.0f - std::fabs(c) >= 1e-6f) {
-    float theta = std::acos(c);
+    float theta = xMathAcosf(c);
     float phi = t * (theta + spins * 3.1415927f);
-    float st = std::sin(theta);
-    w1 = std::sin(phi) / st;
-    w0 = std::sin(theta - phi) / st;
+    float st = xMathSinf(theta);
+    w1 = xMathSinf(phi) / st;
+    w0 = xMathSinf(theta - phi) / st;
   } else {
     w0 = 1.0f - t;
     w1 = t;

@@ -30,7 +30,8 @@ void x3dBuildFogTable(float red, float green, float blue) {
   x3dFogRGB[0] = red;
   x3dFogRGB[1] = green;
   x3dFogRGB[2] = blue;
-  auto byte = [](float c) -> uint32_t { return c <= 0.0f ? 0u : c >= 255.0f ? 255u : static_cast<uint32_t>(c); };
+  // NaN gives 0, as values at or below 0.
+  auto byte = [](float c) -> uint32_t { return c >= 255.0f ? 255u : c > 0.0f ? static_cast<uint32_t>(c) : 0u; };
   x3dFogColor = byte(red) << 16 | byte(green) << 8 | byte(blue);
   const float fogRgb[3] = {red, green, blue};
   for (int32_t k = 0; k < 3; k++) {
@@ -39,8 +40,8 @@ void x3dBuildFogTable(float red, float green, float blue) {
       float t = f / 256.0f;
       for (int32_t c = 0; c < 256; c++) {
         float v = c * (1.0f - t) + fogRgb[k] * t;
-        // A fog colour outside 0..255 must not wrap the byte.
-        plane[f * 256 + c] = static_cast<uint8_t>(v <= 0.0f ? 0 : v >= 255.0f ? 255 : static_cast<int32_t>(v));
+        // A fog colour outside 0..255 (or NaN) must not wrap the byte.
+        plane[f * 256 + c] = static_cast<uint8_t>(v >= 255.0f ? 255 : v > 0.0f ? static_cast<int32_t>(v) : 0);
       }
     }
   }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "xmath/xmath.h"
+
 namespace {
 struct Chunks {
   AgBytes b;
@@ -293,8 +295,8 @@ void agMeshSphere(Ag3dsMesh& m, const float c[3], float r, int32_t segs, int32_t
     float th = float(M_PI) * float(j) / float(rings);  // 0 at the north pole
     for (int32_t i = 0; i <= segs; i++) {
       float ph = 2 * float(M_PI) * float(i) / float(segs);
-      vert(m, c[0] + r * std::sin(th) * std::cos(ph), c[1] + r * std::sin(th) * std::sin(ph), c[2] + r * std::cos(th),
-           float(i) / float(segs), 1 - float(j) / float(rings));
+      vert(m, c[0] + r * xMathSinf(th) * xMathCosf(ph), c[1] + r * xMathSinf(th) * xMathSinf(ph),
+           c[2] + r * xMathCosf(th), float(i) / float(segs), 1 - float(j) / float(rings));
     }
   }
   for (int32_t j = 0; j < rings; j++)
@@ -312,8 +314,8 @@ void agMeshTorus(Ag3dsMesh& m, const float c[3], float R, float r, int32_t segs,
     float a = 2 * float(M_PI) * float(i) / float(segs);
     for (int32_t j = 0; j <= sides; j++) {
       float b = 2 * float(M_PI) * float(j) / float(sides);
-      float rr = R + r * std::cos(b);
-      vert(m, c[0] + rr * std::cos(a), c[1] + rr * std::sin(a), c[2] + r * std::sin(b), float(i) / float(segs) * 4,
+      float rr = R + r * xMathCosf(b);
+      vert(m, c[0] + rr * xMathCosf(a), c[1] + rr * xMathSinf(a), c[2] + r * xMathSinf(b), float(i) / float(segs) * 4,
            float(j) / float(sides));
     }
   }
@@ -331,8 +333,8 @@ void agMeshCrystal(Ag3dsMesh& m, const float c[3], float r, float h, int32_t sid
   uint16_t ring0 = uint16_t(m.v.size() / 3);
   for (int32_t i = 0; i < sides; i++) {
     float a = 2 * float(M_PI) * float(i) / float(sides);
-    vert(m, c[0] + r * std::cos(a), c[1] + r * std::sin(a), c[2] + h / 2, float(i) / float(sides), 0.75f);
-    vert(m, c[0] + r * std::cos(a), c[1] + r * std::sin(a), c[2] - h / 2, float(i) / float(sides), 0.25f);
+    vert(m, c[0] + r * xMathCosf(a), c[1] + r * xMathSinf(a), c[2] + h / 2, float(i) / float(sides), 0.75f);
+    vert(m, c[0] + r * xMathCosf(a), c[1] + r * xMathSinf(a), c[2] - h / 2, float(i) / float(sides), 0.25f);
   }
   for (int32_t i = 0; i < sides; i++) {
     uint16_t a = uint16_t(ring0 + 2 * i), b = uint16_t(ring0 + 2 * ((i + 1) % sides));
@@ -381,8 +383,8 @@ void agMeshRing(Ag3dsMesh& m, const float c[3], float r0, float r1, int32_t segs
   uint16_t base = uint16_t(m.v.size() / 3);
   for (int32_t i = 0; i <= segs; i++) {
     float a = 2 * float(M_PI) * float(i) / float(segs);
-    vert(m, c[0] + r0 * std::cos(a), c[1] + r0 * std::sin(a), c[2], float(i) / float(segs) * 4, 0);
-    vert(m, c[0] + r1 * std::cos(a), c[1] + r1 * std::sin(a), c[2], float(i) / float(segs) * 4, 1);
+    vert(m, c[0] + r0 * xMathCosf(a), c[1] + r0 * xMathSinf(a), c[2], float(i) / float(segs) * 4, 0);
+    vert(m, c[0] + r1 * xMathCosf(a), c[1] + r1 * xMathSinf(a), c[2], float(i) / float(segs) * 4, 1);
   }
   for (int32_t i = 0; i < segs; i++) {
     uint16_t a = uint16_t(base + 2 * i), b = uint16_t(a + 1), d = uint16_t(a + 2), e = uint16_t(a + 3);

@@ -6,6 +6,7 @@
 
 #include "ag_content.h"
 #include "ag_flc.h"
+#include "xmath/xmath.h"
 
 namespace {
 const int32_t W = 160, H = 120, kFrames = 96;
@@ -43,13 +44,13 @@ void fillTri(std::vector<uint8_t>& px, const float* a, const float* b, const flo
 
 void renderFrame(std::vector<uint8_t>& px, int32_t f) {
   std::fill(px.begin(), px.end(), 0);
-  float ang = float(f) * 6.2831853f / kFrames, tilt = 0.35f * std::sin(ang * 2);
+  float ang = float(f) * 6.2831853f / kFrames, tilt = 0.35f * xMathSinf(ang * 2);
   const int32_t sides = 6;
   // Bipyramid: apex 0 (top), apex 1 (bottom), ring 2..7.
   float P[8][3];
   auto put = [&](int32_t i, float x, float y, float z) {
-    float xr = x * std::cos(ang) - z * std::sin(ang), zr = x * std::sin(ang) + z * std::cos(ang);
-    float yr = y * std::cos(tilt) - zr * std::sin(tilt), zt = y * std::sin(tilt) + zr * std::cos(tilt);
+    float xr = x * xMathCosf(ang) - z * xMathSinf(ang), zr = x * xMathSinf(ang) + z * xMathCosf(ang);
+    float yr = y * xMathCosf(tilt) - zr * xMathSinf(tilt), zt = y * xMathSinf(tilt) + zr * xMathCosf(tilt);
     P[i][0] = xr;
     P[i][1] = yr;
     P[i][2] = zt;
@@ -58,7 +59,7 @@ void renderFrame(std::vector<uint8_t>& px, int32_t f) {
   put(1, 0, 40, 0);
   for (int32_t i = 0; i < sides; i++) {
     float a = float(i) * 6.2831853f / sides;
-    put(2 + i, 24 * std::cos(a), -6, 24 * std::sin(a));
+    put(2 + i, 24 * xMathCosf(a), -6, 24 * xMathSinf(a));
   }
   struct Face {
     int32_t a, b, c;
@@ -88,9 +89,9 @@ void renderFrame(std::vector<uint8_t>& px, int32_t f) {
   // Sparks on a tilted orbit; those behind the crystal are hidden by drawing them only on background.
   for (int32_t k = 0; k < 12; k++) {
     float a = ang * 2 + float(k) * 6.2831853f / 12;
-    float sx = 80 + 56 * std::cos(a), sy = 72 + 14 * std::sin(a) - 10 * std::cos(a) * 0.3f;
-    bool front = std::sin(a) > 0;
-    int32_t level = 128 + 40 + int32_t(23 * std::sin(float(f) * 0.7f + float(k)));
+    float sx = 80 + 56 * xMathCosf(a), sy = 72 + 14 * xMathSinf(a) - 10 * xMathCosf(a) * 0.3f;
+    bool front = xMathSinf(a) > 0;
+    int32_t level = 128 + 40 + int32_t(23 * xMathSinf(float(f) * 0.7f + float(k)));
     for (int32_t dy = -1; dy <= 1; dy++)
       for (int32_t dx = -1; dx <= 1; dx++) {
         int32_t x = int32_t(sx) + dx, y = int32_t(sy) + dy;

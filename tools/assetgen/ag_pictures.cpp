@@ -6,6 +6,7 @@
 
 #include "ag_content.h"
 #include "ag_font.h"
+#include "xmath/xmath.h"
 
 // A nebula sky: fbm clouds through a colour ramp, stars on top.
 static AgImage sky(int32_t w, int32_t h, uint32_t seed, bool amber) {
@@ -30,9 +31,9 @@ static void shards(AgImage& im, int32_t count, uint32_t seed, uint32_t edge) {
     float cx = float(rng.range(0, im.w)), cy = float(rng.range(im.h / 3, im.h));
     float hgt = float(rng.range(20, 70)), wid = hgt * (0.25f + rng.unit() * 0.2f);
     float tilt = (rng.unit() - 0.5f) * 0.6f;
-    float tx = cx + std::sin(tilt) * hgt, ty = cy - std::cos(tilt) * hgt;
-    float lx = cx - wid * std::cos(tilt), ly = cy - wid * std::sin(tilt) - hgt * 0.3f;
-    float rx = cx + wid * std::cos(tilt), ry = cy + wid * std::sin(tilt) - hgt * 0.3f;
+    float tx = cx + xMathSinf(tilt) * hgt, ty = cy - xMathCosf(tilt) * hgt;
+    float lx = cx - wid * xMathCosf(tilt), ly = cy - wid * xMathSinf(tilt) - hgt * 0.3f;
+    float rx = cx + wid * xMathCosf(tilt), ry = cy + wid * xMathSinf(tilt) - hgt * 0.3f;
     agLine(im, cx, cy, lx, ly, edge);
     agLine(im, lx, ly, tx, ty, edge);
     agLine(im, cx, cy, rx, ry, edge);
@@ -74,7 +75,7 @@ static AgImage background(bool second) {
   uint32_t c = second ? 0x3a2a10 : 0x0c2c40;
   for (int32_t i = -12; i <= 12; i++) agLine(im, 160, 118, 160 + i * 40.0f, 200, c);
   for (int32_t j = 0; j < 7; j++) {
-    float y = 120 + 80 * std::pow(j / 6.0f, 2.0f);
+    float y = 120 + 80 * xMathPowf(j / 6.0f, 2.0f);
     agLine(im, 0, y, 319, y, c);
   }
   if (second) shards(im, 6, 23, 0x40b0c8);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "xmath/xmath.h"
+
 Ag3dsMaterial& AgSceneKit::material(const std::string& name, uint32_t diffuse, int32_t shading, const std::string& tex,
                                     const std::string& refl) {
   Ag3dsMaterial m;
@@ -129,7 +131,7 @@ Ag3dsTrack agOrbit(AgV3 c, float r, float z, float phase, int32_t end, int32_t n
   Ag3dsTrack t;
   for (int32_t i = 0; i <= n; i++) {
     float a = phase + turns * 6.2831853f * float(i) / float(n);
-    t.keys.push_back(agKey(end * i / n, c.x + r * std::cos(a), c.y + r * std::sin(a), c.z + z));
+    t.keys.push_back(agKey(end * i / n, c.x + r * xMathCosf(a), c.y + r * xMathSinf(a), c.z + z));
   }
   return t;
 }

@@ -7,6 +7,7 @@
 
 #include "ag_content.h"
 #include "ag_scene_kit.h"
+#include "xmath/xmath.h"
 
 namespace {
 const float kPi = 3.14159265f;
@@ -82,7 +83,7 @@ void scene1(std::vector<AgEntry>& out) {
   k.objectNode("Floor", -1, {0, 0, 0});
   for (int32_t i = 0; i < 8; i++) {
     float a = float(i) * kPi / 4, r = 260 + 80 * float(i % 2);
-    AgV3 p{r * std::cos(a), r * std::sin(a), 0};
+    AgV3 p{r * xMathCosf(a), r * xMathSinf(a), 0};
     char nm[16];
     std::snprintf(nm, sizeof nm, "Crystal%02d", i + 1);
     float c[3] = {p.x, p.y, 60.0f + 20 * float(i % 3)};
@@ -185,7 +186,7 @@ void scene3(std::vector<AgEntry>& out) {
     char nm[16];
     std::snprintf(nm, sizeof nm, "Cluster%02d", i + 1);
     float a = float(i) * 2 * kPi / 7, r = i ? 70.f : 0.f;
-    AgV3 p{r * std::cos(a), r * std::sin(a), 0};
+    AgV3 p{r * xMathCosf(a), r * xMathSinf(a), 0};
     float c[3] = {p.x, p.y, 50 + float(rng.range(0, 40))};
     Ag3dsMesh& m = k.mesh(nm, p);
     agMeshCrystal(m, c, i ? 16.f : 26.f, i ? 70.f : 120.f, 6, 24, 4);
@@ -276,7 +277,7 @@ void scene5(std::vector<AgEntry>& out) {
     char nm[16];
     std::snprintf(nm, sizeof nm, "Pillar%02d", i + 1);
     float a = float(i) * kPi / 3;
-    AgV3 p{220 * std::cos(a), 220 * std::sin(a), 0};
+    AgV3 p{220 * xMathCosf(a), 220 * xMathSinf(a), 0};
     float c[3] = {p.x, p.y, 60};
     Ag3dsMesh& m = k.mesh(nm, p);
     agMeshBox(m, c, 24, 24, 120);
@@ -343,7 +344,7 @@ void scene7(std::vector<AgEntry>& out) {
   AgRng rng(707);
   for (int32_t i = 0; i < 90; i++) {  // tiny crystals spread over a shell around the system
     float a = float(rng.range(0, 3599)) * kPi / 1800, e = float(rng.range(-600, 900)) * kPi / 3600;
-    float c[3] = {1300 * std::cos(e) * std::cos(a), 1300 * std::cos(e) * std::sin(a), 1300 * std::sin(e)};
+    float c[3] = {1300 * xMathCosf(e) * xMathCosf(a), 1300 * xMathCosf(e) * xMathSinf(a), 1300 * xMathSinf(e)};
     agMeshCrystal(st, c, 4, 6, 3, 5, 5);
   }
   agMeshAllFaces(st, "STAR");
@@ -413,7 +414,7 @@ void scene11(std::vector<AgEntry>& out) {
     agMeshCrystal(m, o, 20, 40, 5, 30, 30);
     agMeshAllFaces(m, "CHROME");
     int32_t n = k.objectNode(nm, -1, {0, 0, 0});
-    k.s.nodes[size_t(n)].pos = agOrbit({0, 0, 0}, 140, 40 * std::sin(float(i)), float(i) * 2 * kPi / 5, 650, 10);
+    k.s.nodes[size_t(n)].pos = agOrbit({0, 0, 0}, 140, 40 * xMathSinf(float(i)), float(i) * 2 * kPi / 5, 650, 10);
     k.s.nodes[size_t(n)].rot = agSpin({0.6f, 0, 0.8f}, 2, 650);
     std::snprintf(nm, sizeof nm, "Echo%02d", i + 1);
     Ag3dsMesh& e = k.mesh(nm, {0, 0, 0});
@@ -444,7 +445,7 @@ void scene13(std::vector<AgEntry>& out) {
   for (int32_t i = 0; i < 10; i++) {
     char nm[16];
     float a = float(i) * 2 * kPi / 10, r = 300 + float(rng.range(-60, 60));
-    AgV3 p{r * std::cos(a), r * std::sin(a), float(rng.range(-40, 60))};
+    AgV3 p{r * xMathCosf(a), r * xMathSinf(a), float(rng.range(-40, 60))};
     float c[3] = {p.x, p.y, p.z};
     std::snprintf(nm, sizeof nm, "Prism%02d", i + 1);
     Ag3dsMesh& m = k.mesh(nm, p);
@@ -509,7 +510,7 @@ void scene14(std::vector<AgEntry>& out) {
     char nm[16];
     std::snprintf(nm, sizeof nm, "Beacon%02d", i + 1);
     float a = float(i) * kPi / 3;
-    AgV3 p{400 * std::cos(a), 400 * std::sin(a), 40};
+    AgV3 p{400 * xMathCosf(a), 400 * xMathSinf(a), 40};
     float c[3] = {p.x, p.y, p.z};
     Ag3dsMesh& m = k.mesh(nm, p);
     agMeshCrystal(m, c, 8, 20, 4, 20, 10);

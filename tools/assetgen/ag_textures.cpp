@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ag_content.h"
+#include "xmath/xmath.h"
 
 static const float kTau = 6.28318530718f;
 
@@ -15,7 +16,7 @@ static AgImage texNoise() {
       float n = agFbm(x / 32.0f, y / 32.0f, 8, 5, 11);
       float r = agFbm(x / 16.0f, y / 16.0f, 16, 3, 12);
       float fil = 1 - std::fabs(r * 2 - 1);  // ridges
-      uint32_t c = agCosmic(int32_t(n * n * 300 + std::pow(fil, 8.0f) * 120));
+      uint32_t c = agCosmic(int32_t(n * n * 300 + xMathPowf(fil, 8.0f) * 120));
       if (n > 0.68f) c = agAdd(c, agAmber(int32_t((n - 0.68f) * 700)));
       im.at(x, y) = c;
     }
@@ -28,10 +29,10 @@ static AgImage texMarble() {
   for (int32_t y = 0; y < 256; y++)
     for (int32_t x = 0; x < 256; x++) {
       float t = agFbm(x / 64.0f, y / 64.0f, 4, 5, 21);
-      float s = std::sin(kTau * (x + y) / 128.0f + t * 9.0f);
+      float s = xMathSinf(kTau * (x + y) / 128.0f + t * 9.0f);
       float band = 0.5f + 0.5f * s;
       uint32_t c = agCosmic(40 + int32_t(band * 150 + t * 40));
-      float vein = std::pow(1 - std::fabs(s), 24.0f);
+      float vein = xMathPowf(1 - std::fabs(s), 24.0f);
       im.at(x, y) = agAdd(c, agAmber(int32_t(vein * 230)));
     }
   return im;
@@ -95,8 +96,8 @@ static AgIndexed texPlasma() {
   o.idx = AgGray(256, 256);
   for (int32_t y = 0; y < 256; y++)
     for (int32_t x = 0; x < 256; x++) {
-      float v = std::sin(kTau * x / 128.0f) + std::sin(kTau * y / 64.0f) + std::sin(kTau * (x + y) / 256.0f) +
-                std::sin(kTau * (2 * x - y) / 256.0f + 1.0f);
+      float v = xMathSinf(kTau * x / 128.0f) + xMathSinf(kTau * y / 64.0f) + xMathSinf(kTau * (x + y) / 256.0f) +
+                xMathSinf(kTau * (2 * x - y) / 256.0f + 1.0f);
       o.idx.at(x, y) = uint8_t(int32_t((v + 4) * 31.9f) & 255);
     }
   for (int32_t i = 0; i < 256; i++) {
@@ -133,9 +134,9 @@ static AgImage flare() {
   for (int32_t y = 0; y < 64; y++)
     for (int32_t x = 0; x < 64; x++) {
       float dx = (x - 31.5f) / 32, dy = (y - 31.5f) / 32, d = std::sqrt(dx * dx + dy * dy);
-      float core = std::exp(-d * d * 60), halo = std::exp(-d * d * 6) * 0.45f;
-      float ring = std::exp(-(d - 0.72f) * (d - 0.72f) * 600) * 0.35f;
-      float streak = (std::exp(-dy * dy * 900) + std::exp(-dx * dx * 900)) * std::max(0.0f, 1 - d) * 0.6f;
+      float core = xMathExpf(-d * d * 60), halo = xMathExpf(-d * d * 6) * 0.45f;
+      float ring = xMathExpf(-(d - 0.72f) * (d - 0.72f) * 600) * 0.35f;
+      float streak = (xMathExpf(-dy * dy * 900) + xMathExpf(-dx * dx * 900)) * std::max(0.0f, 1 - d) * 0.6f;
       float k = std::min(1.0f, core + halo + ring + streak);
       im.at(x, y) = agAdd(agScale(0x70c8ff, int32_t(k * 256)), agScale(0xffb040, int32_t((core + ring) * 200)));
     }

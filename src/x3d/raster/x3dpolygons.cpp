@@ -1,10 +1,10 @@
 // Pipeline set-up: line table and pitch, RENDER_TYPE table, wireframe intensity table.
 #include "x3d/raster/x3dpolygons.h"
 
-#include <cmath>
 #include <cstdlib>
 
 #include "system/xerror.h"
+#include "xmath/xmath.h"
 
 int32_t x3dPitch;
 uint8_t x3dLineIntensity[X3D_LINE_TABLE_SIZE];
@@ -57,7 +57,7 @@ void x3dLineTable(int32_t mode, int32_t shift) {
   } else if (mode > 1) {
     for (int32_t i = 0; i < X3D_LINE_TABLE_SIZE; i++) {
       double e = i / (20.0 * (mode - 1));
-      x3dLineIntensity[i] = static_cast<uint8_t>(255.0 * std::exp(-e * e));
+      x3dLineIntensity[i] = static_cast<uint8_t>(255.0 * xMathExp(-e * e));
     }
   }
   for (int32_t i = 0; i < X3D_LINE_TABLE_SIZE; i++)
