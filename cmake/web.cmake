@@ -39,15 +39,24 @@ foreach(f ${QV_WEB_ASSETS})
 endforeach()
 add_custom_target(assets ALL DEPENDS ${outs})
 
-# The program's links: quorvane.js for node (headless, the arguments and environment of the
-# shell). The data files sit in the virtual file system's root, the program's current folder.
+# The program's two links. quorvane.js runs under node like the native program: the shell's
+# arguments, environment and files (NODERAWFS: the data is read from the current folder, frames
+# and logs written to disk). site/quorvane.js is the page's: its loops made resumable
+# (ASYNCIFY) so that each sleep gives the browser its turn, started by the page (callMain), the
+# data preloaded into the virtual file system's root, the program's current folder.
 function(qv_web_program)
   set(data "")
   foreach(f quorvane.kvo rul-quor.s3m qvane.nfo)
     list(APPEND data "SHELL:--preload-file ${PROJECT_BINARY_DIR}/${f}@/${f}")
   endforeach()
-  target_link_options(quorvane PRIVATE ${data} -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
-                      -sEXIT_RUNTIME=1 -sENVIRONMENT=node
+  set(common -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sEXIT_RUNTIME=1)
+  target_link_options(quorvane PRIVATE ${common} -sENVIRONMENT=node -sNODERAWFS=1
                       "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/node-env.js")
   set_property(TARGET quorvane APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/node-env.js ${outs})
+  add_executable(quorvane_page ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
+  target_link_libraries(quorvane_page PRIVATE qv_demo)
+  target_link_options(quorvane_page PRIVATE ${common} ${data} -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_STACK_SIZE=131072
+                      -sINVOKE_RUN=0 "SHELL:-sEXPORTED_RUNTIME_METHODS=['callMain']")
+  set_target_properties(quorvane_page PROPERTIES OUTPUT_NAME quorvane RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/site
+                                                 LINK_DEPENDS "${outs}")
 endfunction()

@@ -154,10 +154,14 @@ program() {
   local t0=$SECONDS
   emcmake cmake -S "$root" -B "$out/wasm" -DCMAKE_BUILD_TYPE=Release -DQV_WEB=ON -DQV_WEB_DEPS="$deps" \
     -DQV_HOST_BUILD="$out/host" -DCMAKE_CROSSCOMPILING_EMULATOR="$out/node-run.sh" >/dev/null
-  nice -n 5 cmake --build "$out/wasm" -j"$jobs" --target quorvane >&2
+  nice -n 5 cmake --build "$out/wasm" -j"$jobs" --target quorvane quorvane_page >&2
   log "program built in $((SECONDS - t0)) s"
 }
-site() { :; }
+# The page: our own HTML (emcc's page writer fails in Debian's 3.1.6) beside the program's files.
+site() {
+  mkdir -p "$out/site"
+  cp "$root/web/index.html" "$out/wasm/site/"quorvane.{js,wasm,data} "$out/site/"
+}
 # The headless presentation under node, as natively: prints the frame count and hash.
 node_run() {
   (cd "$out/wasm" && "$out/node-run.sh" quorvane.js --headless --no-config)
