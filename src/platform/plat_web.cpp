@@ -16,8 +16,8 @@
 static double webStart = 0;      // emscripten_get_now() at init (ms)
 static PlatEvent webQueue[256];  // events not yet polled (a ring)
 static int32_t webHead = 0, webCount = 0;
-static std::vector<uint8_t> webRgba;   // the frame as the canvas takes it (R, G, B, A bytes)
-static double webLastYield = 0;        // when the browser last had its turn (ms)
+static std::vector<uint8_t> webRgba;    // the frame as the canvas takes it (R, G, B, A bytes)
+static double webLastYield = 0;         // when the browser last had its turn (ms)
 static const double WEB_YIELD_MS = 50;  // a loop that never sleeps still yields this often (ms)
 
 // clang-format off
