@@ -5,6 +5,7 @@
 #   scripts/web.sh            build everything that is missing or out of date
 #   scripts/web.sh --deps     only the libraries
 #   scripts/web.sh --node     also run the headless presentation under node (prints count and hash)
+#   scripts/web.sh --test     also that, then the page in headless Chromium (screenshot in build-web/page.png)
 #   scripts/web.sh --serve    serve build-web/site on http://127.0.0.1:${QV_WEB_PORT:-8080}/
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -166,6 +167,18 @@ site() {
 node_run() {
   (cd "$out/wasm" && "$out/node-run.sh" quorvane.js --headless --no-config)
 }
+# The page in headless Chromium (Debian's), driven by npm playwright-core kept in build-web/pw.
+page_test() {
+  if ! command -v chromium >/dev/null; then
+    [ "$(id -u)" -eq 0 ] || die "chromium missing: run as root or apt-get install -y chromium"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium >&2
+  fi
+  if [ ! -d "$out/pw/node_modules/playwright-core" ]; then
+    mkdir -p "$out/pw"
+    (cd "$out/pw" && npm init -y >/dev/null && npm install -s --no-audit --no-fund playwright-core@1.65.2 pngjs@7 >&2)
+  fi
+  NODE_PATH=$out/pw/node_modules node "$root/tests/web/page_test.cjs" "$out/site" "$out/page.png"
+}
 serve() {
   [ -f "$out/site/index.html" ] || die "no site yet: run scripts/web.sh first"
   log "serving http://127.0.0.1:${QV_WEB_PORT:-8080}/"
@@ -176,15 +189,16 @@ main() {
   case "${1:-}" in
     --serve) serve ;;
     --deps) toolchain && all_deps ;;
-    "" | --node)
+    "" | --node | --test)
       toolchain
       all_deps
       host_assets
       program
       site
-      [ "${1:-}" = --node ] && node_run || true
+      if [ "${1:-}" != "" ]; then node_run; fi
+      if [ "${1:-}" = --test ]; then page_test; fi
       ;;
-    *) die "usage: scripts/web.sh [--deps | --node | --serve]" ;;
+    *) die "usage: scripts/web.sh [--deps | --node | --test | --serve]" ;;
   esac
 }
 main "$@"

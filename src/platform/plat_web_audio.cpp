@@ -39,6 +39,7 @@ EM_JS(int32_t, waJsOpen, (int32_t rate, int32_t block), {
       var l = ev.outputBuffer.getChannelData(0), r = ev.outputBuffer.getChannelData(1), n = l.length;
       var p = _platWebAudioPull(n);
       if (!p) { l.fill(0); r.fill(0); return; }
+      Module['qvAudioBlocks'] = (Module['qvAudioBlocks'] || 0) + 1;  // played blocks, for the page test
       var s = HEAP16.subarray(p >> 1, (p >> 1) + 2 * n);
       for (var i = 0; i < n; i++) { l[i] = s[2 * i] / 32768; r[i] = s[2 * i + 1] / 32768; }
     };
