@@ -1,5 +1,6 @@
 // The page in headless Chromium: it loads, the Play button starts the presentation, the canvas
-// shows a picture (not all black), Web Audio plays blocks of music, Escape ends the program with status 0.
+// shows a picture (not all black), Web Audio plays blocks of music, Escape ends the program with
+// status 0; without WebAssembly the page explains why nothing plays.
 // Usage: NODE_PATH=build-web/pw/node_modules node tests/web/page_test.cjs SITE_DIR SCREENSHOT.png
 // Waits are bounded by events the page sets (qvReady, qvExit), never by how fast it runs.
 'use strict';
@@ -37,8 +38,11 @@ async function main() {
   let failed = 0;
   const check = (ok, what) => { console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`); if (!ok) failed++; };
   await page.goto(url);
-  await page.waitForFunction(() => window.qvReady === true, null, { timeout: 300000 });
-  check(true, 'page loaded the program and its data');
+  await page.waitForFunction(() => window.qvReady === true || document.getElementById('message').className === 'error',
+                             null, { timeout: 300000 });
+  const ready = await page.evaluate(() => window.qvReady === true);
+  check(ready, `page loaded the program and its data${ready ? '' : ': ' + await page.textContent('#message')}`);
+  if (!ready) throw new Error('the page did not load');
   await page.click('#windowed');
   // A picture: some pixel of the canvas is not black.
   await page.waitForFunction(() => {
@@ -57,6 +61,12 @@ async function main() {
   const status = await page.evaluate(() => window.qvExit);
   check(status === 0, `Escape ends the program (status ${status})`);
   check(errors.length === 0, `no page errors${errors.length ? ': ' + errors.join(' | ') : ''}`);
+  // A browser without WebAssembly gets a readable message instead of a broken page.
+  const old = await browser.newPage();
+  await old.addInitScript(() => { delete window.WebAssembly; });
+  await old.goto(url);
+  const text = await old.textContent('#message');
+  check(/cannot run WebAssembly/.test(text), `without WebAssembly the page says so ("${text.slice(0, 50)}...")`);
   await browser.close();
   server.close();
   process.exit(failed ? 1 : 0);
