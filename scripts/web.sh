@@ -41,27 +41,31 @@ toolchain() {
 }
 
 # ---- Debian sources -------------------------------------------------------------------------
+# deb-src lines for the suites the machine already uses, present only while fetching.
 src_add() {
   [ "$(id -u)" -eq 0 ] || die "fetching Debian sources needs root (apt-get source with deb-src lines)"
   trap src_remove EXIT
-  sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$srclist"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$srclist"
+  else
+    grep -h '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' >"${srclist%.sources}.list"
+  fi
   apt-get update -qq >&2
 }
 src_remove() {
-  [ -f "$srclist" ] || return 0
-  rm -f "$srclist"
+  [ -f "$srclist" ] || [ -f "${srclist%.sources}.list" ] || return 0
+  rm -f "$srclist" "${srclist%.sources}.list"
   apt-get update -qq >&2 || true
 }
-# fetch PKG: unpacks the pinned source into build-web/src/PKG-VERSION; prints that folder.
+srcdir() { echo "$out/src/$1-${srcver[$1]#*:}/tree"; }
+# fetch PKG: unpacks the pinned source into srcdir PKG (once).
 fetch() {
-  local pkg=$1 v=${srcver[$1]} dir
-  dir=$out/src/$pkg-${v#*:}
-  if [ ! -d "$dir/tree" ]; then
-    [ -f "$srclist" ] || src_add
-    rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && apt-get source -qq "$pkg=$v" >&2)
-    mv "$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -1)" "$dir/tree"
-  fi
-  echo "$dir/tree"
+  local pkg=$1 dir
+  dir=$(dirname "$(srcdir "$pkg")")
+  [ -d "$dir/tree" ] && return 0
+  [ -f "$srclist" ] || [ -f "${srclist%.sources}.list" ] || src_add
+  rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && apt-get source -qq "$pkg=${srcver[$pkg]}" >&2)
+  mv "$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -1)" "$dir/tree"
 }
 
 # ---- Library builds (each: sources, emcc, headers and one static library) --------------------
@@ -80,27 +84,27 @@ cc_lib() {
 
 build_zlib() {
   local t d
-  t=$(fetch zlib) d=$(depdir zlib)
+  t=$(srcdir zlib) d=$(depdir zlib)
   [ -f "$t/zconf.h" ] || cp "$t/zconf.h.in" "$t/zconf.h"
   CFLAGS_DEP="-DHAVE_UNISTD_H -DHAVE_STDARG_H" cc_lib z "$d" "$t"/{adler32,compress,crc32,deflate,gzclose,gzlib,gzread,gzwrite,infback,inffast,inflate,inftrees,trees,uncompr,zutil}.c
   cp "$t"/{zlib.h,zconf.h} "$d/include/"
 }
 build_png() {
   local t d
-  t=$(fetch libpng1.6) d=$(depdir libpng1.6)
+  t=$(srcdir libpng1.6) d=$(depdir libpng1.6)
   cp "$t/scripts/pnglibconf.h.prebuilt" "$t/pnglibconf.h"
   CFLAGS_DEP="-I$(depdir zlib)/include" cc_lib png16 "$d" "$t"/{png,pngerror,pngget,pngmem,pngpread,pngread,pngrio,pngrtran,pngrutil,pngset,pngtrans,pngwio,pngwrite,pngwtran,pngwutil}.c
   cp "$t"/{png.h,pngconf.h,pnglibconf.h} "$d/include/"
 }
 build_minizip() {
   local t d
-  t=$(fetch minizip) d=$(depdir minizip)
+  t=$(srcdir minizip) d=$(depdir minizip)
   CFLAGS_DEP="-I$(depdir zlib)/include -DIOAPI_NO_64" cc_lib minizip "$d" "$t"/{ioapi,unzip,zip,mztools}.c
   mkdir -p "$d/include/minizip" && cp "$t"/{ioapi,unzip,zip,mztools,crypt}.h "$d/include/minizip/"
 }
 build_jpeg() {
   local t d
-  t=$(fetch libjpeg-turbo) d=$(depdir libjpeg-turbo)
+  t=$(srcdir libjpeg-turbo) d=$(depdir libjpeg-turbo)
   nice -n 5 emcmake cmake -S "$t" -B "$d/build" -DCMAKE_BUILD_TYPE=Release -DWITH_SIMD=0 -DENABLE_SHARED=0 \
     -DWITH_TURBOJPEG=0 -DCMAKE_INSTALL_PREFIX="$d" -DCMAKE_CROSSCOMPILING_EMULATOR="$out/node-run.sh" >&2
   nice -n 5 cmake --build "$d/build" -j"$jobs" --target jpeg-static >&2
@@ -119,20 +123,21 @@ dep() {
   log "$1 ${srcver[$1]} built in $((SECONDS - t0)) s"
 }
 all_deps() {
+  for p in "${!srcver[@]}"; do have "$p" || fetch "$p"; done
+  src_remove
+  trap - EXIT
   dep zlib build_zlib
   dep libpng1.6 build_png
   dep minizip build_minizip
   dep libjpeg-turbo build_jpeg
   dep libopenmpt build_openmpt
-  src_remove
-  trap - EXIT
 }
 
 # libopenmpt: the autotools tarball has no emscripten makefile; its library is the .cpp files
 # Makefile.am lists (about 130), compiled two at a time. zlib only, no mpg123/ogg/vorbis.
 build_openmpt() {
   local t d
-  t=$(fetch libopenmpt) d=$(depdir libopenmpt)
+  t=$(srcdir libopenmpt) d=$(depdir libopenmpt)
   mkdir -p "$d/obj" "$d/lib" "$d/include/libopenmpt"
   awk '/^(MPT_FILES_(COMMON|SOUNDLIB|SOUNDDSP)|libopenmpt_la_SOURCES) \+?= .*\.cpp$/ {print $3}' "$t/Makefile.am" |
     (cd "$t" && nice -n 5 xargs -P "$jobs" -I{} sh -c 'emcc -O2 -std=c++17 -DLIBOPENMPT_BUILD -DMPT_WITH_ZLIB \
