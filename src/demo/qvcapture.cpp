@@ -311,6 +311,12 @@ void qvCaptureRefresh(uint32_t* num, uint32_t* den) {
 static const QvObserver kCaptureObserver = {nullptr, qvCapturePresent, nullptr};
 
 bool qvCaptureBegin(const QvCaptureSettings& s, int32_t startOrder, char* err, int32_t errSize) {
+#ifdef __EMSCRIPTEN__
+  // The web build has no processes to start, and ffmpeg makes the video.
+  (void)s, (void)startOrder;
+  std::snprintf(err, (size_t)errSize, "--capture is not available in the web build: capture with the native program");
+  return false;
+#endif
   // Ctrl+C, SIGTERM and SIGHUP end the capture after a whole frame, whenever they come.
   platSignalsInstall();
   platSignalWatch(true);

@@ -224,7 +224,11 @@ void qvFindData() {
   if (qvHoldsData(".", " (the current folder)")) return;
   std::vector<std::pair<std::string, const char*>> places;
   char exe[4096];
+#ifdef __EMSCRIPTEN__
+  ssize_t n = -1;  // the web build has no file of its own (under node this would name node)
+#else
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+#endif
   if (n > 0) {
     exe[n] = 0;
     std::string dir(exe, std::strrchr(exe, '/') ? (size_t)(std::strrchr(exe, '/') - exe) : 0);

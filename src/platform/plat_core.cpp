@@ -34,7 +34,7 @@ bool platInit(PlatBackendKind kind, char* err, size_t errSize) {
   platSignalsInstall();
   platRunHooks(false);
   platDialogTraceClear();
-  const PlatBackendOps* ops = kind == PLAT_BACKEND_SDL ? &platSdlOps : &platHeadlessOps;
+  const PlatBackendOps* ops = kind == PLAT_BACKEND_SDL ? &platWindowedOps : &platHeadlessOps;
   if (!ops->init(err, errSize)) return false;
   platCurrent = ops;
   platKind = kind;
@@ -170,6 +170,8 @@ bool platCpuHasSSE2() {
   if (force && *force && *force != '0') return false;
 #if defined(__x86_64__) || defined(__i386__)
   return __builtin_cpu_supports("sse2");
+#elif defined(__wasm_simd128__)
+  return true;  // the SSE2 intrinsics were compiled to WebAssembly SIMD, which the module requires
 #else
   return false;
 #endif

@@ -46,6 +46,13 @@ struct PlatBackendOps {
 };
 extern const PlatBackendOps platHeadlessOps;
 extern const PlatBackendOps platSdlOps;
+extern const PlatBackendOps platWebOps;  // emscripten builds: a page's canvas, keys and Web Audio
+// The backend behind PLAT_BACKEND_SDL: a window natively, the page on the web.
+#ifdef __EMSCRIPTEN__
+#define platWindowedOps platWebOps
+#else
+#define platWindowedOps platSdlOps
+#endif
 const PlatBackendOps* platOps();  // null before platInit
 
 void platStandardModes(PlatMode* out, int32_t* count);  // the nine low-resolution modes
