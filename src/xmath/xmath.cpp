@@ -1,6 +1,11 @@
 // Elementary functions from correctly rounded operations only. The kernels are the classic
 // minimax polynomials of the freely distributable fdlibm (error below 1 ulp on their intervals);
 // pow takes log in double-double so that its reduction does not lose the low bits.
+// The polynomial coefficients come from fdlibm, whose notice is kept as it asks:
+//   Copyright (C) 1993 by Sun Microsystems, Inc. All rights reserved.
+//   Developed at SunPro, a Sun Microsystems, Inc. business.
+//   Permission to use, copy, modify, and distribute this software is freely granted,
+//   provided that this notice is preserved.
 #include "xmath/xmath.h"
 
 #include <cmath>
