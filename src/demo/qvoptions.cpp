@@ -64,7 +64,9 @@ const QvOptionDef qvOptionTable[] = {
    "that runs on one machine compare and machines compare roughly"},
   {"--frames", "N", QV_OPT_INT, QV_FIELD(frames), 1, 100000, "frames per part in the timedemo (default 300)"},
   {"--timedemo-json", "FILE", QV_OPT_TEXT, QV_FIELD(timedemoJson), 0, 0, "also write the timedemo's results to FILE as JSON"},
-  {"--scalar", nullptr, QV_OPT_FLAG, QV_FIELD(scalar), 0, 0, "use the plain (non-SIMD) routines everywhere (as QV_SCALAR=1)"},
+  {"--scalar", nullptr, QV_OPT_FLAG, QV_FIELD(scalar), 0, 0, 
+   "use the plain (non-SIMD) routines everywhere (as QV_SCALAR=1), as on a processor\n"
+   "without SIMD: that includes its sprite class, whose blends round differently"},
   {nullptr, nullptr, QV_OPT_HEADING, 0, 0, 0, "Testing"},
   {"--no-music", nullptr, QV_OPT_FLAG, QV_FIELD(noMusic), 0, 0,
    "do not load the module: the clock counts 64 rows an order by itself (tests)"},
