@@ -68,7 +68,7 @@ static void BM_Memcpy(benchmark::State& state) {
 static void BM_Convert(benchmark::State& state) {
   benchStart((int32_t)state.range(0));
   DDSurfaceDesc d;
-  platSurfLock(lpDDS_Shadow, nullptr, &d, DDLOCK_WAIT);
+  wlSurfLock(lpDDS_Shadow, nullptr, &d, DDLOCK_WAIT);
   auto t0 = std::chrono::steady_clock::now();
   for (auto _ : state) {
     Hermes_ConverterCopy(xVideoConverter, xVideoBuffer, 0, 0, 320, 240, xVideoBufferPitch, d.surface, 0, 0, 320, 240,
@@ -77,7 +77,7 @@ static void BM_Convert(benchmark::State& state) {
   }
   double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count() /
               (double)state.iterations();
-  platSurfUnlock(lpDDS_Shadow, nullptr);
+  wlSurfUnlock(lpDDS_Shadow, nullptr);
   state.counters["x_memcpy"] = ns / benchMemcpyNs();
   state.SetBytesProcessed(state.iterations() * 320 * 240 * 4);
   benchStop();

@@ -185,7 +185,7 @@ void qaAtExit() { BASS_Free(); }
 
 }  // namespace
 
-int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, PlatHwnd) {
+int32_t BASS_Init(int32_t, uint32_t freq, uint32_t, WlHwnd) {
   if (qaInit) return 0;
   qaInit = true;
   qaStarted = false;

@@ -11,7 +11,7 @@ enum : uint32_t { BASS_MUSIC_RAMP = 1, BASS_MUSIC_LOOP = 4 };
 
 // Opens the output at freq Hz (device and window are not used: the platform's one device). 1 with
 // a sound device or when muted, 0 when there is none: the music then plays silently, on the clock.
-int32_t BASS_Init(int32_t device, uint32_t freq, uint32_t flags, PlatHwnd window);
+int32_t BASS_Init(int32_t device, uint32_t freq, uint32_t flags, WlHwnd window);
 // Starts (or releases the held) output; the position advances again.
 int32_t BASS_Start();
 // Loads a whole module file from the disk (mem 0, offset 0, length 0; anything else is refused).

@@ -50,29 +50,29 @@ const PlatDlgTemplate* qvSetupTemplate() {
 
 // Centres the dialog on the screen, selects the display mode it was given (full screen unless
 // the last choice was remembered otherwise) and puts the focus on OK.
-static void qvDlgInit(PlatHwnd dialog) {
+static void qvDlgInit(WlHwnd dialog) {
   PlatRect r;
-  platGetWindowRect(dialog, &r);
+  wlGetWindowRect(dialog, &r);
   int32_t w = r.right - r.left, h = r.bottom - r.top;
   // Arithmetic shifts: a dialog larger than the screen gets a negative, rounded-down position.
-  platSetWindowPos(dialog, HWND_NOTOPMOST, (platGetSystemMetrics(SM_CXSCREEN) - w) >> 1,
-                   (platGetSystemMetrics(SM_CYSCREEN) - h) >> 1, w, h, SWP_SHOWWINDOW);
-  platSendDlgItemMessage(dialog, *qvDlgFullScreen ? QV_IDC_FULLSCREEN : QV_IDC_WINDOWED, BM_CLICK, 0, 0);
-  platSetFocus(platGetDlgItem(dialog, QV_IDC_OK));
+  wlSetWindowPos(dialog, HWND_NOTOPMOST, (wlGetSystemMetrics(SM_CXSCREEN) - w) >> 1,
+                 (wlGetSystemMetrics(SM_CYSCREEN) - h) >> 1, w, h, SWP_SHOWWINDOW);
+  wlSendDlgItemMessage(dialog, *qvDlgFullScreen ? QV_IDC_FULLSCREEN : QV_IDC_WINDOWED, BM_CLICK, 0, 0);
+  wlSetFocus(wlGetDlgItem(dialog, QV_IDC_OK));
 }
 
-intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+intptr_t qvSetupDialogProc(WlHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t) {
   if (message == WM_INITDIALOG) qvDlgInit(dialog);
   if (message != WM_COMMAND) return 0;
   switch ((int32_t)(wParam & 0xFFFF)) {
     case QV_IDC_WINDOWED: *qvDlgFullScreen = 0; break;
     case QV_IDC_FULLSCREEN: *qvDlgFullScreen = 1; break;
     case QV_IDC_INFOFILE: qvDlgOpenInfoFile(); break;
-    case QV_IDC_GREETINGS: platMessageBoxOwned(dialog, qvGreetingsText(), "Greetings:", MB_OK); break;
-    case QV_IDC_OK: platEndDialog(dialog, 0); break;
+    case QV_IDC_GREETINGS: wlMessageBoxOwned(dialog, qvGreetingsText(), "Greetings:", MB_OK); break;
+    case QV_IDC_OK: wlEndDialog(dialog, 0); break;
     case QV_IDC_CANCEL:
     case IDCANCEL:
-      platEndDialog(dialog, 0);
+      wlEndDialog(dialog, 0);
       xSysQuit();
       std::exit(platSignalStatus());  // 0, unless a signal closed the dialog
     default: break;
@@ -83,7 +83,7 @@ intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, 
 void qvSetupDialog(int32_t* fullScreen) {
   const char* preselected = *fullScreen ? "full screen" : "windowed";
   qvDlgFullScreen = fullScreen;
-  intptr_t r = platDialogBox(qvSetupTemplate(), qvSetupDialogProc, 0);
+  intptr_t r = wlDialogBox(qvSetupTemplate(), qvSetupDialogProc, 0);
   qvDlgFullScreen = &qvDlgScratch;
   if (r == -1) xErrMsg("qvSetupDialog::DialogBoxParam(101)");
   xLog.Print(xFormat("setup dialog: %s preselected, %s chosen", preselected, *fullScreen ? "full screen" : "windowed"));

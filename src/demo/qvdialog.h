@@ -20,4 +20,4 @@ const PlatDlgTemplate* qvSetupTemplate();
 // (full screen). Returns only through OK, after a log line naming the preselection and the choice.
 void qvSetupDialog(int32_t* fullScreen);
 // The dialog procedure (for tests): *fullScreen is the value qvSetupDialog was last given.
-intptr_t qvSetupDialogProc(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t qvSetupDialogProc(WlHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);

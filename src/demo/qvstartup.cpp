@@ -272,7 +272,7 @@ static int32_t qvStartPlatform(const qvOptions& o) {
     std::fprintf(stderr, "quorvane: %s\n", err);
     return 1;
   }
-  if (o.script && !platScriptAdd(o.script, err, sizeof err)) {
+  if (o.script && !wlScriptAdd(o.script, err, sizeof err)) {
     qvUsageLine(err);  // before the shutdown, which may print too
     platShutdown();
     return 2;

@@ -4,10 +4,10 @@
 
 void xSysShowCursor(bool visible) {
   if (visible) {
-    while (platShowCursor(1) < 0) {
+    while (wlShowCursor(1) < 0) {
     }
   } else {
-    while (platShowCursor(0) >= 0) {
+    while (wlShowCursor(0) >= 0) {
     }
   }
 }

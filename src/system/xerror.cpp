@@ -68,7 +68,7 @@ void xErrSetLastStep(xErrLastStep step) { xErrStep = step; }
   for (size_t n = std::strlen(line); n > 0 && line[n - 1] == '\n'; n--) line[n - 1] = '\0';
   xLog.Print(line);
   xSysShowCursor(true);
-  platMessageBox(text, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  wlMessageBox(text, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   int status = platSignalStatus() ? platSignalStatus() : xErrExitStatus(xErr.code);
 #ifdef QV_FUZZ_BUILD
   if (xErrStep) xErrStep(status);

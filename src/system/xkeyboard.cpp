@@ -33,19 +33,19 @@ static void xKeyboardCheck(int32_t result, const char* step) {
   if (result < 0) xErrMsg(xFormat("%s: %s", step, xDIErrorName(result)));
 }
 
-void xKeyboardInit(PlatHwnd window) {
+void xKeyboardInit(WlHwnd window) {
   xLog.Print("Initializing keyboard driver");
-  xKeyboardCheck(platDICreate(0x500, &lpDI), "xKeyboardInit::DirectInputCreate()");
-  xKeyboardCheck(platDICreateKeyboard(lpDI, &lpDI_Keyboard), "xKeyboardInit::DInput->CreateDeviceEx");
-  xKeyboardCheck(platDIDevSetDataFormatKeyboard(lpDI_Keyboard), "xKeyboardInit::lpDI_Keyboard->SetDataFormat");
+  xKeyboardCheck(wlDICreate(0x500, &lpDI), "xKeyboardInit::DirectInputCreate()");
+  xKeyboardCheck(wlDICreateKeyboard(lpDI, &lpDI_Keyboard), "xKeyboardInit::DInput->CreateDeviceEx");
+  xKeyboardCheck(wlDIDevSetDataFormatKeyboard(lpDI_Keyboard), "xKeyboardInit::lpDI_Keyboard->SetDataFormat");
   if (!window) xErrMsg("xKeyboardInit::No main window to set cooperative level");
-  xKeyboardCheck(platDIDevSetCooperativeLevel(lpDI_Keyboard, window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
+  xKeyboardCheck(wlDIDevSetCooperativeLevel(lpDI_Keyboard, window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
                  "xKeyboardInit::lpDI_Keyboard->SetCooperativeLevel");
   DIPropDword prop;
   prop.diph = {sizeof(DIPropDword), sizeof(DIPropHeader), 0, DIPH_DEVICE};
   prop.data = 16;
-  xKeyboardCheck(platDIDevSetBufferSize(lpDI_Keyboard, &prop), "xKeyboardInit::lpDI_Keyboard->SetProperty");
-  xKeyboardCheck(platDIDevAcquire(lpDI_Keyboard), "xKeyboardInit::lpDI_Keyboard->Acquire()");
+  xKeyboardCheck(wlDIDevSetBufferSize(lpDI_Keyboard, &prop), "xKeyboardInit::lpDI_Keyboard->SetProperty");
+  xKeyboardCheck(wlDIDevAcquire(lpDI_Keyboard), "xKeyboardInit::lpDI_Keyboard->Acquire()");
   xSysAddTimer(xKeyboardTimer, 0);
   std::memset(xKeyState, 0, sizeof xKeyState);
 }
@@ -54,20 +54,20 @@ void xKeyboardTimer(uint32_t) {
   DIDeviceObjectData records[16];
   std::memset(records, 0, sizeof records);
   uint32_t n = 16;
-  int32_t r = platDIDevGetDeviceData(lpDI_Keyboard, sizeof(DIDeviceObjectData), records, &n, 0);
+  int32_t r = wlDIDevGetDeviceData(lpDI_Keyboard, sizeof(DIDeviceObjectData), records, &n, 0);
   if (r != 0) {
     if (r == DIERR_INPUTLOST || r == DIERR_NOTACQUIRED) {
       // Bounded: while another application has the keyboard, try again on the next pass
       // so the message loop keeps running.
       int32_t a = DIERR_OTHERAPPHASPRIO;
       for (int32_t i = 0; i < XKEYBOARD_ACQUIRE_TRIES && a != 0; i++) {
-        a = platDIDevAcquire(lpDI_Keyboard);
+        a = wlDIDevAcquire(lpDI_Keyboard);
         if (a != 0 && a != DIERR_OTHERAPPHASPRIO)
           xErrMsg(xFormat("xKeyboardTimer::lpDI_Keyboard->Acquire() : %s", xDIErrorName(a)));
       }
       if (a != 0) return;
       n = 16;
-      r = platDIDevGetDeviceData(lpDI_Keyboard, sizeof(DIDeviceObjectData), records, &n, 0);
+      r = wlDIDevGetDeviceData(lpDI_Keyboard, sizeof(DIDeviceObjectData), records, &n, 0);
       xKeyboardCheck(r, "xKeyboradTimer::lpDI_Keyborad->GetDeviceData(..)");
     } else {
       xKeyboardCheck(r, "xKeyboradTimer::GetDeviceData()");

@@ -11,7 +11,7 @@ extern LPDIRECTINPUTDEVICE lpDI_Keyboard;
 
 // Name of a DirectInput result ("DIERR_UNKNOWN" for any other value).
 const char* xDIErrorName(int32_t result);
-void xKeyboardInit(PlatHwnd window);
+void xKeyboardInit(WlHwnd window);
 void xKeyboardTimer(uint32_t count);
 // Re-acquire attempts per pass while another application has priority; the next pass tries again.
 enum : int32_t { XKEYBOARD_ACQUIRE_TRIES = 8 };

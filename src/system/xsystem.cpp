@@ -10,7 +10,7 @@
 uint8_t xSysActive = 0;
 char* xSysTitle = nullptr;
 const PlatIcon* xSysIcon = nullptr;
-PlatHwnd xSysWindow = nullptr;
+WlHwnd xSysWindow = nullptr;
 uint32_t xSysRandSeed = 0;
 
 static uint32_t xSysPausedAt = 0;
@@ -147,10 +147,10 @@ void xSysRun() {
   for (;;) {
     if (platSignalCaught()) xSysQuit();  // the program ends in order, with the signal's status
     if (xSysActive) xSysRunTimers();
-    else platWaitMessage();
-    PlatMsg msg;
-    while (platPeekMessage(&msg, true)) {
-      platDispatchMessage(&msg);
+    else wlWaitMessage();
+    WlMsg msg;
+    while (wlPeekMessage(&msg, true)) {
+      wlDispatchMessage(&msg);
       if (msg.message == WM_QUIT) {
         platSignalWatch(false);
         record = 1;
@@ -161,7 +161,7 @@ void xSysRun() {
   }
 }
 
-void xSysQuit() { platPostQuitMessage(0); }
+void xSysQuit() { wlPostQuitMessage(0); }
 
 int32_t xSysTimerCount() { return xSysTimerLen; }
 const xSysTimer* xSysTimerAt(int32_t index) {

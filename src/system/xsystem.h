@@ -39,7 +39,7 @@ struct xSysTimer {
 extern uint8_t xSysActive;
 extern char* xSysTitle;
 extern const PlatIcon* xSysIcon;
-extern PlatHwnd xSysWindow;  // the engine window, set by the video driver
+extern WlHwnd xSysWindow;  // the engine window, set by the video driver
 // The seed xSysInit gave the C run-time generator (calendar seconds modulo 60).
 extern uint32_t xSysRandSeed;
 

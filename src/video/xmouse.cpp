@@ -13,8 +13,8 @@ void xMouseSetArea(int32_t left, int32_t top, int32_t right, int32_t bottom) {
 
 void xMousePoll() {
   PlatPoint p;
-  platGetCursorPos(&p);
-  platScreenToClient(xVideoWindow, &p);
+  wlGetCursorPos(&p);
+  wlScreenToClient(xVideoWindow, &p);
   xMouseInside = p.y >= xMouseArea.top && p.y <= xMouseArea.bottom && p.x >= xMouseArea.left &&
                  p.x <= xMouseArea.right && xMouseHideAllowed;
   if (!xMouseInside) {

@@ -8,7 +8,7 @@
 #include "system/xlog.h"
 #include "system/xsystem.h"
 
-PlatHwnd xVideoWindow = nullptr;
+WlHwnd xVideoWindow = nullptr;
 LPDIRECTDRAW7 DDraw = nullptr;
 LPDIRECTDRAW7 DDrawI = nullptr;
 xVideoMode xVideoModes[XVIDEO_MAX_MODES];
@@ -31,23 +31,23 @@ static void xVideoCheck(int32_t result, const char* step) {
 }
 
 void xVideoInit() {
-  PlatWndClass wc = {CS_BYTEALIGNWINDOW, xVideoWindowProc, xSysIcon, xVideoClassName};
-  if (!platRegisterClass(&wc)) xErrMsg("xVideoInit::RegisterClass(...) - unable to register class");
-  xVideoWindow = platCreateWindow(xVideoClassName, xSysTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
-                                  0, 0, CW_USEDEFAULT, CW_USEDEFAULT);
+  WlWndClass wc = {CS_BYTEALIGNWINDOW, xVideoWindowProc, xSysIcon, xVideoClassName};
+  if (!wlRegisterClass(&wc)) xErrMsg("xVideoInit::RegisterClass(...) - unable to register class");
+  xVideoWindow = wlCreateWindow(xVideoClassName, xSysTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, 0,
+                                0, CW_USEDEFAULT, CW_USEDEFAULT);
   if (!xVideoWindow) xErrMsg("xVideoInit::CreateWindow(..) - unable to create window");
   xSysWindow = xVideoWindow;
-  platShowWindow(xVideoWindow, SW_SHOWNORMAL);
-  platUpdateWindow(xVideoWindow);
+  wlShowWindow(xVideoWindow, SW_SHOWNORMAL);
+  wlUpdateWindow(xVideoWindow);
   xLog.Print("Initializing video driver");
   if (!Hermes_Init()) xErrMsg("xVideoInit::Hermes_Init()");
   xVideoConverter = Hermes_ConverterInstance(0);
   if (!xVideoConverter) xErrMsg("xVideoInit:: couldnt create hermes converter instance ");
-  xVideoCheck(platDDCreate(&DDraw), "xVideoInit::DirectDrawCreate()");
+  xVideoCheck(wlDDCreate(&DDraw), "xVideoInit::DirectDrawCreate()");
   DDrawI = DDraw;  // the object already answers the version-7 interface
   if (!DDrawI) xErrMsg("xVideoInit::QueryInterface()");
   xVideoModeCount = 0;
-  xVideoCheck(platDDEnumDisplayModes(DDrawI, DDEDM_STANDARDVGAMODES, DDraw_DisplayModesCallBack, nullptr),
+  xVideoCheck(wlDDEnumDisplayModes(DDrawI, DDEDM_STANDARDVGAMODES, DDraw_DisplayModesCallBack, nullptr),
               "xVideoInit::DDrawI->EnumDisplayModes()");
   lpDDS_Primary = lpDDS_Back = lpDDS_Shadow = nullptr;
 }
@@ -90,12 +90,12 @@ int32_t xVideoGetActualMode(int32_t width, int32_t height, int32_t bits) {
 }
 
 void xVideoPlaceWindow() {
-  int32_t w = xVideoSelected.width + 2 * platGetSystemMetrics(SM_CXFRAME);
-  int32_t h = xVideoSelected.height + platGetSystemMetrics(SM_CYCAPTION) + 2 * platGetSystemMetrics(SM_CYFRAME);
-  int32_t left = (platGetSystemMetrics(SM_CXSCREEN) - w) >> 1;
-  int32_t top = (platGetSystemMetrics(SM_CYSCREEN) - h) >> 1;
-  platSetWindowPos(xVideoWindow, HWND_NOTOPMOST, left, top, w, h, SWP_SHOWWINDOW);
-  platGetWindowRect(xVideoWindow, &xVideoWindowRect);
+  int32_t w = xVideoSelected.width + 2 * wlGetSystemMetrics(SM_CXFRAME);
+  int32_t h = xVideoSelected.height + wlGetSystemMetrics(SM_CYCAPTION) + 2 * wlGetSystemMetrics(SM_CYFRAME);
+  int32_t left = (wlGetSystemMetrics(SM_CXSCREEN) - w) >> 1;
+  int32_t top = (wlGetSystemMetrics(SM_CYSCREEN) - h) >> 1;
+  wlSetWindowPos(xVideoWindow, HWND_NOTOPMOST, left, top, w, h, SWP_SHOWWINDOW);
+  wlGetWindowRect(xVideoWindow, &xVideoWindowRect);
 }
 
 void xVideoSetMode(int32_t width, int32_t height, int32_t fullScreen, int32_t bits, uint32_t rMask, uint32_t gMask,
@@ -103,7 +103,7 @@ void xVideoSetMode(int32_t width, int32_t height, int32_t fullScreen, int32_t bi
   xVideoFullScreen = fullScreen;
   int32_t found = xVideoGetActualMode(width, height, bits);
   if (found == 1 && xVideoFullScreen) {
-    int answer = platMessageBox(
+    int answer = wlMessageBox(
         xFormat("Requied video mode : %dx%dx%dbpp not supported in fullscreen by hardware,procceed in window?\n", width,
                 height, bits),
         xSysTitle ? xSysTitle : "", MB_YESNO | MB_ICONQUESTION);
@@ -115,8 +115,8 @@ void xVideoSetMode(int32_t width, int32_t height, int32_t fullScreen, int32_t bi
   xLog.Print(
       xFormat("selected mode : %d x %d x %dbpp", xVideoSelected.width, xVideoSelected.height, xVideoSelected.bits));
   xVideoPlaceWindow();
-  if (lpDDS_Shadow) platSurfRelease(lpDDS_Shadow);
-  if (lpDDS_Primary) platSurfRelease(lpDDS_Primary);
+  if (lpDDS_Shadow) wlSurfRelease(lpDDS_Shadow);
+  if (lpDDS_Primary) wlSurfRelease(lpDDS_Primary);
   lpDDS_Shadow = lpDDS_Primary = lpDDS_Back = nullptr;
   xSysShowCursor(!xVideoFullScreen);
   xVideoInitSurfaces();
@@ -146,9 +146,9 @@ static void xVideoCreateShadow() {
   d.caps = DDSCAPS_OFFSCREENPLAIN;
   d.width = (uint32_t)xVideoSelected.width;
   d.height = (uint32_t)xVideoSelected.height;
-  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Shadow),
+  xVideoCheck(wlDDCreateSurface(DDrawI, &d, &lpDDS_Shadow),
               "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Shadow )");
-  xVideoCheck(platSurfGetSurfaceDesc(lpDDS_Shadow, &d), "xVideoInitSurfaces::lpDDS_Shadow->GetSurfaceDesc");
+  xVideoCheck(wlSurfGetSurfaceDesc(lpDDS_Shadow, &d), "xVideoInitSurfaces::lpDDS_Shadow->GetSurfaceDesc");
   xVideoShadowPitch = d.pitch;
 }
 
@@ -157,46 +157,45 @@ void xVideoInitSurfaces() {
   DDSurfaceDesc d;
   DDPixelFormat pf;
   if (xVideoFullScreen) {
-    xVideoCheck(platDDSetCooperativeLevel(DDrawI, xVideoWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
+    xVideoCheck(wlDDSetCooperativeLevel(DDrawI, xVideoWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN),
                 "xVideoInitSurfaces::DDrawI->SetCopperativeLevel( DDSCL_FULLSCREEN )");
     xLog.Print(xFormat("entering mode: size_x = %d size_y = %d bpp = %d", xVideoSelected.width, xVideoSelected.height,
                        xVideoSelected.bits));
-    xVideoCheck(platDDSetDisplayMode(DDrawI, (uint32_t)xVideoSelected.width, (uint32_t)xVideoSelected.height,
-                                     (uint32_t)xVideoSelected.bits, 0, DDSDM_STANDARDVGAMODE),
+    xVideoCheck(wlDDSetDisplayMode(DDrawI, (uint32_t)xVideoSelected.width, (uint32_t)xVideoSelected.height,
+                                   (uint32_t)xVideoSelected.bits, 0, DDSDM_STANDARDVGAMODE),
                 "xVideoInitSurfaces::DDrawI->SetDisplayMode");
     xVideoSrcRect = xVideoDstRect = {0, 0, xVideoSelected.width, xVideoSelected.height};
     std::memset(&d, 0, sizeof d);
     d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
     d.backBufferCount = 1;
-    xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary),
+    xVideoCheck(wlDDCreateSurface(DDrawI, &d, &lpDDS_Primary),
                 "xVideoInitSurfaces::DDrawI->CreateSurface( lpDDS_Primary )");
-    xVideoCheck(platSurfGetAttachedSurface(lpDDS_Primary, DDSCAPS_BACKBUFFER, &lpDDS_Back),
+    xVideoCheck(wlSurfGetAttachedSurface(lpDDS_Primary, DDSCAPS_BACKBUFFER, &lpDDS_Back),
                 "xVideoInitSurfaces::lpDDS_Primary->GetAttachedSurface");
     xVideoCreateShadow();
-    xVideoCheck(platSurfGetPixelFormat(lpDDS_Primary, &pf), "xVideoInitSurfaces::lpDDS_Primary->GetPixelFormat()");
+    xVideoCheck(wlSurfGetPixelFormat(lpDDS_Primary, &pf), "xVideoInitSurfaces::lpDDS_Primary->GetPixelFormat()");
     xVideoScreenFormatFrom(pf);
     return;
   }
-  xVideoCheck(platDDSetCooperativeLevel(DDrawI, xVideoWindow, DDSCL_NORMAL),
+  xVideoCheck(wlDDSetCooperativeLevel(DDrawI, xVideoWindow, DDSCL_NORMAL),
               "xVideoInitSurfaces::DDrawI->SetCooperativeLevel( DDSCL_NORMAL )");
-  platGetClientRect(xVideoWindow, &xVideoSrcRect);
+  wlGetClientRect(xVideoWindow, &xVideoSrcRect);
   xVideoDstRect = xVideoSrcRect;
-  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.left);
-  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.right);
+  wlClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.left);
+  wlClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.right);
   std::memset(&d, 0, sizeof d);
   d.flags = DDSD_CAPS;
   d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY;
-  xVideoCheck(platDDCreateSurface(DDrawI, &d, &lpDDS_Primary),
-              "xVideoInitSurfaces::DDraw->CreateSurface( lpDDS_Primary");
+  xVideoCheck(wlDDCreateSurface(DDrawI, &d, &lpDDS_Primary), "xVideoInitSurfaces::DDraw->CreateSurface( lpDDS_Primary");
   xVideoCreateShadow();
-  xVideoCheck(platSurfGetPixelFormat(lpDDS_Shadow, &pf), "xVideoInitSurfaces::lpDDS_Shadow->GetPixelFormat");
+  xVideoCheck(wlSurfGetPixelFormat(lpDDS_Shadow, &pf), "xVideoInitSurfaces::lpDDS_Shadow->GetPixelFormat");
   xVideoScreenFormatFrom(pf);
   LPDIRECTDRAWCLIPPER clipper = nullptr;
-  xVideoCheck(platDDCreateClipper(DDrawI, 0, &clipper), "xVideoInitSurfaces::DDraw->CreateClipper");
-  xVideoCheck(platClipperSetHWnd(clipper, 0, xVideoWindow), "xVideoInitSurface::lpDD_Clipper->SetHWnd");
-  xVideoCheck(platSurfSetClipper(lpDDS_Primary, clipper), "xVideoInitSurfaces::SetClipper( lpDD_Clipper )");
-  platClipperRelease(clipper);  // the primary keeps it alive
+  xVideoCheck(wlDDCreateClipper(DDrawI, 0, &clipper), "xVideoInitSurfaces::DDraw->CreateClipper");
+  xVideoCheck(wlClipperSetHWnd(clipper, 0, xVideoWindow), "xVideoInitSurface::lpDD_Clipper->SetHWnd");
+  xVideoCheck(wlSurfSetClipper(lpDDS_Primary, clipper), "xVideoInitSurfaces::SetClipper( lpDD_Clipper )");
+  wlClipperRelease(clipper);  // the primary keeps it alive
 }
 
 void xVideoInitSurface(int32_t width, int32_t height, int32_t bits, uint32_t rMask, uint32_t gMask, uint32_t bMask) {
@@ -224,7 +223,7 @@ void xVideoPresent() {
     xSysDispatch(XSYS_PRESENT_END, nullptr);
     return;
   }
-  if (platSurfIsLost(lpDDS_Primary) != DD_OK || platSurfIsLost(lpDDS_Shadow) != DD_OK) {
+  if (wlSurfIsLost(lpDDS_Primary) != DD_OK || wlSurfIsLost(lpDDS_Shadow) != DD_OK) {
     if (!xVideoRestoreSurfaces()) {
       xSysDispatch(XSYS_PRESENT_END, nullptr);
       return;
@@ -234,18 +233,18 @@ void xVideoPresent() {
   DDSurfaceDesc d;
   std::memset(&d, 0, sizeof d);
   uint32_t flags = xVideoFullScreen ? DDLOCK_WAIT : DDLOCK_WAIT | DDLOCK_NOSYSLOCK;
-  if (platSurfLock(target, nullptr, &d, flags) != DD_OK) return;
+  if (wlSurfLock(target, nullptr, &d, flags) != DD_OK) return;
   Hermes_ConverterCopy(xVideoConverter, xVideoBuffer, 0, 0, xVideoSelected.width, xVideoSelected.height,
                        xVideoBufferPitch, d.surface, 0, 0, xVideoSelected.width, xVideoSelected.height, d.pitch);
-  platSurfUnlock(target, nullptr);
-  if (xVideoFullScreen) platSurfFlip(lpDDS_Primary, nullptr, 0);
-  else platSurfBlt(lpDDS_Primary, &xVideoDstRect, lpDDS_Shadow, &xVideoSrcRect, DDBLT_WAIT);
+  wlSurfUnlock(target, nullptr);
+  if (xVideoFullScreen) wlSurfFlip(lpDDS_Primary, nullptr, 0);
+  else wlSurfBlt(lpDDS_Primary, &xVideoDstRect, lpDDS_Shadow, &xVideoSrcRect, DDBLT_WAIT);
   xSysDispatch(XSYS_PRESENT_END, nullptr);
 }
 
 int32_t xVideoRestoreSurfaces() {
-  if (platSurfRestore(lpDDS_Primary) != DD_OK) return 0;
-  return platSurfRestore(lpDDS_Shadow) == DD_OK ? 1 : 0;
+  if (wlSurfRestore(lpDDS_Primary) != DD_OK) return 0;
+  return wlSurfRestore(lpDDS_Shadow) == DD_OK ? 1 : 0;
 }
 
 void xVideoResetForTests() {

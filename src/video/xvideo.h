@@ -11,7 +11,7 @@ struct xVideoMode {
 };
 enum : int32_t { XVIDEO_MAX_MODES = 64 };
 
-extern PlatHwnd xVideoWindow;
+extern WlHwnd xVideoWindow;
 extern LPDIRECTDRAW7 DDraw;   // the DirectDraw object
 extern LPDIRECTDRAW7 DDrawI;  // the interface all work goes through
 extern xVideoMode xVideoModes[XVIDEO_MAX_MODES];
@@ -41,9 +41,9 @@ int32_t xVideoRestoreSurfaces();
 const char* xDDErrorName(int32_t result);
 
 // Window procedure and display switching.
-intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-void xVideoChangeCoopLevel(PlatHwnd window, int32_t fullScreen);
-void xVideoReleaseObjects(PlatHwnd window);
+intptr_t xVideoWindowProc(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+void xVideoChangeCoopLevel(WlHwnd window, int32_t fullScreen);
+void xVideoReleaseObjects(WlHwnd window);
 
 // Mouse: the cursor hides over the mouse area and positions inside it raise event 2.
 extern PlatRect xMouseArea;

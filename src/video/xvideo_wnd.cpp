@@ -11,25 +11,25 @@
 static bool xVideoSurfacesPresent() { return xVideoBuffer && lpDDS_Primary && lpDDS_Shadow; }
 
 static void xVideoClientRects() {
-  platGetClientRect(xVideoWindow, &xVideoSrcRect);
+  wlGetClientRect(xVideoWindow, &xVideoSrcRect);
   xVideoDstRect = xVideoSrcRect;
-  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.left);
-  platClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.right);
+  wlClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.left);
+  wlClientToScreen(xVideoWindow, (PlatPoint*)&xVideoDstRect.right);
 }
 
-intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t xVideoWindowProc(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
     case WM_DESTROY:
     case WM_QUIT:
       xVideoReleaseObjects(window);
-      if (DDrawI) platDDRelease(DDrawI);
+      if (DDrawI) wlDDRelease(DDrawI);
       DDrawI = DDraw = nullptr;
       xSysDone();
       xSysQuit();
-      return platDefWindowProc(window, message, wParam, lParam);
+      return wlDefWindowProc(window, message, wParam, lParam);
     case WM_MOVE:
       if (xSysActive && !xVideoFullScreen) {
-        platGetClientRect(window, &xVideoWindowRect);
+        wlGetClientRect(window, &xVideoWindowRect);
         xVideoClientRects();
       }
       return 1;
@@ -58,9 +58,9 @@ intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, i
       }
       return 1;
     case WM_GETMINMAXINFO: {
-      PlatMinMaxInfo* info = (PlatMinMaxInfo*)lParam;
-      int32_t w = xVideoSelected.width + 2 * platGetSystemMetrics(SM_CXFRAME);
-      int32_t h = xVideoSelected.height + platGetSystemMetrics(SM_CYCAPTION) + 2 * platGetSystemMetrics(SM_CYFRAME);
+      WlMinMaxInfo* info = (WlMinMaxInfo*)lParam;
+      int32_t w = xVideoSelected.width + 2 * wlGetSystemMetrics(SM_CXFRAME);
+      int32_t h = xVideoSelected.height + wlGetSystemMetrics(SM_CYCAPTION) + 2 * wlGetSystemMetrics(SM_CYFRAME);
       // Before a mode is chosen there is no size to hold the window to.
       if (info && xVideoSelected.width > 0) info->ptMinTrackSize = info->ptMaxTrackSize = {w, h};
       return 1;
@@ -71,22 +71,22 @@ intptr_t xVideoWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, i
       xLog.Print("WM_EXITSIZEMOVE");
       if (xVideoSurfacesPresent() && xSysActive) xVideoPresent();
       return 1;
-    default: return platDefWindowProc(window, message, wParam, lParam);
+    default: return wlDefWindowProc(window, message, wParam, lParam);
   }
 }
 
-void xVideoReleaseObjects(PlatHwnd window) {
+void xVideoReleaseObjects(WlHwnd window) {
   if (!DDrawI) return;
-  int32_t r = platDDSetCooperativeLevel(DDrawI, window, DDSCL_NORMAL);
+  int32_t r = wlDDSetCooperativeLevel(DDrawI, window, DDSCL_NORMAL);
   if (r < 0) xErrMsg(xFormat("%s: %s", "xVideoReleaseObjects::DDrawI->SetCooperativeLevel", xDDErrorName(r)));
-  if (lpDDS_Shadow) platSurfRelease(lpDDS_Shadow);
+  if (lpDDS_Shadow) wlSurfRelease(lpDDS_Shadow);
   lpDDS_Shadow = nullptr;
-  if (lpDDS_Primary) platSurfRelease(lpDDS_Primary);
+  if (lpDDS_Primary) wlSurfRelease(lpDDS_Primary);
   lpDDS_Primary = lpDDS_Back = nullptr;
-  if (xVideoFullScreen == 1) platDDRestoreDisplayMode(DDrawI);
+  if (xVideoFullScreen == 1) wlDDRestoreDisplayMode(DDrawI);
 }
 
-void xVideoChangeCoopLevel(PlatHwnd window, int32_t fullScreen) {
+void xVideoChangeCoopLevel(WlHwnd window, int32_t fullScreen) {
   if (fullScreen == xVideoFullScreen) return;
   xSysActive = 0;
   xVideoReleaseObjects(window);
@@ -94,8 +94,8 @@ void xVideoChangeCoopLevel(PlatHwnd window, int32_t fullScreen) {
   if (!fullScreen) {
     xSysShowCursor(true);
     PlatRect r;
-    platGetWindowRect(window, &r);
-    platSetWindowPos(window, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW);
+    wlGetWindowRect(window, &r);
+    wlSetWindowPos(window, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_SHOWWINDOW);
   } else {
     xSysShowCursor(false);
   }

@@ -37,15 +37,15 @@ enum : uint32_t {
 };
 enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1 };
 
-typedef struct PlatWindowRec* PlatHwnd;
-typedef intptr_t (*PlatWndProc)(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+typedef struct WlWindowRec* WlHwnd;
+typedef intptr_t (*WlWndProc)(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-struct PlatMinMaxInfo {
+struct WlMinMaxInfo {
   PlatPoint ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
 };
 
-struct PlatMsg {
-  PlatHwnd window;  // null for thread messages such as WM_QUIT
+struct WlMsg {
+  WlHwnd window;  // null for thread messages such as WM_QUIT
   uint32_t message;
   uintptr_t wParam;
   intptr_t lParam;
@@ -54,17 +54,17 @@ struct PlatMsg {
 
 // PeekMessage with PM_REMOVE semantics when remove is true: true when a message was taken.
 // Gathers the platform's and the script's events first.
-bool platPeekMessage(PlatMsg* msg, bool remove);
+bool wlPeekMessage(WlMsg* msg, bool remove);
 // Calls the window procedure of msg->window; WM_QUIT and thread messages return 0.
-intptr_t platDispatchMessage(const PlatMsg* msg);
+intptr_t wlDispatchMessage(const WlMsg* msg);
 // Blocks until a message is queued (headless: advances the clock to the next scripted event;
 // with nothing left that could ever arrive it posts WM_CLOSE, so a run cannot hang).
-void platWaitMessage();
-void platPostQuitMessage(int32_t exitCode);
-bool platPostMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+void wlWaitMessage();
+void wlPostQuitMessage(int32_t exitCode);
+bool wlPostMessage(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Calls the window procedure at once (SendMessage).
-intptr_t platSendMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-intptr_t platDefWindowProc(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t wlSendMessage(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t wlDefWindowProc(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // ---- Window -------------------------------------------------------------------
 enum : uint32_t {
@@ -82,48 +82,48 @@ enum : intptr_t { HWND_NOTOPMOST = -2 };
 // GetSystemMetrics indices.
 enum : int32_t { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXFRAME = 32, SM_CYFRAME = 33 };
 
-struct PlatWndClass {
+struct WlWndClass {
   uint32_t style;
-  PlatWndProc wndProc;
+  WlWndProc wndProc;
   const PlatIcon* icon;
   const char* className;
 };
 // Non-zero on success. One class name may be registered once.
-uint32_t platRegisterClass(const PlatWndClass* wc);
+uint32_t wlRegisterClass(const WlWndClass* wc);
 // One engine window at a time; null on failure (unknown class, window already exists).
-PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
-                          int32_t height);
+WlHwnd wlCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                      int32_t height);
 // Sends WM_DESTROY, then forgets the window.
-void platDestroyWindow(PlatHwnd window);
-bool platIsWindow(PlatHwnd window);
-PlatHwnd platMainWindow();
+void wlDestroyWindow(WlHwnd window);
+bool wlIsWindow(WlHwnd window);
+WlHwnd wlMainWindow();
 // The first show makes the application the active one (sends WM_ACTIVATEAPP 1).
-void platShowWindow(PlatHwnd window, int32_t cmd);
+void wlShowWindow(WlHwnd window, int32_t cmd);
 // Sends WM_ERASEBKGND.
-void platUpdateWindow(PlatHwnd window);
+void wlUpdateWindow(WlHwnd window);
 // Moves and sizes the window rectangle (sends WM_GETMINMAXINFO, then WM_MOVE and WM_SIZE when they change).
-bool platSetWindowPos(PlatHwnd window, intptr_t insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
-                      uint32_t flags);
-bool platGetWindowRect(PlatHwnd window, PlatRect* rect);
+bool wlSetWindowPos(WlHwnd window, intptr_t insertAfter, int32_t x, int32_t y, int32_t width, int32_t height,
+                    uint32_t flags);
+bool wlGetWindowRect(WlHwnd window, PlatRect* rect);
 // Client rectangle in client coordinates: (0, 0, width, height).
-bool platGetClientRect(PlatHwnd window, PlatRect* rect);
-bool platClientToScreen(PlatHwnd window, PlatPoint* point);
-bool platScreenToClient(PlatHwnd window, PlatPoint* point);
-int32_t platGetSystemMetrics(int32_t index);
-bool platGetCursorPos(PlatPoint* point);
-const char* platWindowTitle(PlatHwnd window);
+bool wlGetClientRect(WlHwnd window, PlatRect* rect);
+bool wlClientToScreen(WlHwnd window, PlatPoint* point);
+bool wlScreenToClient(WlHwnd window, PlatPoint* point);
+int32_t wlGetSystemMetrics(int32_t index);
+bool wlGetCursorPos(PlatPoint* point);
+const char* wlWindowTitle(WlHwnd window);
 
 // ShowCursor semantics: adds +1 (show) or -1 (hide) to the display count and returns it;
 // the cursor is visible while the count is 0 or more. The count starts at 0.
-int platShowCursor(int show);
+int wlShowCursor(int show);
 
 // Shows a message box (always also written to stderr as "CAPTION TEXT") and returns the answer.
 // Headless answers are scripted (default IDOK/IDYES).
-int platMessageBox(const char* text, const char* caption, uint32_t style);
+int wlMessageBox(const char* text, const char* caption, uint32_t style);
 
 // ---- Dialogs (DialogBoxParam) --------------------------------------------------
 // The platform's dialog (platDialogOpen) with a dialog procedure and handles. While a dialog
-// runs, platGetWindowRect and platSetWindowPos also accept its handle (window
+// runs, wlGetWindowRect and wlSetWindowPos also accept its handle (window
 // rectangle in the same screen units as SM_CXSCREEN/SM_CYSCREEN).
 enum : uint32_t {
   WM_INITDIALOG = 0x0110,
@@ -139,20 +139,20 @@ enum : int { IDCANCEL = 2 };
 static_assert((int)IDOK == (int)PLAT_DLG_OK && (int)IDCANCEL == (int)PLAT_DLG_CANCEL,
               "the platform's dialog commands are Win32's");
 
-typedef intptr_t (*PlatDlgProc)(PlatHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+typedef intptr_t (*WlDlgProc)(WlHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Runs the dialog modally: WM_INITDIALOG (lParam = param) first, then WM_COMMAND for clicks
 // (low word of wParam = control id; IDCANCEL for Escape and the close box), until the procedure
-// calls platEndDialog. Returns that result, or -1 when the dialog cannot be shown.
-intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t param);
-bool platEndDialog(PlatHwnd dialog, intptr_t result);
-PlatHwnd platGetDlgItem(PlatHwnd dialog, int32_t id);
-int32_t platGetDlgCtrlID(PlatHwnd control);  // 0 for anything but a control of the running dialog
+// calls wlEndDialog. Returns that result, or -1 when the dialog cannot be shown.
+intptr_t wlDialogBox(const PlatDlgTemplate* tmpl, WlDlgProc proc, intptr_t param);
+bool wlEndDialog(WlHwnd dialog, intptr_t result);
+WlHwnd wlGetDlgItem(WlHwnd dialog, int32_t id);
+int32_t wlGetDlgCtrlID(WlHwnd control);  // 0 for anything but a control of the running dialog
 // BM_CLICK (an auto radio button is checked and the rest of its group unchecked, then the
 // dialog gets WM_COMMAND), BM_GETCHECK, BM_SETCHECK (no WM_COMMAND). 0 for anything else.
-intptr_t platSendDlgItemMessage(PlatHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t wlSendDlgItemMessage(WlHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Keyboard focus among the dialog's controls; returns the control that had it (or null).
-PlatHwnd platSetFocus(PlatHwnd control);
-PlatHwnd platGetFocus();
-// platMessageBox owned by a window: for a running dialog the box is its child and stays above it.
-int platMessageBoxOwned(PlatHwnd owner, const char* text, const char* caption, uint32_t style);
+WlHwnd wlSetFocus(WlHwnd control);
+WlHwnd wlGetFocus();
+// wlMessageBox owned by a window: for a running dialog the box is its child and stays above it.
+int wlMessageBoxOwned(WlHwnd owner, const char* text, const char* caption, uint32_t style);

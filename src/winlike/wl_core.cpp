@@ -8,14 +8,14 @@
 #include "winlike/wl_script.h"
 
 // Posted messages: a ring of 256; a full queue drops the newest (Win32 limits the queue too).
-static PlatMsg platQueue[256];
+static WlMsg platQueue[256];
 static int32_t platQueueHead = 0, platQueueCount = 0;
 static bool platQuitPosted = false;
 static int32_t platQuitCode = 0;
 
-static PlatWindowRec platWindow;
+static WlWindowRec platWindow;
 static char platClassName[128];
-static PlatWndProc platClassProc = nullptr;
+static WlWndProc platClassProc = nullptr;
 static const PlatIcon* platClassIcon = nullptr;
 static int32_t platCursorCount = 0;
 static bool platForeground = false;
@@ -24,9 +24,9 @@ static bool platForeground = false;
 // and the script go at shutdown only (a script may be given before platInit).
 static void platWinlikeReset(bool shutdown) {
   if (shutdown) {
-    platDDReset();
-    platDIReset();
-    platScriptClear();
+    wlDDReset();
+    wlDIReset();
+    wlScriptClear();
   }
   platQueueHead = platQueueCount = 0;
   platQuitPosted = false;
@@ -42,9 +42,9 @@ static const bool platWinlikeHooked = (platAddResetHook(platWinlikeReset), true)
 
 // ---- Messages ------------------------------------------------------------------
 
-bool platPostMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool wlPostMessage(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   if (platQueueCount == 256) return false;
-  PlatMsg& m = platQueue[(platQueueHead + platQueueCount) & 255];
+  WlMsg& m = platQueue[(platQueueHead + platQueueCount) & 255];
   m.window = window;
   m.message = message;
   m.wParam = wParam;
@@ -54,37 +54,37 @@ bool platPostMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr
   return true;
 }
 
-void platPostQuitMessage(int32_t exitCode) {
+void wlPostQuitMessage(int32_t exitCode) {
   platQuitPosted = true;
   platQuitCode = exitCode;
 }
 
-static int32_t platCaptionOf(const PlatWindowRec* w) { return (w->style & WS_CAPTION) ? PLAT_CAPTION : 0; }
-static int32_t platFrameOf(const PlatWindowRec* w) { return (w->style & WS_THICKFRAME) ? PLAT_FRAME : 0; }
+static int32_t platCaptionOf(const WlWindowRec* w) { return (w->style & WS_CAPTION) ? PLAT_CAPTION : 0; }
+static int32_t platFrameOf(const WlWindowRec* w) { return (w->style & WS_THICKFRAME) ? PLAT_FRAME : 0; }
 
 // One platform event as messages, keyboard input and activation.
 static void platTranslate(const PlatEvent& e) {
-  PlatWindowRec* w = platWindowRec();
+  WlWindowRec* w = wlWindowRec();
   if (e.kind == PLAT_EVENT_KEY) {
-    platDIKeyEvent(e.key, e.down);
+    wlDIKeyEvent(e.key, e.down);
     // Keys with Alt held arrive as system keys, which the window procedure swallows.
-    if (w && e.alt) platPostMessage(w, e.down ? WM_SYSKEYDOWN : WM_SYSKEYUP, 0, 0);
+    if (w && e.alt) wlPostMessage(w, e.down ? WM_SYSKEYDOWN : WM_SYSKEYUP, 0, 0);
     return;
   }
   if (!w) return;
   switch (e.kind) {
-    case PLAT_EVENT_CLOSE: platPostMessage(w, WM_CLOSE, 0, 0); break;
-    case PLAT_EVENT_FOCUS: platSetForeground(e.down); break;
-    case PLAT_EVENT_EXPOSED: platPostMessage(w, WM_ERASEBKGND, 0, 0); break;
-    case PLAT_EVENT_MINIMIZED: platPostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
-    case PLAT_EVENT_RESTORED: platPostMessage(w, WM_SIZE, SIZE_RESTORED, 0); break;
+    case PLAT_EVENT_CLOSE: wlPostMessage(w, WM_CLOSE, 0, 0); break;
+    case PLAT_EVENT_FOCUS: wlSetForeground(e.down); break;
+    case PLAT_EVENT_EXPOSED: wlPostMessage(w, WM_ERASEBKGND, 0, 0); break;
+    case PLAT_EVENT_MINIMIZED: wlPostMessage(w, WM_SIZE, SIZE_MINIMIZED, 0); break;
+    case PLAT_EVENT_RESTORED: wlPostMessage(w, WM_SIZE, SIZE_RESTORED, 0); break;
     case PLAT_EVENT_MOVED: {
       // The user moved the window: the platform reports where the client area is now.
       int32_t x = e.x - platFrameOf(w), y = e.y - platCaptionOf(w) - platFrameOf(w);
       if (x == w->rect.left && y == w->rect.top) break;
       w->rect = {x, y, x + (w->rect.right - w->rect.left), y + (w->rect.bottom - w->rect.top)};
-      platPostMessage(w, WM_MOVE, 0, 0);
-      platPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
+      wlPostMessage(w, WM_MOVE, 0, 0);
+      wlPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
       break;
     }
     default: break;
@@ -95,10 +95,10 @@ static void platPump() {
   if (!platIsInitialised()) return;
   PlatEvent e;
   while (platPollEvent(&e)) platTranslate(e);
-  platScriptRun();
+  wlScriptRun();
 }
 
-bool platPeekMessage(PlatMsg* msg, bool remove) {
+bool wlPeekMessage(WlMsg* msg, bool remove) {
   platPump();
   if (platQueueCount > 0) {
     *msg = platQueue[platQueueHead];
@@ -120,41 +120,41 @@ bool platPeekMessage(PlatMsg* msg, bool remove) {
   return false;
 }
 
-void platWaitMessage() {
+void wlWaitMessage() {
   if (!platIsInitialised()) return;
   for (;;) {
     platPump();
     if (platQueueCount > 0 || platQuitPosted) return;
-    int64_t next = platScriptNextTime(), wait = next < 0 ? -1 : next - platTicksSinceInit();
+    int64_t next = wlScriptNextTime(), wait = next < 0 ? -1 : next - platTicksSinceInit();
     if (!platWaitEvents(next < 0 ? -1 : (int32_t)(wait < 0 ? 0 : wait > 0x7fffffff ? 0x7fffffff : wait))) {
       // Nothing can ever arrive (an inactive headless run whose script has ended): close
       // the window, so the program ends through its own close path instead of hanging.
       std::fprintf(stderr, "quorvane: no more events can arrive; closing the window\n");
-      platPostMessage(platWindow.used ? &platWindow : nullptr, WM_CLOSE, 0, 0);
+      wlPostMessage(platWindow.used ? &platWindow : nullptr, WM_CLOSE, 0, 0);
       return;
     }
   }
 }
 
-intptr_t platDispatchMessage(const PlatMsg* msg) {
+intptr_t wlDispatchMessage(const WlMsg* msg) {
   if (!msg->window || msg->window != &platWindow || !platWindow.used || !platWindow.proc) return 0;
   return platWindow.proc(msg->window, msg->message, msg->wParam, msg->lParam);
 }
 
-intptr_t platSendMessage(PlatHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t wlSendMessage(WlHwnd window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   if (!window || window != &platWindow || !platWindow.used || !platWindow.proc) return 0;
   return platWindow.proc(window, message, wParam, lParam);
 }
 
-intptr_t platDefWindowProc(PlatHwnd window, uint32_t message, uintptr_t, intptr_t) {
+intptr_t wlDefWindowProc(WlHwnd window, uint32_t message, uintptr_t, intptr_t) {
   // Closing destroys the window, as DefWindowProc does; everything else needs no default.
-  if (message == WM_CLOSE) platDestroyWindow(window);
+  if (message == WM_CLOSE) wlDestroyWindow(window);
   return 0;
 }
 
 // ---- Window ----------------------------------------------------------------------
 
-uint32_t platRegisterClass(const PlatWndClass* wc) {
+uint32_t wlRegisterClass(const WlWndClass* wc) {
   if (!wc || !wc->className || !wc->wndProc || platClassName[0]) return 0;
   std::snprintf(platClassName, sizeof platClassName, "%s", wc->className);
   platClassProc = wc->wndProc;
@@ -162,26 +162,26 @@ uint32_t platRegisterClass(const PlatWndClass* wc) {
   return 1;
 }
 
-PlatWindowRec* platWindowRec() { return platWindow.used ? &platWindow : nullptr; }
-PlatHwnd platMainWindow() { return platWindowRec(); }
-bool platIsWindow(PlatHwnd window) { return window && window == &platWindow && platWindow.used; }
-const char* platWindowTitle(PlatHwnd window) { return platIsWindow(window) ? platWindow.title : ""; }
+WlWindowRec* wlWindowRec() { return platWindow.used ? &platWindow : nullptr; }
+WlHwnd wlMainWindow() { return wlWindowRec(); }
+bool wlIsWindow(WlHwnd window) { return window && window == &platWindow && platWindow.used; }
+const char* wlWindowTitle(WlHwnd window) { return wlIsWindow(window) ? platWindow.title : ""; }
 
-void platWindowChanged() {
+void wlWindowChanged() {
   PlatWindowState st;
   st.open = platWindow.used;
   st.shown = platWindow.shown;
   st.title = platWindow.title;
   st.icon = platWindow.icon;
   PlatPoint o;
-  platClientOrigin(&o);
+  wlClientOrigin(&o);
   st.x = o.x, st.y = o.y;
-  platClientSize(&st.width, &st.height);
+  wlClientSize(&st.width, &st.height);
   platWindowUpdate(&st);
 }
 
-PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
-                          int32_t height) {
+WlHwnd wlCreateWindow(const char* className, const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                      int32_t height) {
   if (!platIsInitialised() || platWindow.used || !className || std::strcmp(className, platClassName) != 0)
     return nullptr;
   std::memset(&platWindow, 0, sizeof platWindow);
@@ -200,37 +200,37 @@ PlatHwnd platCreateWindow(const char* className, const char* title, uint32_t sty
   if (width == CW_USEDEFAULT) width = 640 + 2 * frame <= dw ? 640 + 2 * frame : dw * 3 / 4;
   if (height == CW_USEDEFAULT) height = 480 + caption + 2 * frame <= dh ? 480 + caption + 2 * frame : dh * 3 / 4;
   platWindow.rect = {x, y, x + width, y + height};
-  platWindowChanged();
+  wlWindowChanged();
   return &platWindow;
 }
 
-void platDestroyWindow(PlatHwnd window) {
-  if (!platIsWindow(window)) return;
-  platSendMessage(window, WM_DESTROY, 0, 0);
+void wlDestroyWindow(WlHwnd window) {
+  if (!wlIsWindow(window)) return;
+  wlSendMessage(window, WM_DESTROY, 0, 0);
   platWindow.used = false;
-  platWindowChanged();
+  wlWindowChanged();
 }
 
-void platShowWindow(PlatHwnd window, int32_t) {
-  if (!platIsWindow(window)) return;
+void wlShowWindow(WlHwnd window, int32_t) {
+  if (!wlIsWindow(window)) return;
   bool first = !platWindow.shown;
   platWindow.shown = true;
-  platWindowChanged();
-  if (first) platSetForeground(true);
+  wlWindowChanged();
+  if (first) wlSetForeground(true);
 }
 
-void platUpdateWindow(PlatHwnd window) {
-  if (platIsWindow(window)) platSendMessage(window, WM_ERASEBKGND, 0, 0);
+void wlUpdateWindow(WlHwnd window) {
+  if (wlIsWindow(window)) wlSendMessage(window, WM_ERASEBKGND, 0, 0);
 }
 
-bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-  if (platDlgSetPos(window, x, y, width, height, flags)) return true;
-  if (!platIsWindow(window)) return false;
-  PlatMinMaxInfo info;
+bool wlSetWindowPos(WlHwnd window, intptr_t, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+  if (wlDlgSetPos(window, x, y, width, height, flags)) return true;
+  if (!wlIsWindow(window)) return false;
+  WlMinMaxInfo info;
   std::memset(&info, 0, sizeof info);
   info.ptMinTrackSize = {1, 1};
   info.ptMaxTrackSize = {1 << 16, 1 << 16};
-  platSendMessage(window, WM_GETMINMAXINFO, 0, (intptr_t)&info);
+  wlSendMessage(window, WM_GETMINMAXINFO, 0, (intptr_t)&info);
   if (width < info.ptMinTrackSize.x) width = info.ptMinTrackSize.x;
   if (height < info.ptMinTrackSize.y) height = info.ptMinTrackSize.y;
   if (width > info.ptMaxTrackSize.x) width = info.ptMaxTrackSize.x;
@@ -238,24 +238,24 @@ bool platSetWindowPos(PlatHwnd window, intptr_t, int32_t x, int32_t y, int32_t w
   PlatRect old = platWindow.rect;
   platWindow.rect = {x, y, x + width, y + height};
   if (flags & SWP_SHOWWINDOW) platWindow.shown = true;
-  platWindowChanged();
-  if (old.left != x || old.top != y) platSendMessage(window, WM_MOVE, 0, 0);
+  wlWindowChanged();
+  if (old.left != x || old.top != y) wlSendMessage(window, WM_MOVE, 0, 0);
   if (old.right - old.left != width || old.bottom - old.top != height) {
     int32_t cw, ch;
-    platClientSize(&cw, &ch);
-    platSendMessage(window, WM_SIZE, SIZE_RESTORED, (intptr_t)((ch << 16) | (cw & 0xffff)));
+    wlClientSize(&cw, &ch);
+    wlSendMessage(window, WM_SIZE, SIZE_RESTORED, (intptr_t)((ch << 16) | (cw & 0xffff)));
   }
   return true;
 }
 
-bool platGetWindowRect(PlatHwnd window, PlatRect* rect) {
-  if (platDlgGetRect(window, rect)) return true;
-  if (!platIsWindow(window)) return false;
+bool wlGetWindowRect(WlHwnd window, PlatRect* rect) {
+  if (wlDlgGetRect(window, rect)) return true;
+  if (!wlIsWindow(window)) return false;
   *rect = platWindow.rect;
   return true;
 }
 
-void platClientSize(int32_t* width, int32_t* height) {
+void wlClientSize(int32_t* width, int32_t* height) {
   int32_t frame = platFrameOf(&platWindow), caption = platCaptionOf(&platWindow);
   *width = platWindow.rect.right - platWindow.rect.left - 2 * frame;
   *height = platWindow.rect.bottom - platWindow.rect.top - caption - 2 * frame;
@@ -263,38 +263,38 @@ void platClientSize(int32_t* width, int32_t* height) {
   if (*height < 0) *height = 0;
 }
 
-void platClientOrigin(PlatPoint* screen) {
+void wlClientOrigin(PlatPoint* screen) {
   screen->x = platWindow.rect.left + platFrameOf(&platWindow);
   screen->y = platWindow.rect.top + platCaptionOf(&platWindow) + platFrameOf(&platWindow);
 }
 
-bool platGetClientRect(PlatHwnd window, PlatRect* rect) {
-  if (!platIsWindow(window)) return false;
+bool wlGetClientRect(WlHwnd window, PlatRect* rect) {
+  if (!wlIsWindow(window)) return false;
   int32_t w, h;
-  platClientSize(&w, &h);
+  wlClientSize(&w, &h);
   *rect = {0, 0, w, h};
   return true;
 }
 
-bool platClientToScreen(PlatHwnd window, PlatPoint* point) {
-  if (!platIsWindow(window)) return false;
+bool wlClientToScreen(WlHwnd window, PlatPoint* point) {
+  if (!wlIsWindow(window)) return false;
   PlatPoint o;
-  platClientOrigin(&o);
+  wlClientOrigin(&o);
   point->x += o.x;
   point->y += o.y;
   return true;
 }
 
-bool platScreenToClient(PlatHwnd window, PlatPoint* point) {
-  if (!platIsWindow(window)) return false;
+bool wlScreenToClient(WlHwnd window, PlatPoint* point) {
+  if (!wlIsWindow(window)) return false;
   PlatPoint o;
-  platClientOrigin(&o);
+  wlClientOrigin(&o);
   point->x -= o.x;
   point->y -= o.y;
   return true;
 }
 
-int32_t platGetSystemMetrics(int32_t index) {
+int32_t wlGetSystemMetrics(int32_t index) {
   int32_t w, h;
   PlatPixelFormat f;
   platDesktop(&w, &h, &f);
@@ -308,16 +308,16 @@ int32_t platGetSystemMetrics(int32_t index) {
   }
 }
 
-bool platGetCursorPos(PlatPoint* point) {
+bool wlGetCursorPos(PlatPoint* point) {
   PlatPoint client;
   if (platCursorPos(point, &client)) {
-    platClientOrigin(point);
+    wlClientOrigin(point);
     point->x += client.x, point->y += client.y;
   }
   return true;
 }
 
-int platShowCursor(int show) {
+int wlShowCursor(int show) {
   bool before = platCursorCount >= 0;
   platCursorCount += show ? 1 : -1;
   bool after = platCursorCount >= 0;
@@ -327,27 +327,27 @@ int platShowCursor(int show) {
 
 // ---- Activation --------------------------------------------------------------------
 
-void platSetForeground(bool foreground) {
+void wlSetForeground(bool foreground) {
   if (foreground == platForeground) return;
   platForeground = foreground;
-  platDIForeground(foreground);
-  if (platWindow.used) platPostMessage(&platWindow, WM_ACTIVATEAPP, foreground ? 1 : 0, 0);
+  wlDIForeground(foreground);
+  if (platWindow.used) wlPostMessage(&platWindow, WM_ACTIVATEAPP, foreground ? 1 : 0, 0);
 }
-bool platIsForeground() { return platForeground; }
+bool wlIsForeground() { return platForeground; }
 
 // ---- Boxes -----------------------------------------------------------------------------
 
-uint32_t platBoxFlags(uint32_t style) {
+uint32_t wlBoxFlags(uint32_t style) {
   uint32_t f = (style & MB_YESNO) ? PLAT_BOX_YESNO : PLAT_BOX_OK;
   if (style & MB_ICONERROR) f |= PLAT_BOX_ERROR;
   else if (style & MB_ICONQUESTION) f |= PLAT_BOX_QUESTION;
   return f;
 }
 
-int platBoxAnswer(PlatAnswer answer) {
+int wlBoxAnswer(PlatAnswer answer) {
   return answer == PLAT_ANSWER_YES ? IDYES : answer == PLAT_ANSWER_NO ? IDNO : IDOK;
 }
 
-int platMessageBox(const char* text, const char* caption, uint32_t style) {
-  return platBoxAnswer(platShowBox(text, caption, platBoxFlags(style)));
+int wlMessageBox(const char* text, const char* caption, uint32_t style) {
+  return wlBoxAnswer(platShowBox(text, caption, wlBoxFlags(style)));
 }

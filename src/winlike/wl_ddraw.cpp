@@ -5,20 +5,20 @@
 #include "winlike/wl_ddraw.h"
 #include "winlike/wl_internal.h"
 
-struct PlatDDRec {
+struct WlDDRec {
   bool used;
   uint32_t coop;
-  PlatHwnd window;
+  WlHwnd window;
   bool modeSet;
   PlatMode mode;
 };
 
-struct PlatDDClipperRec {
+struct WlDDClipperRec {
   int32_t refs;
-  PlatHwnd window;
+  WlHwnd window;
 };
 
-struct PlatDDSurfaceRec {
+struct WlDDSurfaceRec {
   bool used;
   bool lost;
   bool locked;
@@ -27,22 +27,22 @@ struct PlatDDSurfaceRec {
   int32_t width, height, pitch;
   DDPixelFormat format;
   uint8_t* memory;
-  PlatDDSurfaceRec* back;  // primary of a flip chain: its back buffer
-  PlatDDClipperRec* clipper;
-  // Windowed primary shown straight from a blit's source (platSurfBlt): its picture is the
+  WlDDSurfaceRec* back;  // primary of a flip chain: its back buffer
+  WlDDClipperRec* clipper;
+  // Windowed primary shown straight from a blit's source (wlSurfBlt): its picture is the
   // source's at (shownX, shownY) and is copied into memory only when read (platViewSettle).
-  PlatDDSurfaceRec* shownFrom;
+  WlDDSurfaceRec* shownFrom;
   int32_t shownX, shownY;
 };
 
 enum { PLAT_DD_SURFACES = 16, PLAT_DD_CLIPPERS = 4 };
-static PlatDDRec platDD;
-static PlatDDSurfaceRec platSurfaces[PLAT_DD_SURFACES];
-static PlatDDClipperRec platClippers[PLAT_DD_CLIPPERS];
+static WlDDRec platDD;
+static WlDDSurfaceRec platSurfaces[PLAT_DD_SURFACES];
+static WlDDClipperRec platClippers[PLAT_DD_CLIPPERS];
 
 // Copies the picture of a view shown straight from its source into the view's memory.
-static void platViewSettle(PlatDDSurfaceRec* v) {
-  PlatDDSurfaceRec* from = v->shownFrom;
+static void platViewSettle(WlDDSurfaceRec* v) {
+  WlDDSurfaceRec* from = v->shownFrom;
   if (!from) return;
   v->shownFrom = nullptr;
   size_t bytes = (from->format.bitCount + 7) / 8, row = (size_t)v->width * bytes;
@@ -52,26 +52,26 @@ static void platViewSettle(PlatDDSurfaceRec* v) {
 }
 
 // Every view shown from s (s is going, or its memory is exchanged) takes its picture now.
-static void platViewSettleFrom(PlatDDSurfaceRec* s) {
+static void platViewSettleFrom(WlDDSurfaceRec* s) {
   for (auto& v : platSurfaces)
     if (v.used && v.shownFrom == s) platViewSettle(&v);
 }
 
-static void platFreeSurface(PlatDDSurfaceRec* s) {
+static void platFreeSurface(WlDDSurfaceRec* s) {
   platViewSettleFrom(s);
   std::free(s->memory);
   if (s->clipper && --s->clipper->refs <= 0) s->clipper->refs = 0;
   std::memset(s, 0, sizeof *s);
 }
 
-void platDDReset() {
+void wlDDReset() {
   for (auto& s : platSurfaces)
     if (s.used) platFreeSurface(&s);
   std::memset(&platDD, 0, sizeof platDD);
   std::memset(platClippers, 0, sizeof platClippers);
 }
 
-int32_t platDDSurfaceCount() {
+int32_t wlDDSurfaceCount() {
   int32_t n = 0;
   for (auto& s : platSurfaces) n += s.used;
   return n;
@@ -91,7 +91,7 @@ static void platDisplay(int32_t* w, int32_t* h, DDPixelFormat* f) {
   }
 }
 
-int32_t platDDCreate(LPDIRECTDRAW7* out) {
+int32_t wlDDCreate(LPDIRECTDRAW7* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!platIsInitialised()) return DDERR_NODIRECTDRAWHW;
@@ -107,7 +107,7 @@ static bool platValidSurface(LPDIRECTDRAWSURFACE7 s) {
   return s && s >= platSurfaces && s < platSurfaces + PLAT_DD_SURFACES && s->used;
 }
 
-int32_t platDDRelease(LPDIRECTDRAW7 dd) {
+int32_t wlDDRelease(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (platExclusive()) platSetFullscreen(false);
   for (auto& s : platSurfaces)
@@ -116,7 +116,7 @@ int32_t platDDRelease(LPDIRECTDRAW7 dd) {
   return DD_OK;
 }
 
-int32_t platDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t, PlatDDEnumModes callback, void* context) {
+int32_t wlDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t, WlDDEnumModes callback, void* context) {
   if (!platValidDD(dd) || !callback) return DDERR_INVALIDPARAMS;
   static PlatMode modes[1024];
   int32_t n = platDisplayModes(modes, 1024);
@@ -132,11 +132,11 @@ int32_t platDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t, PlatDDEnumModes callb
   return DD_OK;
 }
 
-int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t flags) {
+int32_t wlDDSetCooperativeLevel(LPDIRECTDRAW7 dd, WlHwnd window, uint32_t flags) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0, full = (flags & DDSCL_FULLSCREEN) != 0;
   if (exclusive != full || (exclusive && (flags & DDSCL_NORMAL))) return DDERR_INVALIDPARAMS;
-  if (exclusive && !platIsWindow(window)) return DDERR_NOHWND;
+  if (exclusive && !wlIsWindow(window)) return DDERR_NOHWND;
   bool wasExclusive = platExclusive();
   platDD.coop = flags;
   platDD.window = window;
@@ -147,7 +147,7 @@ int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t fl
   return DD_OK;
 }
 
-int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t, uint32_t) {
+int32_t wlDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t, uint32_t) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (!platExclusive()) return DDERR_NOEXCLUSIVEMODE;
   static PlatMode modes[1024];
@@ -163,14 +163,14 @@ int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, 
   return DDERR_INVALIDMODE;
 }
 
-int32_t platDDRestoreDisplayMode(LPDIRECTDRAW7 dd) {
+int32_t wlDDRestoreDisplayMode(LPDIRECTDRAW7 dd) {
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
   if (platDD.modeSet) platSetFullscreen(false);
   platDD.modeSet = false;
   return DD_OK;
 }
 
-static PlatDDSurfaceRec* platNewSurface(int32_t w, int32_t h, const DDPixelFormat* f, uint32_t caps) {
+static WlDDSurfaceRec* platNewSurface(int32_t w, int32_t h, const DDPixelFormat* f, uint32_t caps) {
   for (auto& s : platSurfaces) {
     if (s.used) continue;
     int32_t bytes = (int32_t)(f->bitCount + 7) / 8;
@@ -191,7 +191,7 @@ static PlatDDSurfaceRec* platNewSurface(int32_t w, int32_t h, const DDPixelForma
   return nullptr;
 }
 
-int32_t platDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIRECTDRAWSURFACE7* out) {
+int32_t wlDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIRECTDRAWSURFACE7* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!platValidDD(dd) || !desc || !(desc->flags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
@@ -207,9 +207,9 @@ int32_t platDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIREC
       if (!platExclusive()) return DDERR_NOEXCLUSIVEMODE;
       if (!(caps & DDSCAPS_COMPLEX) || !(desc->flags & DDSD_BACKBUFFERCOUNT) || desc->backBufferCount != 1)
         return DDERR_INVALIDCAPS;
-      PlatDDSurfaceRec* front = platNewSurface(w, h, &f, caps);
+      WlDDSurfaceRec* front = platNewSurface(w, h, &f, caps);
       if (!front) return DDERR_OUTOFMEMORY;
-      PlatDDSurfaceRec* back = platNewSurface(w, h, &f, DDSCAPS_BACKBUFFER | DDSCAPS_FLIP);
+      WlDDSurfaceRec* back = platNewSurface(w, h, &f, DDSCAPS_BACKBUFFER | DDSCAPS_FLIP);
       if (!back) {
         platFreeSurface(front);
         return DDERR_OUTOFMEMORY;
@@ -219,8 +219,8 @@ int32_t platDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIREC
       return DD_OK;
     }
     int32_t cw = 0, ch = 0;
-    if (platWindowRec()) platClientSize(&cw, &ch);
-    PlatDDSurfaceRec* view = platNewSurface(cw, ch, &f, caps);
+    if (wlWindowRec()) wlClientSize(&cw, &ch);
+    WlDDSurfaceRec* view = platNewSurface(cw, ch, &f, caps);
     if (!view) return DDERR_OUTOFMEMORY;
     view->windowView = true;
     *out = view;
@@ -230,13 +230,13 @@ int32_t platDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIREC
       desc->width > 8192 || desc->height > 8192)
     return DDERR_INVALIDPARAMS;
   if (desc->flags & DDSD_PIXELFORMAT) f = desc->pixelFormat;
-  PlatDDSurfaceRec* s = platNewSurface((int32_t)desc->width, (int32_t)desc->height, &f, caps);
+  WlDDSurfaceRec* s = platNewSurface((int32_t)desc->width, (int32_t)desc->height, &f, caps);
   if (!s) return DDERR_OUTOFMEMORY;
   *out = s;
   return DD_OK;
 }
 
-int32_t platDDCreateClipper(LPDIRECTDRAW7 dd, uint32_t, LPDIRECTDRAWCLIPPER* out) {
+int32_t wlDDCreateClipper(LPDIRECTDRAW7 dd, uint32_t, LPDIRECTDRAWCLIPPER* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!platValidDD(dd)) return DDERR_INVALIDOBJECT;
@@ -250,20 +250,20 @@ int32_t platDDCreateClipper(LPDIRECTDRAW7 dd, uint32_t, LPDIRECTDRAWCLIPPER* out
   return DDERR_OUTOFMEMORY;
 }
 
-int32_t platClipperSetHWnd(LPDIRECTDRAWCLIPPER clipper, uint32_t, PlatHwnd window) {
+int32_t wlClipperSetHWnd(LPDIRECTDRAWCLIPPER clipper, uint32_t, WlHwnd window) {
   if (!clipper || clipper->refs <= 0) return DDERR_INVALIDOBJECT;
-  if (!platIsWindow(window)) return DDERR_INVALIDPARAMS;
+  if (!wlIsWindow(window)) return DDERR_INVALIDPARAMS;
   clipper->window = window;
   return DD_OK;
 }
 
-int32_t platClipperRelease(LPDIRECTDRAWCLIPPER clipper) {
+int32_t wlClipperRelease(LPDIRECTDRAWCLIPPER clipper) {
   if (!clipper || clipper->refs <= 0) return DDERR_INVALIDOBJECT;
   clipper->refs--;
   return DD_OK;
 }
 
-int32_t platSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper) {
+int32_t wlSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
   if (s->clipper) s->clipper->refs--;
   s->clipper = clipper;
@@ -271,7 +271,7 @@ int32_t platSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper) 
   return DD_OK;
 }
 
-int32_t platSurfGetAttachedSurface(LPDIRECTDRAWSURFACE7 s, uint32_t caps, LPDIRECTDRAWSURFACE7* out) {
+int32_t wlSurfGetAttachedSurface(LPDIRECTDRAWSURFACE7 s, uint32_t caps, LPDIRECTDRAWSURFACE7* out) {
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
@@ -280,7 +280,7 @@ int32_t platSurfGetAttachedSurface(LPDIRECTDRAWSURFACE7 s, uint32_t caps, LPDIRE
   return DD_OK;
 }
 
-int32_t platSurfGetSurfaceDesc(LPDIRECTDRAWSURFACE7 s, DDSurfaceDesc* desc) {
+int32_t wlSurfGetSurfaceDesc(LPDIRECTDRAWSURFACE7 s, DDSurfaceDesc* desc) {
   if (!platValidSurface(s) || !desc) return DDERR_INVALIDPARAMS;
   std::memset(desc, 0, sizeof *desc);
   desc->flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
@@ -292,35 +292,35 @@ int32_t platSurfGetSurfaceDesc(LPDIRECTDRAWSURFACE7 s, DDSurfaceDesc* desc) {
   return DD_OK;
 }
 
-int32_t platSurfGetPixelFormat(LPDIRECTDRAWSURFACE7 s, DDPixelFormat* format) {
+int32_t wlSurfGetPixelFormat(LPDIRECTDRAWSURFACE7 s, DDPixelFormat* format) {
   if (!platValidSurface(s) || !format) return DDERR_INVALIDPARAMS;
   *format = s->format;
   return DD_OK;
 }
 
-int32_t platSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc* desc, uint32_t) {
+int32_t wlSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc* desc, uint32_t) {
   if (!platValidSurface(s) || !desc || rect) return DDERR_INVALIDPARAMS;
   if (s->lost) return DDERR_SURFACELOST;
   if (s->locked) return DDERR_SURFACEBUSY;
   platViewSettle(s);
-  platSurfGetSurfaceDesc(s, desc);
+  wlSurfGetSurfaceDesc(s, desc);
   desc->surface = s->memory;
   s->locked = true;
   return DD_OK;
 }
 
-int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect*) {
+int32_t wlSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect*) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
   if (!s->locked) return DDERR_NOTLOCKED;
   s->locked = false;
   return DD_OK;
 }
 
-static void platShow(PlatDDSurfaceRec* s) {
+static void platShow(WlDDSurfaceRec* s) {
   platPresent(s->memory, s->width, s->height, s->pitch, &s->format, !s->windowView);
 }
 
-int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_t) {
+int32_t wlSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_t) {
   if (!platValidSurface(primary)) return DDERR_INVALIDOBJECT;
   if (!primary->back) return DDERR_NOTFLIPPABLE;
   if (primary->lost || primary->back->lost) return DDERR_SURFACELOST;
@@ -336,7 +336,7 @@ int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7, uint32_
 
 // A blit that fills a window view's whole client area at 1:1 (the windowed present) shows its
 // source straight away, one copy less per frame; the view's memory follows only when read.
-static bool platViewWhole(PlatDDSurfaceRec* view, const PlatRect* dr, PlatDDSurfaceRec* src, const PlatRect* sr) {
+static bool platViewWhole(WlDDSurfaceRec* view, const PlatRect* dr, WlDDSurfaceRec* src, const PlatRect* sr) {
   if (src->windowView || dr->left != 0 || dr->top != 0 || dr->right != view->width || dr->bottom != view->height ||
       sr->right - sr->left != view->width || sr->bottom - sr->top != view->height || view->width <= 0 ||
       view->height <= 0)
@@ -349,8 +349,8 @@ static bool platViewWhole(PlatDDSurfaceRec* view, const PlatRect* dr, PlatDDSurf
   return true;
 }
 
-int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
-                    const PlatRect* srcRect, uint32_t) {
+int32_t wlSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src, const PlatRect* srcRect,
+                  uint32_t) {
   if (!platValidSurface(dst) || !platValidSurface(src)) return DDERR_INVALIDPARAMS;
   if (dst->lost || src->lost) return DDERR_SURFACELOST;
   if (dst->locked || src->locked) return DDERR_SURFACEBUSY;
@@ -363,7 +363,7 @@ int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTD
   if (dst->windowView) {
     // The window's client area may have changed size since the view was made.
     int32_t cw, ch;
-    platClientSize(&cw, &ch);
+    wlClientSize(&cw, &ch);
     if (cw != dst->width || ch != dst->height) {
       int32_t bytes = (int32_t)(dst->format.bitCount + 7) / 8;
       int32_t pitch = ((cw * bytes + 15) & ~15) + 32;
@@ -375,7 +375,7 @@ int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTD
       dst->shownFrom = nullptr;  // the old picture is gone with the old size
     }
     PlatPoint o;
-    platClientOrigin(&o);
+    wlClientOrigin(&o);
     dr.left -= o.x, dr.right -= o.x, dr.top -= o.y, dr.bottom -= o.y;
     if (platViewWhole(dst, &dr, src, &sr)) return DD_OK;
   } else if (dr.left < 0 || dr.top < 0 || dr.right > dst->width || dr.bottom > dst->height) {
@@ -404,12 +404,12 @@ int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTD
   return DD_OK;
 }
 
-int32_t platSurfIsLost(LPDIRECTDRAWSURFACE7 s) {
+int32_t wlSurfIsLost(LPDIRECTDRAWSURFACE7 s) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
   return s->lost || (s->back && s->back->lost) ? DDERR_SURFACELOST : DD_OK;
 }
 
-int32_t platSurfRestore(LPDIRECTDRAWSURFACE7 s) {
+int32_t wlSurfRestore(LPDIRECTDRAWSURFACE7 s) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
   if (!platDisplayAvailable()) return DDERR_WRONGMODE;
   s->lost = false;
@@ -417,14 +417,14 @@ int32_t platSurfRestore(LPDIRECTDRAWSURFACE7 s) {
   return DD_OK;
 }
 
-int32_t platSurfRelease(LPDIRECTDRAWSURFACE7 s) {
+int32_t wlSurfRelease(LPDIRECTDRAWSURFACE7 s) {
   if (!platValidSurface(s)) return DDERR_INVALIDOBJECT;
   if (s->back) platFreeSurface(s->back);
   platFreeSurface(s);
   return DD_OK;
 }
 
-void platDDLoseSurfaces() {
+void wlDDLoseSurfaces() {
   for (auto& s : platSurfaces) {
     if (!s.used) continue;
     s.lost = true;

@@ -76,47 +76,47 @@ struct DDSurfaceDesc {
   void* surface;  // the memory while locked
 };
 
-typedef struct PlatDDRec* LPDIRECTDRAW7;
-typedef struct PlatDDSurfaceRec* LPDIRECTDRAWSURFACE7;
-typedef struct PlatDDClipperRec* LPDIRECTDRAWCLIPPER;
-typedef int32_t (*PlatDDEnumModes)(const DDSurfaceDesc* desc, void* context);
+typedef struct WlDDRec* LPDIRECTDRAW7;
+typedef struct WlDDSurfaceRec* LPDIRECTDRAWSURFACE7;
+typedef struct WlDDClipperRec* LPDIRECTDRAWCLIPPER;
+typedef int32_t (*WlDDEnumModes)(const DDSurfaceDesc* desc, void* context);
 
 // DirectDrawCreate + QueryInterface(IDirectDraw7) in one step.
-int32_t platDDCreate(LPDIRECTDRAW7* out);
-int32_t platDDRelease(LPDIRECTDRAW7 dd);
-int32_t platDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t flags, PlatDDEnumModes callback, void* context);
-int32_t platDDSetCooperativeLevel(LPDIRECTDRAW7 dd, PlatHwnd window, uint32_t flags);
-int32_t platDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t refresh,
-                             uint32_t flags);
-int32_t platDDRestoreDisplayMode(LPDIRECTDRAW7 dd);
-int32_t platDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIRECTDRAWSURFACE7* out);
-int32_t platDDCreateClipper(LPDIRECTDRAW7 dd, uint32_t flags, LPDIRECTDRAWCLIPPER* out);
+int32_t wlDDCreate(LPDIRECTDRAW7* out);
+int32_t wlDDRelease(LPDIRECTDRAW7 dd);
+int32_t wlDDEnumDisplayModes(LPDIRECTDRAW7 dd, uint32_t flags, WlDDEnumModes callback, void* context);
+int32_t wlDDSetCooperativeLevel(LPDIRECTDRAW7 dd, WlHwnd window, uint32_t flags);
+int32_t wlDDSetDisplayMode(LPDIRECTDRAW7 dd, uint32_t width, uint32_t height, uint32_t bits, uint32_t refresh,
+                           uint32_t flags);
+int32_t wlDDRestoreDisplayMode(LPDIRECTDRAW7 dd);
+int32_t wlDDCreateSurface(LPDIRECTDRAW7 dd, const DDSurfaceDesc* desc, LPDIRECTDRAWSURFACE7* out);
+int32_t wlDDCreateClipper(LPDIRECTDRAW7 dd, uint32_t flags, LPDIRECTDRAWCLIPPER* out);
 
-int32_t platClipperSetHWnd(LPDIRECTDRAWCLIPPER clipper, uint32_t flags, PlatHwnd window);
-int32_t platClipperRelease(LPDIRECTDRAWCLIPPER clipper);
+int32_t wlClipperSetHWnd(LPDIRECTDRAWCLIPPER clipper, uint32_t flags, WlHwnd window);
+int32_t wlClipperRelease(LPDIRECTDRAWCLIPPER clipper);
 
-int32_t platSurfGetAttachedSurface(LPDIRECTDRAWSURFACE7 s, uint32_t caps, LPDIRECTDRAWSURFACE7* out);
-int32_t platSurfGetSurfaceDesc(LPDIRECTDRAWSURFACE7 s, DDSurfaceDesc* desc);
-int32_t platSurfGetPixelFormat(LPDIRECTDRAWSURFACE7 s, DDPixelFormat* format);
+int32_t wlSurfGetAttachedSurface(LPDIRECTDRAWSURFACE7 s, uint32_t caps, LPDIRECTDRAWSURFACE7* out);
+int32_t wlSurfGetSurfaceDesc(LPDIRECTDRAWSURFACE7 s, DDSurfaceDesc* desc);
+int32_t wlSurfGetPixelFormat(LPDIRECTDRAWSURFACE7 s, DDPixelFormat* format);
 // Whole surface only (rect must be null); desc receives the memory and pitch.
-int32_t platSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc* desc, uint32_t flags);
-int32_t platSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect);
+int32_t wlSurfLock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect, DDSurfaceDesc* desc, uint32_t flags);
+int32_t wlSurfUnlock(LPDIRECTDRAWSURFACE7 s, const PlatRect* rect);
 // Exchanges the primary's memory with its back buffer's and shows it.
-int32_t platSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7 override, uint32_t flags);
+int32_t wlSurfFlip(LPDIRECTDRAWSURFACE7 primary, LPDIRECTDRAWSURFACE7 override, uint32_t flags);
 // Copies (stretching by nearest pixel when sizes differ) between surfaces of one format.
 // A blit into a windowed primary takes screen coordinates and is clipped to the client area.
 // One that fills the whole client area at 1:1 (the windowed present) shows the source without
 // copying it; reading the primary back (Lock, a blit from it) then copies the source's picture
 // as it is at that moment, as reading a screen gives what it shows.
-int32_t platSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src,
-                    const PlatRect* srcRect, uint32_t flags);
-int32_t platSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper);
-int32_t platSurfIsLost(LPDIRECTDRAWSURFACE7 s);
-int32_t platSurfRestore(LPDIRECTDRAWSURFACE7 s);
+int32_t wlSurfBlt(LPDIRECTDRAWSURFACE7 dst, const PlatRect* dstRect, LPDIRECTDRAWSURFACE7 src, const PlatRect* srcRect,
+                  uint32_t flags);
+int32_t wlSurfSetClipper(LPDIRECTDRAWSURFACE7 s, LPDIRECTDRAWCLIPPER clipper);
+int32_t wlSurfIsLost(LPDIRECTDRAWSURFACE7 s);
+int32_t wlSurfRestore(LPDIRECTDRAWSURFACE7 s);
 // Releases the surface (a primary takes its back buffer with it).
-int32_t platSurfRelease(LPDIRECTDRAWSURFACE7 s);
+int32_t wlSurfRelease(LPDIRECTDRAWSURFACE7 s);
 
 // Marks every surface lost and scribbles its memory (the display was taken by another program).
-void platDDLoseSurfaces();
+void wlDDLoseSurfaces();
 // Number of live surfaces (for tests and leak checks).
-int32_t platDDSurfaceCount();
+int32_t wlDDSurfaceCount();

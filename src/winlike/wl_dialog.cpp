@@ -4,14 +4,14 @@
 
 #include "winlike/wl_internal.h"
 
-static PlatWindowRec dlgWindow;
-static PlatWindowRec dlgControls[PLAT_DLG_MAX_ITEMS];  // one handle per item
+static WlWindowRec dlgWindow;
+static WlWindowRec dlgControls[PLAT_DLG_MAX_ITEMS];  // one handle per item
 static const PlatDlgTemplate* dlgTmpl = nullptr;
-static PlatDlgProc dlgProc = nullptr;
+static WlDlgProc dlgProc = nullptr;
 
 static bool dlgRunning() { return dlgWindow.used && platDialogIsOpen(); }
 
-static int32_t dlgIndexOf(PlatHwnd control) {
+static int32_t dlgIndexOf(WlHwnd control) {
   if (!dlgRunning() || control < dlgControls || control >= dlgControls + dlgTmpl->itemCount) return -1;
   return (int32_t)(control - dlgControls);
 }
@@ -37,7 +37,7 @@ static void dlgCommand(void*, int32_t id, int32_t item) {
   dlgSend(WM_COMMAND, (uintptr_t)(uint16_t)id | code, item >= 0 ? (intptr_t)&dlgControls[item] : 0);
 }
 
-intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t param) {
+intptr_t wlDialogBox(const PlatDlgTemplate* tmpl, WlDlgProc proc, intptr_t param) {
   if (!proc || dlgWindow.used) return -1;
   std::memset(&dlgWindow, 0, sizeof dlgWindow);
   std::memset(dlgControls, 0, sizeof dlgControls);
@@ -57,24 +57,24 @@ intptr_t platDialogBox(const PlatDlgTemplate* tmpl, PlatDlgProc proc, intptr_t p
   return result;
 }
 
-bool platEndDialog(PlatHwnd dialog, intptr_t result) {
+bool wlEndDialog(WlHwnd dialog, intptr_t result) {
   if (!dialog || dialog != &dlgWindow || !dlgRunning()) return false;
   platDialogEnd(result);
   return true;
 }
 
-PlatHwnd platGetDlgItem(PlatHwnd dialog, int32_t id) {
+WlHwnd wlGetDlgItem(WlHwnd dialog, int32_t id) {
   if (dialog != &dlgWindow) return nullptr;
   int32_t i = dlgIndexById(id);
   return i < 0 ? nullptr : &dlgControls[i];
 }
 
-int32_t platGetDlgCtrlID(PlatHwnd control) {
+int32_t wlGetDlgCtrlID(WlHwnd control) {
   int32_t i = dlgIndexOf(control);
   return i < 0 ? 0 : dlgTmpl->items[i].id;
 }
 
-intptr_t platSendDlgItemMessage(PlatHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t) {
+intptr_t wlSendDlgItemMessage(WlHwnd dialog, int32_t id, uint32_t message, uintptr_t wParam, intptr_t) {
   if (dialog != &dlgWindow) return 0;
   int32_t i = dlgIndexById(id);
   if (!dlgIsButton(i)) return 0;
@@ -86,29 +86,28 @@ intptr_t platSendDlgItemMessage(PlatHwnd dialog, int32_t id, uint32_t message, u
   }
 }
 
-PlatHwnd platSetFocus(PlatHwnd control) {
+WlHwnd wlSetFocus(WlHwnd control) {
   int32_t before = platDialogFocus();
   int32_t i = dlgIndexOf(control);
   if (dlgIsButton(i)) platDialogSetFocus(i);
   return before >= 0 ? &dlgControls[before] : nullptr;
 }
 
-PlatHwnd platGetFocus() {
+WlHwnd wlGetFocus() {
   int32_t f = platDialogFocus();
   return f >= 0 && dlgRunning() ? &dlgControls[f] : nullptr;
 }
 
-int platMessageBoxOwned(PlatHwnd owner, const char* text, const char* caption, uint32_t style) {
-  if (!platIsInitialised() || !owner || owner != &dlgWindow || !dlgRunning())
-    return platMessageBox(text, caption, style);
-  return platBoxAnswer(platDialogShowBox(text, caption, platBoxFlags(style)));
+int wlMessageBoxOwned(WlHwnd owner, const char* text, const char* caption, uint32_t style) {
+  if (!platIsInitialised() || !owner || owner != &dlgWindow || !dlgRunning()) return wlMessageBox(text, caption, style);
+  return wlBoxAnswer(platDialogShowBox(text, caption, wlBoxFlags(style)));
 }
 
-bool platDlgGetRect(PlatHwnd dialog, PlatRect* rect) {
+bool wlDlgGetRect(WlHwnd dialog, PlatRect* rect) {
   return dialog == &dlgWindow && dlgRunning() && platDialogGetRect(rect);
 }
 
-bool platDlgSetPos(PlatHwnd dialog, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+bool wlDlgSetPos(WlHwnd dialog, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
   if (dialog != &dlgWindow || !dlgRunning()) return false;
   PlatRect r = {x, y, x + width, y + height};
   return platDialogSetRect(&r, (flags & SWP_SHOWWINDOW) != 0);

@@ -7,11 +7,11 @@
 #include "winlike/wl_dinput.h"
 #include "winlike/wl_internal.h"
 
-struct PlatDIRec {
+struct WlDIRec {
   bool used;
 };
 
-struct PlatDIDeviceRec {
+struct WlDIDeviceRec {
   bool used, formatSet, acquired, lost, overflow;
   uint32_t coop;
   uint32_t bufferSize;  // records kept between reads; 0 = not buffered
@@ -19,15 +19,15 @@ struct PlatDIDeviceRec {
   DIDeviceObjectData ring[1024];
 };
 
-static PlatDIRec platDI;
-static PlatDIDeviceRec platKeyboard;
+static WlDIRec platDI;
+static WlDIDeviceRec platKeyboard;
 
-void platDIReset() {
+void wlDIReset() {
   std::memset(&platDI, 0, sizeof platDI);
   std::memset(&platKeyboard, 0, sizeof platKeyboard);
 }
 
-int32_t platDICreate(uint32_t version, LPDIRECTINPUT* out) {
+int32_t wlDICreate(uint32_t version, LPDIRECTINPUT* out) {
   if (!out) return DIERR_INVALIDPARAM;
   *out = nullptr;
   if (version < 0x300) return DIERR_OLDDIRECTINPUTVERSION;
@@ -38,7 +38,7 @@ int32_t platDICreate(uint32_t version, LPDIRECTINPUT* out) {
   return DI_OK;
 }
 
-int32_t platDICreateKeyboard(LPDIRECTINPUT di, LPDIRECTINPUTDEVICE* out) {
+int32_t wlDICreateKeyboard(LPDIRECTINPUT di, LPDIRECTINPUTDEVICE* out) {
   if (!out) return DIERR_INVALIDPARAM;
   *out = nullptr;
   if (di != &platDI || !platDI.used) return DIERR_NOTINITIALIZED;
@@ -50,24 +50,24 @@ int32_t platDICreateKeyboard(LPDIRECTINPUT di, LPDIRECTINPUTDEVICE* out) {
 
 static bool platValidDevice(LPDIRECTINPUTDEVICE dev) { return dev == &platKeyboard && platKeyboard.used; }
 
-int32_t platDIDevSetDataFormatKeyboard(LPDIRECTINPUTDEVICE dev) {
+int32_t wlDIDevSetDataFormatKeyboard(LPDIRECTINPUTDEVICE dev) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   if (dev->acquired) return DIERR_ACQUIRED;
   dev->formatSet = true;
   return DI_OK;
 }
 
-int32_t platDIDevSetCooperativeLevel(LPDIRECTINPUTDEVICE dev, PlatHwnd window, uint32_t flags) {
+int32_t wlDIDevSetCooperativeLevel(LPDIRECTINPUTDEVICE dev, WlHwnd window, uint32_t flags) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   bool excl = flags & DISCL_EXCLUSIVE, nonex = flags & DISCL_NONEXCLUSIVE;
   bool fg = flags & DISCL_FOREGROUND, bg = flags & DISCL_BACKGROUND;
   if (excl == nonex || fg == bg) return DIERR_INVALIDPARAM;
-  if (!platIsWindow(window)) return DIERR_E_HANDLE;
+  if (!wlIsWindow(window)) return DIERR_E_HANDLE;
   dev->coop = flags;
   return DI_OK;
 }
 
-int32_t platDIDevSetBufferSize(LPDIRECTINPUTDEVICE dev, const DIPropDword* prop) {
+int32_t wlDIDevSetBufferSize(LPDIRECTINPUTDEVICE dev, const DIPropDword* prop) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   if (!prop || prop->diph.size != sizeof(DIPropDword) || prop->diph.headerSize != sizeof(DIPropHeader) ||
       prop->diph.how != DIPH_DEVICE || prop->diph.obj != 0 || prop->data > 1024)
@@ -78,10 +78,10 @@ int32_t platDIDevSetBufferSize(LPDIRECTINPUTDEVICE dev, const DIPropDword* prop)
   return DI_OK;
 }
 
-int32_t platDIDevAcquire(LPDIRECTINPUTDEVICE dev) {
+int32_t wlDIDevAcquire(LPDIRECTINPUTDEVICE dev) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   if (!dev->formatSet) return DIERR_INVALIDPARAM;
-  if ((dev->coop & DISCL_FOREGROUND) && !platIsForeground()) return DIERR_OTHERAPPHASPRIO;
+  if ((dev->coop & DISCL_FOREGROUND) && !wlIsForeground()) return DIERR_OTHERAPPHASPRIO;
   if (!dev->acquired) {
     dev->acquired = true;
     dev->lost = false;
@@ -91,14 +91,14 @@ int32_t platDIDevAcquire(LPDIRECTINPUTDEVICE dev) {
   return DI_OK;
 }
 
-int32_t platDIDevUnacquire(LPDIRECTINPUTDEVICE dev) {
+int32_t wlDIDevUnacquire(LPDIRECTINPUTDEVICE dev) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   dev->acquired = false;
   return DI_OK;
 }
 
-int32_t platDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DIDeviceObjectData* records,
-                               uint32_t* count, uint32_t) {
+int32_t wlDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DIDeviceObjectData* records, uint32_t* count,
+                             uint32_t) {
   if (!platValidDevice(dev)) return DIERR_NOTINITIALIZED;
   if (!count || recordSize != sizeof(DIDeviceObjectData) || (!records && *count)) return DIERR_INVALIDPARAM;
   if (!dev->acquired) {
@@ -122,8 +122,8 @@ int32_t platDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DID
   return DI_OK;
 }
 
-void platDIKeyEvent(uint32_t dik, bool down) {
-  PlatDIDeviceRec* dev = &platKeyboard;
+void wlDIKeyEvent(uint32_t dik, bool down) {
+  WlDIDeviceRec* dev = &platKeyboard;
   if (!dev->used || !dev->acquired || dik == 0 || dik > 255) return;
   if (dev->count >= dev->bufferSize) {
     dev->overflow = true;  // the newest change is lost, as DirectInput does
@@ -137,8 +137,8 @@ void platDIKeyEvent(uint32_t dik, bool down) {
   dev->count++;
 }
 
-void platDIForeground(bool foreground) {
-  PlatDIDeviceRec* dev = &platKeyboard;
+void wlDIForeground(bool foreground) {
+  WlDIDeviceRec* dev = &platKeyboard;
   if (foreground || !dev->used || !(dev->coop & DISCL_FOREGROUND) || !dev->acquired) return;
   dev->acquired = false;
   dev->lost = true;
@@ -163,7 +163,7 @@ static const uint8_t platDIKLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0
                                            0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
                                            0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
 
-uint32_t platDIKFromName(const char* name) {
+uint32_t wlDIKFromName(const char* name) {
   if (!name || !*name) return 0;
   for (auto& n : platDIKNames)
     if (strcasecmp(n.name, name) == 0) return n.dik;

@@ -77,25 +77,25 @@ struct DIDeviceObjectData {
   uint32_t ofs, data, timeStamp, sequence;
 };
 
-typedef struct PlatDIRec* LPDIRECTINPUT;
-typedef struct PlatDIDeviceRec* LPDIRECTINPUTDEVICE;
+typedef struct WlDIRec* LPDIRECTINPUT;
+typedef struct WlDIDeviceRec* LPDIRECTINPUTDEVICE;
 
-int32_t platDICreate(uint32_t version, LPDIRECTINPUT* out);
-int32_t platDICreateKeyboard(LPDIRECTINPUT di, LPDIRECTINPUTDEVICE* out);
-int32_t platDIDevSetDataFormatKeyboard(LPDIRECTINPUTDEVICE dev);
-int32_t platDIDevSetCooperativeLevel(LPDIRECTINPUTDEVICE dev, PlatHwnd window, uint32_t flags);
+int32_t wlDICreate(uint32_t version, LPDIRECTINPUT* out);
+int32_t wlDICreateKeyboard(LPDIRECTINPUT di, LPDIRECTINPUTDEVICE* out);
+int32_t wlDIDevSetDataFormatKeyboard(LPDIRECTINPUTDEVICE dev);
+int32_t wlDIDevSetCooperativeLevel(LPDIRECTINPUTDEVICE dev, WlHwnd window, uint32_t flags);
 // DIPROP_BUFFERSIZE: the number of records kept between reads (1..1024).
-int32_t platDIDevSetBufferSize(LPDIRECTINPUTDEVICE dev, const DIPropDword* prop);
-int32_t platDIDevAcquire(LPDIRECTINPUTDEVICE dev);
-int32_t platDIDevUnacquire(LPDIRECTINPUTDEVICE dev);
+int32_t wlDIDevSetBufferSize(LPDIRECTINPUTDEVICE dev, const DIPropDword* prop);
+int32_t wlDIDevAcquire(LPDIRECTINPUTDEVICE dev);
+int32_t wlDIDevUnacquire(LPDIRECTINPUTDEVICE dev);
 // Moves up to *count records out of the buffer; *count receives the number moved.
-int32_t platDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DIDeviceObjectData* records,
-                               uint32_t* count, uint32_t flags);
+int32_t wlDIDevGetDeviceData(LPDIRECTINPUTDEVICE dev, uint32_t recordSize, DIDeviceObjectData* records, uint32_t* count,
+                             uint32_t flags);
 
 // Input side: a key went down or up (scan code 1..255).
-void platDIKeyEvent(uint32_t dik, bool down);
+void wlDIKeyEvent(uint32_t dik, bool down);
 // Input side: the application lost or regained the foreground (foreground devices lose input).
-void platDIForeground(bool foreground);
+void wlDIForeground(bool foreground);
 
 // "ESC", "ENTER", "LALT", "A", "F1", ... or a number ("28", "0x1c"); 0 when unknown.
-uint32_t platDIKFromName(const char* name);
+uint32_t wlDIKFromName(const char* name);

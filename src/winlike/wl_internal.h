@@ -5,33 +5,33 @@
 
 #include "winlike/winlike.h"
 
-struct PlatWindowRec {
+struct WlWindowRec {
   bool used;
   bool shown;
   uint32_t style;
-  PlatWndProc proc;
+  WlWndProc proc;
   const PlatIcon* icon;
   PlatRect rect;  // window rectangle in screen coordinates
   char title[256];
 };
 
-PlatWindowRec* platWindowRec();  // the engine window or null
-void platClientOrigin(PlatPoint* screen);
-void platClientSize(int32_t* width, int32_t* height);
+WlWindowRec* wlWindowRec();  // the engine window or null
+void wlClientOrigin(PlatPoint* screen);
+void wlClientSize(int32_t* width, int32_t* height);
 // Tells the platform where the window is now (after the record changed).
-void platWindowChanged();
+void wlWindowChanged();
 // The application became (in)active: WM_ACTIVATEAPP and keyboard foreground.
-void platSetForeground(bool foreground);
-bool platIsForeground();
-void platScriptRun();          // fires due scripted events
-int64_t platScriptNextTime();  // -1 when none is left
-void platScriptClear();
-void platDDReset();  // forget every object (platShutdown)
-void platDIReset();
-// The dialog's handles (wl_dialog.cpp): platGetWindowRect and platSetWindowPos for its handle
+void wlSetForeground(bool foreground);
+bool wlIsForeground();
+void wlScriptRun();          // fires due scripted events
+int64_t wlScriptNextTime();  // -1 when none is left
+void wlScriptClear();
+void wlDDReset();  // forget every object (platShutdown)
+void wlDIReset();
+// The dialog's handles (wl_dialog.cpp): wlGetWindowRect and wlSetWindowPos for its handle
 // (false for any other).
-bool platDlgGetRect(PlatHwnd dialog, PlatRect* rect);
-bool platDlgSetPos(PlatHwnd dialog, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
+bool wlDlgGetRect(WlHwnd dialog, PlatRect* rect);
+bool wlDlgSetPos(WlHwnd dialog, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
 // MB_ styles as the platform's box flags, and its answers as ID values.
-uint32_t platBoxFlags(uint32_t style);
-int platBoxAnswer(PlatAnswer answer);
+uint32_t wlBoxFlags(uint32_t style);
+int wlBoxAnswer(PlatAnswer answer);

@@ -20,8 +20,8 @@ enum { PLAT_SCRIPT_MAX = 512 };
 static PlatScriptItem platScript[PLAT_SCRIPT_MAX];
 static int32_t platScriptCount = 0, platScriptNext = 0;
 
-void platScriptClear() { platScriptCount = platScriptNext = 0; }
-int32_t platScriptPending() { return platScriptCount - platScriptNext; }
+void wlScriptClear() { platScriptCount = platScriptNext = 0; }
+int32_t wlScriptPending() { return platScriptCount - platScriptNext; }
 
 static bool platScriptNumber(const char* s, int32_t* out, bool allowNegative) {
   if (!*s) return false;
@@ -32,7 +32,7 @@ static bool platScriptNumber(const char* s, int32_t* out, bool allowNegative) {
   return true;
 }
 
-bool platScriptAdd(const char* script, char* err, size_t errSize) {
+bool wlScriptAdd(const char* script, char* err, size_t errSize) {
   if (!script) return true;
   PlatScriptItem items[PLAT_SCRIPT_MAX];
   int32_t n = 0;
@@ -62,7 +62,7 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
     const char* act = parts[1];
     bool keyAct = !std::strcmp(act, "key") || !std::strcmp(act, "down") || !std::strcmp(act, "up");
     if (keyAct) {
-      uint32_t dik = np == 3 ? platDIKFromName(parts[2]) : 0;
+      uint32_t dik = np == 3 ? wlDIKFromName(parts[2]) : 0;
       if (!dik) {
         std::snprintf(err, errSize, "unknown key in script item '%s'", whole);
         return false;
@@ -104,30 +104,30 @@ bool platScriptAdd(const char* script, char* err, size_t errSize) {
   return true;
 }
 
-int64_t platScriptNextTime() { return platScriptNext < platScriptCount ? platScript[platScriptNext].time : -1; }
+int64_t wlScriptNextTime() { return platScriptNext < platScriptCount ? platScript[platScriptNext].time : -1; }
 
-void platScriptRun() {
+void wlScriptRun() {
   if (!platIsInitialised()) return;
   int64_t now = platTicksSinceInit();
   while (platScriptNext < platScriptCount && platScript[platScriptNext].time <= now) {
     const PlatScriptItem& it = platScript[platScriptNext++];
-    PlatWindowRec* w = platWindowRec();
+    WlWindowRec* w = wlWindowRec();
     switch (it.kind) {
-      case PS_DOWN: platDIKeyEvent((uint32_t)it.a, true); break;
-      case PS_UP: platDIKeyEvent((uint32_t)it.a, false); break;
-      case PS_DEACTIVATE: platSetForeground(false); break;
-      case PS_ACTIVATE: platSetForeground(true); break;
+      case PS_DOWN: wlDIKeyEvent((uint32_t)it.a, true); break;
+      case PS_UP: wlDIKeyEvent((uint32_t)it.a, false); break;
+      case PS_DEACTIVATE: wlSetForeground(false); break;
+      case PS_ACTIVATE: wlSetForeground(true); break;
       case PS_CLOSE:
-        if (w) platPostMessage(w, WM_CLOSE, 0, 0);
+        if (w) wlPostMessage(w, WM_CLOSE, 0, 0);
         break;
-      case PS_LOSE: platDDLoseSurfaces(); break;
+      case PS_LOSE: wlDDLoseSurfaces(); break;
       case PS_MOVE:
         if (w) {
           int32_t width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
           w->rect = {it.a, it.b, it.a + width, it.b + height};
-          platWindowChanged();
-          platPostMessage(w, WM_MOVE, 0, 0);
-          platPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
+          wlWindowChanged();
+          wlPostMessage(w, WM_MOVE, 0, 0);
+          wlPostMessage(w, WM_EXITSIZEMOVE, 0, 0);
         }
         break;
     }

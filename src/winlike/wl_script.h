@@ -9,6 +9,6 @@
 
 // False with a one-line reason when the text is malformed; nothing is added then. The script
 // is kept until platShutdown.
-bool platScriptAdd(const char* script, char* err, size_t errSize);
-void platScriptClear();
-int32_t platScriptPending();
+bool wlScriptAdd(const char* script, char* err, size_t errSize);
+void wlScriptClear();
+int32_t wlScriptPending();

@@ -63,7 +63,7 @@ TEST(QvDialog, CentringUsesArithmeticShifts) {
 }
 
 static void reportNoEngineWindow() {
-  std::fprintf(stderr, platMainWindow() ? "engine window exists\n" : "no engine window\n");
+  std::fprintf(stderr, wlMainWindow() ? "engine window exists\n" : "no engine window\n");
 }
 
 TEST(QvDialogDeath, CancelEscapeAndCloseEndTheProcess) {

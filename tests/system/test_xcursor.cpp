@@ -5,11 +5,11 @@
 #include "system/xcursor.h"
 #include "winlike/winlike.h"
 
-// The display count starts at 0 (shown) on a fresh backend; platShowCursor reports the
+// The display count starts at 0 (shown) on a fresh backend; wlShowCursor reports the
 // count after its own step, so each check steps back to where it was.
 static int countNow() {
-  platShowCursor(1);
-  return platShowCursor(0);
+  wlShowCursor(1);
+  return wlShowCursor(0);
 }
 
 TEST(XCursor, ShowAndHideReachTheThresholdFromAnyCount) {
@@ -19,7 +19,7 @@ TEST(XCursor, ShowAndHideReachTheThresholdFromAnyCount) {
   EXPECT_EQ(countNow(), -1);
   xSysShowCursor(false);  // at least one step even when already hidden
   EXPECT_EQ(countNow(), -2);
-  for (int i = 0; i < 3; i++) platShowCursor(0);
+  for (int i = 0; i < 3; i++) wlShowCursor(0);
   xSysShowCursor(true);  // -5 -> 0, not beyond
   EXPECT_EQ(countNow(), 0);
   xSysShowCursor(true);  // at least one step even when already shown

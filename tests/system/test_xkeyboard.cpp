@@ -22,9 +22,9 @@ static void kUp(void* r) {
   gKeys.push_back('-');
   gKeys.append(std::to_string(*(uint32_t*)r));
 }
-static intptr_t kProc(PlatHwnd w, uint32_t m, uintptr_t wp, intptr_t lp) {
+static intptr_t kProc(WlHwnd w, uint32_t m, uintptr_t wp, intptr_t lp) {
   if (m == WM_ACTIVATEAPP) xSysSetActive(wp ? 1 : 0);
-  return platDefWindowProc(w, m, wp, lp);
+  return wlDefWindowProc(w, m, wp, lp);
 }
 
 // A headless window that is the foreground one, a system driver and the keyboard.
@@ -33,10 +33,10 @@ class XKeyboard : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(qvStartHeadless(), "");
     xSysInit("Keys", nullptr, nullptr);
-    PlatWndClass wc = {0, kProc, nullptr, "keys"};
-    ASSERT_TRUE(platRegisterClass(&wc));
-    window = platCreateWindow("keys", "Keys", WS_CAPTION, 0, 0, 100, 100);
-    platShowWindow(window, SW_SHOWNORMAL);
+    WlWndClass wc = {0, kProc, nullptr, "keys"};
+    ASSERT_TRUE(wlRegisterClass(&wc));
+    window = wlCreateWindow("keys", "Keys", WS_CAPTION, 0, 0, 100, 100);
+    wlShowWindow(window, SW_SHOWNORMAL);
     pump();
     xKeyboardInit(window);
     xSysAddResponder(kDown, XSYS_KEY_PRESSED, 1);
@@ -49,16 +49,16 @@ class XKeyboard : public ::testing::Test {
     platShutdown();
   }
   static void pump() {
-    PlatMsg m;
-    while (platPeekMessage(&m, true)) platDispatchMessage(&m);
+    WlMsg m;
+    while (wlPeekMessage(&m, true)) wlDispatchMessage(&m);
   }
   void script(const char* s) {
     char err[200];
-    ASSERT_TRUE(platScriptAdd(s, err, sizeof err)) << err;
+    ASSERT_TRUE(wlScriptAdd(s, err, sizeof err)) << err;
     platHeadlessAdvance(1000);
     pump();
   }
-  PlatHwnd window = nullptr;
+  WlHwnd window = nullptr;
 };
 
 TEST_F(XKeyboard, PressAndReleaseInOnePass) {

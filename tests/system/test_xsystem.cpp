@@ -159,7 +159,7 @@ TEST_F(XSys, InactiveLoopRunsNoTimerAndWaits) {
   xSysAddTimer(tCount, 0);
   xSysAddTimer(tStopWhenLate, 0);
   char err[100];
-  ASSERT_TRUE(platScriptAdd("500:activate", err, sizeof err));
+  ASSERT_TRUE(wlScriptAdd("500:activate", err, sizeof err));
   xSysSetActive(0);
   // The loop sleeps until the scripted activation; without a window it cannot be told,
   // so activate by hand once the clock got there.

@@ -159,8 +159,8 @@ TEST(XVideo, MissingModeAnsweredYesContinuesWindowed) {
                "Requied video mode : 320x240x32bpp not supported in fullscreen by hardware,procceed in window?\n");
   // The window is centred and its client area is the mode size.
   PlatRect r, c;
-  platGetWindowRect(xVideoWindow, &r);
-  platGetClientRect(xVideoWindow, &c);
+  wlGetWindowRect(xVideoWindow, &r);
+  wlGetClientRect(xVideoWindow, &c);
   EXPECT_EQ(c.right, 320);
   EXPECT_EQ(c.bottom, 240);
   EXPECT_EQ(r.left, (1024 - (320 + 8)) >> 1);
@@ -215,7 +215,7 @@ TEST(XVideo, PresentationEventsAndLostSurfaces) {
   vPattern();
   xVideoPresent();
   EXPECT_EQ(gVEvents, "..");
-  platDDLoseSurfaces();
+  wlDDLoseSurfaces();
   uint32_t shown = platPresentCount();
   platHeadlessFailRestores(1);
   xVideoPresent();  // cannot restore yet: frame skipped, both events still raised
@@ -248,7 +248,7 @@ TEST(XVideo, SwitchingKeepsThePicture) {
   vExpectPicture(5, 6, 5);
   EXPECT_EQ(std::string((const char*)xVideoBuffer, 320 * 240 * 4), before);
   PlatRect c;
-  platGetClientRect(xVideoWindow, &c);
+  wlGetClientRect(xVideoWindow, &c);
   EXPECT_EQ(c.right, 320);
   EXPECT_EQ(c.bottom, 240);
   EXPECT_EQ(xVideoDstRect.left, ((1024 - 328) >> 1) + 4);
@@ -261,41 +261,41 @@ TEST(XVideo, WindowProcedureRows) {
   xVideoSetMode(320, 240, 0, 32, 0xff0000, 0xff00, 0xff);
   gVEvents.clear();
   xSysAddResponder(vEv, XSYS_CLOSE, 1);
-  EXPECT_EQ(platSendMessage(xVideoWindow, WM_CLOSE, 0, 0), 1);
+  EXPECT_EQ(wlSendMessage(xVideoWindow, WM_CLOSE, 0, 0), 1);
   EXPECT_EQ(gVEvents, ".");
-  EXPECT_TRUE(platIsWindow(xVideoWindow));  // not destroyed here
-  PlatMinMaxInfo mm = {};
-  platSendMessage(xVideoWindow, WM_GETMINMAXINFO, 0, (intptr_t)&mm);
+  EXPECT_TRUE(wlIsWindow(xVideoWindow));  // not destroyed here
+  WlMinMaxInfo mm = {};
+  wlSendMessage(xVideoWindow, WM_GETMINMAXINFO, 0, (intptr_t)&mm);
   EXPECT_EQ(mm.ptMinTrackSize.x, 328);
   EXPECT_EQ(mm.ptMaxTrackSize.y, 267);
   // A resize attempt is held to the mode size.
   PlatRect r;
-  platGetWindowRect(xVideoWindow, &r);
-  platSetWindowPos(xVideoWindow, HWND_NOTOPMOST, r.left, r.top, 500, 500, 0);
+  wlGetWindowRect(xVideoWindow, &r);
+  wlSetWindowPos(xVideoWindow, HWND_NOTOPMOST, r.left, r.top, 500, 500, 0);
   PlatRect c;
-  platGetClientRect(xVideoWindow, &c);
+  wlGetClientRect(xVideoWindow, &c);
   EXPECT_EQ(c.right, 320);
   // Deactivation: inactive and the cursor shown; activation repaints.
-  platSendMessage(xVideoWindow, WM_ACTIVATEAPP, 0, 0);
+  wlSendMessage(xVideoWindow, WM_ACTIVATEAPP, 0, 0);
   EXPECT_EQ(xSysActive, 0);
   uint32_t shown = platPresentCount();
-  platSendMessage(xVideoWindow, WM_ACTIVATEAPP, 1, 0);
+  wlSendMessage(xVideoWindow, WM_ACTIVATEAPP, 1, 0);
   EXPECT_EQ(xSysActive, 1);
   EXPECT_GE(platPresentCount(), shown + 1);
   // Dragging: WM_MOVE follows the window, WM_EXITSIZEMOVE repaints at the new place.
   char err[100];
-  ASSERT_TRUE(platScriptAdd("0:move:10:20", err, sizeof err));
-  PlatMsg m;
-  while (platPeekMessage(&m, true)) platDispatchMessage(&m);
+  ASSERT_TRUE(wlScriptAdd("0:move:10:20", err, sizeof err));
+  WlMsg m;
+  while (wlPeekMessage(&m, true)) wlDispatchMessage(&m);
   EXPECT_EQ(xVideoDstRect.left, 14);
   EXPECT_EQ(xVideoDstRect.top, 20 + 19 + 4);
-  EXPECT_EQ(platSendMessage(xVideoWindow, WM_SYSKEYDOWN, 0x73, 0), 1);
+  EXPECT_EQ(wlSendMessage(xVideoWindow, WM_SYSKEYDOWN, 0x73, 0), 1);
   // Destruction releases everything and posts the quit message.
-  platDestroyWindow(xVideoWindow);
+  wlDestroyWindow(xVideoWindow);
   EXPECT_EQ(lpDDS_Primary, nullptr);
   EXPECT_EQ(DDrawI, nullptr);
-  EXPECT_EQ(platDDSurfaceCount(), 0);
-  ASSERT_TRUE(platPeekMessage(&m, true));
+  EXPECT_EQ(wlDDSurfaceCount(), 0);
+  ASSERT_TRUE(wlPeekMessage(&m, true));
   EXPECT_EQ(m.message, (uint32_t)WM_QUIT);
   vStop();
 }
@@ -305,17 +305,17 @@ TEST(XVideo, MousePoll) {
   xVideoSetMode(320, 240, 0, 32, 0xff0000, 0xff00, 0xff);
   xMouseHideAllowed = 1;
   PlatPoint o = {0, 0};
-  platClientToScreen(xVideoWindow, &o);
+  wlClientToScreen(xVideoWindow, &o);
   // An all-zero area: inside only at the client's (0, 0).
   platHeadlessSetCursor(o.x, o.y);
   xMousePoll();
   EXPECT_EQ(xMouseInside, 1);
-  EXPECT_LT(platShowCursor(1), 1);  // was hidden (count below 0)
-  platShowCursor(0);
+  EXPECT_LT(wlShowCursor(1), 1);  // was hidden (count below 0)
+  wlShowCursor(0);
   platHeadlessSetCursor(o.x + 1, o.y);
   xMousePoll();
   EXPECT_EQ(xMouseInside, 0);
-  EXPECT_GE(platShowCursor(0) + 1, 0);
+  EXPECT_GE(wlShowCursor(0) + 1, 0);
   xMouseSetArea(0, 0, 100, 50);
   gVEvents.clear();
   xSysAddResponder(

@@ -24,31 +24,31 @@ static const PlatDlgItem kItems[] = {
 static const PlatDlgTemplate kTmpl = {"Test", 160, 120, "Tahoma", 8, kItems, 7};
 
 static std::string gSeen;
-static PlatHwnd gDialog;
+static WlHwnd gDialog;
 
-static intptr_t testProc(PlatHwnd d, uint32_t msg, uintptr_t wp, intptr_t lp) {
+static intptr_t testProc(WlHwnd d, uint32_t msg, uintptr_t wp, intptr_t lp) {
   gDialog = d;
   if (msg == WM_INITDIALOG) {
     gSeen += "init(" + std::to_string(lp) + ")";
-    platSendDlgItemMessage(d, 21, BM_CLICK, 0, 0);
-    EXPECT_EQ(platSetFocus(platGetDlgItem(d, 10)), nullptr);
-    EXPECT_EQ(platGetDlgCtrlID(platGetFocus()), 10);
+    wlSendDlgItemMessage(d, 21, BM_CLICK, 0, 0);
+    EXPECT_EQ(wlSetFocus(wlGetDlgItem(d, 10)), nullptr);
+    EXPECT_EQ(wlGetDlgCtrlID(wlGetFocus()), 10);
   }
   if (msg != WM_COMMAND) return 0;
   int32_t id = (int32_t)(wp & 0xFFFF);
   gSeen.append(" ").append(std::to_string(id));
   if (id != IDCANCEL) {
-    EXPECT_EQ(platGetDlgCtrlID((PlatHwnd)lp), id);  // the control comes in lParam
+    EXPECT_EQ(wlGetDlgCtrlID((WlHwnd)lp), id);  // the control comes in lParam
   }
-  if (id == 30) platMessageBoxOwned(d, "more text", "More:", MB_OK);
-  if (id == 10 || id == IDCANCEL) platEndDialog(d, id);
+  if (id == 30) wlMessageBoxOwned(d, "more text", "More:", MB_OK);
+  if (id == 10 || id == IDCANCEL) wlEndDialog(d, id);
   return 0;
 }
 
 static intptr_t runHeadless(const char* list, int32_t desktopW = 1024, int32_t desktopH = 768) {
   EXPECT_EQ(qvStartHeadless(list, desktopW, desktopH), "");
   gSeen.clear();
-  return platDialogBox(&kTmpl, testProc, 77);
+  return wlDialogBox(&kTmpl, testProc, 77);
 }
 
 TEST(PlatDialog, ReplayClicksRadiosAndEnds) {
@@ -61,8 +61,8 @@ TEST(PlatDialog, ReplayClicksRadiosAndEnds) {
   EXPECT_EQ(platHeadlessBoxCount(), 1);
   EXPECT_STREQ(platHeadlessLastBoxCaption(), "More:");
   PlatRect r;
-  EXPECT_FALSE(platGetWindowRect(gDialog, &r));
-  EXPECT_EQ(platGetDlgItem(gDialog, 10), nullptr);  // gone with the dialog
+  EXPECT_FALSE(wlGetWindowRect(gDialog, &r));
+  EXPECT_EQ(wlGetDlgItem(gDialog, 10), nullptr);  // gone with the dialog
   platShutdown();
 
   // A list that leaves the dialog open ends with ok; escape and close are the cancel command.
@@ -79,33 +79,33 @@ TEST(PlatDialog, ReplayClicksRadiosAndEnds) {
 TEST(PlatDialog, HeadlessSizeAndWindowCalls) {
   static PlatRect rect;
   ASSERT_EQ(qvStartHeadless(), "");
-  auto proc = [](PlatHwnd d, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+  auto proc = [](WlHwnd d, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
     if (msg != WM_INITDIALOG) return 0;
-    platGetWindowRect(d, &rect);
-    platSetWindowPos(d, HWND_NOTOPMOST, -3, 5, 10, 10, SWP_SHOWWINDOW);
+    wlGetWindowRect(d, &rect);
+    wlSetWindowPos(d, HWND_NOTOPMOST, -3, 5, 10, 10, SWP_SHOWWINDOW);
     PlatRect moved;
-    platGetWindowRect(d, &moved);
+    wlGetWindowRect(d, &moved);
     EXPECT_EQ(moved.left, -3);
     EXPECT_EQ(moved.bottom, 15);
-    EXPECT_EQ(platSendDlgItemMessage(d, 20, BM_GETCHECK, 0, 0), (intptr_t)BST_UNCHECKED);
-    platSendDlgItemMessage(d, 20, BM_SETCHECK, BST_CHECKED, 0);  // no command
-    EXPECT_EQ(platSendDlgItemMessage(d, 20, BM_GETCHECK, 0, 0), (intptr_t)BST_CHECKED);
-    EXPECT_EQ(platSendDlgItemMessage(d, 99, BM_CLICK, 0, 0), 0);  // no such control
-    EXPECT_EQ(platDialogBox(&kTmpl, testProc, 0), -1);            // one dialog at a time
-    platEndDialog(d, 5);
+    EXPECT_EQ(wlSendDlgItemMessage(d, 20, BM_GETCHECK, 0, 0), (intptr_t)BST_UNCHECKED);
+    wlSendDlgItemMessage(d, 20, BM_SETCHECK, BST_CHECKED, 0);  // no command
+    EXPECT_EQ(wlSendDlgItemMessage(d, 20, BM_GETCHECK, 0, 0), (intptr_t)BST_CHECKED);
+    EXPECT_EQ(wlSendDlgItemMessage(d, 99, BM_CLICK, 0, 0), 0);  // no such control
+    EXPECT_EQ(wlDialogBox(&kTmpl, testProc, 0), -1);            // one dialog at a time
+    wlEndDialog(d, 5);
     return 0;
   };
-  EXPECT_EQ(platDialogBox(&kTmpl, proc, 0), 5);
+  EXPECT_EQ(wlDialogBox(&kTmpl, proc, 0), 5);
   // 160 x 120 units at 6 x 13 pixels per 4 x 8 units, plus frame and caption.
   EXPECT_EQ(rect.right - rect.left, 240 + 8);
   EXPECT_EQ(rect.bottom - rect.top, 195 + 19 + 8);
   EXPECT_STREQ(platDialogTrace(), "init pos:-3,5,10,10 end:5");
   PlatDlgTemplate bad = kTmpl;
   bad.itemCount = PLAT_DLG_MAX_ITEMS + 1;
-  EXPECT_EQ(platDialogBox(&bad, testProc, 0), -1);
-  EXPECT_EQ(platDialogBox(&kTmpl, nullptr, 0), -1);
+  EXPECT_EQ(wlDialogBox(&bad, testProc, 0), -1);
+  EXPECT_EQ(wlDialogBox(&kTmpl, nullptr, 0), -1);
   platShutdown();
-  EXPECT_EQ(platDialogBox(&kTmpl, testProc, 0), -1);  // no backend
+  EXPECT_EQ(wlDialogBox(&kTmpl, testProc, 0), -1);  // no backend
 }
 
 TEST(PlatDialog, MalformedListsAreRejected) {
@@ -153,7 +153,7 @@ TEST(PlatDialogSdl, KeyboardFocusOrderAndActivation) {
                         SDLK_TAB, SDLK_TAB, SDLK_SPACE, SDLK_RETURN, SDLK_DOWN, SDLK_ESCAPE};
   for (int i = 0; i < 12; i++) pushKey(keys[i], i == 4 ? KMOD_LSHIFT : 0);
   gSeen.clear();
-  EXPECT_EQ(platDialogBox(&kTmpl, testProc, 1), IDCANCEL);
+  EXPECT_EQ(wlDialogBox(&kTmpl, testProc, 1), IDCANCEL);
   EXPECT_EQ(gSeen, "init(1) 21 20 11 11 2");
   EXPECT_STREQ(platDialogTrace(),
                "init command:21 focus:10 focus:11 focus:21 focus:20 command:20 focus:30 focus:20 focus:30 focus:10 "
