@@ -9,6 +9,7 @@
 #include "x3d/x3danim.h"
 #include "x3d/x3drender.h"
 #include "xmath/xmath.h"
+#include "xmath/xrand.h"
 
 void qvRenderScene(float t, uint32_t* target) {
   x3dSetFrame(t);
@@ -52,8 +53,8 @@ void qvTicker(x2dSprite* picture, int32_t x, int32_t* y, int32_t top, int32_t bo
 }
 
 void qvRandPair(int32_t m, int32_t* r1, int32_t* r2) {
-  *r1 = std::rand() % m;
-  *r2 = std::rand() % m;
+  *r1 = xMathRand() % m;
+  *r2 = xMathRand() % m;
 }
 
 bool qvPastPosition(int32_t order, int32_t row) {
@@ -74,7 +75,7 @@ void qvMarkerStep(int32_t* position, int32_t* speed, int32_t lo, int32_t hi) {
 }
 
 void qvMarkerMove(QvMarker* m, int32_t xLo, int32_t xHi, int32_t yLo, int32_t yHi) {
-  if (std::rand() % 50 == 10) m->xSpeed = -m->xSpeed;
+  if (xMathRand() % 50 == 10) m->xSpeed = -m->xSpeed;
   qvMarkerStep(&m->y, &m->ySpeed, yLo, yHi);
   qvMarkerStep(&m->x, &m->xSpeed, xLo, xHi);
 }

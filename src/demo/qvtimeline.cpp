@@ -18,6 +18,7 @@
 #include "system/xsystem.h"
 #include "video/xvideo.h"
 #include "x2d/x2d.h"
+#include "xmath/xrand.h"
 
 static const uint64_t kHashStart = 0xcbf29ce484222325ull;
 
@@ -335,7 +336,7 @@ static void qvRestart(int32_t k) {
   musicRow = 0;
   for (const QvSegmentDef& s : qvSegments) s.reset();
   qvResetSharedState();
-  std::srand(xSysRandSeed);
+  xMathSeed(xSysRandSeed);
   std::memset(xVideoBuffer, 0, QV_BUFFER_PIXELS * 4);
   firstFrame = 1;
   xSysRemoveTimer(kTimers[k]);
@@ -429,7 +430,7 @@ void qvTimelineSkip(int32_t step) {
   musicRow = row;
   for (const QvSegmentDef& s : qvSegments) s.reset();
   qvResetSharedState();
-  std::srand(xSysRandSeed);
+  xMathSeed(xSysRandSeed);
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
   qvCadSegment = {};
   xSysRemoveTimer(kTimers[from]);

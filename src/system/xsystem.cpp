@@ -6,6 +6,7 @@
 
 #include "system/xerror.h"
 #include "system/xlog.h"
+#include "xmath/xrand.h"
 
 uint8_t xSysActive = 0;
 char* xSysTitle = nullptr;
@@ -24,7 +25,7 @@ static int32_t xSysTimerLen = 0;
 
 void xSysInit(const char* title, const PlatIcon* icon, const char* logFileName) {
   xSysRandSeed = (uint32_t)(platCalendarSeconds() % 60);
-  std::srand(xSysRandSeed);
+  xMathSeed(xSysRandSeed);
   if (logFileName) {
     xLog.Open(logFileName);
     xLog.Print(xFormat("Initializing system driver for %s", title ? title : ""));

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
 #include "xmath/xmath.h"
+#include "xmath/xrand.h"
 
 namespace {
 
@@ -230,3 +232,20 @@ TEST(XMath, SweepAgainstTheCLibrary) {
 }
 
 }  // namespace
+
+// The sequence of the GNU C library's rand(): its well-known first numbers for seed 1, and the
+// library itself over a few seeds where the tests run on it.
+TEST(XMath, RandomNumbersAsTheCLibrary) {
+  xMathSeed(1);
+  const int32_t first[3] = {1804289383, 846930886, 1681692777};
+  for (int32_t v : first) EXPECT_EQ(xMathRand(), v);
+  xMathSeed(0);  // counts as 1
+  EXPECT_EQ(xMathRand(), first[0]);
+#ifdef __GLIBC__
+  for (uint32_t seed : {1u, 7u, 59u, 123456789u}) {
+    std::srand(seed);
+    xMathSeed(seed);
+    for (int32_t i = 0; i < 2000; i++) ASSERT_EQ(xMathRand(), std::rand()) << "seed " << seed << ", number " << i;
+  }
+#endif
+}
