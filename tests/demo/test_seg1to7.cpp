@@ -14,6 +14,7 @@
 #include "system/xsystem.h"
 #include "x2d/x2d.h"
 #include "x3d/x3dscene.h"
+#include "xmath/xrand.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ TEST_F(Seg1to7, FadeOutsHoldIntoTheNextOrder) {
 uint64_t qvDrivePass() {
   for (int32_t k = 0; k < 7; k++) qvSegments[k].reset();
   qvResetSharedState();
-  std::srand(xSysRandSeed);
+  xMathSeed(xSysRandSeed);
   std::memset(view, 0, QV_VIEW_PIXELS * 4);
   uint64_t hash = 0xcbf29ce484222325ull;
   firstFrame = 1;

@@ -19,6 +19,7 @@
 #include "image/xflc.h"
 #include "platform/platform.h"
 #include "x2d/x2d.h"
+#include "xmath/xrand.h"
 
 namespace {
 
@@ -176,13 +177,13 @@ struct Box {
 template <typename State>
 Box qvTickerChange(void (*frame)(), State& state, int32_t* tickerY) {
   State start = state;
-  std::srand(11);
+  xMathSeed(11);
   frame();
   Frame a = qvViewNow();
   EXPECT_TRUE(x2dClipWindow[0] == 0 && x2dClipWindow[1] == 0 && x2dClipWindow[2] == 320 && x2dClipWindow[3] == 200);
   state = start;
   *tickerY += 7;
-  std::srand(11);
+  xMathSeed(11);
   frame();
   Frame b = qvViewNow();
   EXPECT_TRUE(x2dClipWindow[1] == 0 && x2dClipWindow[3] == 200);
