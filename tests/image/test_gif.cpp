@@ -82,7 +82,7 @@ std::vector<uint8_t> packBits(const LzwResult& r) {
   return out;
 }
 
-struct GifSpec {
+struct GifLayout {
   int width = 16, height = 4;
   bool interlaced = false;
   bool localTable = false;
@@ -91,7 +91,7 @@ struct GifSpec {
   bool extensions = true;
 };
 
-std::string buildGif(const GifSpec& s, const std::vector<uint8_t>& lzwBytes) {
+std::string buildGif(const GifLayout& s, const std::vector<uint8_t>& lzwBytes) {
   std::string g = "GIF89a";
   auto u16 = [&](int v) {
     g += (char)(v & 0xFF);
@@ -150,8 +150,8 @@ void expectPixels(const xImage& img, const std::vector<uint8_t>& want) {
   EXPECT_EQ(0, std::memcmp(img.pixels, want.data(), want.size()));
 }
 
-// Decodes the GIF that spec s makes around the code stream r and checks its pixels.
-void expectDecodes(const GifSpec& s, const LzwResult& r, const std::vector<uint8_t>& want) {
+// Decodes the GIF that layout s makes around the code stream r and checks its pixels.
+void expectDecodes(const GifLayout& s, const LzwResult& r, const std::vector<uint8_t>& want) {
   xImage img = decodeGif(buildGif(s, packBits(r)));
   expectPixels(img, want);
   freeImage(img);
@@ -162,7 +162,7 @@ TEST(GifDecoder, CodeEqualToTheNextFreeCode) {
   data[40] = 'b';
   LzwResult r = lzwEncode(data, true);
   ASSERT_GT(r.codesEqualToNextFree, 3);
-  GifSpec s;
+  GifLayout s;
   xImage img = decodeGif(buildGif(s, packBits(r)));
   expectPixels(img, data);
   EXPECT_EQ(img.palette[3 * 'a' + 1], 255 - 'a');
@@ -173,7 +173,7 @@ TEST(GifDecoder, WidthGrowsToTwelveAndStaysUntilAClear) {
   std::mt19937 rng(3);
   std::vector<uint8_t> data(256 * 160);
   for (auto& b : data) b = (uint8_t)(rng() % 7 + (rng() % 5 == 0 ? rng() : 0));
-  GifSpec s;
+  GifLayout s;
   s.width = 256;
   s.height = 160;
   for (bool clearWhenFull : {false, true}) {
@@ -199,7 +199,7 @@ TEST(GifDecoder, CodesStraddlingSubBlocks) {
   LzwResult r = lzwEncode(data, true);
   for (int blockSize : {1, 2, 3, 7, 254}) {
     SCOPED_TRACE(blockSize);
-    GifSpec s;
+    GifLayout s;
     s.width = 40;
     s.height = 30;
     s.blockSize = blockSize;  // 9- to 12-bit codes cross every kind of boundary
@@ -210,7 +210,7 @@ TEST(GifDecoder, CodesStraddlingSubBlocks) {
 TEST(GifDecoder, InterlacedRowsStayInStreamOrderAndLocalTablesReplace) {
   std::vector<uint8_t> data(16 * 9);
   for (size_t i = 0; i < data.size(); i++) data[i] = (uint8_t)(i / 16);  // row number
-  GifSpec s;
+  GifLayout s;
   s.height = 9;
   s.interlaced = true;
   s.localTable = true;
@@ -222,7 +222,7 @@ TEST(GifDecoder, InterlacedRowsStayInStreamOrderAndLocalTablesReplace) {
 
 TEST(GifDecoder, ShortStreamLeavesTheRestBlack) {
   std::vector<uint8_t> data(10, 9);
-  GifSpec s;  // 16 x 4 = 64 pixels, only 10 in the stream
+  GifLayout s;  // 16 x 4 = 64 pixels, only 10 in the stream
   xImage img = decodeGif(buildGif(s, packBits(lzwEncode(data, true))));
   std::vector<uint8_t> want(64, 0);
   std::fill(want.begin(), want.begin() + 10, 9);
@@ -232,7 +232,7 @@ TEST(GifDecoder, ShortStreamLeavesTheRestBlack) {
 
 // Malformed and unsupported streams: the exact message, status 1, nothing else touched.
 TEST(GifDecoderDeath, RefusedStreams) {
-  GifSpec s;
+  GifLayout s;
   std::vector<uint8_t> fits(64, 1), tooLong(65, 1);
   auto load = [](const std::string& bytes) { decodeGif(bytes, "bad.gif"); };
   EXPECT_EXIT(load(buildGif(s, packBits(lzwEncode(tooLong, true)))), ::testing::ExitedWithCode(1),

@@ -116,19 +116,13 @@ TEST_F(Plat, WaitingWithNothingLeftClosesTheWindow) {
 }
 
 TEST(PlatScript, NamesAndSyntax) {
-  EXPECT_EQ(wlDIKFromName("ESC"), 1u);
-  EXPECT_EQ(wlDIKFromName("enter"), 28u);
-  EXPECT_EQ(wlDIKFromName("LALT"), 56u);
-  EXPECT_EQ(wlDIKFromName("RALT"), 184u);
-  EXPECT_EQ(wlDIKFromName("q"), 0x10u);
-  EXPECT_EQ(wlDIKFromName("Z"), 0x2Cu);
-  EXPECT_EQ(wlDIKFromName("1"), 2u);
-  EXPECT_EQ(wlDIKFromName("0"), 0x0Bu);
-  EXPECT_EQ(wlDIKFromName("F10"), 0x44u);
-  EXPECT_EQ(wlDIKFromName("F12"), 0x58u);
-  EXPECT_EQ(wlDIKFromName("0x1c"), 28u);
-  EXPECT_EQ(wlDIKFromName("300"), 0u);
-  EXPECT_EQ(wlDIKFromName("NOKEY"), 0u);
+  // Names (any case), numbers in hex or decimal, and what is refused (0).
+  const struct {
+    const char* name;
+    uint32_t code;
+  } keys[] = {{"ESC", 1},  {"enter", 28}, {"LALT", 56},  {"RALT", 184}, {"q", 0x10}, {"Z", 0x2C}, {"1", 2},
+              {"0", 0x0B}, {"F10", 0x44}, {"F12", 0x58}, {"0x1c", 28},  {"300", 0},  {"NOKEY", 0}};
+  for (const auto& k : keys) EXPECT_EQ(wlDIKFromName(k.name), k.code) << k.name;
   char err[200];
   wlScriptClear();
   EXPECT_TRUE(wlScriptAdd("10:key:ESC,5:close;7:move:-3:4", err, sizeof err));
