@@ -56,7 +56,7 @@ function(qv_web_program)
   add_executable(quorvane_page ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
   target_link_libraries(quorvane_page PRIVATE qv_demo)
   target_link_options(quorvane_page PRIVATE ${common} ${data} -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_STACK_SIZE=131072
-                      -sINVOKE_RUN=0 "SHELL:-sEXPORTED_RUNTIME_METHODS=['callMain']")
+                      -sINVOKE_RUN=0 "SHELL:-sEXPORTED_RUNTIME_METHODS=['callMain','FS','UTF8ToString']")
   set_target_properties(quorvane_page PROPERTIES OUTPUT_NAME quorvane RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/site
                                                  LINK_DEPENDS "${outs}")
 endfunction()

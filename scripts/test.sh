@@ -2,8 +2,11 @@
 # Checks the layout of the sources, then builds and runs every test: the release build, then
 # the ASan+UBSan build with leak detection, then each fuzz target for a short fixed time after
 # a replay of its stored corpus (libFuzzer, clang), then 20 s of the presentation under
-# ThreadSanitizer. Ends with a table of the stages and their times, also after a failure.
-# QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step, QV_TSAN=0 the race check.
+# ThreadSanitizer, then the web build: its headless presentation under node against this native
+# build (count, hash, golden frames) and the page in headless Chromium. Ends with a table of the
+# stages and their times, also after a failure.
+# QV_SANITIZE=0 skips the sanitizer pass, QV_FUZZ=0 the fuzz step, QV_TSAN=0 the race check,
+# QV_WEB=0 the web build (its libraries are built once into build-web/deps and kept).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -45,4 +48,10 @@ fi
 [ "${QV_FUZZ:-1}" = 1 ] && stage "fuzz" bash scripts/fuzz.sh 15
 # The audio thread against the main loop, on the real backend with SDL's dummy drivers.
 [ "${QV_TSAN:-1}" = 1 ] && stage "thread sanitizer" bash scripts/tsan.sh 20
+if [ "${QV_WEB:-1}" = 1 ]; then
+  export QV_WEB_HOST=$PWD/build
+  stage "web libraries" bash scripts/web.sh --deps
+  stage "web build" bash scripts/web.sh
+  stage "web tests" bash scripts/web.sh --test
+fi
 exit 0

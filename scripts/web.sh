@@ -4,9 +4,11 @@
 # host build (build-web/host), then the program (build-web/wasm) and the page (build-web/site).
 #   scripts/web.sh            build everything that is missing or out of date
 #   scripts/web.sh --deps     only the libraries
-#   scripts/web.sh --node     also run the headless presentation under node (prints count and hash)
+#   scripts/web.sh --node     also run the headless presentation under node: the native count and
+#                             hash, and the golden frames
 #   scripts/web.sh --test     also that, then the page in headless Chromium (screenshot in build-web/page.png)
-#   scripts/web.sh --serve    serve build-web/site on http://127.0.0.1:${QV_WEB_PORT:-8080}/
+#   scripts/web.sh --serve    build, then serve build-web/site on http://127.0.0.1:${QV_WEB_PORT:-8080}/
+# QV_WEB_HOST names a native build to use for the assets and the reference runs (default build-web/host).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$root/build-web
@@ -27,9 +29,14 @@ have() { [ -f "$(depdir "$1")/.built" ]; }
 
 # ---- Toolchain ------------------------------------------------------------------------------
 toolchain() {
-  if ! command -v emcc >/dev/null || ! dpkg -L node-acorn >/dev/null 2>&1; then
-    [ "$(id -u)" -eq 0 ] || die "emscripten missing: run as root or apt-get install -y emscripten node-acorn"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends emscripten node-acorn >&2
+  local want=()
+  command -v emcc >/dev/null || want+=(emscripten)
+  dpkg -L node-acorn >/dev/null 2>&1 || want+=(node-acorn)
+  command -v node >/dev/null || want+=(nodejs)
+  command -v npm >/dev/null || want+=(npm)
+  if [ ${#want[@]} -gt 0 ]; then
+    [ "$(id -u)" -eq 0 ] || die "missing: ${want[*]}: run as root or apt-get install -y ${want[*]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${want[@]}" >&2
   fi
   # Debian's emscripten looks for acorn through node's module path, which this node lacks.
   NODE_PATH=$(dirname "$(dpkg -L node-acorn | grep -m1 '/nodejs/acorn$')")
@@ -148,18 +155,22 @@ build_openmpt() {
 }
 
 # ---- The program -----------------------------------------------------------------------------
-# The asset generator runs natively: a host build of it (shared ccache, no tests).
+# The asset generator and the reference program run natively: a host build (shared ccache, no
+# tests), or an existing native build named by QV_WEB_HOST (the test command passes its own).
+host=${QV_WEB_HOST:-$out/host}
 host_assets() {
   local t0=$SECONDS launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  cmake -S "$root" -B "$out/host" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
-  nice -n 5 cmake --build "$out/host" -j"$jobs" --target assets >/dev/null
+  if [ "$host" = "$out/host" ]; then
+    cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
+  fi
+  nice -n 5 cmake --build "$host" -j"$jobs" --target assets quorvane >/dev/null
   log "host assets ready in $((SECONDS - t0)) s"
 }
 program() {
   local t0=$SECONDS
   emcmake cmake -S "$root" -B "$out/wasm" -DCMAKE_BUILD_TYPE=Release -DQV_WEB=ON -DQV_WEB_DEPS="$deps" \
-    -DQV_HOST_BUILD="$out/host" -DCMAKE_CROSSCOMPILING_EMULATOR="$out/node-run.sh" >/dev/null
+    -DQV_HOST_BUILD="$host" -DCMAKE_CROSSCOMPILING_EMULATOR="$out/node-run.sh" >/dev/null
   nice -n 5 cmake --build "$out/wasm" -j"$jobs" --target quorvane quorvane_page >&2
   log "program built in $((SECONDS - t0)) s"
 }
@@ -168,40 +179,57 @@ site() {
   mkdir -p "$out/site"
   cp "$root/web/index.html" "$out/wasm/site/"quorvane.{js,wasm,data} "$out/site/"
 }
-# The headless presentation under node, as natively: prints the frame count and hash.
+# The headless presentation under node against the native program: the same count and hash,
+# and the golden frames of the desktop tests.
 node_run() {
-  (cd "$out/wasm" && "$out/node-run.sh" quorvane.js --headless --no-config)
+  local want got t0=$SECONDS
+  rm -rf "$out/frames" && mkdir -p "$out/frames"
+  want=$("$host/quorvane" --headless --no-config | tail -1)
+  got=$(cd "$out/wasm" && "$out/node-run.sh" quorvane.js --headless --no-config --dump-frames "$out/frames:1000" | tail -1)
+  log "native: $want"
+  log "web:    $got ($((SECONDS - t0)) s for both)"
+  [ "$want" = "$got" ] || die "the web build presents other frames than the native program"
+  pw_modules
+  NODE_PATH=$out/pw/node_modules node "$root/tests/web/golden_check.cjs" "$out/frames" "$root/tests/data/golden"
 }
-# The page in headless Chromium (Debian's), driven by npm playwright-core kept in build-web/pw.
+# npm's playwright-core (driving Debian's chromium) and pngjs, kept in build-web/pw.
+pw_modules() {
+  [ -d "$out/pw/node_modules/playwright-core" ] && return 0
+  mkdir -p "$out/pw"
+  (cd "$out/pw" && npm init -y >/dev/null && npm install -s --no-audit --no-fund playwright-core@1.65.2 pngjs@7 >&2)
+}
+# The page in headless Chromium, its virtual-clock run checked against the native program's.
 page_test() {
+  local line
   if ! command -v chromium >/dev/null; then
     [ "$(id -u)" -eq 0 ] || die "chromium missing: run as root or apt-get install -y chromium"
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium >&2
   fi
-  if [ ! -d "$out/pw/node_modules/playwright-core" ]; then
-    mkdir -p "$out/pw"
-    (cd "$out/pw" && npm init -y >/dev/null && npm install -s --no-audit --no-fund playwright-core@1.65.2 pngjs@7 >&2)
-  fi
-  NODE_PATH=$out/pw/node_modules node "$root/tests/web/page_test.cjs" "$out/site" "$out/page.png"
+  pw_modules
+  rm -rf "$out/ref" && mkdir -p "$out/ref"
+  line=$("$host/quorvane" --headless --no-config --start-order 9 --script 4000:key:ESC --dump-frames "$out/ref:100000" | tail -1)
+  NODE_PATH=$out/pw/node_modules node "$root/tests/web/page_test.cjs" "$out/site" "$out/page.png" \
+    "$(ls "$out"/ref/*_last.png)" "$line"
 }
 serve() {
-  [ -f "$out/site/index.html" ] || die "no site yet: run scripts/web.sh first"
   log "serving http://127.0.0.1:${QV_WEB_PORT:-8080}/"
   exec python3 -m http.server -b 127.0.0.1 -d "$out/site" "${QV_WEB_PORT:-8080}"
 }
 
 main() {
   case "${1:-}" in
-    --serve) serve ;;
     --deps) toolchain && all_deps ;;
-    "" | --node | --test)
+    "" | --node | --test | --serve)
       toolchain
       all_deps
       host_assets
       program
       site
-      if [ "${1:-}" != "" ]; then node_run; fi
-      if [ "${1:-}" = --test ]; then page_test; fi
+      case "${1:-}" in
+        --node) node_run ;;
+        --test) node_run && page_test ;;
+        --serve) serve ;;
+      esac
       ;;
     *) die "usage: scripts/web.sh [--deps | --node | --test | --serve]" ;;
   esac

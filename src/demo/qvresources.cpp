@@ -1,5 +1,9 @@
 #include "demo/qvresources.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/em_macros.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 
@@ -117,3 +121,7 @@ const PlatIcon* qvLoadIcon() {
 }
 
 const char* qvGreetingsText() { return qvResGreetings; }
+#ifdef __EMSCRIPTEN__
+// The page's own setup shows the greetings from its button.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* qvWebGreetings() { return qvResGreetings; }
+#endif

@@ -109,6 +109,7 @@ const char* qvScreenshot() {
   }
   xLog.Print(xFormat("screenshot %s", name.c_str()));
   std::fprintf(stderr, "quorvane: screenshot %s\n", name.c_str());
+  platOfferFile(name.c_str());
   return name.c_str();
 }
 

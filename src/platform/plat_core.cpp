@@ -7,6 +7,9 @@
 
 #include "platform/plat_headless.h"
 #include "platform/plat_internal.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/plat_web.h"
+#endif
 
 static const PlatBackendOps* platCurrent = nullptr;
 static PlatBackendKind platKind = PLAT_BACKEND_HEADLESS;
@@ -143,6 +146,14 @@ PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags) {
 
 void platOpenViewer(const char* fileName) {
   if (platCurrent && fileName) platCurrent->openViewer(fileName);
+}
+// Natively the file is already in the folder the viewer started the program from.
+void platOfferFile(const char* fileName) {
+#ifdef __EMSCRIPTEN__
+  if (fileName) platWebDownload(fileName);
+#else
+  (void)fileName;
+#endif
 }
 
 bool platAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info) {

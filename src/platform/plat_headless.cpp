@@ -11,6 +11,9 @@
 
 #include "platform/plat_headless.h"
 #include "platform/plat_internal.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/plat_web.h"
+#endif
 
 static PlatHeadlessConfig hlConfig = {1024, 768, 32, nullptr, nullptr, nullptr};
 static PlatMode hlModes[1024];
@@ -241,6 +244,9 @@ static void hlPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch
     std::memcpy(hlFrame.data() + (size_t)y * row, pixels + (size_t)y * pitch, (size_t)row);
   hlFrameInfo = {hlFrame.data(), w, h, row, *f, fullscreen};
   hlHaveFrame = true;
+#ifdef __EMSCRIPTEN__
+  platWebMirror(pixels, w, h, pitch, f);
+#endif
   if (hlRefreshNum) {
     // Carry in units of 1/num ms: den x 1000 per period.
     hlRefreshCarry += hlRefreshDen * 1000;

@@ -25,14 +25,20 @@ EM_JS(void, webJsTitle, (const char* title), { document.title = UTF8ToString(tit
 EM_JS(void, webJsBlit, (const uint8_t* rgba, int32_t w, int32_t h), {
   var c = Module['canvas'];
   if (!c) return;
-  if (c.width != w || c.height != h) { c.width = w; c.height = h; }
-  var ctx = c.getContext('2d');
-  ctx.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h), 0, 0);
+  var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4).slice(), w, h);
+  if (Module['qvShow']) Module['qvShow'](image);  // the page scales it onto the canvas
+  else { c.width = w; c.height = h; c.getContext('2d').putImageData(image, 0, 0); }
 });
-EM_JS(void, webJsFullscreen, (int32_t on), {
+// Whether this is the page (node runs the same code with neither document nor canvas).
+EM_JS(int32_t, webJsIsPage, (), { return typeof document == 'object' && Module['canvas'] ? 1 : 0; });
+EM_JS(void, webJsDownload, (const char* name), {
   try {
-    if (on && !document.fullscreenElement && Module['canvas']) Module['canvas'].requestFullscreen().catch(function() {});
-    if (!on && document.fullscreenElement) document.exitFullscreen().catch(function() {});
+    var path = UTF8ToString(name), a = document.createElement('a');
+    a.href = URL.createObjectURL(new Blob([FS.readFile(path)], {type: 'image/png'}));
+    a.download = path.split('/').pop();
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
   } catch (e) {}
 });
 EM_JS(void, webJsCursor, (int32_t visible), {
@@ -110,8 +116,9 @@ static EM_BOOL webKey(int type, const EmscriptenKeyboardEvent* k, void*) {
   e.down = type == EMSCRIPTEN_EVENT_KEYDOWN;
   e.alt = k->altKey;
   webPush(e);
-  // The browser keeps its own keys for reloading, full screen and its tools.
-  return scan != 0x3F && scan != 0x57 && scan != 0x58;
+  // The browser keeps F5 (reload); the page switches full screen itself (a browser grants it only
+  // inside the key's own handler, which the program's loop is not).
+  return scan != 0x3F && scan != 0x57;
 }
 
 static EM_BOOL webFocus(int type, const EmscriptenFocusEvent*, void*) {
@@ -189,7 +196,8 @@ static bool webDisplayAvailable() { return true; }
 static void webWindowUpdate(const PlatWindowState* s) {
   if (s->open && s->title) webJsTitle(s->title);
 }
-static void webSetFullscreen(bool on) { webJsFullscreen(on); }
+// The page owns full screen: its buttons and F11, Alt+Enter or F request it while the gesture lasts.
+static void webSetFullscreen(bool) {}
 
 // One channel of a pixel widened to 8 bits by repeating its top bits (5 bits: abcde -> abcdeabc).
 static uint8_t webChannel(uint32_t p, uint32_t mask) {
@@ -215,11 +223,23 @@ void platWebToRgba(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, c
   }
 }
 
-static void webPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f, bool) {
+static void webBlit(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f) {
   webRgba.resize((size_t)w * (size_t)h * 4);
   platWebToRgba(pixels, w, h, pitch, f, webRgba.data());
   webJsBlit(webRgba.data(), w, h);
+}
+static void webPresent(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f, bool) {
+  webBlit(pixels, w, h, pitch, f);
   if (emscripten_get_now() - webLastYield >= WEB_YIELD_MS) webYield(0);
+}
+
+void platWebMirror(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f) {
+  if (!webJsIsPage()) return;
+  webBlit(pixels, w, h, pitch, f);
+  webYield(0);  // the page paints each virtual frame
+}
+void platWebDownload(const char* fileName) {
+  if (webJsIsPage()) webJsDownload(fileName);
 }
 
 // ---- Boxes, cursor, viewer, dialogs -----------------------------------------------------------

@@ -10,3 +10,8 @@ void platWebToRgba(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, c
 bool platWebAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInfo* info);
 void platWebAudioPause(bool pause);
 void platWebAudioClose();
+// On the page (not under node): shows a headless frame on the canvas and gives the browser its
+// turn, so that a virtual-clock run can be watched and checked there.
+void platWebMirror(const uint8_t* pixels, int32_t w, int32_t h, int32_t pitch, const PlatPixelFormat* f);
+// On the page: the browser downloads the file from the virtual file system.
+void platWebDownload(const char* fileName);

@@ -50,6 +50,11 @@ EM_JS(int32_t, waJsOpen, (int32_t rate, int32_t block), {
     return 0;
   }
 });
+// What the context adds after a block leaves the processor, in frames at rate (0 when unknown).
+EM_JS(int32_t, waJsLatency, (int32_t rate), {
+  var ctx = Module['qvAudio'];
+  return ctx ? Math.round(((ctx.baseLatency || 0) + (ctx.outputLatency || 0)) * rate) : 0;
+});
 EM_JS(void, waJsClose, (), {
   var node = Module['qvAudioNode'];
   if (!node) return;
@@ -66,7 +71,9 @@ bool platWebAudioOpen(int32_t rate, PlatAudioFill fill, void* user, PlatAudioInf
     return false;
   }
   waFill = fill, waUser = user, waPaused = true;
-  info->queuedFrames = WA_BLOCK;
+  // A block is pulled one block ahead of what is heard, plus the context's own latency: the
+  // music position then names the sound coming out now.
+  info->queuedFrames = WA_BLOCK + waJsLatency(rate);
   return true;
 }
 

@@ -113,6 +113,7 @@ enum PlatAnswer : int32_t { PLAT_ANSWER_OK, PLAT_ANSWER_YES, PLAT_ANSWER_NO };
 // Also written to stderr as "CAPTION TEXT". Headless answers are scripted (default yes / OK).
 PlatAnswer platShowBox(const char* text, const char* caption, uint32_t flags);
 void platOpenViewer(const char* fileName);  // xdg-open, result unreported; headless records it
+void platOfferFile(const char* fileName);   // a file made for the viewer: the web page downloads it
 bool platCpuHasSSE2();                      // queried once; QV_SCALAR=1 or platForceScalar reports no SIMD
 void platForceScalar(bool scalar);          // --scalar: before the first library installs its kernels
 

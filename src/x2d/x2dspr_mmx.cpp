@@ -43,9 +43,9 @@ void x2dSpriteMMX::Fill(uint32_t colour) {
   if (!pixels) return;
   const x2dRowFn fn = mmxRows().fill;
   const int32_t chunk = 1 << 30;  // row kernels count in int32
-  uint32_t* p = pixels;
-  for (int64_t n = static_cast<int64_t>(width) * height; n > 0; n -= chunk, p += chunk)
-    fn(p, nullptr, n < chunk ? static_cast<int32_t>(n) : chunk, colour, 0);
+  const int64_t total = static_cast<int64_t>(width) * height;
+  for (int64_t done = 0; done < total; done += chunk)
+    fn(pixels + done, nullptr, total - done < chunk ? static_cast<int32_t>(total - done) : chunk, colour, 0);
 }
 
 void x2dSpriteMMX::Clear() { Fill(0); }
