@@ -18,6 +18,11 @@ jobs=${QV_WEB_JOBS:-2}
 declare -A srcver=([zlib]=1:1.2.13.dfsg-1 [libpng1.6]=1.6.39-2+deb12u5 [minizip]=1.1-8+deb12u1
                    [libjpeg-turbo]=1:2.1.5-2 [libopenmpt]=0.6.9-1)
 srclist=/etc/apt/sources.list.d/quorvane-web-src.sources
+# A point release may replace a pinned version in the archive; the version fetched instead is
+# kept in build-web/src/PKG.version and built from then on.
+for p in "${!srcver[@]}"; do
+  [ -f "$out/src/$p.version" ] && srcver[$p]=$(cat "$out/src/$p.version")
+done
 
 log() { echo "web: $*" >&2; }
 die() {
@@ -65,13 +70,24 @@ src_remove() {
   apt-get update -qq >&2 || true
 }
 srcdir() { echo "$out/src/$1-${srcver[$1]#*:}/tree"; }
-# fetch PKG: unpacks the pinned source into srcdir PKG (once).
+# fetch PKG: unpacks the pinned source into srcdir PKG (once), or the archive's current one.
 fetch() {
-  local pkg=$1 dir
+  local pkg=$1 dir dsc
   dir=$(dirname "$(srcdir "$pkg")")
   [ -d "$dir/tree" ] && return 0
   [ -f "$srclist" ] || [ -f "${srclist%.sources}.list" ] || src_add
-  rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && apt-get source -qq "$pkg=${srcver[$pkg]}" >&2)
+  rm -rf "$dir" && mkdir -p "$dir"
+  if ! (cd "$dir" && apt-get source -qq "$pkg=${srcver[$pkg]}" >&2); then
+    log "$pkg ${srcver[$pkg]} is no longer in the archive: taking its current version"
+    rm -rf "$dir" && mkdir -p "$dir"
+    (cd "$dir" && apt-get source -qq "$pkg" >&2) || die "cannot fetch the Debian source of $pkg"
+    dsc=$(basename "$(ls "$dir"/*.dsc | head -1)" .dsc)  # NAME_VERSION, without the epoch
+    srcver[$pkg]=${dsc#*_}
+    echo "${srcver[$pkg]}" >"$out/src/$pkg.version"
+    local to
+    to=$(dirname "$(srcdir "$pkg")")
+    rm -rf "$to" && mv "$dir" "$to" && dir=$to
+  fi
   mv "$(find "$dir" -mindepth 1 -maxdepth 1 -type d | head -1)" "$dir/tree"
 }
 
