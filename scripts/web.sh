@@ -205,6 +205,9 @@ node_run() {
   log "native: $want"
   log "web:    $got ($((SECONDS - t0)) s for both)"
   [ "$want" = "$got" ] || die "the web build presents other frames than the native program"
+  # Without a page only the headless run has somewhere to go: a clear message, status 1.
+  got=$(cd "$out/wasm" && "$out/node-run.sh" quorvane.js --windowed --no-config 2>&1 >/dev/null) && die "--windowed under node did not fail"
+  [ "$got" = "quorvane: no page to show the presentation in (under node, use --headless)" ] || die "--windowed under node: $got"
   pw_modules
   NODE_PATH=$out/pw/node_modules node "$root/tests/web/golden_check.cjs" "$out/frames" "$root/tests/data/golden"
 }

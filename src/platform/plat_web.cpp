@@ -137,7 +137,11 @@ static void webListen(bool on) {
   emscripten_set_blur_callback(w, nullptr, EM_TRUE, on ? webFocus : nullptr);
 }
 
-static bool webInit(char*, size_t) {
+static bool webInit(char* err, size_t errSize) {
+  if (!webJsIsPage()) {
+    std::snprintf(err, errSize, "no page to show the presentation in (under node, use --headless)");
+    return false;
+  }
   webStart = webLastYield = emscripten_get_now();
   webHead = webCount = 0;
   webListen(true);
