@@ -3,7 +3,8 @@
 //    command line: the same count and hash, and the canvas ends on the same picture, bit for bit;
 //  - played for real: Play draws, Web Audio plays, Space pauses and resumes, F12 downloads a
 //    screenshot, Escape ends on the end screen with status 0, no page errors;
-//  - its setup shows the infofile and the greetings, and a browser without WebAssembly is told why.
+//  - its setup shows the infofile and the greetings; a bad URL setting and a browser without
+//    WebAssembly are told why.
 // Usage: NODE_PATH=build-web/pw/node_modules node tests/web/page_test.cjs SITE_DIR SCREENSHOT.png REF_PNG REF_LINE
 // REF_PNG and REF_LINE come from the desktop program run with --headless --no-config and the
 // arguments in HEADLESS_QUERY (its last dumped frame, and its "frames presented, hash" line).
@@ -133,6 +134,13 @@ async function realRun(browser, url) {
 }
 
 async function setupAndFallback(browser, url) {
+  const bad = await open(browser, url + '?order=99');
+  await bad.click('#windowed');
+  await bad.waitForFunction(() => window.qvExit !== undefined, null, LONG);
+  const said = await bad.textContent('#message');
+  check(await bad.evaluate(() => window.qvExit) === 2 && /--start-order needs a whole number/.test(said),
+        `a bad ?order ends with status 2 and the program's reason ("${said}")`);
+  await bad.close();
   const page = await open(browser, url);
   await page.click('#infofile');
   const nfo = await page.textContent('#text');
