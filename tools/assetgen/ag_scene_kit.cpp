@@ -1,6 +1,8 @@
 #include "ag_scene_kit.h"
 
 #include <cmath>
+#include <cstdio>
+#include <utility>
 
 #include "xmath/xmath.h"
 
@@ -115,6 +117,52 @@ int32_t AgSceneKit::spot(const std::string& name, AgV3 pos, AgV3 target, uint32_
   t.pos.keys.push_back(agKey(0, target.x, target.y, target.z));
   s.nodes.push_back(t);
   return int32_t(s.nodes.size() - 2);
+}
+
+void AgSceneKit::scriptHeader(const char* about, const char* file3ds, bool fog, uint32_t fogColour, bool zbuffer,
+                              int32_t distance) {
+  line(std::string("/* ") + about + " */");
+  line("VERSION 1");
+  line("TEXTURE_PATH TEXTURES/");
+  line("DISTANCE " + std::to_string(distance));
+  line(fog ? "FOG YES" : "FOG NO");
+  if (fog) {
+    char b[64];
+    std::snprintf(b, sizeof b, "FOG_COLOR %u %u %u", fogColour >> 16 & 255, fogColour >> 8 & 255, fogColour & 255);
+    line(b);
+  }
+  line(std::string("SCENE_NAME ") + file3ds);
+  line(zbuffer ? "ZBUFFER YES" : "ZBUFFER NO");
+  line("CAMERA Camera01");
+  line("CAMERA_SIZE 320 200");
+  line("CAMERA_SETACTIVE");
+}
+
+void AgSceneKit::renderType(const char* mat, int32_t type, uint32_t colour) {
+  line(std::string("MATERIAL ") + mat);
+  line("RENDER_TYPE " + std::to_string(type));
+  char b[64];
+  std::snprintf(b, sizeof b, "MAT_COLOR %u %u %u", colour >> 16 & 255, colour >> 8 & 255, colour & 255);
+  line(b);
+}
+
+void AgSceneKit::flare(const char* light, int32_t scale) {
+  line(std::string("LENSFLARE ") + light);
+  line("LENS_TEXTURE FLARE.TGA");
+  line("LENS_SCALE " + std::to_string(scale));
+}
+
+void AgSceneKit::skyDome(const char* name, const char* material, float r, float uTiles, float vTiles) {
+  float o[3] = {0, 0, 0};
+  Ag3dsMesh& m = mesh(name, {0, 0, 0});
+  agMeshSphere(m, o, r, 24, 12);
+  for (size_t i = 0; i + 2 < m.f.size(); i += 3) std::swap(m.f[i + 1], m.f[i + 2]);
+  for (size_t i = 0; i + 1 < m.uv.size(); i += 2) {
+    m.uv[i] *= uTiles;
+    m.uv[i + 1] *= vTiles;
+  }
+  agMeshAllFaces(m, material);
+  objectNode(name, -1, {0, 0, 0});
 }
 
 Ag3dsKey agKey(int32_t frame, float x, float y, float z, float w) {

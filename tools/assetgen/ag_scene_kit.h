@@ -22,6 +22,15 @@ struct AgSceneKit {
   int32_t omni(const std::string& name, AgV3 pos, uint32_t colour, float range);
   int32_t spot(const std::string& name, AgV3 pos, AgV3 target, uint32_t colour, float hotspot, float falloff);
   void line(const std::string& text) { script += text + "\r\n"; }
+  // Script lines: the header (fog colour 0xRRGGBB, only written with fog on), a material's render
+  // type with its colour, a light's lens flare.
+  void scriptHeader(const char* about, const char* file3ds, bool fog, uint32_t fogColour, bool zbuffer,
+                    int32_t distance);
+  void renderType(const char* mat, int32_t type, uint32_t colour);
+  void flare(const char* light, int32_t scale);
+  // A sky sphere seen from inside (faces turned inward) with its texture tiled uTiles x vTiles
+  // times; large enough to hold the camera's path, but inside 0.75 x DISTANCE so it does not fade.
+  void skyDome(const char* name, const char* material, float r, float uTiles, float vTiles);
 };
 
 Ag3dsKey agKey(int32_t frame, float x, float y = 0, float z = 0, float w = 0);

@@ -12,54 +12,6 @@
 namespace {
 const float kPi = 3.14159265f;
 
-void header(AgSceneKit& k, const char* about, const char* file3ds, bool fog, uint32_t fogColour, bool zbuffer,
-            int32_t distance) {
-  k.line(std::string("/* ") + about + " */");
-  k.line("VERSION 1");
-  k.line("TEXTURE_PATH TEXTURES/");
-  k.line("DISTANCE " + std::to_string(distance));
-  k.line(fog ? "FOG YES" : "FOG NO");
-  if (fog) {
-    char b[64];
-    std::snprintf(b, sizeof b, "FOG_COLOR %u %u %u", fogColour >> 16 & 255, fogColour >> 8 & 255, fogColour & 255);
-    k.line(b);
-  }
-  k.line(std::string("SCENE_NAME ") + file3ds);
-  k.line(zbuffer ? "ZBUFFER YES" : "ZBUFFER NO");
-  k.line("CAMERA Camera01");
-  k.line("CAMERA_SIZE 320 200");
-  k.line("CAMERA_SETACTIVE");
-}
-
-void renderType(AgSceneKit& k, const char* mat, int32_t type, uint32_t colour) {
-  k.line(std::string("MATERIAL ") + mat);
-  k.line("RENDER_TYPE " + std::to_string(type));
-  char b[64];
-  std::snprintf(b, sizeof b, "MAT_COLOR %u %u %u", colour >> 16 & 255, colour >> 8 & 255, colour & 255);
-  k.line(b);
-}
-
-void flare(AgSceneKit& k, const char* light, int32_t scale) {
-  k.line(std::string("LENSFLARE ") + light);
-  k.line("LENS_TEXTURE FLARE.TGA");
-  k.line("LENS_SCALE " + std::to_string(scale));
-}
-
-// A sky sphere seen from inside (faces turned inward) with its texture tiled uTiles x vTiles
-// times; large enough to hold the camera's path, but inside 0.75 x DISTANCE so it does not fade.
-void skyDome(AgSceneKit& k, const char* name, const char* material, float r, float uTiles, float vTiles) {
-  float o[3] = {0, 0, 0};
-  Ag3dsMesh& m = k.mesh(name, {0, 0, 0});
-  agMeshSphere(m, o, r, 24, 12);
-  for (size_t i = 0; i + 2 < m.f.size(); i += 3) std::swap(m.f[i + 1], m.f[i + 2]);
-  for (size_t i = 0; i + 1 < m.uv.size(); i += 2) {
-    m.uv[i] *= uTiles;
-    m.uv[i + 1] *= vTiles;
-  }
-  agMeshAllFaces(m, material);
-  k.objectNode(name, -1, {0, 0, 0});
-}
-
 void emit(std::vector<AgEntry>& out, AgSceneKit& k, int32_t n) {
   char name[32];
   std::snprintf(name, sizeof name, "scene_%d.3ds", n);
@@ -119,12 +71,12 @@ void scene1(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam)].roll = agPath({agKey(0, 0), agKey(90, 8), agKey(225, 0)});
   k.omni("Omni01", {0, 0, 330}, 0xc0e0ff, 1400);
   k.spot("Spot01", {-500, -400, 500}, {0, 0, 0}, 0xffb050, 25, 50);
-  header(k, "scene_1: the crystal field", "scene_1.3ds", true, 0x040c24, true, 3000);
-  renderType(k, "GRID", 0, 0x2aa8c8);
-  renderType(k, "ROCK", 2, 0x406890);
-  renderType(k, "CRYSTAL", 7, 0x80e0ff);
-  renderType(k, "OBSIDIAN", 1, 0x203058);
-  flare(k, "Omni01", 70);
+  k.scriptHeader("scene_1: the crystal field", "scene_1.3ds", true, 0x040c24, true, 3000);
+  k.renderType("GRID", 0, 0x2aa8c8);
+  k.renderType("ROCK", 2, 0x406890);
+  k.renderType("CRYSTAL", 7, 0x80e0ff);
+  k.renderType("OBSIDIAN", 1, 0x203058);
+  k.flare("Omni01", 70);
   emit(out, k, 1);
 }
 
@@ -162,10 +114,10 @@ void scene2(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam)].pos =
       agPath({agKey(0, 300, -300, 60), agKey(200, 0, -380, 200), agKey(350, -120, -450, 120), e});
   k.omni("Omni01", {0, -200, 200}, 0xd0e8ff, 0);
-  header(k, "scene_2: rings of the logo", "scene_2.3ds", false, 0, false, 3000);
-  renderType(k, "RINGA", 9, 0x184870);
-  renderType(k, "RINGB", 10, 0x805010);
-  renderType(k, "CORE", 11, 0x80c0e0);
+  k.scriptHeader("scene_2: rings of the logo", "scene_2.3ds", false, 0, false, 3000);
+  k.renderType("RINGA", 9, 0x184870);
+  k.renderType("RINGB", 10, 0x805010);
+  k.renderType("CORE", 11, 0x80c0e0);
   emit(out, k, 2);
 }
 
@@ -204,10 +156,10 @@ void scene3(std::vector<AgEntry>& out) {
   amb.colour =
       agPath({agKey(0, 0.05f, 0.08f, 0.15f), agKey(330, 0.12f, 0.16f, 0.25f), agKey(660, 0.05f, 0.08f, 0.15f)});
   k.s.nodes.push_back(amb);
-  header(k, "scene_3: the cluster", "scene_3.3ds", false, 0, true, 3000);
-  renderType(k, "CLUSTER", 4, 0x70d0f0);
-  renderType(k, "BASE", 3, 0x405060);
-  renderType(k, "SHARD", 1, 0xd08020);
+  k.scriptHeader("scene_3: the cluster", "scene_3.3ds", false, 0, true, 3000);
+  k.renderType("CLUSTER", 4, 0x70d0f0);
+  k.renderType("BASE", 3, 0x405060);
+  k.renderType("SHARD", 1, 0xd08020);
   emit(out, k, 3);
 }
 
@@ -232,9 +184,9 @@ void scene4(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam)].pos = agPath({agKey(0, 0, -360, 0), agKey(170, 0, -260, 40), agKey(340, 0, -360, 0)});
   k.s.nodes[size_t(cam)].roll = agPath({agKey(0, 0), agKey(340, 360)});
   k.omni("Omni01", {0, -200, 100}, 0xffffff, 0);
-  header(k, "scene_4: rings over the tunnels", "scene_4.3ds", false, 0, false, 2000);
-  renderType(k, "GLOW", 12, 0x3090c0);
-  renderType(k, "HALO", 13, 0xc07020);
+  k.scriptHeader("scene_4: rings over the tunnels", "scene_4.3ds", false, 0, false, 2000);
+  k.renderType("GLOW", 12, 0x3090c0);
+  k.renderType("HALO", 13, 0xc07020);
   emit(out, k, 4);
 }
 
@@ -288,9 +240,9 @@ void scene5(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam)].pos = agOrbit({0, 0, 0}, 420, 180, -kPi / 2, 500, 8);
   k.omni("Omni01", {0, 0, 300}, 0xffd8a0, 0);
   k.spot("Spot01", {-300, 300, 300}, {0, 0, 60}, 0x60a0ff, 30, 60);
-  header(k, "scene_5: the living crystal", "scene_5.3ds", true, 0x020818, true, 2500);
-  renderType(k, "BLOB", 5, 0x60b0e0);
-  renderType(k, "PILLAR", 6, 0x806040);
+  k.scriptHeader("scene_5: the living crystal", "scene_5.3ds", true, 0x020818, true, 2500);
+  k.renderType("BLOB", 5, 0x60b0e0);
+  k.renderType("PILLAR", 6, 0x806040);
   emit(out, k, 5);
 }
 
@@ -320,9 +272,9 @@ void scene6(std::vector<AgEntry>& out) {
   int32_t cam = k.camera("Camera01", {0, -420, 90}, {0, 0, 0}, 35);
   k.s.nodes[size_t(cam)].pos = agPath({agKey(0, -60, -420, 90), agKey(95, 60, -400, 40), agKey(190, -60, -420, 90)});
   k.omni("Sun", {-600, -300, 200}, 0xfff0d0, 0);
-  header(k, "scene_6: the live planet", "scene_6.3ds", false, 0, false, 3000);
-  renderType(k, "JUPITER", 3, 0xd0a060);
-  renderType(k, "MOON", 8, 0x8090a0);
+  k.scriptHeader("scene_6: the live planet", "scene_6.3ds", false, 0, false, 3000);
+  k.renderType("JUPITER", 3, 0xd0a060);
+  k.renderType("MOON", 8, 0x8090a0);
   emit(out, k, 6);
 }
 
@@ -384,19 +336,19 @@ void scene7(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(om)].colour =
       agPath({agKey(0, 1, 0.9f, 0.7f), agKey(165, 1, 0.75f, 0.5f), agKey(330, 1, 0.9f, 0.7f)});
   k.omni("Fill", {0, -400, 400}, 0x6080b0, 0);
-  header(k, "scene_7: the star system", "scene_7.3ds", false, 0, true, 3000);
-  renderType(k, "SUN", 2, 0xffc060);
-  renderType(k, "CORONA", 15, 0xffa040);
-  renderType(k, "PLANET", 7, 0x60a0e0);
-  renderType(k, "MOON", 18, 0xc0c8d0);
-  renderType(k, "ORBIT", 0, 0x80c0ff);
-  renderType(k, "HALO", 14, 0x80c0ff);
-  renderType(k, "STAR", 1, 0xc0d8ff);
+  k.scriptHeader("scene_7: the star system", "scene_7.3ds", false, 0, true, 3000);
+  k.renderType("SUN", 2, 0xffc060);
+  k.renderType("CORONA", 15, 0xffa040);
+  k.renderType("PLANET", 7, 0x60a0e0);
+  k.renderType("MOON", 18, 0xc0c8d0);
+  k.renderType("ORBIT", 0, 0x80c0ff);
+  k.renderType("HALO", 14, 0x80c0ff);
+  k.renderType("STAR", 1, 0xc0d8ff);
   for (const char* ob : {"OBJECT Sun", "OBJECT Stars"}) {  // self-lit: a steady 0.7 instead of the lights
     k.line(ob);
     k.line("OBJ_NOLIGHT");
   }
-  flare(k, "SunLight", 110);
+  k.flare("SunLight", 110);
   emit(out, k, 7);
 }
 
@@ -425,9 +377,9 @@ void scene11(std::vector<AgEntry>& out) {
   }
   k.camera("Camera01", {0, -420, 120}, {0, 0, 0}, 35);
   k.omni("Omni01", {0, -300, 300}, 0xffffff, 0);
-  header(k, "scene_11: chrome drift", "scene_11.3ds", false, 0, false, 2000);
-  renderType(k, "CHROME", 16, 0xa0c0e0);
-  renderType(k, "ECHO", 17, 0x204060);
+  k.scriptHeader("scene_11: chrome drift", "scene_11.3ds", false, 0, false, 2000);
+  k.renderType("CHROME", 16, 0xa0c0e0);
+  k.renderType("ECHO", 17, 0x204060);
   emit(out, k, 11);
 }
 
@@ -440,7 +392,7 @@ void scene13(std::vector<AgEntry>& out) {
   k.material("CAGE", 0xffc040, 1);
   k.material("LAMP", 0xfff0d0, 1, "TEXTURE4.TGA");
   k.material("SKY", 0x203050, 1, "TEXTURE.TGA");
-  skyDome(k, "Sky", "SKY", 1400, 2, 1);
+  k.skyDome("Sky", "SKY", 1400, 2, 1);
   AgRng rng(1313);
   for (int32_t i = 0; i < 10; i++) {
     char nm[16];
@@ -470,11 +422,11 @@ void scene13(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam) + 1].pos = agOrbit({0, 0, 0}, 120, 0, 0, 2300, 8, -1);
   k.omni("Omni01", {0, 0, 0}, 0xffe0b0, 0);
   k.spot("Spot01", {0, 0, 500}, {0, 0, 0}, 0x80c0ff, 40, 70);
-  header(k, "scene_13: the prism field", "scene_13.3ds", false, 0, true, 3000);
-  renderType(k, "PRISM", 15, 0xe09030);
-  renderType(k, "CAGE", 0, 0xffc040);
-  renderType(k, "LAMP", 15, 0xfff0d0);
-  renderType(k, "SKY", 7, 0x203050);
+  k.scriptHeader("scene_13: the prism field", "scene_13.3ds", false, 0, true, 3000);
+  k.renderType("PRISM", 15, 0xe09030);
+  k.renderType("CAGE", 0, 0xffc040);
+  k.renderType("LAMP", 15, 0xfff0d0);
+  k.renderType("SKY", 7, 0x203050);
   k.line("OBJECT Lamp");
   k.line("OBJ_NOLIGHT");
   for (int32_t i = 1; i <= 10; i += 3) {
@@ -483,7 +435,7 @@ void scene13(std::vector<AgEntry>& out) {
     k.line(nm);
     k.line("OBJ_NOLIGHT");
   }
-  flare(k, "Omni01", 60);
+  k.flare("Omni01", 60);
   emit(out, k, 13);
 }
 
@@ -523,10 +475,10 @@ void scene14(std::vector<AgEntry>& out) {
   k.s.nodes[size_t(cam) + 1].pos = agOrbit({0, 0, 0}, 200, 0, 0, 1400, 12, 1);
   k.omni("Omni01", {0, 0, 400}, 0xc0d8ff, 0);
   k.spot("Spot01", {600, 0, 300}, {0, 0, 0}, 0xffb060, 30, 60);
-  header(k, "scene_14: the terrain panel", "scene_14.3ds", true, 0x061428, false, 1800);
-  renderType(k, "TERRAIN", 2, 0x205878);
-  renderType(k, "WIRE", 0, 0x60e0ff);
-  renderType(k, "BEACON", 9, 0xf0a020);
+  k.scriptHeader("scene_14: the terrain panel", "scene_14.3ds", true, 0x061428, false, 1800);
+  k.renderType("TERRAIN", 2, 0x205878);
+  k.renderType("WIRE", 0, 0x60e0ff);
+  k.renderType("BEACON", 9, 0xf0a020);
   emit(out, k, 14);
 }
 }  // namespace
