@@ -25,7 +25,8 @@ EM_JS(void, webJsTitle, (const char* title), { document.title = UTF8ToString(tit
 EM_JS(void, webJsBlit, (const uint8_t* rgba, int32_t w, int32_t h), {
   var c = Module['canvas'];
   if (!c) return;
-  var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4).slice(), w, h);
+  /* A view of the program's memory, no copy: both paths draw it before returning. */
+  var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h);
   if (Module['qvShow']) Module['qvShow'](image);  // the page scales it onto the canvas
   else { c.width = w; c.height = h; c.getContext('2d').putImageData(image, 0, 0); }
 });
